@@ -24,8 +24,8 @@ mkdir -p "$run/prefix/dosdevices"
 cp -al "$template/drive_c" "$run/prefix/drive_c"
 cp "$template"/*.reg "$template/.update-timestamp" "$run/prefix/"
 ln -s ../drive_c "$run/prefix/dosdevices/c:"
-if [[ -d $build/device/image ]]; then
-  cp -a "$build/device/image" "$run/device"
+if [[ -d $build/device-image ]]; then
+  cp -a "$build/device-image" "$run/device"
 else
   mkdir -p "$run/device"
 fi

@@ -1,0 +1,7 @@
+// decryptor is not built yet; until it is, starting it says so instead of pretending to work.
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+  MessageBoxW(nullptr, L"decryptor is not built yet.", L"decryptor", MB_OK | MB_ICONSTOP);
+  return 1;
+}

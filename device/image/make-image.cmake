@@ -1,0 +1,68 @@
+# Lays out the emulated device's file system in OUT: the committed content of root/, the
+# folders a device always has, sample archives, Start Menu shortcuts and the built programs.
+# Run as: cmake -DSRC=... -DOUT=... -DBIN=... -P make-image.cmake
+
+file(REMOVE_RECURSE "${OUT}")
+file(COPY "${SRC}/root/" DESTINATION "${OUT}")
+
+foreach(dir
+    "Windows/Start Menu/Programs/Accessories" "Windows/Favorites" "Windows/SendTo"
+    "Windows/Desktop" "Windows/Today Themes" "Temp" "Storage Card"
+    "My Documents/Templates" "Program Files/Zek/Quintar" "Program Files/Zek/Pellvane/image")
+  file(MAKE_DIRECTORY "${OUT}/${dir}")
+endforeach()
+
+# Sample archives, with fixed times so every image is the same.
+function(make_zip name)
+  execute_process(
+    COMMAND ${CMAKE_COMMAND} -E tar cf "${OUT}/${name}" --format=zip "--mtime=2005-06-01 10:30:00" ${ARGN}
+    WORKING_DIRECTORY "${SRC}/zips" RESULT_VARIABLE rc)
+  if(rc)
+    message(FATAL_ERROR "could not create ${name}")
+  endif()
+endfunction()
+make_zip("My Documents/Letters.zip" Letters readme.txt)
+make_zip("My Documents/My Pictures/Photos.zip" Photos)
+make_zip("Storage Card/Archive.zip" Letters/quarterly.txt Photos/sun.bmp)
+
+# Device shortcuts are text: the target's length in characters, '#', then the target.
+function(make_shortcut link target)
+  string(LENGTH "${target}" n)
+  file(WRITE "${OUT}/${link}" "${n}#${target}")
+endfunction()
+set(quintar "\\Program Files\\Zek\\Quintar")
+make_shortcut("Windows/Start Menu/Programs/Folderon.lnk" "\"${quintar}\\Folderon.exe\"")
+make_shortcut("Windows/Start Menu/Programs/Tamsk.lnk" "\"${quintar}\\Tamsk.exe\"")
+make_shortcut("Windows/Start Menu/Programs/Vorrel.lnk" "\"${quintar}\\Vorrel.exe\"")
+make_shortcut("Windows/Start Menu/Programs/Internet Explorer.lnk" "\\Windows\\iexplore.exe")
+make_shortcut("Windows/Start Menu/Programs/File Explorer.lnk" "\\Windows\\fexplore.exe")
+make_shortcut("Windows/Start Menu/Programs/Accessories/Word.lnk" "\\Windows\\pword.exe")
+make_shortcut("Windows/Start Menu/Programs/Accessories/Notes.lnk" "\\Windows\\notes.exe")
+make_shortcut("Windows/Start Menu/Settings.lnk" "\\Windows\\ctlpnl.exe")
+make_shortcut("Windows/Favorites/Welcome.lnk" "\"\\My Documents\\Welcome.txt\"")
+make_shortcut("Windows/SendTo/Mail Recipient.lnk" "\\Windows\\tmail.exe")
+make_shortcut("Windows/SendTo/Storage Card.lnk" "\"\\Storage Card\"")
+
+# The device's system programs and libraries go to \Windows, the suite to its install folder.
+# A missing file is left out: the image is also laid for partial builds.
+set(windows_files coredll.dll aygshell.dll note_prj.dll shell.exe fexplore.exe
+    ctlpnl.exe tmail.exe beam.exe irsquirt.exe repllog.exe iexplore.exe wceload.exe)
+set(suite_files Folderon.exe Tamsk.exe Vorrel.exe Menuvex.dll decryptor.exe Glancet.dll setup.dll)
+foreach(f ${windows_files})
+  if(EXISTS "${BIN}/${f}")
+    file(COPY "${BIN}/${f}" DESTINATION "${OUT}/Windows")
+  endif()
+endforeach()
+foreach(f ${suite_files})
+  if(EXISTS "${BIN}/${f}")
+    file(COPY "${BIN}/${f}" DESTINATION "${OUT}/Program Files/Zek/Quintar")
+  endif()
+endforeach()
+# The device's own applications are recorders too: they log how they were started.
+if(EXISTS "${BIN}/tmail.exe")
+  foreach(app pword.exe notes.exe pimg.exe)
+    file(COPY_FILE "${BIN}/tmail.exe" "${OUT}/Windows/${app}")
+  endforeach()
+endif()
+file(WRITE "${OUT}/Windows/device-events.log" "")
+file(WRITE "${OUT}/Windows/device-launch.log" "")
