@@ -149,3 +149,30 @@ function(quintar_dll name)
   endif()
   quintar_warnings(${name})
 endfunction()
+
+# zlib and minizip, for the ZIP commands. Natively from Debian's packages; for mingw-w64, zlib
+# from libz-mingw-w64-dev and minizip compiled from zlib's source package, fetched on demand.
+if(WIN32)
+  set(QUINTAR_MINIZIP_SRC ${QUINTAR_ROOT}/build/minizip)
+  if(NOT EXISTS ${QUINTAR_MINIZIP_SRC}/zip.c)
+    execute_process(COMMAND bash ${QUINTAR_ROOT}/tools/fetch-minizip.sh ${QUINTAR_MINIZIP_SRC}
+                    RESULT_VARIABLE rc)
+    if(rc)
+      message(FATAL_ERROR "minizip's sources could not be fetched")
+    endif()
+  endif()
+  add_library(minizip STATIC
+    ${QUINTAR_MINIZIP_SRC}/ioapi.c ${QUINTAR_MINIZIP_SRC}/zip.c
+    ${QUINTAR_MINIZIP_SRC}/unzip.c ${QUINTAR_MINIZIP_SRC}/iowin32.c)
+  target_include_directories(minizip SYSTEM PUBLIC ${QUINTAR_MINIZIP_SRC})
+  target_compile_definitions(minizip PRIVATE NOCRYPT NOUNCRYPT)
+  target_link_libraries(minizip PUBLIC z)
+  set_target_properties(minizip PROPERTIES EXCLUDE_FROM_ALL ON)
+else()
+  find_package(ZLIB REQUIRED)
+  find_library(QUINTAR_MINIZIP_LIB minizip REQUIRED)
+  find_path(QUINTAR_MINIZIP_INC minizip/zip.h REQUIRED)
+  add_library(minizip INTERFACE)
+  target_include_directories(minizip SYSTEM INTERFACE ${QUINTAR_MINIZIP_INC}/minizip)
+  target_link_libraries(minizip INTERFACE ${QUINTAR_MINIZIP_LIB} ZLIB::ZLIB)
+endif()
