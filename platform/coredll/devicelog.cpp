@@ -1,0 +1,125 @@
+// The device's event and launch logs: one UTF-8 line per call, appended with one write.
+#include <devicelog.h>
+
+#include <string>
+
+#include "devicelog_internal.h"
+#include "profile.h"
+
+namespace quintar::device {
+
+namespace {
+
+constexpr size_t kMaxLineUnits = 8192;
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE h) : h_(h) {}
+  ~FileHandle() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  void reset(HANDLE h) {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    h_ = h;
+  }
+  HANDLE get() const { return h_; }
+  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE h_;
+};
+
+HANDLE OpenForAppend(const std::wstring& path) {
+  // FILE_APPEND_DATA without FILE_WRITE_DATA: every write lands at the current end of file.
+  return CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void CreateParentFolders(const std::wstring& path) {
+  for (size_t slash = path.find(L'\\', 1); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1)) {
+    std::wstring folder = path.substr(0, slash);
+    if (folder.size() == 2 && folder[1] == L':') continue;
+    CreateDirectoryW(folder.c_str(), nullptr);
+  }
+}
+
+std::string ToUtf8Line(const std::wstring& text) {
+  std::wstring line = text.substr(0, kMaxLineUnits);
+  // Never end on the first half of a surrogate pair.
+  if (!line.empty() && IS_HIGH_SURROGATE(line.back())) line.pop_back();
+  for (auto& c : line) {
+    if (c == L'\r' || c == L'\n') c = L' ';
+  }
+  std::string out;
+  if (!line.empty()) {
+    int n = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
+    if (n > 0) {
+      out.resize(static_cast<size_t>(n));
+      WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), out.data(), n, nullptr, nullptr);
+    }
+  }
+  out.push_back('\n');
+  return out;
+}
+
+}  // namespace
+
+bool AppendLogLine(const wchar_t* valueName, const std::wstring& text) {
+  std::wstring path;
+  {
+    ProfileKey profile;
+    path = profile.String(valueName).value_or(std::wstring());
+  }
+  if (path.empty()) {
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return false;
+  }
+  const std::string bytes = ToUtf8Line(text);
+
+  FileHandle file(OpenForAppend(path));
+  if (!file.valid() && GetLastError() == ERROR_PATH_NOT_FOUND) {
+    CreateParentFolders(path);
+    file.reset(OpenForAppend(path));
+  }
+  if (!file.valid()) return false;
+  DWORD written = 0;
+  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return false;
+  if (written != bytes.size()) {
+    SetLastError(ERROR_WRITE_FAULT);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace quintar::device
+
+extern "C" BOOL WINAPI QuintarLogEvent(LPCWSTR line) {
+  if (!line) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  try {
+    return quintar::device::AppendLogLine(L"EventLog", line) ? TRUE : FALSE;
+  } catch (...) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+  }
+}
+
+extern "C" BOOL WINAPI QuintarLogLaunch(LPCWSTR program, LPCWSTR commandLine) {
+  if (!program) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  try {
+    std::wstring line = program;
+    line += L'|';
+    if (commandLine) line += commandLine;
+    return quintar::device::AppendLogLine(L"LaunchLog", line) ? TRUE : FALSE;
+  } catch (...) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+  }
+}

@@ -1,0 +1,213 @@
+// Storage cards and the CE attributes laid over finds and attribute reads.
+#include <ceservices.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "test_util.h"
+
+using namespace coredll_test;
+
+namespace {
+
+class DeviceFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const wchar_t* path : kPaths) RemoveTree(path);
+  }
+  void TearDown() override {
+    for (const wchar_t* path : kPaths) RemoveTree(path);
+  }
+
+  static constexpr const wchar_t* kPaths[] = {L"\\Storage Card", L"\\SD Card", L"\\Card3", L"\\Plain",
+                                              L"\\RomTest"};
+  ProfileValue cards_{L"StorageCards"};
+  ProfileValue roms_{L"RomFiles"};
+};
+
+std::vector<std::wstring> EnumerateCards(bool* closed = nullptr) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFlashCard(&data);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_TEMPORARY);
+    names.push_back(data.cFileName);
+  } while (FindNextFlashCard(h, &data));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
+  BOOL ok = FindClose(h);
+  if (closed) *closed = ok != FALSE;
+  return names;
+}
+
+// Attributes of the entries of a CeFindFirstFile search, by name.
+std::map<std::wstring, DWORD> CeList(const wchar_t* pattern) {
+  std::map<std::wstring, DWORD> entries;
+  WIN32_FIND_DATAW data;
+  HANDLE h = CeFindFirstFile(pattern, &data);
+  EXPECT_NE(h, INVALID_HANDLE_VALUE) << Utf8(pattern);
+  if (h == INVALID_HANDLE_VALUE) return entries;
+  do {
+    entries[data.cFileName] = data.dwFileAttributes;
+  } while (CeFindNextFile(h, &data));
+  EXPECT_TRUE(FindClose(h));
+  return entries;
+}
+
+}  // namespace
+
+TEST_F(DeviceFiles, NoCardPresentGivesAnInvalidHandle) {
+  cards_.SetMultiString({L"Storage Card", L"SD Card"});
+  WIN32_FIND_DATAW data;
+  EXPECT_EQ(FindFirstFlashCard(&data), INVALID_HANDLE_VALUE);
+  // A file of a card's name is no card.
+  MakeFile(L"\\SD Card");
+  EXPECT_EQ(FindFirstFlashCard(&data), INVALID_HANDLE_VALUE);
+  cards_.Remove();
+  MakeFolders(L"\\Storage Card");
+  EXPECT_EQ(FindFirstFlashCard(&data), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(FindFirstFlashCard(nullptr), INVALID_HANDLE_VALUE);
+}
+
+TEST_F(DeviceFiles, OneCardIsFoundAndTheSearchClosesWithFindClose) {
+  cards_.SetMultiString({L"Storage Card"});
+  MakeFolders(L"\\Storage Card");
+  bool closed = false;
+  EXPECT_EQ(EnumerateCards(&closed), std::vector<std::wstring>{L"Storage Card"});
+  EXPECT_TRUE(closed);
+}
+
+TEST_F(DeviceFiles, TwoCardsComeInProfileOrderSkippingAbsentOnes) {
+  cards_.SetMultiString({L"Card3", L"SD Card", L"Storage Card"});
+  MakeFolders(L"\\Storage Card");
+  MakeFolders(L"\\SD Card");
+  EXPECT_EQ(EnumerateCards(), (std::vector<std::wstring>{L"SD Card", L"Storage Card"}));
+  // The profile is read at each search.
+  cards_.SetMultiString({L"Storage Card", L"\\Card3", L"SD Card"});
+  MakeFolders(L"\\Card3");
+  EXPECT_EQ(EnumerateCards(), (std::vector<std::wstring>{L"Storage Card", L"Card3", L"SD Card"}));
+}
+
+TEST_F(DeviceFiles, SearchesAreIndependentAndForeignHandlesAreRefused) {
+  cards_.SetMultiString({L"Storage Card", L"SD Card"});
+  MakeFolders(L"\\Storage Card");
+  MakeFolders(L"\\SD Card");
+  WIN32_FIND_DATAW a, b;
+  HANDLE first = FindFirstFlashCard(&a);
+  HANDLE second = FindFirstFlashCard(&b);
+  ASSERT_NE(first, INVALID_HANDLE_VALUE);
+  ASSERT_NE(second, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(FindNextFlashCard(first, &a));
+  EXPECT_STREQ(a.cFileName, L"SD Card");
+  EXPECT_FALSE(FindNextFlashCard(first, &a));
+  EXPECT_TRUE(FindNextFlashCard(second, &b));
+  EXPECT_STREQ(b.cFileName, L"SD Card");
+  EXPECT_TRUE(FindClose(first));
+  EXPECT_TRUE(FindClose(second));
+
+  WIN32_FIND_DATAW data;
+  HANDLE plain = FindFirstFileW(L"\\*", &data);
+  ASSERT_NE(plain, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(FindNextFlashCard(plain, &data));
+  FindClose(plain);
+}
+
+TEST_F(DeviceFiles, CardFoldersAtTheRootCarryTheTemporaryAttribute) {
+  cards_.SetMultiString({L"Storage Card", L"SD Card"});
+  MakeFolders(L"\\Storage Card\\Storage Card");
+  MakeFolders(L"\\Plain");
+  MakeFile(L"\\SD Card");  // a file, not a card
+
+  EXPECT_TRUE(CeGetFileAttributes(L"\\Storage Card") & FILE_ATTRIBUTE_TEMPORARY);
+  EXPECT_TRUE(CeGetFileAttributes(L"\\storage card\\") & FILE_ATTRIBUTE_TEMPORARY);
+  EXPECT_FALSE(CeGetFileAttributes(L"\\Storage Card\\Storage Card") & FILE_ATTRIBUTE_TEMPORARY);
+  EXPECT_FALSE(CeGetFileAttributes(L"\\Plain") & FILE_ATTRIBUTE_TEMPORARY);
+  EXPECT_FALSE(CeGetFileAttributes(L"\\SD Card") & FILE_ATTRIBUTE_TEMPORARY);
+  EXPECT_EQ(CeGetFileAttributes(L"\\Missing"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  // Wine itself drops the bit: the overlay is what carries it.
+  EXPECT_FALSE(GetFileAttributesW(L"\\Storage Card") & FILE_ATTRIBUTE_TEMPORARY);
+
+  WIN32_FILE_ATTRIBUTE_DATA info{};
+  ASSERT_TRUE(CeGetFileAttributesEx(L"\\Storage Card", GetFileExInfoStandard, &info));
+  EXPECT_TRUE(info.dwFileAttributes & FILE_ATTRIBUTE_TEMPORARY);
+
+  auto root = CeList(L"\\*.*");
+  ASSERT_TRUE(root.count(L"Storage Card"));
+  EXPECT_TRUE(root[L"Storage Card"] & FILE_ATTRIBUTE_TEMPORARY);
+  EXPECT_FALSE(root[L"Plain"] & FILE_ATTRIBUTE_TEMPORARY);
+  EXPECT_FALSE(root[L"SD Card"] & FILE_ATTRIBUTE_TEMPORARY);
+  auto inside = CeList(L"\\Storage Card\\*.*");
+  EXPECT_FALSE(inside[L"Storage Card"] & FILE_ATTRIBUTE_TEMPORARY);
+
+  // The card itself as the pattern.
+  auto self = CeList(L"\\Storage Card");
+  EXPECT_TRUE(self[L"Storage Card"] & FILE_ATTRIBUTE_TEMPORARY);
+}
+
+TEST_F(DeviceFiles, RomFilesCarryTheInRomAttributes) {
+  const DWORD rom = FILE_ATTRIBUTE_INROM | FILE_ATTRIBUTE_ROMMODULE | FILE_ATTRIBUTE_READONLY;
+  roms_.SetMultiString({L"\\RomTest\\calc.exe", L"\\RomTest\\sub\\deep.dll", L"\\RomTest\\gone.exe"});
+  MakeFolders(L"\\RomTest\\sub");
+  MakeFile(L"\\RomTest\\calc.exe");
+  MakeFile(L"\\RomTest\\ram.txt");
+  MakeFile(L"\\RomTest\\sub\\deep.dll");
+  MakeFile(L"\\RomTest\\deep.dll");
+
+  EXPECT_EQ(CeGetFileAttributes(L"\\RomTest\\calc.exe") & rom, rom);
+  EXPECT_EQ(CeGetFileAttributes(L"\\ROMTEST\\CALC.EXE") & rom, rom);
+  EXPECT_EQ(CeGetFileAttributes(L"\\RomTest\\sub\\deep.dll") & rom, rom);
+  EXPECT_EQ(CeGetFileAttributes(L"\\RomTest\\ram.txt") & rom, 0u);
+  EXPECT_EQ(CeGetFileAttributes(L"\\RomTest\\deep.dll") & rom, 0u);
+  EXPECT_EQ(GetFileAttributesW(L"\\RomTest\\calc.exe") & (FILE_ATTRIBUTE_INROM | FILE_ATTRIBUTE_ROMMODULE), 0u);
+
+  auto list = CeList(L"\\RomTest\\*.*");
+  EXPECT_EQ(list[L"calc.exe"] & rom, rom);
+  EXPECT_EQ(list[L"ram.txt"] & rom, 0u);
+  EXPECT_EQ(list[L"deep.dll"] & rom, 0u);
+  EXPECT_EQ(list[L"sub"] & rom, 0u);
+  EXPECT_EQ(CeList(L"\\RomTest\\sub\\*")[L"deep.dll"] & rom, rom);
+
+  // A search closed with plain FindClose leaves its handle value to be reused; a later search
+  // over a folder without ROM files must not inherit the old folder's overlay.
+  MakeFolders(L"\\Plain");
+  MakeFile(L"\\Plain\\calc.exe");
+  for (int i = 0; i < 3; ++i) {
+    WIN32_FIND_DATAW data;
+    HANDLE h = CeFindFirstFile(L"\\RomTest\\*", &data);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(i == 0 ? FindClose(h) : CeFindClose(h));
+    EXPECT_EQ(CeList(L"\\Plain\\*")[L"calc.exe"] & rom, 0u);
+  }
+}
+
+TEST_F(DeviceFiles, PathsOffTheDeviceDriveGetNoOverlay) {
+  cards_.SetMultiString({L"Storage Card"});
+  MakeFolders(L"\\Storage Card");
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  // The test binaries' drive is not the device: its root entries are never cards.
+  std::wstring otherRoot = std::wstring(exe, 3) + L"*";
+  WIN32_FIND_DATAW data;
+  HANDLE h = CeFindFirstFile(otherRoot.c_str(), &data);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  do {
+    EXPECT_FALSE(data.dwFileAttributes & FILE_ATTRIBUTE_TEMPORARY) << Utf8(data.cFileName);
+  } while (CeFindNextFile(h, &data));
+  FindClose(h);
+  EXPECT_EQ(CeFindFirstFile(L"\\NoSuchFolder\\*", &data), INVALID_HANDLE_VALUE);
+}
+
+TEST(NotePrj, CardEnumerationIsExportedByTheDevicesOrdinals) {
+  HMODULE lib = LoadLibraryW(L"note_prj.dll");
+  ASSERT_NE(lib, nullptr);
+  EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(lib, MAKEINTRESOURCEA(7))),
+            reinterpret_cast<void*>(GetProcAddress(lib, "FindFirstFlashCard")));
+  EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(lib, MAKEINTRESOURCEA(8))),
+            reinterpret_cast<void*>(GetProcAddress(lib, "FindNextFlashCard")));
+  EXPECT_NE(GetProcAddress(lib, MAKEINTRESOURCEA(7)), nullptr);
+  FreeLibrary(lib);
+}

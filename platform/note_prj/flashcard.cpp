@@ -1,0 +1,104 @@
+// Storage-card enumeration: the profile's card folders that are present at the device root, in
+// the profile's order. The search handle is a find handle over the first card's own folder, so
+// kernel32's FindClose ends it; the cards still to come are kept beside it, keyed by handle.
+#include <ceservices.h>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "profile.h"
+
+using namespace quintar::device;
+
+namespace {
+
+struct CardSearch {
+  std::vector<std::wstring> names;
+  size_t next = 0;
+};
+
+SRWLOCK g_lock = SRWLOCK_INIT;
+
+// Keyed by handle value; FindClose cannot tell us a search ended, so a new search overwrites
+// whatever an earlier one left under a reused handle value.
+std::unordered_map<HANDLE, CardSearch>& Searches() {
+  static std::unordered_map<HANDLE, CardSearch> table;
+  return table;
+}
+
+// Opens a find over the card's own folder; INVALID_HANDLE_VALUE when no such folder is present.
+HANDLE FindCard(const std::wstring& name, WIN32_FIND_DATAW* data) {
+  const std::wstring path = L"\\" + name;
+  HANDLE h = FindFirstFileW(path.c_str(), data);
+  if (h == INVALID_HANDLE_VALUE) return h;
+  if (!(data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    FindClose(h);
+    return INVALID_HANDLE_VALUE;
+  }
+  data->dwFileAttributes |= FILE_ATTRIBUTE_TEMPORARY;
+  return h;
+}
+
+}  // namespace
+
+extern "C" HANDLE WINAPI FindFirstFlashCard(LPWIN32_FIND_DATAW lpFindFlashData) {
+  if (!lpFindFlashData) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  try {
+    std::vector<std::wstring> names;
+    {
+      ProfileKey profile;
+      names = StorageCardNames(profile);
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+      HANDLE h = FindCard(names[i], lpFindFlashData);
+      if (h == INVALID_HANDLE_VALUE) continue;
+      CardSearch search{std::move(names), i + 1};
+      AcquireSRWLockExclusive(&g_lock);
+      try {
+        Searches()[h] = std::move(search);
+      } catch (...) {
+        ReleaseSRWLockExclusive(&g_lock);
+        FindClose(h);
+        throw;
+      }
+      ReleaseSRWLockExclusive(&g_lock);
+      return h;
+    }
+    SetLastError(ERROR_NO_MORE_FILES);
+    return INVALID_HANDLE_VALUE;
+  } catch (...) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return INVALID_HANDLE_VALUE;
+  }
+}
+
+extern "C" BOOL WINAPI FindNextFlashCard(HANDLE hFlashCard, LPWIN32_FIND_DATAW lpFindFlashData) {
+  if (!lpFindFlashData) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  BOOL found = FALSE;
+  DWORD error = ERROR_NO_MORE_FILES;
+  AcquireSRWLockExclusive(&g_lock);
+  auto& table = Searches();
+  auto it = table.find(hFlashCard);
+  if (it == table.end()) {
+    error = ERROR_INVALID_HANDLE;
+  } else {
+    CardSearch& search = it->second;
+    while (!found && search.next < search.names.size()) {
+      HANDLE h = FindCard(search.names[search.next++], lpFindFlashData);
+      if (h != INVALID_HANDLE_VALUE) {
+        FindClose(h);
+        found = TRUE;
+      }
+    }
+  }
+  ReleaseSRWLockExclusive(&g_lock);
+  if (!found) SetLastError(error);
+  return found;
+}
