@@ -64,6 +64,33 @@ std::string ToUtf8Line(const std::wstring& text) {
   return out;
 }
 
+// Wine does not make FILE_APPEND_DATA writes from different handles atomic: two writers can
+// land on the same end of file and one line is lost. Appends are serialised across the device's
+// processes (one wineserver) by a named mutex.
+class AppendLock {
+ public:
+  AppendLock() : mutex_(Mutex()) {
+    if (!mutex_) return;
+    DWORD wait = WaitForSingleObject(mutex_, kWaitMs);
+    held_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+  }
+  ~AppendLock() {
+    if (held_) ReleaseMutex(mutex_);
+  }
+  AppendLock(const AppendLock&) = delete;
+  AppendLock& operator=(const AppendLock&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  static constexpr DWORD kWaitMs = 10000;
+  static HANDLE Mutex() {
+    static const HANDLE mutex = CreateMutexW(nullptr, FALSE, L"QuintarDeviceLogAppend");
+    return mutex;
+  }
+  HANDLE mutex_;
+  bool held_ = false;
+};
+
 }  // namespace
 
 bool AppendLogLine(const wchar_t* valueName, const std::wstring& text) {
@@ -78,6 +105,11 @@ bool AppendLogLine(const wchar_t* valueName, const std::wstring& text) {
   }
   const std::string bytes = ToUtf8Line(text);
 
+  AppendLock lock;
+  if (!lock.held()) {
+    SetLastError(ERROR_TIMEOUT);
+    return false;
+  }
   FileHandle file(OpenForAppend(path));
   if (!file.valid() && GetLastError() == ERROR_PATH_NOT_FOUND) {
     CreateParentFolders(path);

@@ -57,10 +57,17 @@ class SearchTable {
  public:
   void Set(HANDLE h, std::shared_ptr<const FolderOverlay> overlay) {
     AcquireSRWLockExclusive(&lock_);
-    if (overlay) {
-      table_[h] = std::move(overlay);
-    } else {
+    try {
+      if (overlay) {
+        table_[h] = std::move(overlay);
+      } else {
+        table_.erase(h);
+      }
+    } catch (...) {
+      // No room to remember this search: make sure no stale overlay is left under its handle.
       table_.erase(h);
+      ReleaseSRWLockExclusive(&lock_);
+      throw;
     }
     ReleaseSRWLockExclusive(&lock_);
   }

@@ -8,7 +8,7 @@
 
 namespace {
 
-bool LogEvent(const std::wstring& line) {
+bool LogEvent(const wchar_t* line) {
   try {
     return quintar::device::AppendLogLine(L"EventLog", line);
   } catch (...) {
@@ -43,7 +43,7 @@ extern "C" DWORD WINAPI CeSetSystemPowerState(LPCWSTR psState, DWORD StateFlags,
     wchar_t numbers[40];
     swprintf(numbers, 40, L" 0x%lx 0x%lx", static_cast<unsigned long>(StateFlags), static_cast<unsigned long>(Options));
     line += numbers;
-    if (LogEvent(line)) return ERROR_SUCCESS;
+    if (LogEvent(line.c_str())) return ERROR_SUCCESS;
     DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
   } catch (...) {

@@ -3,8 +3,9 @@
 //
 // Both logs are device files named by the registry values "EventLog" and "LaunchLog" under
 // HKEY_LOCAL_MACHINE "Software\Quintar\Device", read at every call. Each call appends one UTF-8
-// line ending in "\n" with a single write on a handle opened for FILE_APPEND_DATA only, so
-// concurrent writers (threads or processes) never interleave or overwrite each other's lines.
+// line ending in "\n" with a single write on a handle opened for FILE_APPEND_DATA only, under a
+// device-wide named mutex, so concurrent writers (threads or processes of the device) never
+// interleave or overwrite each other's lines; readers may keep the file open meanwhile.
 // Carriage returns and line feeds inside the text become spaces; a line is cut at 8192 UTF-16
 // units. A missing folder on the way to the log is created.
 //

@@ -84,19 +84,23 @@ extern "C" BOOL WINAPI FindNextFlashCard(HANDLE hFlashCard, LPWIN32_FIND_DATAW l
   BOOL found = FALSE;
   DWORD error = ERROR_NO_MORE_FILES;
   AcquireSRWLockExclusive(&g_lock);
-  auto& table = Searches();
-  auto it = table.find(hFlashCard);
-  if (it == table.end()) {
-    error = ERROR_INVALID_HANDLE;
-  } else {
-    CardSearch& search = it->second;
-    while (!found && search.next < search.names.size()) {
-      HANDLE h = FindCard(search.names[search.next++], lpFindFlashData);
-      if (h != INVALID_HANDLE_VALUE) {
-        FindClose(h);
-        found = TRUE;
+  try {
+    auto& table = Searches();
+    auto it = table.find(hFlashCard);
+    if (it == table.end()) {
+      error = ERROR_INVALID_HANDLE;
+    } else {
+      CardSearch& search = it->second;
+      while (!found && search.next < search.names.size()) {
+        HANDLE h = FindCard(search.names[search.next++], lpFindFlashData);
+        if (h != INVALID_HANDLE_VALUE) {
+          FindClose(h);
+          found = TRUE;
+        }
       }
     }
+  } catch (...) {
+    error = ERROR_NOT_ENOUGH_MEMORY;
   }
   ReleaseSRWLockExclusive(&g_lock);
   if (!found) SetLastError(error);

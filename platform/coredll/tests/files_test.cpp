@@ -211,3 +211,23 @@ TEST(NotePrj, CardEnumerationIsExportedByTheDevicesOrdinals) {
   EXPECT_NE(GetProcAddress(lib, MAKEINTRESOURCEA(7)), nullptr);
   FreeLibrary(lib);
 }
+
+TEST(DeviceProfileDefaults, CardAndRomListsAreReadable) {
+  const bool hadWindows = GetFileAttributesW(L"\\Windows") != INVALID_FILE_ATTRIBUTES;
+  const bool hadCalc = GetFileAttributesW(L"\\Windows\\calc.exe") != INVALID_FILE_ATTRIBUTES;
+  const bool hadCard = GetFileAttributesW(L"\\Storage Card") != INVALID_FILE_ATTRIBUTES;
+  MakeFolders(L"\\Windows");
+  if (!hadCalc) MakeFile(L"\\Windows\\calc.exe");
+  if (!hadCard) MakeFolders(L"\\Storage Card");
+
+  EXPECT_TRUE(CeGetFileAttributes(L"\\Windows\\calc.exe") & FILE_ATTRIBUTE_INROM);
+  WIN32_FIND_DATAW data;
+  HANDLE h = FindFirstFlashCard(&data);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_STREQ(data.cFileName, L"Storage Card");
+  FindClose(h);
+
+  if (!hadCard) RemoveTree(L"\\Storage Card");
+  if (!hadCalc) RemoveTree(L"\\Windows\\calc.exe");
+  if (!hadWindows) RemoveTree(L"\\Windows");
+}
