@@ -13,7 +13,7 @@ namespace quintar::dialogs {
 // A dialog's three templates, by number (MAKEINTRESOURCEW) or by name.
 using TemplateSet = PerShape<LPCWSTR>;
 
-constexpr TemplateSet TemplatesById(int square, int portrait, int landscape) noexcept {
+inline TemplateSet TemplatesById(int square, int portrait, int landscape) noexcept {
   return {MAKEINTRESOURCEW(square), MAKEINTRESOURCEW(portrait), MAKEINTRESOURCEW(landscape)};
 }
 

@@ -1,4 +1,3 @@
-#include <commctrl.h>
 
 #include <new>
 #include <string>
@@ -6,10 +5,13 @@
 
 #include "dialogs/dialogs.h"
 
+#include <commctrl.h>
+
 namespace quintar::dialogs {
 namespace {
 
 constexpr UINT_PTR kRelayoutSubclass = 0x51524C59;  // "QRLY"
+constexpr wchar_t kRelayoutProp[] = L"QuintarRelayout";  // the subclass's data, for detaching
 
 // A template name that outlives the caller's string.
 class OwnedName {
@@ -45,6 +47,7 @@ LRESULT CALLBACK RelayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
       break;
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, RelayoutProc, id);
+      RemovePropW(hwnd, kRelayoutProp);
       delete data;
       break;
     default:
@@ -156,7 +159,12 @@ bool AttachRelayout(HWND dialog, HINSTANCE module, const TemplateSet& templates)
   } catch (...) {
     return false;
   }
+  if (!SetPropW(dialog, kRelayoutProp, data)) {
+    delete data;
+    return false;
+  }
   if (!SetWindowSubclass(dialog, RelayoutProc, kRelayoutSubclass, reinterpret_cast<DWORD_PTR>(data))) {
+    RemovePropW(dialog, kRelayoutProp);
     delete data;
     return false;
   }
@@ -164,10 +172,10 @@ bool AttachRelayout(HWND dialog, HINSTANCE module, const TemplateSet& templates)
 }
 
 void DetachRelayout(HWND dialog) noexcept {
-  DWORD_PTR ref = 0;
-  if (GetWindowSubclass(dialog, RelayoutProc, kRelayoutSubclass, &ref)) {
-    RemoveWindowSubclass(dialog, RelayoutProc, kRelayoutSubclass);
-    delete reinterpret_cast<RelayoutData*>(ref);
+  auto* data = static_cast<RelayoutData*>(GetPropW(dialog, kRelayoutProp));
+  if (data != nullptr && RemoveWindowSubclass(dialog, RelayoutProc, kRelayoutSubclass)) {
+    RemovePropW(dialog, kRelayoutProp);
+    delete data;
   }
 }
 

@@ -1,6 +1,7 @@
-#include <commctrl.h>
 
 #include "dialogs/dialogs.h"
+
+#include <commctrl.h>
 
 namespace quintar::dialogs {
 namespace {

@@ -1,0 +1,175 @@
+// Helpers for the suite's Win32 tests: a responder that answers message boxes and dialogs on the
+// test's thread and records every message box, message pumps with a time limit, RAII owners.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// ---- Message pumps -------------------------------------------------------------------------
+
+// Dispatches this thread's messages until `done` holds or `timeoutMs` passes; returns `done()`.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+// Dispatches this thread's messages for `ms` milliseconds.
+void PumpFor(DWORD ms);
+// Pumps until a top-level window of that class and title exists (either may be null).
+HWND WaitForWindow(LPCWSTR className, LPCWSTR title, DWORD timeoutMs);
+
+// ---- Dialog responder ----------------------------------------------------------------------
+
+enum class Match { Exact, Substring };
+
+// One message box as it was asked for.
+struct MessageBoxRecord {
+  HWND owner = nullptr;
+  std::wstring text;
+  std::wstring caption;
+  UINT style = 0;           // the MB_* flags of the call
+  bool styleKnown = false;  // false: the box bypassed MessageBoxW/ExW; style then holds the
+                            // buttons and icon read off the box itself
+  int answer = 0;           // the button pressed (the call's return value)
+  bool expected = false;    // a rule answered it; false: the default policy did
+};
+
+// Any other dialog seen on the thread.
+struct DialogRecord {
+  std::wstring caption;
+  int answer = 0;
+  bool expected = false;
+  bool forced = false;  // still open after the answer: ended with EndDialog
+};
+
+struct Rule {
+  enum class On { Caption, Text } on = On::Caption;
+  std::wstring pattern;
+  Match match = Match::Exact;
+  int button = IDOK;
+  std::vector<std::pair<int, std::wstring>> fills;  // edit controls set before the press
+  int times = -1;                                   // how often the rule may fire; -1 always
+};
+
+class DialogResponder;
+
+// Added rules are refined in place: responder.OnCaption(L"Vorrel", IDYES).Fill(1005, L"x").Once();
+class RuleRef {
+ public:
+  RuleRef& Fill(int controlId, std::wstring text);
+  RuleRef& Times(int n);
+  RuleRef& Once() { return Times(1); }
+
+ private:
+  friend class DialogResponder;
+  RuleRef(DialogResponder& owner, std::size_t index) : owner_(owner), index_(index) {}
+  DialogResponder& owner_;
+  std::size_t index_;
+};
+
+// Installed on the calling thread for its lifetime (one at a time per thread). Message boxes are
+// answered by their caption or text, dialogs (class "#32770") by their caption or the text of
+// any of their controls; the first matching rule wins. A box or dialog no rule answers gets the
+// default policy: Cancel (or No, or OK, whichever button the box has) and it is recorded as
+// unexpected. A dialog still open `stuckTimeoutMs` after its answer is ended with EndDialog, so
+// a test never hangs on a window it forgot.
+class DialogResponder {
+ public:
+  DialogResponder();
+  ~DialogResponder();
+  DialogResponder(const DialogResponder&) = delete;
+  DialogResponder& operator=(const DialogResponder&) = delete;
+
+  RuleRef OnCaption(std::wstring caption, int button, Match match = Match::Exact);
+  RuleRef OnText(std::wstring text, int button, Match match = Match::Exact);
+  void ClearRules();
+
+  // Unanswered windows are left alone instead (the test drives them itself).
+  void SetLeaveUnmatched(bool leave) { leaveUnmatched_ = leave; }
+  // How long after its answer an open dialog is taken as stuck (0: never).
+  void SetStuckTimeout(DWORD ms) { stuckTimeoutMs_ = ms; }
+  // The delay between a dialog's initialisation and the answer, so it is on screen by then.
+  void SetAnswerDelay(DWORD ms) { answerDelayMs_ = ms; }
+
+  const std::vector<MessageBoxRecord>& MessageBoxes() const { return boxes_; }
+  const std::vector<DialogRecord>& Dialogs() const { return dialogs_; }
+  // Boxes and dialogs the default policy answered, and dialogs that had to be ended.
+  int UnexpectedCount() const;
+  void ClearRecords();
+
+  // False when MessageBoxW/ExW could not be redirected: boxes are then still answered and
+  // recorded, but with the style read off the box (styleKnown false).
+  static bool InterceptsMessageBoxes();
+
+  // The hook's inner workings; not for tests.
+  struct Pending;
+  struct Impl;
+
+ private:
+  friend class RuleRef;
+  friend struct Impl;
+  RuleRef Add(Rule::On on, std::wstring pattern, int button, Match match);
+
+  std::vector<Rule> rules_;
+  std::vector<MessageBoxRecord> boxes_;
+  std::vector<DialogRecord> dialogs_;
+  bool leaveUnmatched_ = false;
+  DWORD stuckTimeoutMs_ = 3000;
+  DWORD answerDelayMs_ = 20;
+  DialogResponder* previous_ = nullptr;
+  std::unique_ptr<Impl> impl_;
+};
+
+// ---- RAII owners ---------------------------------------------------------------------------
+
+class UniqueWindow {
+ public:
+  UniqueWindow() = default;
+  explicit UniqueWindow(HWND hwnd) : hwnd_(hwnd) {}
+  ~UniqueWindow() { reset(); }
+  UniqueWindow(UniqueWindow&& o) noexcept : hwnd_(o.release()) {}
+  UniqueWindow& operator=(UniqueWindow&& o) noexcept {
+    if (this != &o) reset(o.release());
+    return *this;
+  }
+  HWND get() const { return hwnd_; }
+  explicit operator bool() const { return hwnd_ != nullptr; }
+  HWND release() {
+    HWND h = hwnd_;
+    hwnd_ = nullptr;
+    return h;
+  }
+  void reset(HWND h = nullptr) {
+    if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    hwnd_ = h;
+  }
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+// A registered window class, unregistered on scope exit.
+class ScopedWindowClass {
+ public:
+  ScopedWindowClass(LPCWSTR name, WNDPROC proc = DefWindowProcW);
+  ~ScopedWindowClass();
+  ScopedWindowClass(const ScopedWindowClass&) = delete;
+  ScopedWindowClass& operator=(const ScopedWindowClass&) = delete;
+  LPCWSTR name() const { return name_.c_str(); }
+  bool ok() const { return atom_ != 0; }
+
+ private:
+  std::wstring name_;
+  ATOM atom_ = 0;
+};
+
+// A plain top-level window (class "QuintarTestWindow"), e.g. the owner of boxes under test.
+UniqueWindow CreateTestWindow(LPCWSTR title = L"Test", DWORD style = WS_OVERLAPPEDWINDOW);
+
+// The text of a window or of a dialog control.
+std::wstring WindowText(HWND hwnd);
+std::wstring DlgItemText(HWND dialog, int id);
+
+}  // namespace testsupport
