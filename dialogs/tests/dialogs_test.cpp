@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <vector>
 
@@ -14,6 +15,7 @@ namespace {
 
 constexpr int kSquare = 201, kPortrait = 202, kLandscape = 203, kExtended = 204, kMalformed = 300;
 const TemplateSet kShapes = TemplatesById(kSquare, kPortrait, kLandscape);
+constexpr PerShape<int> kIds{kSquare, kPortrait, kLandscape};
 
 HINSTANCE Module() { return GetModuleHandleW(nullptr); }
 
@@ -80,6 +82,12 @@ bool Same(const RECT& a, const RECT& b) {
   return ::testing::AssertionSuccess();
 }
 
+HWND FromTemplate(int id) {
+  const auto bytes = FindDialogTemplate(Module(), MAKEINTRESOURCEW(id));
+  if (bytes.empty()) return nullptr;
+  return CreateDialogIndirectParamW(Module(), reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), nullptr, PlainProc, 0);
+}
+
 bool SetScreen(int width, int height) {
   DEVMODEW mode{};
   mode.dmSize = sizeof mode;
@@ -92,31 +100,45 @@ bool SetScreen(int width, int height) {
 
 }  // namespace
 
+// A value of the device profile the test device was made from.
+DWORD ProfileValue(LPCWSTR name, DWORD fallback) {
+  DWORD value = 0, size = sizeof value;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Quintar\\Device", name, RRF_RT_REG_DWORD, nullptr, &value,
+                   &size) != ERROR_SUCCESS)
+    return fallback;
+  return value;
+}
+
 TEST(Shape, CurrentFromScreenMetrics) {
-  EXPECT_EQ(CurrentScreenShape(),
-            ShapeOf(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
-  EXPECT_EQ(CurrentScreenShape(), ScreenShape::Portrait);  // the qvga test device
+  const auto width = static_cast<int>(ProfileValue(L"ScreenWidth", 240));
+  const auto height = static_cast<int>(ProfileValue(L"ScreenHeight", 320));
+  EXPECT_EQ(CurrentScreenShape(), ShapeOf(width, height));
 }
 
 TEST(Relayout, OpensWithCurrentShapeAndFollowsEveryShape) {
-  UniqueWindow dlg(CreateDialogForShape(Module(), kShapes, nullptr, PlainProc));
+  {
+    UniqueWindow current(CreateDialogForShape(Module(), kShapes, nullptr, PlainProc));
+    ASSERT_TRUE(current);
+    EXPECT_TRUE(PlacedAs(current.get(), kIds.For(CurrentScreenShape()), Children(current.get())));
+  }
+  // From here on a dialog made from the portrait template, whatever the test device's screen.
+  UniqueWindow dlg(FromTemplate(kPortrait));
   ASSERT_TRUE(dlg);
   const Placement initial = Children(dlg.get());
   ASSERT_TRUE(PlacedAs(dlg.get(), kPortrait, initial));
-  ASSERT_TRUE(initial.count({1050, 0}));
+  ASSERT_EQ(initial.count({1050, 0}), 1u);  // only the landscape template lacks it
 
   const Placement beforeLandscape = Children(dlg.get());
   ASSERT_TRUE(RelayoutForShape(dlg.get(), Module(), kShapes, ScreenShape::Landscape));
   EXPECT_TRUE(PlacedAs(dlg.get(), kLandscape, beforeLandscape));
+  EXPECT_FALSE(PlacedAs(dlg.get(), kPortrait, beforeLandscape));
   // 1050 is not in the landscape template: it stays; 1099 is not in the dialog: skipped.
   EXPECT_TRUE(Same(Children(dlg.get()).at({1050, 0}), initial.at({1050, 0})));
   EXPECT_EQ(GetDlgItem(dlg.get(), 1099), nullptr);
 
   // The re-laid dialog matches a dialog created from the landscape template, labels included.
   {
-    HRSRC res = FindResourceW(Module(), MAKEINTRESOURCEW(kLandscape), MAKEINTRESOURCEW(5));
-    UniqueWindow fresh(CreateDialogIndirectParamW(
-        Module(), static_cast<LPCDLGTEMPLATEW>(LockResource(LoadResource(Module(), res))), nullptr, PlainProc, 0));
+    UniqueWindow fresh(FromTemplate(kLandscape));
     ASSERT_TRUE(fresh);
     const Placement a = Children(dlg.get()), b = Children(fresh.get());
     for (const auto& [key, rect] : b) {
@@ -157,20 +179,24 @@ TEST(Relayout, MalformedOrMissingTemplateMovesNothing) {
 TEST(Relayout, OnSizeAfterTheScreenTurns) {
   UniqueWindow dlg(CreateDialogForShape(Module(), kShapes, nullptr, RelayoutProc));
   ASSERT_TRUE(dlg);
-  const Placement portrait = Children(dlg.get());
-  if (!SetScreen(320, 240)) {
-    GTEST_SKIP() << "the display cannot switch to 320 x 240 here";
+  const int width0 = GetSystemMetrics(SM_CXSCREEN), height0 = GetSystemMetrics(SM_CYSCREEN);
+  const Placement initial = Children(dlg.get());
+  // Turn the screen through the device shapes; a mode the display does not offer is noted.
+  const SIZE modes[] = {{320, 240}, {240, 320}, {240, 240}, {width0, height0}};
+  int switched = 0;
+  for (const SIZE& m : modes) {
+    if (!SetScreen(m.cx, m.cy)) {
+      std::printf("note: no %ld x %ld display mode\n", m.cx, m.cy);
+      continue;
+    }
+    ++switched;
+    SetWindowPos(dlg.get(), nullptr, 0, 0, m.cx, m.cy, SWP_NOZORDER | SWP_NOACTIVATE);  // WM_SIZE
+    PumpFor(20);
+    EXPECT_TRUE(PlacedAs(dlg.get(), kIds.For(ShapeOf(m.cx, m.cy)), initial)) << m.cx << " x " << m.cy;
   }
-  EXPECT_EQ(CurrentScreenShape(), ScreenShape::Landscape);
-  SetWindowPos(dlg.get(), nullptr, 0, 0, 320, 240, SWP_NOZORDER | SWP_NOACTIVATE);  // WM_SIZE
-  PumpFor(50);
-  EXPECT_TRUE(PlacedAs(dlg.get(), kLandscape, portrait));
-
-  const bool back = SetScreen(240, 320);
-  EXPECT_TRUE(back);
-  SetWindowPos(dlg.get(), nullptr, 0, 0, 240, 320, SWP_NOZORDER | SWP_NOACTIVATE);
-  PumpFor(50);
-  EXPECT_TRUE(PlacedAs(dlg.get(), kPortrait, portrait));
+  EXPECT_GE(switched, 2);  // at least one turn and the way back
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), width0);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), height0);
 
   // Detached, a resize no longer moves anything.
   DetachRelayout(dlg.get());
@@ -186,11 +212,13 @@ TEST(Relayout, ModalDialogFromCurrentShape) {
   seenWidth = 0;
   const INT_PTR result = DialogBoxForShape(Module(), kShapes, nullptr, [](HWND dlg, UINT msg, WPARAM, LPARAM) -> INT_PTR {
     if (msg != WM_INITDIALOG) return FALSE;
-    RECT r{0, 0, 160, 213};
+    // The templates' sizes: square 160 x 160, portrait 160 x 213, landscape 213 x 160 units.
+    const ScreenShape shape = CurrentScreenShape();
+    RECT r{0, 0, shape == ScreenShape::Landscape ? 213 : 160, shape == ScreenShape::Portrait ? 213 : 160};
     MapDialogRect(dlg, &r);
     RECT client;
     GetClientRect(dlg, &client);
-    seenWidth = client.bottom == r.bottom ? 1 : -1;  // portrait template: 213 units high
+    seenWidth = client.right == r.right && client.bottom == r.bottom ? 1 : -1;
     EndDialog(dlg, 42);
     return TRUE;
   });
@@ -295,11 +323,18 @@ TEST(HeaderLine, DrawnAtItsRowAcrossThePage) {
     EXPECT_EQ(GetPixel(c.dc, 50, 90), RGB(192, 192, 192));
   }
   {
-    Canvas c;  // the qvga device: portrait, 96 dpi
-    EXPECT_EQ(ScreenScale(), 1);
+    Canvas c;  // 23 px down (46 on a denser screen), 240 or 320 px wide, doubled likewise
+    const int scale = ProfileValue(L"Dpi", 96) > 96 ? 2 : 1;
+    EXPECT_EQ(ScreenScale(), scale);
     PaintTitleSeparator(c.dc);
-    EXPECT_EQ(c.MarkedRows(0), std::vector<int>{23});
-    EXPECT_EQ(c.MarkedRows(239), std::vector<int>{23});
-    EXPECT_TRUE(c.MarkedRows(240).empty());
+    const int y = 23 * scale;
+    const int width = (CurrentScreenShape() == ScreenShape::Landscape ? 320 : 240) * scale;
+    EXPECT_EQ(c.MarkedRows(0), std::vector<int>{y});
+    if (width < 320) {
+      EXPECT_EQ(c.MarkedRows(width - 1), std::vector<int>{y});
+      EXPECT_TRUE(c.MarkedRows(width).empty());
+    } else {
+      EXPECT_EQ(c.MarkedRows(319), std::vector<int>{y});
+    }
   }
 }
