@@ -48,14 +48,13 @@ bool MouseEndsHold(POINT down, int slop) {
   return false;
 }
 
-Wait WaitForHold(HWND client, POINT down, DWORD holdMs, bool ownCapture) {
+Wait WaitForHold(HWND client, POINT down, DWORD holdMs) {
   int slop = ayg::Scale(ayg::kHoldSlopPx);
   DWORD start = GetTickCount();
   for (;;) {
     if (MouseEndsHold(down, slop)) return Wait::kEnded;
     MSG msg;
     if (PeekMessageW(&msg, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE)) return Wait::kEnded;
-    if (ownCapture && GetCapture() != client) return Wait::kEnded;
     if (!DispatchOthers() || !IsWindow(client)) return Wait::kEnded;
     DWORD elapsed = GetTickCount() - start;
     if (elapsed >= holdMs) return Wait::kHeld;
@@ -76,14 +75,9 @@ extern "C" DWORD WINAPI SHRecognizeGesture(SHRGINFO* info) {
   POINT down = info->ptDown;
   ClientToScreen(client, &down);
 
-  bool ownCapture = false;
-  if (!GetCapture()) {
-    SetCapture(client);
-    ownCapture = GetCapture() == client;
-  }
-  Wait result = WaitForHold(client, down, (flags & SHRG_LONGDELAY) ? ayg::kLongHoldTimeMs : ayg::kHoldTimeMs,
-                            ownCapture);
-  if (ownCapture && GetCapture() == client) ReleaseCapture();
+  // No capture is taken: releasing one while the stylus is still down loses the coming
+  // WM_LBUTTONUP on this platform, and the wait watches the whole thread's queue anyway.
+  Wait result = WaitForHold(client, down, (flags & SHRG_LONGDELAY) ? ayg::kLongHoldTimeMs : ayg::kHoldTimeMs);
   if (result != Wait::kHeld || !IsWindow(client)) return 0;
 
   if (flags & SHRG_RETURNCMD) return GN_CONTEXTMENU;

@@ -50,7 +50,7 @@ INT_PTR CALLBACK RecordingDialog(HWND dlg, UINT msg, WPARAM wParam, LPARAM lPara
       return TRUE;
     }
     case WM_COMMAND:
-      if (record) record->commands.push_back(LOWORD(wParam));
+      if (record && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) record->commands.push_back(LOWORD(wParam));
       return TRUE;
   }
   return FALSE;
