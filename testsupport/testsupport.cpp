@@ -109,11 +109,14 @@ struct DialogResponder::Impl {
     DialogResponder* r = tlsResponder;
     if (code == HC_ACTION && r != nullptr) {
       const auto* msg = reinterpret_cast<const CWPRETSTRUCT*>(lp);
-      if (msg->message == WM_INITDIALOG && IsDialogWindow(msg->hwnd)) {
-        try {
-          r->impl_->Track(msg->hwnd);
-        } catch (...) {
+      try {
+        if (msg->message == WM_INITDIALOG && IsDialogWindow(msg->hwnd)) {
+          // A nested responder's hook sees the same message: the first call tracks it.
+          if (r->impl_->tracked.count(msg->hwnd) == 0) r->impl_->Track(msg->hwnd);
+        } else if (msg->message == WM_NCDESTROY) {
+          r->impl_->tracked.erase(msg->hwnd);  // handles are reused
         }
+      } catch (...) {
       }
     }
     return CallNextHookEx(nullptr, code, wp, lp);
@@ -121,11 +124,12 @@ struct DialogResponder::Impl {
 
   void Track(HWND hwnd) {
     Tracked t;
-    if (!pending.empty() && pending.back().hwnd == nullptr) {
+    const bool looksLikeBox = GetDlgItem(hwnd, kMessageBoxTextId) != nullptr;
+    if (!pending.empty() && pending.back().hwnd == nullptr && looksLikeBox) {
       pending.back().hwnd = hwnd;
       t.isBox = true;
       t.record = pending.back().record;
-    } else if (GetDlgItem(hwnd, kMessageBoxTextId) != nullptr) {
+    } else if (looksLikeBox) {
       MessageBoxRecord rec;
       rec.owner = GetWindow(hwnd, GW_OWNER);
       rec.text = DlgItemText(hwnd, kMessageBoxTextId);

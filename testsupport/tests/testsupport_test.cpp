@@ -83,6 +83,20 @@ INT_PTR CALLBACK NameDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
   return FALSE;
 }
 
+// Refuses an empty name with a box owned by the dialog and stays open.
+INT_PTR CALLBACK CheckingDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+  if (msg == WM_INITDIALOG) return TRUE;
+  if (msg == WM_COMMAND && LOWORD(wp) == IDOK) {
+    if (DlgItemText(dlg, 1001).empty()) {
+      MessageBoxW(dlg, L"Enter a name.", L"Rename folder", MB_OK | MB_ICONHAND);
+    } else {
+      EndDialog(dlg, IDOK);
+    }
+    return TRUE;
+  }
+  return FALSE;
+}
+
 // Ignores every command: only the responder's last resort closes it.
 INT_PTR CALLBACK DeafDialogProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
 
@@ -207,6 +221,27 @@ TEST(DialogResponder, NeverHangsOnADialogThatIgnoresItsAnswer) {
   ASSERT_EQ(responder.Dialogs().size(), 1u);
   EXPECT_TRUE(responder.Dialogs()[0].forced);
   EXPECT_EQ(responder.UnexpectedCount(), 1);
+}
+
+TEST(DialogResponder, BoxRaisedByTheAnswerIsAnsweredToo) {
+  DialogResponder outer;
+  DialogResponder responder;  // the innermost responder of a thread is the one that acts
+  responder.SetStuckTimeout(300);
+  responder.OnText(L"Enter a name.", IDOK);
+  responder.OnCaption(L"Rename folder", IDOK).Once();
+  TemplateBuilder dialog = NameDialog(L"Rename folder");
+  EXPECT_EQ(DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), nullptr, CheckingDialogProc, 0),
+            IDCANCEL);
+  ASSERT_EQ(responder.MessageBoxes().size(), 1u);
+  const MessageBoxRecord& box = responder.MessageBoxes()[0];
+  EXPECT_EQ(box.text, L"Enter a name.");
+  EXPECT_EQ(box.style, static_cast<UINT>(MB_ICONHAND));
+  EXPECT_NE(box.owner, nullptr);  // the dialog, gone by now
+  EXPECT_TRUE(box.expected);
+  ASSERT_EQ(responder.Dialogs().size(), 1u);
+  EXPECT_TRUE(responder.Dialogs()[0].forced);  // it stayed open after its one answer
+  EXPECT_TRUE(outer.MessageBoxes().empty());
+  EXPECT_TRUE(outer.Dialogs().empty());
 }
 
 TEST(DialogResponder, LeavesUnmatchedDialogsToTheTest) {
