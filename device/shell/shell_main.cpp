@@ -1,0 +1,68 @@
+// shell.exe: the device's Today screen, its menu-bar band and soft input panel, started first.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "sip.h"
+#include "today.h"
+
+namespace {
+
+constexpr DWORD kPowerOffKey = 0xDF;  // VK_OFF
+HWND g_today = nullptr;
+
+// The hook only posts: a low-level hook that takes long is dropped by the system.
+LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN)) {
+    auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    if (key->vkCode == kPowerOffKey && g_today) PostMessageW(g_today, device::kMsgPowerOffKey, 0, 0);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+DWORD RefreshMsFromRegistry(DWORD fallback) {
+  DWORD value = 0, size = sizeof value;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Quintar\\Device\\Today", L"RefreshMs", RRF_RT_REG_DWORD, nullptr,
+                   &value, &size) == ERROR_SUCCESS && value > 0) {
+    return value;
+  }
+  return fallback;
+}
+
+// Switches: /refresh-ms N (period of the items' refresh queries), /screenshot-ready FILE.
+device::TodayOptions ParseOptions() {
+  device::TodayOptions options;
+  options.refreshMs = RefreshMsFromRegistry(options.refreshMs);
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  for (int i = 1; argv && i + 1 < argc; ++i) {
+    if (lstrcmpiW(argv[i], L"/refresh-ms") == 0) {
+      int ms = _wtoi(argv[++i]);
+      if (ms > 0) options.refreshMs = static_cast<UINT>(ms);
+    } else if (lstrcmpiW(argv[i], L"/screenshot-ready") == 0) {
+      options.readyMarker = argv[++i];
+    }
+  }
+  LocalFree(argv);
+  return options;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+  device::TodayOptions options = ParseOptions();
+  g_today = device::CreateTodayScreen(instance, options);
+  if (!g_today) return 1;
+  device::CreateMenuBand(instance, g_today);
+  device::CreateSipWindow(instance, g_today);
+  HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHook, instance, 0);
+  PostMessageW(g_today, device::kMsgShellReady, 0, 0);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  if (hook) UnhookWindowsHookEx(hook);
+  return 0;
+}
