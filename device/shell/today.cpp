@@ -82,6 +82,18 @@ std::vector<ItemKey> ReadItemKeys() {
   return keys;
 }
 
+// The owner's name as the device keeps it: the leading text of HKEY_CURRENT_USER
+// "ControlPanel\Owner" "Owner" (a binary record on the device, a string when typed in by hand).
+std::wstring OwnerName() {
+  wchar_t buffer[256] = {};
+  DWORD size = sizeof buffer - sizeof(wchar_t);
+  if (RegGetValueW(HKEY_CURRENT_USER, L"ControlPanel\\Owner", L"Owner", RRF_RT_REG_SZ | RRF_RT_REG_BINARY, nullptr,
+                   buffer, &size) != ERROR_SUCCESS) {
+    return {};
+  }
+  return std::wstring(buffer, wcsnlen(buffer, 36));
+}
+
 class TodayScreen {
  public:
   explicit TodayScreen(const TodayOptions& options) : options_(options) {}
@@ -313,6 +325,13 @@ class TodayScreen {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, kHighlightTextColour);
     RECT text = {Scaled(6), 0, client.right - Scaled(6), h};
+    std::wstring owner = OwnerName();
+    if (!owner.empty()) {
+      DrawTextW(dc, owner.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
+      SIZE ownerSize = {};
+      GetTextExtentPoint32W(dc, owner.c_str(), static_cast<int>(owner.size()), &ownerSize);
+      text.right -= ownerSize.cx + Scaled(6);
+    }
     DrawTextW(dc, date, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
     SelectObject(dc, oldFont);
   }

@@ -70,7 +70,11 @@ class TodayScreenTest : public ::testing::Test {
     shell_ = devicetest::Start(commandLine);
     EXPECT_TRUE(shell_) << "shell.exe did not start";
     HWND desktop = nullptr;
-    WaitUntil([&] { return (desktop = FindWindowW(L"DesktopExplorerWindow", L"DeskTop")) != nullptr; });
+    // The SIP is the last window the shell makes.
+    WaitUntil([&] {
+      desktop = FindWindowW(L"DesktopExplorerWindow", L"DeskTop");
+      return desktop && FindWindowW(L"SipWndClass", nullptr);
+    });
     return desktop;
   }
 
@@ -115,7 +119,10 @@ TEST_F(TodayScreenTest, StacksEnabledItemsByOrderAndSkipsBrokenOnes) {
   HWND desktop = StartShell();
   ASSERT_NE(desktop, nullptr);
   HWND first = nullptr, second = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (first = Item(desktop, L"First")) && (second = Item(desktop, L"Second")); }));
+  ASSERT_TRUE(WaitUntil([&] {
+    return (first = Item(desktop, L"First")) && (second = Item(desktop, L"Second")) &&
+           ScreenRect(second).bottom > ScreenRect(second).top;
+  }));
 
   RECT desk = ScreenRect(desktop), a = ScreenRect(first), b = ScreenRect(second);
   EXPECT_EQ(a.bottom - a.top, 40);
@@ -174,7 +181,8 @@ TEST_F(TodayScreenTest, ReloadsItsItemsOnWinIniChange) {
   RECT before = ScreenRect(Item(desktop, L"Second"));
 
   SetDword(HKEY_LOCAL_MACHINE, std::wstring(kItems) + L"\\First", L"Enabled", 0);
-  PostMessageW(desktop, WM_WININICHANGE, 0xF2, 0);
+  // Wine refuses to post this message (ERROR_MESSAGE_SYNC_ONLY), so it is sent.
+  EXPECT_TRUE(SendMessageTimeoutW(desktop, WM_WININICHANGE, 0xF2, 0, SMTO_ABORTIFHUNG, 2000, nullptr));
   ASSERT_TRUE(WaitUntil([&] { return Item(desktop, L"First") == nullptr && Recorded(L"Second", L"Inits") == 2; }));
   EXPECT_EQ(Recorded(L"First", L"ClearCaches"), 1u);
   EXPECT_EQ(Recorded(L"First", L"Destroys"), 1u);
