@@ -7,7 +7,7 @@ QUINTAR_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$QUINTAR_ROOT/tools/wine-env.sh"
 exe=$(readlink -f "${1:?usage: wine-test.sh EXE [ARGS...]}")
 shift
-build=${QUINTAR_BUILD:-$(dirname "$(dirname "$exe")")}
+build=$(readlink -f "${QUINTAR_BUILD:-$(dirname "$(dirname "$exe")")}")
 profile=${QUINTAR_PROFILE:-qvga}
 
 template=$(bash "$QUINTAR_ROOT/tools/make-prefix.sh" "$build" "$profile") || exit 1
