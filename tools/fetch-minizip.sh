@@ -18,6 +18,7 @@ if ! grep -rqs '^Types:.*deb-src\|^deb-src' /etc/apt/sources.list /etc/apt/sourc
   apt-get update -qq
 fi
 
+mkdir -p "$(dirname "$dest")"
 work=$(mktemp -d "$(dirname "$dest")/minizip.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 # A version may be listed whose files a mirror lacks: try each until one downloads.
