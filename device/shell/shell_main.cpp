@@ -54,9 +54,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   device::TodayOptions options = ParseOptions();
   g_today = device::CreateTodayScreen(instance, options);
   if (!g_today) return 1;
+  // The hook comes before the SIP: whoever waits for the SIP window may press keys at once.
+  HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHook, instance, 0);
   device::CreateMenuBand(instance, g_today);
   device::CreateSipWindow(instance, g_today);
-  HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHook, instance, 0);
   PostMessageW(g_today, device::kMsgShellReady, 0, 0);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
