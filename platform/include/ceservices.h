@@ -149,6 +149,15 @@ DWORD WINAPI CeGetFileAttributes(LPCWSTR lpFileName);
 BOOL WINAPI CeGetFileAttributesEx(LPCWSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId,
                                   LPVOID lpFileInformation);
 
+// ---- The desktop window -----------------------------------------------------------------------
+// The window the device's own programs call the desktop: the shell's Today screen ("DeskTop",
+// class "DesktopExplorerWindow"), or the system's desktop window when no shell runs.
+HWND WINAPI CeGetDesktopWindow(void);
+// PostMessageW as the device does it: a message to GetDesktopWindow() goes to CeGetDesktopWindow(),
+// and a message the system will not post across processes (WM_WININICHANGE and the like:
+// ERROR_MESSAGE_SYNC_ONLY) is sent instead, with a 5 s limit for a hung receiver.
+BOOL WINAPI CePostMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+
 // ---- Storage cards (note_prj.dll: FindFirstFlashCard @7, FindNextFlashCard @8) -----------------
 // Enumerates the profile's storage-card folders present at the device root, in the profile's
 // order. cFileName is the card's folder name. The handle is a real find handle: close it with
