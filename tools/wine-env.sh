@@ -12,19 +12,24 @@ profile_size() {
   sed -n 's/^"Default"="\([0-9]*x[0-9]*\)"/\1/p' "$QUINTAR_ROOT/device/profiles/$1.reg" | head -n 1
 }
 
-# Starts an Xvfb of the given size on a free display; sets DISPLAY and XVFB_PID.
+# Starts an Xvfb of the given size on a display it picks itself (so parallel starts never share
+# one); sets DISPLAY and XVFB_PID.
 start_xvfb() {
-  local size=${1:-1024x768} n
-  for n in $(seq 90 140); do
-    [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    for _ in $(seq 50); do
-      [[ -e /tmp/.X11-unix/X$n ]] && { export DISPLAY=":$n"; return 0; }
-      kill -0 $XVFB_PID 2>/dev/null || break
-      sleep 0.1
-    done
+  local size=${1:-1024x768} out n
+  out=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$out" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 100); do
+    n=$(tr -dc 0-9 < "$out")
+    if [[ -n $n ]]; then
+      rm -f "$out"
+      export DISPLAY=":$n"
+      return 0
+    fi
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    sleep 0.1
   done
-  echo "no free X display for Xvfb" >&2
+  rm -f "$out"
+  echo "Xvfb did not start" >&2
   return 1
 }
