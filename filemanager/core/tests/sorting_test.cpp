@@ -129,7 +129,9 @@ TEST(Comparators, AreStrictWeakOrdersForEveryKeyAndDirection) {
           ASSERT_EQ((ab > 0) - (ab < 0), -((ba > 0) - (ba < 0))) << "key " << k;
           if (ab >= 0) continue;
           for (const auto& c : rows)
-            if (cmp(b, c, asc) < 0) ASSERT_LT(cmp(a, c, asc), 0) << "key " << k;
+            if (cmp(b, c, asc) < 0) {
+              ASSERT_LT(cmp(a, c, asc), 0) << "key " << k;
+            }
         }
     }
 }
