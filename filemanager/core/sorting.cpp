@@ -39,7 +39,7 @@ int FileExtensionOrder(const FileEntry& a, const FileEntry& b) noexcept {
 }  // namespace
 
 char16_t FoldUpper(char16_t c) noexcept {
-  if (c < 0x80) return static_cast<char16_t>(c - ((c - u'a') < 26u ? 32 : 0));
+  if (c < 0x80) return static_cast<char16_t>(c - (static_cast<unsigned>(c - u'a') < 26u ? 32 : 0));
   return static_cast<char16_t>(c + kUpperDelta[kUpperPageIndex[c >> 8]][c & 0xFF]);
 }
 
