@@ -1,0 +1,50 @@
+// FolderWatcher: a thread that watches the shown folder for added, removed and renamed entries
+// and tells the main window by posting MSG_FOLDER_CHANGED. It touches no window otherwise.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace folderon {
+
+inline constexpr UINT MSG_FOLDER_CHANGED = WM_USER + 1;
+
+class FolderWatcher {
+ public:
+  FolderWatcher() = default;
+  ~FolderWatcher();
+  FolderWatcher(const FolderWatcher&) = delete;
+  FolderWatcher& operator=(const FolderWatcher&) = delete;
+
+  // Starts the thread (watching disabled, path "\"); false when it cannot be started.
+  bool Start();
+  // Sets the stop flag, wakes the thread and waits for it to end.
+  void Stop();
+  // Where MSG_FOLDER_CHANGED goes; until set, changes are noticed but not reported.
+  void SetTarget(HWND window);
+
+  // Each ends by waking the thread, so the change takes effect at once.
+  void SetPath(const std::wstring& path);  // ignored when equal to the current one (any case)
+  void Suspend();
+  void Resume();
+
+  bool Watching() const;
+  std::wstring Path() const;
+
+ private:
+  static DWORD WINAPI ThreadMain(LPVOID self);
+  void Run();
+  void RemoveQueuedChanges();
+
+  mutable CRITICAL_SECTION lock_{};
+  bool lockReady_ = false;
+  HANDLE event_ = nullptr;  // manual reset
+  HANDLE thread_ = nullptr;
+  HWND target_ = nullptr;
+  std::wstring path_ = L"\\";
+  bool watching_ = false;
+  bool stop_ = false;
+};
+
+}  // namespace folderon

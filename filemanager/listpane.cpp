@@ -1,0 +1,632 @@
+#include "listpane.h"
+
+#include <ceservices.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "filemanager/core/paths.h"
+#include "filemanager/core/sorting.h"
+#include "filemanager/core/status.h"
+#include "filemanager/core/text_format.h"
+#include "folderwatcher.h"
+#include "resource.h"
+#include "settings.h"
+#include "winutil.h"
+
+namespace folderon {
+
+namespace qf = quintar::folderon;
+
+namespace {
+
+// The first eight images of both image lists.
+enum FixedImage { kImgFolder, kImgCard, kImgMyDocuments, kImgStartMenu, kImgFile, kImgRom, kImgNetwork, kImgArchive };
+
+constexpr wchar_t kNoExtensionKey[] = L"\\\\";
+
+class FindHandle {
+ public:
+  explicit FindHandle(HANDLE h) : h_(h) {}
+  ~FindHandle() {
+    if (h_ != INVALID_HANDLE_VALUE) CeFindClose(h_);
+  }
+  FindHandle(const FindHandle&) = delete;
+  FindHandle& operator=(const FindHandle&) = delete;
+  HANDLE get() const { return h_; }
+  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE h_;
+};
+
+std::uint64_t Ticks(const FILETIME& ft) {
+  return (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+qf::CivilTime LocalNow() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  qf::CivilTime t;
+  t.year = st.wYear;
+  t.month = st.wMonth;
+  t.day = st.wDay;
+  t.dayOfWeek = st.wDayOfWeek;
+  t.hour = st.wHour;
+  t.minute = st.wMinute;
+  t.second = st.wSecond;
+  return t;
+}
+
+HICON ShellIcon(const std::wstring& path, DWORD attributes, bool byAttributesOnly, bool large) {
+  SHFILEINFOW info{};
+  UINT flags = SHGFI_ICON | (large ? SHGFI_LARGEICON : SHGFI_SMALLICON);
+  if (byAttributesOnly) flags |= SHGFI_USEFILEATTRIBUTES;
+  if (!SHGetFileInfoW(path.c_str(), attributes, &info, sizeof info, flags)) return nullptr;
+  return info.hIcon;
+}
+
+HICON StockIcon(int shell32Index, bool large) {
+  HICON big = nullptr, little = nullptr;
+  if (ExtractIconExW(L"shell32.dll", shell32Index, large ? &big : nullptr, large ? nullptr : &little, 1) == 0) {
+    return nullptr;
+  }
+  return large ? big : little;
+}
+
+// Adds `icon` (or, when there is none, a copy of image `fallback`) and frees it; returns the index.
+int AddIcon(HIMAGELIST list, HICON icon, int fallback) {
+  int index = -1;
+  if (icon) {
+    index = ImageList_AddIcon(list, icon);
+    DestroyIcon(icon);
+  }
+  if (index < 0 && fallback >= 0 && fallback < ImageList_GetImageCount(list)) {
+    HICON copy = ImageList_GetIcon(list, fallback, ILD_NORMAL);
+    if (copy) {
+      index = ImageList_AddIcon(list, copy);
+      DestroyIcon(copy);
+    }
+  }
+  return index;
+}
+
+int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM sort) {
+  const auto* settings = reinterpret_cast<const qf::ListViewSettings*>(sort);
+  return qf::CompareEntries(*reinterpret_cast<const qf::FileEntry*>(a), *reinterpret_cast<const qf::FileEntry*>(b),
+                            settings->Key(), settings->ascending != 0);
+}
+
+void CopyText(NMLVDISPINFOW* info, const std::u16string& text) {
+  if (!info->item.pszText || info->item.cchTextMax <= 0) return;
+  lstrcpynW(info->item.pszText, reinterpret_cast<const wchar_t*>(text.c_str()), info->item.cchTextMax);
+}
+
+}  // namespace
+
+ListPane::~ListPane() {
+  ClearRows();
+  if (large_) ImageList_Destroy(large_);
+  if (small_) ImageList_Destroy(small_);
+}
+
+void ListPane::LoadSettings() {
+  RegKey key(kSettingsKey);
+  std::array<std::byte, qf::kListViewSettingsBytes> raw{};
+  if (key.ReadExact(L"ListView", raw.data(), static_cast<DWORD>(raw.size()))) {
+    settings_ = qf::ParseListViewSettings(raw);
+  }
+  key.ReadUpTo(L"FileImageList", &imageFlags_, sizeof imageFlags_);
+  key.ReadString(L"LastFolder", lastFolder_);
+  key.ReadString(L"CompressFolder", compressFolder_);
+  key.ReadDword(L"TimeStump", timeStump_);
+  key.ReadDword(L"HideFolder", hideFolder_);
+  key.ReadDword(L"NoExtShortcut", noExtShortcut_);
+}
+
+bool ListPane::Create(HWND parent, HINSTANCE instance, const std::wstring& commandLineFolder) {
+  LoadSettings();
+  list_ = CreateWindowExW(0, WC_LISTVIEWW, L"",
+                          WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_SHOWSELALWAYS |
+                              LVS_SHAREIMAGELISTS | LVS_EDITLABELS | LVS_ICON,
+                          0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LIST)), instance,
+                          nullptr);
+  if (!list_) return false;
+  static const wchar_t* const kNames[] = {L"Name", L"Size", L"Type", L"Modified"};
+  static const int kFormats[] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_LEFT, LVCFMT_LEFT};
+  for (int i = 0; i < 4; ++i) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.fmt = kFormats[i];
+    column.cx = static_cast<int>(settings_.columnWidth[i]);
+    column.pszText = const_cast<wchar_t*>(kNames[i]);
+    column.iSubItem = i;
+    SendMessageW(list_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+  }
+  CreateImageLists();
+
+  if (!commandLineFolder.empty() && IsExistingFolder(commandLineFolder)) {
+    startFolder_ = commandLineFolder;
+  } else if (settings_.rememberLastFolder && IsExistingFolder(lastFolder_)) {
+    startFolder_ = lastFolder_;
+  } else {
+    startFolder_.clear();
+  }
+  ApplyViewStyle();
+  return true;
+}
+
+void ListPane::CreateImageLists() {
+  if (large_) ImageList_Destroy(large_);
+  if (small_) ImageList_Destroy(small_);
+  largeCache_.clear();
+  smallCache_.clear();
+  large_ = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 3, 3);
+  small_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 3);
+  for (int pass = 0; pass < 2; ++pass) {
+    bool large = pass == 0;
+    HIMAGELIST list = large ? large_ : small_;
+    if (!list) continue;
+    HICON folder = ShellIcon(L"folder", FILE_ATTRIBUTE_DIRECTORY, true, large);
+    AddIcon(list, folder, -1);                                     // folder
+    AddIcon(list, StockIcon(7, large), kImgFolder);                // storage card (removable drive)
+    AddIcon(list, ShellIcon(L"folder", FILE_ATTRIBUTE_DIRECTORY, true, large), kImgFolder);  // My Documents
+    AddIcon(list, StockIcon(19, large), kImgFolder);               // Start Menu
+    AddIcon(list, ShellIcon(L"file", FILE_ATTRIBUTE_NORMAL, true, large), -1);               // generic file
+    AddIcon(list, StockIcon(2, large), kImgFile);                  // ROM file
+    AddIcon(list, StockIcon(9, large), kImgFolder);                // network folder
+    AddIcon(list, ShellIcon(L"a.zip", FILE_ATTRIBUTE_NORMAL, true, large), kImgFile);        // archive
+  }
+  if (list_) {
+    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(large_));
+    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small_));
+  }
+}
+
+void ListPane::SaveSettingsAndDestroy() {
+  if (list_ && settings_.Style() == qf::ViewStyle::Details) {
+    for (int i = 0; i < 4; ++i) {
+      int width = static_cast<int>(SendMessageW(list_, LVM_GETCOLUMNWIDTH, i, 0));
+      if (width > 0) settings_.columnWidth[i] = static_cast<std::uint32_t>(width);
+    }
+  }
+  {
+    RegKey key(kSettingsKey);
+    auto raw = qf::SerializeListViewSettings(settings_);
+    key.WriteBinary(L"ListView", raw.data(), static_cast<DWORD>(raw.size()));
+    key.WriteBinary(L"FileImageList", &imageFlags_, sizeof imageFlags_);
+    key.WriteString(L"LastFolder", qf::IsSearchPath(U16(path_)) ? std::wstring() : path_);
+    key.WriteString(L"CompressFolder", compressFolder_);
+    key.WriteDword(L"TimeStump", timeStump_);
+    key.WriteDword(L"HideFolder", hideFolder_);
+    key.WriteDword(L"NoExtShortcut", noExtShortcut_);
+  }
+  ClearRows();
+  history_.Clear();
+  if (list_) {
+    DestroyWindow(list_);
+    list_ = nullptr;
+  }
+}
+
+void ListPane::ClearRows() {
+  if (!list_) return;
+  int count = RowCount();
+  for (int i = 0; i < count; ++i) delete EntryOf(i);
+  // The records are gone; the rows must not hand them out again.
+  SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+}
+
+int ListPane::RowCount() const {
+  return list_ ? static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+const qf::FileEntry* ListPane::EntryOf(int row) const {
+  if (!list_ || row < 0) return nullptr;
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (!SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
+  return reinterpret_cast<const qf::FileEntry*>(item.lParam);
+}
+
+int ListPane::SelectedRow() const {
+  return list_ ? static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED))
+               : -1;
+}
+
+void ListPane::AddRow(std::unique_ptr<qf::FileEntry> entry, bool select) {
+  LVITEMW item{};
+  item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+  item.iItem = RowCount();
+  bool upLevel = entry->kind == qf::EntryKind::UpLevel;
+  item.pszText = upLevel ? const_cast<wchar_t*>(L"..") : LPSTR_TEXTCALLBACKW;
+  item.iImage = I_IMAGECALLBACK;
+  item.lParam = reinterpret_cast<LPARAM>(entry.get());
+  if (select) {
+    item.mask |= LVIF_STATE;
+    item.state = item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  }
+  int row = static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  if (row < 0) return;  // the entry is freed below; the list never saw it
+  qf::EntryKind kind = entry->kind;
+  entry.release();
+  auto callback = [&](int sub) {
+    LVITEMW text{};
+    text.iSubItem = sub;
+    text.pszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(list_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&text));
+  };
+  if (kind == qf::EntryKind::Folder) {
+    callback(2);
+  } else if (kind == qf::EntryKind::File) {
+    callback(1);
+    callback(2);
+    callback(3);
+  }
+}
+
+void ListPane::Navigate(const std::wstring& requested) {
+  if (!list_) return;
+  std::wstring path = requested;
+  host_.Watcher().Suspend();
+  SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+  HCURSOR oldCursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  host_.ShowLoading();
+
+  std::u16string path16 = U16(path);
+  bool search = qf::IsSearchPath(path16);
+  if (!search) history_.Append(path16);
+  ClearRows();
+  totalBytes_ = 0;
+  upLevelShown_ = false;
+
+  std::optional<std::u16string> reselect;
+  if (auto child = qf::ChildToReselect(U16(previous_), path16)) reselect = std::u16string(*child);
+
+  if (!search) {
+    if (!qf::IsRoot(path16) && settings_.showUpLevel) {
+      auto up = std::make_unique<qf::FileEntry>(qf::MakeUpLevelEntry());
+      AddRow(std::move(up), false);
+      upLevelShown_ = true;
+    }
+    qf::ListingFilter filter;
+    filter.hideHidden = settings_.hideHidden != 0;
+    filter.hideSystem = settings_.hideSystem != 0;
+    filter.hideRom = settings_.hideRom != 0;
+    filter.hideFolders = hideFolder_ != 0;
+    if (auto pattern = qf::FindPattern(path16)) {
+      WIN32_FIND_DATAW data{};
+      FindHandle find(CeFindFirstFile(Wide(*pattern).c_str(), &data));
+      if (find.ok()) {
+        do {
+          std::u16string name = U16(data.cFileName);
+          if (!qf::IsListed(name, data.dwFileAttributes, filter)) continue;
+          auto entry = std::make_unique<qf::FileEntry>();
+          entry->folder = path16;
+          entry->name = name;
+          entry->attributes = data.dwFileAttributes;
+          if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            entry->kind = qf::EntryKind::Folder;
+            entry->time = Ticks(data.ftCreationTime);
+          } else {
+            entry->kind = qf::EntryKind::File;
+            FILETIME local{};
+            FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+            entry->time = Ticks(local);
+            entry->size = data.nFileSizeLow;
+            totalBytes_ += data.nFileSizeLow;
+          }
+          bool isChild = reselect && *reselect == name;
+          AddRow(std::move(entry), isChild);
+        } while (CeFindNextFile(find.get(), &data));
+      }
+    }
+  }
+  path_ = path;
+  listedOnce_ = true;
+  Sort();
+  RewriteStatus();
+  SetCursor(oldCursor);
+
+  int focused = -1;
+  if (reselect) focused = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  if (focused >= 0) {
+    SendMessageW(list_, LVM_ENSUREVISIBLE, focused, FALSE);
+  } else if (RowCount() > 0) {
+    LVITEMW state{};
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list_, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+  }
+  previous_ = path;
+  SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list_, nullptr, TRUE);
+  if (!search) host_.Watcher().SetPath(path);
+  host_.Watcher().Resume();
+}
+
+void ListPane::RewriteStatus() {
+  std::u16string path16 = U16(path_);
+  auto count = qf::ListedCount(static_cast<std::uint64_t>(RowCount()), upLevelShown_, path16);
+  host_.Listed(path_, count, totalBytes_);
+}
+
+bool ListPane::GoTo(const std::wstring& text, HWND owner) {
+  qf::GoToTarget target = qf::ClassifyGoTo(U16(text));
+  switch (target.kind) {
+    case qf::GoToKind::Root:
+      Navigate(L"");
+      return true;
+    case qf::GoToKind::SearchHits:
+      Navigate(Wide(qf::kSearchPath));
+      return true;
+    case qf::GoToKind::Path: {
+      std::wstring path = Wide(target.path);
+      // Device paths only: a drive letter, a stream name or a network share never leaves the device.
+      bool devicePath = !path.empty() && path[0] == L'\\' && (path.size() < 2 || path[1] != L'\\') &&
+                        path.find(L':') == std::wstring::npos;
+      HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+      DWORD attributes = devicePath ? DeviceAttributes(path) : INVALID_FILE_ATTRIBUTES;
+      SetCursor(old);
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        Navigate(path);
+        return true;
+      }
+      if (attributes != INVALID_FILE_ATTRIBUTES) return false;  // files are opened by the open command
+      break;
+    }
+    case qf::GoToKind::TooLong:
+      break;
+  }
+  if (owner) MessageBoxW(owner, reinterpret_cast<const wchar_t*>(qf::kNotFoundMessage.data()), L"", MB_OK | MB_ICONERROR);
+  return false;
+}
+
+void ListPane::UpOneLevel() {
+  if (auto parent = qf::UpOneLevel(U16(path_))) Navigate(Wide(*parent));
+}
+
+void ListPane::Back() {
+  if (auto target = history_.Back(qf::IsSearchPath(U16(path_)))) Navigate(Wide(*target));
+}
+
+void ListPane::Forward() {
+  if (auto target = history_.Forward(qf::IsSearchPath(U16(path_)))) Navigate(Wide(*target));
+}
+
+void ListPane::OpenRow(int row) {
+  const qf::FileEntry* entry = EntryOf(row);
+  if (!entry) return;
+  if (entry->kind == qf::EntryKind::UpLevel) {
+    UpOneLevel();
+  } else if (entry->kind == qf::EntryKind::Folder) {
+    if (auto child = qf::JoinPath(entry->folder, entry->name)) Navigate(Wide(*child));
+  }
+}
+
+void ListPane::Sort() {
+  if (RowCount() > 1) {
+    SendMessageW(list_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&settings_), reinterpret_cast<LPARAM>(CompareRows));
+  }
+}
+
+int ListPane::CachedIcon(HIMAGELIST, std::map<std::wstring, int>& cache, const std::wstring& key,
+                         const std::wstring& path, bool byAttributesOnly, bool) {
+  auto found = cache.find(key);
+  if (found != cache.end()) return found->second;
+  // Both lists grow together, so one index serves the large and the small view.
+  int index = AddIcon(large_, ShellIcon(path, FILE_ATTRIBUTE_NORMAL, byAttributesOnly, true), kImgFile);
+  int smallIndex = AddIcon(small_, ShellIcon(path, FILE_ATTRIBUTE_NORMAL, byAttributesOnly, false), kImgFile);
+  if (index < 0 || smallIndex != index) index = kImgFile;
+  cache.emplace(key, index);
+  return index;
+}
+
+int ListPane::IconFor(qf::FileEntry& entry, bool) {
+  using qf::EqualsNoCase;
+  if (entry.kind == qf::EntryKind::UpLevel) return kImgFolder;
+  if (entry.kind == qf::EntryKind::Folder) {
+    if (EqualsNoCase(entry.name, U16(leaves_.network))) return kImgNetwork;
+    if (EqualsNoCase(entry.name, U16(leaves_.myDocuments))) return kImgMyDocuments;
+    if (EqualsNoCase(entry.name, U16(leaves_.startMenu))) return kImgStartMenu;
+    if (entry.attributes & FILE_ATTRIBUTE_TEMPORARY) return kImgCard;
+    return kImgFolder;
+  }
+  if (imageFlags_.romProgramIcons && (entry.attributes & FILE_ATTRIBUTE_INROM)) return kImgRom;
+  if (imageFlags_.genericIcons) return kImgFile;
+  std::u16string ext16(qf::ExtensionOf(entry.name));
+  std::wstring ext = Wide(ext16);
+  CharUpperBuffW(ext.data(), static_cast<DWORD>(ext.size()));
+  if ((ext == L"ZIP" && (imageFlags_.zipProgramIcons || settings_.openArchives)) ||
+      (ext == L"LZH" && imageFlags_.zipProgramIcons)) {
+    return kImgArchive;
+  }
+  auto full = qf::JoinPath(entry.folder, entry.name);
+  if ((ext == L"EXE" || ext == L"LNK") && full) {
+    std::wstring path = Wide(*full);
+    return CachedIcon(large_, largeCache_, path, path, false, true);
+  }
+  std::wstring key = ext.empty() ? std::wstring(kNoExtensionKey) : ext;
+  return CachedIcon(large_, largeCache_, key, L"x." + ext, true, true);
+}
+
+void ListPane::OnGetDispInfo(NMLVDISPINFOW* info) {
+  auto* entry = reinterpret_cast<qf::FileEntry*>(info->item.lParam);
+  if (!entry) return;
+  if (info->item.mask & LVIF_IMAGE) {
+    if (entry->iconIndex < 0) entry->iconIndex = IconFor(*entry, true);
+    info->item.iImage = entry->iconIndex;
+  }
+  if (!(info->item.mask & LVIF_TEXT)) return;
+  bool folder = entry->kind != qf::EntryKind::File;
+  switch (info->item.iSubItem) {
+    case 0:
+      if (!entry->displayName) {
+        entry->displayName = (!folder && settings_.hideExtensions)
+                                 ? std::u16string(qf::NameWithoutExtension(entry->name))
+                                 : entry->name;
+      }
+      CopyText(info, *entry->displayName);
+      break;
+    case 1:
+      if (folder) break;
+      if (!entry->sizeText) entry->sizeText = qf::SizeText(entry->size, UserNumberFormat());
+      CopyText(info, *entry->sizeText);
+      break;
+    case 2:
+      if (folder) {
+        CopyText(info, u"Folder");
+        break;
+      }
+      if (!entry->typeText) {
+        SHFILEINFOW shell{};
+        std::wstring name = Wide(entry->name);
+        SHGetFileInfoW(name.c_str(), FILE_ATTRIBUTE_NORMAL, &shell, sizeof shell,
+                       SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
+        std::u16string type = U16(shell.szTypeName);
+        if (type.size() > 79) type.resize(79);
+        entry->typeText = type;
+      }
+      CopyText(info, *entry->typeText);
+      break;
+    case 3:
+      if (folder) break;
+      if (!entry->dateText) entry->dateText = qf::DateText(entry->time, LocalNow(), timeStump_ != 0, UserDateTimeFormat());
+      CopyText(info, *entry->dateText);
+      break;
+    default:
+      break;
+  }
+}
+
+void ListPane::OnColumnClick(int column) {
+  qf::ApplyColumnClick(settings_, column);
+  Sort();
+}
+
+void ListPane::ApplyViewStyle() {
+  if (!list_) return;
+  LONG_PTR style = GetWindowLongPtrW(list_, GWL_STYLE);
+  style &= ~(LVS_TYPEMASK | LVS_NOCOLUMNHEADER);
+  switch (settings_.Style()) {
+    case qf::ViewStyle::Details:
+      style |= LVS_REPORT;
+      if (settings_.noColumnHeader) style |= LVS_NOCOLUMNHEADER;
+      break;
+    case qf::ViewStyle::Medium:
+      style |= LVS_SMALLICON;
+      break;
+    case qf::ViewStyle::Small:
+      style |= LVS_LIST;
+      break;
+    default:
+      style |= LVS_ICON;
+      break;
+  }
+  SetWindowLongPtrW(list_, GWL_STYLE, style);
+  DWORD extended = settings_.lineSelect ? (LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE) : 0;
+  SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE, extended);
+  if (settings_.Style() == qf::ViewStyle::Large) SendMessageW(list_, LVM_SETICONSPACING, 0, MAKELPARAM(72, 72));
+  SendMessageW(list_, LVM_ARRANGE, LVA_DEFAULT, 0);
+  InvalidateRect(list_, nullptr, TRUE);
+}
+
+void ListPane::SetViewStyleCommand(int command) {
+  settings_.lineSelect = 0;
+  switch (command) {
+    case IDM_VIEW_LARGE:
+      settings_.viewStyle = static_cast<std::uint32_t>(qf::ViewStyle::Large);
+      break;
+    case IDM_VIEW_MEDIUM:
+      settings_.viewStyle = static_cast<std::uint32_t>(qf::ViewStyle::Medium);
+      break;
+    case IDM_VIEW_SMALL:
+      settings_.viewStyle = static_cast<std::uint32_t>(qf::ViewStyle::Small);
+      break;
+    case IDM_VIEW_DETAILED:
+      settings_.viewStyle = static_cast<std::uint32_t>(qf::ViewStyle::Details);
+      break;
+    case IDM_VIEW_DETAILED_LINE:
+      settings_.viewStyle = static_cast<std::uint32_t>(qf::ViewStyle::Details);
+      settings_.lineSelect = qf::kLineSelectOn;
+      break;
+    default:
+      return;
+  }
+  ApplyViewStyle();
+}
+
+void ListPane::CycleViewStyle() {
+  qf::CycleListStyle(settings_);
+  ApplyViewStyle();
+}
+
+void ListPane::SetSortCommand(int command) {
+  switch (command) {
+    case IDM_SORT_NAME:
+      qf::ApplySortKey(settings_, qf::SortKey::Name);
+      break;
+    case IDM_SORT_TYPE:
+      qf::ApplySortKey(settings_, qf::SortKey::Type);
+      break;
+    case IDM_SORT_SIZE:
+      qf::ApplySortKey(settings_, qf::SortKey::Size);
+      break;
+    case IDM_SORT_DATE:
+      qf::ApplySortKey(settings_, qf::SortKey::Date);
+      break;
+    case IDM_SORT_REVERSE:
+      qf::ToggleSortDirection(settings_);
+      break;
+    default:
+      return;
+  }
+  Sort();
+}
+
+void ListPane::SelectAll(bool select) {
+  if (!list_) return;
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED;
+  state.state = select ? LVIS_SELECTED : 0;
+  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+}
+
+void ListPane::ReverseSelection() {
+  int count = RowCount();
+  for (int i = 0; i < count; ++i) {
+    UINT now = static_cast<UINT>(SendMessageW(list_, LVM_GETITEMSTATE, i, LVIS_SELECTED));
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED;
+    state.state = (now & LVIS_SELECTED) ? 0 : LVIS_SELECTED;
+    SendMessageW(list_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
+  }
+}
+
+void ListPane::UpdateMenuMarks(HMENU menu) const {
+  if (!menu) return;
+  int style = IDM_VIEW_LARGE;
+  switch (settings_.Style()) {
+    case qf::ViewStyle::Details:
+      style = settings_.lineSelect ? IDM_VIEW_DETAILED_LINE : IDM_VIEW_DETAILED;
+      break;
+    case qf::ViewStyle::Medium:
+      style = IDM_VIEW_MEDIUM;
+      break;
+    case qf::ViewStyle::Small:
+      style = IDM_VIEW_SMALL;
+      break;
+    default:
+      break;
+  }
+  for (int id : {IDM_VIEW_LARGE, IDM_VIEW_MEDIUM, IDM_VIEW_SMALL, IDM_VIEW_DETAILED, IDM_VIEW_DETAILED_LINE}) {
+    CheckMenuItem(menu, id, MF_BYCOMMAND | (id == style ? MF_CHECKED : MF_UNCHECKED));
+  }
+  static const int kKeys[] = {IDM_SORT_NAME, IDM_SORT_TYPE, IDM_SORT_SIZE, IDM_SORT_DATE};
+  for (int i = 0; i < 4; ++i) {
+    CheckMenuItem(menu, kKeys[i], MF_BYCOMMAND | (settings_.sortKey == static_cast<std::uint32_t>(i) ? MF_CHECKED : MF_UNCHECKED));
+  }
+  CheckMenuItem(menu, IDM_SORT_REVERSE, MF_BYCOMMAND | (settings_.ascending ? MF_UNCHECKED : MF_CHECKED));
+}
+
+}  // namespace folderon

@@ -1,0 +1,132 @@
+// ListPane: the list view that shows one folder of the device (or nothing else yet: the search
+// hits come with the search command). One FileEntry per row, owned by the row; texts and icons
+// are made when the list view first asks and are cached in the entry.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "filemanager/core/file_entry.h"
+#include "filemanager/core/history.h"
+#include "filemanager/core/list_settings.h"
+
+namespace folderon {
+
+class FolderWatcher;
+
+// What the list needs from the window around it.
+class ListHost {
+ public:
+  virtual FolderWatcher& Watcher() = 0;
+  virtual bool AddressBarShown() const = 0;
+  // A single "Loading..." part while a folder is read.
+  virtual void ShowLoading() = 0;
+  // After every listing: status parts, address box, Up/Back/Forward states.
+  virtual void Listed(const std::wstring& path, unsigned long long count, unsigned long long totalBytes) = 0;
+
+ protected:
+  ~ListHost() = default;
+};
+
+// The three `FileImageList` flags.
+struct FileImageFlags {
+  DWORD genericIcons = 0;
+  DWORD romProgramIcons = 1;
+  DWORD zipProgramIcons = 1;
+};
+
+// Leaf names of the special folders the icons tell apart (case-insensitive).
+struct SpecialLeaves {
+  std::wstring network = L"Network";
+  std::wstring myDocuments = L"My Documents";
+  std::wstring startMenu = L"Start Menu";
+};
+
+class ListPane {
+ public:
+  explicit ListPane(ListHost& host) : host_(host) {}
+  ~ListPane();
+  ListPane(const ListPane&) = delete;
+  ListPane& operator=(const ListPane&) = delete;
+
+  // Reads the list's settings, creates the list view and its columns, and picks the start folder
+  // (the command line's when it is an existing folder; else `LastFolder` when remembered and
+  // existing; else the root).
+  bool Create(HWND parent, HINSTANCE instance, const std::wstring& commandLineFolder);
+  void SaveSettingsAndDestroy();
+
+  HWND Window() const { return list_; }
+  const std::wstring& Path() const { return path_; }
+  const std::wstring& StartFolder() const { return startFolder_; }
+  const quintar::folderon::ListViewSettings& Settings() const { return settings_; }
+  void SetSpecialLeaves(const SpecialLeaves& leaves) { leaves_ = leaves; }
+  const quintar::folderon::History& History() const { return history_; }
+
+  // Suspends watching, reads the folder, sorts, writes the status, sets the watched path and
+  // resumes watching. A folder that cannot be read shows no rows.
+  void Navigate(const std::wstring& path);
+  // The common "Go to": root names, the search hits, else an existing folder (a missing path
+  // shows the not-found message and stays; a file is not opened yet). True when it navigated.
+  bool GoTo(const std::wstring& text, HWND owner);
+  void UpOneLevel();
+  void Back();
+  void Forward();
+
+  int SelectedRow() const;
+  const quintar::folderon::FileEntry* EntryOf(int row) const;
+  int RowCount() const;
+  // Open the row: up-level goes up, a folder is entered; files are not opened here.
+  void OpenRow(int row);
+
+  void OnGetDispInfo(NMLVDISPINFOW* info);
+  void OnColumnClick(int column);
+  void SetViewStyleCommand(int command);
+  void CycleViewStyle();
+  void SetSortCommand(int command);
+  void SelectAll(bool select);
+  void ReverseSelection();
+  // Check marks of View Style and Arrange Icons By in `menu`.
+  void UpdateMenuMarks(HMENU menu) const;
+  // Status parts again (after the address bar was shown or hidden).
+  void RewriteStatus();
+
+ private:
+  void LoadSettings();
+  void ApplyViewStyle();
+  void CreateImageLists();
+  void ClearRows();
+  void AddRow(std::unique_ptr<quintar::folderon::FileEntry> entry, bool select);
+  void Sort();
+  int IconFor(quintar::folderon::FileEntry& entry, bool large);
+  int CachedIcon(HIMAGELIST list, std::map<std::wstring, int>& cache, const std::wstring& key,
+                 const std::wstring& path, bool byAttributesOnly, bool large);
+
+  ListHost& host_;
+  HWND list_ = nullptr;
+  HIMAGELIST large_ = nullptr;
+  HIMAGELIST small_ = nullptr;
+  std::map<std::wstring, int> largeCache_;
+  std::map<std::wstring, int> smallCache_;
+  quintar::folderon::ListViewSettings settings_;
+  FileImageFlags imageFlags_;
+  SpecialLeaves leaves_;
+  std::wstring lastFolder_;
+  std::wstring compressFolder_ = L"\\Temp";
+  DWORD timeStump_ = 0;
+  DWORD hideFolder_ = 0;
+  DWORD noExtShortcut_ = 1;
+  std::wstring startFolder_;
+  std::wstring path_;
+  std::wstring previous_;
+  bool listedOnce_ = false;
+  bool upLevelShown_ = false;
+  unsigned long long totalBytes_ = 0;
+  quintar::folderon::History history_;
+};
+
+}  // namespace folderon
