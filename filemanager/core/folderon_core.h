@@ -1,6 +1,7 @@
 // Folderon's portable core in one include.
 #pragma once
 
+#include "filemanager/core/browser_rules.h"
 #include "filemanager/core/file_entry.h"
 #include "filemanager/core/history.h"
 #include "filemanager/core/list_settings.h"
