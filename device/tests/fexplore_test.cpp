@@ -108,10 +108,12 @@ TEST_F(FileExplorerTest, ShowsTheFolderInAListView) {
   CreateDirectoryW(L"\\My Documents\\Sub", nullptr);
   devicetest::Process explorer = devicetest::Start(L"T:\\fexplore.exe \"\\My Documents\"");
   ASSERT_TRUE(explorer);
-  HWND window = nullptr;
-  ASSERT_TRUE(devicetest::WaitUntil([&] { return (window = FindWindowW(L"Explore", nullptr)) != nullptr; }));
-  HWND list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
-  ASSERT_NE(list, nullptr);
+  // The frame is visible to FindWindow before it has made its list, so wait for both.
+  HWND list = nullptr;
+  ASSERT_TRUE(devicetest::WaitUntil([&] {
+    HWND window = FindWindowW(L"Explore", nullptr);
+    return window && (list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr)) != nullptr;
+  }));
   int entries = 0;
   WIN32_FIND_DATAW fd;
   HANDLE find = FindFirstFileW(L"\\My Documents\\*.*", &fd);
