@@ -2,6 +2,7 @@
 #pragma once
 
 #include "filemanager/core/browser_rules.h"
+#include "filemanager/core/favorites.h"
 #include "filemanager/core/file_entry.h"
 #include "filemanager/core/history.h"
 #include "filemanager/core/list_settings.h"
