@@ -95,4 +95,9 @@ bool HasForbiddenNameChar(std::u16string_view name) noexcept { return HasAnyOf(n
 
 bool HasForbiddenPathChar(std::u16string_view path) noexcept { return HasAnyOf(path, u"/:,;*?<>|"); }
 
+NameCheck CheckNewName(std::u16string_view name) noexcept {
+  if (HasForbiddenNameChar(name)) return NameCheck::BadCharacters;
+  return name.empty() ? NameCheck::Empty : NameCheck::Ok;
+}
+
 }  // namespace quintar::folderon

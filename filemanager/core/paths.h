@@ -62,5 +62,11 @@ bool HasForbiddenNameChar(std::u16string_view name) noexcept;
 bool HasForbiddenPathChar(std::u16string_view path) noexcept;
 inline constexpr std::u16string_view kForbiddenNameMessage =
     u"A filename cannot contain these characters:\n\n\\/:,;*?<>|";
+inline constexpr std::u16string_view kEmptyNameMessage = u"Input file name.";
+inline constexpr std::u16string_view kRenameFailedMessage = u"Cannot rename file.";
+
+// A new name typed in place (tree or list label edit): forbidden characters first, then empty.
+enum class NameCheck { Ok, BadCharacters, Empty };
+NameCheck CheckNewName(std::u16string_view name) noexcept;
 
 }  // namespace quintar::folderon

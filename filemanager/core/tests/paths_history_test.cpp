@@ -71,6 +71,10 @@ TEST(Paths, ForbiddenCharacters) {
   EXPECT_FALSE(HasForbiddenNameChar(u"report (1).txt"));
   EXPECT_FALSE(HasForbiddenPathChar(u"\\My Documents\\x"));
   EXPECT_TRUE(HasForbiddenPathChar(u"\\a|b"));
+  EXPECT_EQ(CheckNewName(u"New Folder"), NameCheck::Ok);
+  EXPECT_EQ(CheckNewName(u"a?b"), NameCheck::BadCharacters);
+  EXPECT_EQ(CheckNewName(u""), NameCheck::Empty);
+  EXPECT_EQ(kForbiddenNameMessage, u"A filename cannot contain these characters:\n\n\\/:,;*?<>|");
 }
 
 TEST(Listing, HideRulesRecycledAndDotEntries) {
