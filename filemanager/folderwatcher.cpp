@@ -26,7 +26,8 @@ bool FolderWatcher::Start() {
     lockReady_ = true;
   }
   if (!event_) event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!event_) return false;
+  if (!released_) released_ = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+  if (!event_ || !released_) return false;
   stop_ = false;
   thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
   return thread_ != nullptr;
@@ -46,6 +47,10 @@ void FolderWatcher::Stop() {
   if (event_) {
     CloseHandle(event_);
     event_ = nullptr;
+  }
+  if (released_) {
+    CloseHandle(released_);
+    released_ = nullptr;
   }
   if (lockReady_) {
     DeleteCriticalSection(&lock_);
@@ -73,10 +78,15 @@ void FolderWatcher::SetPath(const std::wstring& path) {
 
 void FolderWatcher::Suspend() {
   if (!lockReady_) return;
-  Locked hold(lock_);
-  watching_ = false;
-  RemoveQueuedChanges();
-  SetEvent(event_);
+  {
+    Locked hold(lock_);
+    watching_ = false;
+    RemoveQueuedChanges();
+    SetEvent(event_);
+  }
+  // The thread only posts, never sends, so waiting here cannot deadlock; the bound keeps the UI
+  // alive should a file system hang in closing.
+  if (thread_) WaitForSingleObject(released_, 2000);
 }
 
 void FolderWatcher::Resume() {
@@ -120,8 +130,10 @@ void FolderWatcher::Run() {
       Locked hold(lock_);
       if (stop_) return;
       if (watching_) {
+        ResetEvent(released_);
         change = FindFirstChangeNotificationW(path_.c_str(), FALSE,
                                               FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
+        if (change == INVALID_HANDLE_VALUE) SetEvent(released_);
       }
     }
     if (change == INVALID_HANDLE_VALUE) {
@@ -144,6 +156,7 @@ void FolderWatcher::Run() {
       ResetEvent(event_);
     }
     FindCloseChangeNotification(change);
+    SetEvent(released_);
   }
 }
 

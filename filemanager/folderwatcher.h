@@ -26,6 +26,8 @@ class FolderWatcher {
 
   // Each ends by waking the thread, so the change takes effect at once.
   void SetPath(const std::wstring& path);  // ignored when equal to the current one (any case)
+  // Returns once the thread holds no handle on the folder any more, so the folder can be
+  // deleted or renamed at once (a file system may keep an open folder until its last handle goes).
   void Suspend();
   void Resume();
 
@@ -39,7 +41,8 @@ class FolderWatcher {
 
   mutable CRITICAL_SECTION lock_{};
   bool lockReady_ = false;
-  HANDLE event_ = nullptr;  // manual reset
+  HANDLE event_ = nullptr;     // manual reset
+  HANDLE released_ = nullptr;  // manual reset: set while the thread holds no notification
   HANDLE thread_ = nullptr;
   HWND target_ = nullptr;
   std::wstring path_ = L"\\";

@@ -407,11 +407,17 @@ void MainFrame::StartDelayedRefresh(bool deviceChange) {
 
 void MainFrame::DelayedRefresh() {
   KillTimer(hwnd_, kRefreshTimer);
+  // Our own watch must not keep a removed folder alive while its existence is checked.
+  watcher_.Suspend();
   std::u16string path = U16(list_.Path());
   auto target = qf::RefreshTarget(path, deviceMode_,
                                   [](std::u16string_view p) { return IsExistingFolder(Wide(p)); });
   deviceMode_ = false;
-  if (target) list_.Navigate(Wide(*target));
+  if (target) {
+    list_.Navigate(Wide(*target));  // resumes watching
+  } else {
+    watcher_.Resume();
+  }
 }
 
 void MainFrame::CycleFocus(bool forward) {

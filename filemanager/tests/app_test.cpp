@@ -71,6 +71,29 @@ Process Start(const std::wstring& arguments) {
   return Process(pi);
 }
 
+constexpr wchar_t kSettings[] = L"Software\\Olvenmark\\Folderon+\\Settings";
+constexpr wchar_t kRebar[] = L"Software\\Olvenmark\\Folderon+\\Settings\\Rebar";
+
+void ClearSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Olvenmark\\Folderon+"); }
+
+void WriteBinary(const wchar_t* key, const wchar_t* name, const void* data, DWORD bytes) {
+  HKEY k = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), ERROR_SUCCESS);
+  RegSetValueExW(k, name, 0, REG_BINARY, static_cast<const BYTE*>(data), bytes);
+  RegCloseKey(k);
+}
+
+// The value's bytes, or nothing when it is missing.
+std::vector<BYTE> ReadValue(const wchar_t* key, const wchar_t* name, DWORD* type = nullptr) {
+  std::vector<BYTE> data(4096);
+  DWORD size = static_cast<DWORD>(data.size());
+  if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, type, data.data(), &size) != ERROR_SUCCESS) {
+    return {};
+  }
+  data.resize(size);
+  return data;
+}
+
 HWND FindMain() { return FindWindowW(kClass, nullptr); }
 
 HWND WaitForMain() { return WaitForWindow(kClass, L"Folderon", 15000); }
@@ -148,10 +171,13 @@ void Close(Process& process, HWND main) {
   PumpUntil([] { return FindMain() == nullptr; }, 5000);
 }
 
+int ListCount(HWND main) { return static_cast<int>(SendMessageW(GetDlgItem(main, kList), LVM_GETITEMCOUNT, 0, 0)); }
+
 class FolderonTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(FindMain(), nullptr) << "a Folderon window was left over";
+    ClearSettings();
     first_ = Start(L"");
     ASSERT_TRUE(first_);
     main_ = WaitForMain();
@@ -296,6 +322,98 @@ TEST(FolderonStart, SecondStartWithNoneRunningStartsNormally) {
       << testing::PrintToString(AddressText(main));
   EXPECT_EQ(process.Wait(0), STILL_ACTIVE);
   Close(process, main);
+}
+
+TEST(FolderonStart, ChangesInTheShownFolderRefreshTheList) {
+  ClearSettings();
+  CreateDirectoryW(L"\\Temp\\Watched", nullptr);
+  Process process = Start(L"/FOLDER:\\Temp\\Watched");
+  HWND main = WaitForMain();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main) == L"\\Temp\\Watched"; }, 10000));
+  EXPECT_EQ(ListCount(main), 1);  // the up-level row
+  // A burst of changes: watching waits five quiet seconds, then the refresh two more.
+  for (int i = 0; i < 5; ++i) {
+    CreateDirectoryW((L"\\Temp\\Watched\\n" + std::to_wstring(i)).c_str(), nullptr);
+  }
+  EXPECT_TRUE(PumpUntil([&] { return ListCount(main) == 6; }, 15000)) << ListCount(main);
+
+  // The shown folder vanishes (a card taken out): the list moves to the nearest existing parent.
+  ASSERT_TRUE(PumpUntil([&] {
+    return SendCopyData(main, kOpenFolder, L"\\Temp\\Watched\\n4", sizeof L"\\Temp\\Watched\\n4") &&
+           AddressText(main) == L"\\Temp\\Watched\\n4";
+  }, 5000));
+  PumpFor(200);
+  bool removed = RemoveDirectoryW(L"\\Temp\\Watched\\n4") != 0;
+  if (removed) {
+    DWORD_PTR result = 0;
+    ASSERT_NE(SendMessageTimeoutW(main, WM_DEVICECHANGE, 0x0007 /* DBT_DEVNODES_CHANGED */, 0, SMTO_ABORTIFHUNG, 2000,
+                                  &result), 0) << GetLastError();
+    EXPECT_EQ(result, static_cast<DWORD_PTR>(TRUE));
+    EXPECT_TRUE(PumpUntil([&] { return AddressText(main) == L"\\Temp\\Watched"; }, 8000))
+        << testing::PrintToString(AddressText(main));
+  } else {
+    ADD_FAILURE() << "the shown folder could not be removed: " << GetLastError();
+  }
+  Close(process, main);
+}
+
+TEST(FolderonSettings, ShutdownWritesTheSettingsAndStartReadsThem) {
+  ClearSettings();
+  {
+    Process process = Start(L"");
+    HWND main = WaitForMain();
+    ASSERT_NE(main, nullptr);
+    Close(process, main);
+  }
+  DWORD type = 0;
+  auto path = ReadValue(L"Software\\Olvenmark\\Folderon+", L"Path", &type);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(path.size(), 520u);
+  auto list = ReadValue(kSettings, L"ListView");
+  ASSERT_EQ(list.size(), 88u);
+  const auto* fields = reinterpret_cast<const DWORD*>(list.data());
+  EXPECT_EQ(fields[0], 0u);    // by name
+  EXPECT_EQ(fields[1], 1u);    // ascending
+  EXPECT_EQ(fields[2], 0u);    // large icons
+  EXPECT_EQ(fields[7], 145u);  // Name column
+  EXPECT_EQ(fields[16], 1u);   // up-level row shown
+  auto bands = ReadValue(kRebar, L"CmdBands");
+  ASSERT_EQ(bands.size(), 8u);
+  EXPECT_EQ(reinterpret_cast<const DWORD*>(bands.data())[0], 0u);
+  EXPECT_EQ(reinterpret_cast<const DWORD*>(bands.data())[1], 1u);
+  auto status = ReadValue(kSettings, L"ShowStatusWnd");
+  ASSERT_EQ(status.size(), 4u);
+  EXPECT_EQ(*reinterpret_cast<const DWORD*>(status.data()), 1u);
+  EXPECT_EQ(ReadValue(L"Software\\Olvenmark\\Folderon+\\Settings\\Recent", L"Recent1").size(),
+            sizeof L"My Pocket PC");
+
+  // Details view and a hidden address bar are taken from the registry at the next start...
+  DWORD details[22] = {0, 1, 1, 0, 1, 0, 0, 145, 75, 75, 75, 0, 0, 1, 1, 0, 1, 2, 0, 0, 0, 0};
+  WriteBinary(kSettings, L"ListView", details, sizeof details);
+  DWORD hidden[2] = {0, 0};
+  WriteBinary(kRebar, L"CmdBands", hidden, sizeof hidden);
+  {
+    Process process = Start(L"");
+    HWND main = WaitForMain();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return (GetWindowLongW(GetDlgItem(main, kList), GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT; }, 5000));
+    // Without the address bar the status shows the folder's name first.
+    EXPECT_TRUE(PumpUntil([&] { return StatusText(main) == L"My Pocket PC"; }, 5000))
+        << testing::PrintToString(StatusText(main));
+    Close(process, main);
+  }
+  // ...but a ListView value of any other length than 88 bytes is ignored.
+  WriteBinary(kSettings, L"ListView", details, 87);
+  {
+    Process process = Start(L"");
+    HWND main = WaitForMain();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return AddressText(main) == L"My Pocket PC"; }, 10000));
+    EXPECT_EQ(GetWindowLongW(GetDlgItem(main, kList), GWL_STYLE) & LVS_TYPEMASK, LVS_ICON);
+    Close(process, main);
+  }
+  ClearSettings();
 }
 
 }  // namespace
