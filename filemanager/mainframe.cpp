@@ -27,7 +27,7 @@ constexpr int kBuiltCommands[] = {
     IDM_SORT_DATE,   IDM_SORT_REVERSE,   IDM_LIST_STYLE,     IDM_SELECT_ALL,       IDM_REVERSE_SELECTION,
     IDM_RELEASE_SELECTION, IDM_EXIT,     IDM_OPEN,           IDM_FOCUS_NEXT,       IDM_FOCUS_PREV,
     IDM_GOTO,        IDM_GOTO_ROOT,      IDM_GOTO_MYDOCUMENTS, IDM_GOTO_STARTMENU, IDM_GOTO_DESKTOP,
-    IDM_COPY_NAME,   IDM_COPY_PATH,
+    IDM_COPY_NAME,   IDM_COPY_PATH,      IDM_FOLDER,
 };
 
 bool IsBuilt(int id) {
@@ -53,6 +53,9 @@ void ForEachItem(HMENU menu, F&& f) {
     }
   }
 }
+
+// The command code of Up One Level when it came from Backspace in the tree.
+constexpr int kTreeBackspace = 2;
 
 bool KeyDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }
 
@@ -238,6 +241,8 @@ bool MainFrame::CreateChildren() {
   // The layout places the status pane; it must not move itself to the window's bottom edge.
   SetWindowLongPtrW(status_, GWL_STYLE, GetWindowLongPtrW(status_, GWL_STYLE) | CCS_NORESIZE | CCS_NOPARENTALIGN);
   if (!list_.Create(hwnd_, instance_, startFolder_)) return false;
+  tree_.SetSpecialLeaves(Leaf(special_.startMenu), Leaf(special_.network), Leaf(special_.myDocuments));
+  if (!tree_.Create(hwnd_, instance_, settings_.showFolder != 0)) return false;
   contextMenus_ = LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_CONTEXTMENUS));
   focusedPane_ = list_.Window();
   UpdateCommandStates();
@@ -255,8 +260,9 @@ void MainFrame::ApplyFont() {
     lstrcpynW(lf.lfFaceName, settings_.fontName.c_str(), LF_FACESIZE);
     font = CreateFontIndirectW(&lf);
   }
-  SendMessageW(list_.Window(), WM_SETFONT,
-               reinterpret_cast<WPARAM>(font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT))), TRUE);
+  WPARAM chosen = reinterpret_cast<WPARAM>(font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT)));
+  SendMessageW(list_.Window(), WM_SETFONT, chosen, TRUE);
+  if (tree_.Window()) SendMessageW(tree_.Window(), WM_SETFONT, chosen, TRUE);
   if (paneFont_) DeleteObject(paneFont_);
   paneFont_ = font;
 }
@@ -284,7 +290,7 @@ void MainFrame::Layout() {
   RECT statusRect{};
   if (status_) GetWindowRect(status_, &statusRect);
   in.statusHeight = statusRect.bottom - statusRect.top;
-  in.treeShown = tree_ != nullptr && settings_.showFolder != 0;
+  in.treeShown = TreeShown();
   in.sideBySide = settings_.viewSide != 0;
   in.treeWidth = static_cast<int>(settings_.treeViewWidth);
   in.treeHeight = static_cast<int>(settings_.treeViewHeight);
@@ -296,7 +302,7 @@ void MainFrame::Layout() {
   };
   if (in.addressShown) place(bands_.AddressBand(), out.address);
   if (in.statusShown) place(status_, out.status);
-  if (in.treeShown) place(tree_, out.tree);
+  if (in.treeShown) place(tree_.Window(), out.tree);
   place(list_.Window(), out.list);
   if (sipUp) {
     int focused = static_cast<int>(SendMessageW(list_.Window(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
@@ -329,6 +335,7 @@ void MainFrame::Listed(const std::wstring& path, unsigned long long count, unsig
     }
   }
   bands_.PushRecent(path);
+  tree_.SelectPath(path, false, true);
   UpdateCommandStates();
 }
 
@@ -379,7 +386,7 @@ void MainFrame::UpdateMenuMarks() {
   HMENU menu = bands_.Menu();
   if (!menu) return;
   CheckMenuItem(menu, IDM_STATUS_BAR, MF_BYCOMMAND | (settings_.showStatusWnd ? MF_CHECKED : MF_UNCHECKED));
-  CheckMenuItem(menu, IDM_FOLDER, MF_BYCOMMAND | (settings_.showFolder && tree_ ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu, IDM_FOLDER, MF_BYCOMMAND | (TreeShown() ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, IDM_VERTICAL_LAYOUT, MF_BYCOMMAND | (settings_.viewSide ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, IDM_DRAGDROP_MODE, MF_BYCOMMAND | (settings_.dragDrop ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, IDM_ADDRESS_BAR, MF_BYCOMMAND | (bands_.AddressShown() ? MF_CHECKED : MF_UNCHECKED));
@@ -395,6 +402,7 @@ void MainFrame::Shutdown() {
     status_ = nullptr;
   }
   list_.SaveSettingsAndDestroy();
+  tree_.Destroy();
   HWND hwnd = hwnd_;
   DestroyWindow(hwnd);
 }
@@ -409,6 +417,7 @@ void MainFrame::DelayedRefresh() {
   KillTimer(hwnd_, kRefreshTimer);
   // Our own watch must not keep a removed folder alive while its existence is checked.
   watcher_.Suspend();
+  tree_.SelectPath(L"", true, false);
   std::u16string path = U16(list_.Path());
   auto target = qf::RefreshTarget(path, deviceMode_,
                                   [](std::u16string_view p) { return IsExistingFolder(Wide(p)); });
@@ -426,17 +435,17 @@ void MainFrame::CycleFocus(bool forward) {
   HWND combo = bands_.AddressCombo();
   if (focus && combo && (focus == combo || IsChild(combo, focus))) {
     from = qf::FocusPane::Address;
-  } else if (focus && tree_ && focus == tree_) {
+  } else if (focus && tree_.Window() && focus == tree_.Window()) {
     from = qf::FocusPane::Tree;
   }
-  bool treeShown = tree_ && settings_.showFolder;
+  bool treeShown = TreeShown();
   qf::FocusPane to = qf::NextFocus(from, forward, bands_.AddressShown(), treeShown);
   switch (to) {
     case qf::FocusPane::Address:
       SetFocus(bands_.AddressEdit() ? bands_.AddressEdit() : combo);
       break;
     case qf::FocusPane::Tree:
-      SetFocus(tree_);
+      SetFocus(tree_.Window());
       break;
     default:
       SetFocus(list_.Window());
@@ -586,7 +595,16 @@ void MainFrame::OnCommand(int id, int code, HWND control) {
   if (qf::IsSearchPath(U16(list_.Path())) && id == IDM_UP) return;
   switch (id) {
     case IDM_UP:
-      list_.UpOneLevel();
+      if (focusedPane_ && focusedPane_ == tree_.Window() && TreeShown()) {
+        // Backspace already moved the tree's selection; the soft key and the menu did not.
+        if (code != kTreeBackspace) tree_.SelectParent();
+        list_.Navigate(tree_.SelectedPath());
+      } else {
+        list_.UpOneLevel();
+      }
+      break;
+    case IDM_FOLDER:
+      ToggleTree();
       break;
     case IDM_BACK:
       list_.Back();
@@ -683,6 +701,58 @@ void MainFrame::OnCommand(int id, int code, HWND control) {
   }
 }
 
+void MainFrame::ToggleTree() {
+  settings_.showFolder = !settings_.showFolder;
+  ShowWindow(tree_.Window(), settings_.showFolder ? SW_SHOW : SW_HIDE);
+  if (settings_.showFolder) {
+    tree_.SelectPath(list_.Path(), true, true);
+  } else if (GetFocus() == tree_.Window()) {
+    SetFocus(list_.Window());
+  }
+  UpdateMenuMarks();
+  Layout();
+}
+
+void MainFrame::NavigateFromTree(const std::wstring& path) {
+  if (path != list_.Path()) list_.Navigate(path);
+}
+
+void MainFrame::OnSplitter(UINT msg, LPARAM lParam) {
+  POINT pt{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
+  bool side = settings_.viewSide != 0;
+  int pos = side ? pt.x : pt.y;
+  if (msg == WM_LBUTTONDOWN) {
+    if (!TreeShown()) return;
+    splitting_ = true;
+    splitStartPos_ = pos;
+    splitStartSize_ = static_cast<int>(side ? settings_.treeViewWidth : settings_.treeViewHeight);
+    SetCapture(hwnd_);
+    return;
+  }
+  if (!splitting_) return;
+  if (msg == WM_MOUSEMOVE) {
+    int bound0 = 0, bound1 = GetSystemMetrics(SM_CXSCREEN);
+    if (!side) {
+      RECT tree{}, list{};
+      GetWindowRect(tree_.Window(), &tree);
+      GetWindowRect(list_.Window(), &list);
+      MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&tree), 2);
+      MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&list), 2);
+      bound0 = tree.top;
+      bound1 = list.bottom;
+    }
+    int size = qf::SplitterSize(splitStartSize_, splitStartPos_, pos, bound0, bound1);
+    if (size < 0) return;
+    (side ? settings_.treeViewWidth : settings_.treeViewHeight) = static_cast<DWORD>(size);
+    Layout();
+    return;
+  }
+  splitting_ = false;
+  if (GetCapture() == hwnd_) ReleaseCapture();
+  SendMessageW(list_.Window(), LVM_ARRANGE, LVA_DEFAULT, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 bool MainFrame::OnCopyData(const COPYDATASTRUCT* data) {
   if (!data) return false;
   auto folder = qf::ReadOpenFolderRequest(static_cast<std::uint64_t>(data->dwData), data->lpData, data->cbData);
@@ -717,6 +787,42 @@ LRESULT MainFrame::OnNotify(NMHDR* header) {
   if (header->code == GN_CONTEXTMENU && header->hwndFrom == list) {
     ShowContextMenu(reinterpret_cast<NMRGINFO*>(header)->ptAction);
     return 1;
+  }
+  if (tree_.Window() && header->hwndFrom == tree_.Window()) {
+    switch (header->code) {
+      case TVN_KEYDOWN: {
+        auto* key = reinterpret_cast<NMTVKEYDOWN*>(header);
+        if (key->wVKey == VK_BACK && !KeyDown(VK_CONTROL) && !KeyDown(VK_MENU) && !KeyDown(VK_SHIFT)) {
+          PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(IDM_UP, kTreeBackspace), 0);
+        } else if (key->wVKey == VK_F6 && bands_.AddressShown()) {
+          SetFocus(bands_.AddressEdit());
+        } else if (int id = ListKeyCommand(key->wVKey)) {
+          OnCommand(id, 1, nullptr);
+        }
+        return 0;
+      }
+      case TVN_SELCHANGEDW: {
+        std::wstring target;
+        if (tree_.OnSelChanged(reinterpret_cast<NMTREEVIEWW*>(header), target, hwnd_)) NavigateFromTree(target);
+        return 0;
+      }
+      case TVN_ITEMEXPANDINGW:
+        tree_.OnItemExpanding(reinterpret_cast<NMTREEVIEWW*>(header));
+        return 0;
+      case NM_SETFOCUS:
+        focusedPane_ = tree_.Window();
+        UpdateCommandStates();
+        return 0;
+      case NM_KILLFOCUS: {
+        std::wstring target;
+        if (tree_.TakePendingNavigation(target, hwnd_)) NavigateFromTree(target);
+        return 0;
+      }
+      case TVN_BEGINLABELEDITW:
+        return TRUE;  // renaming folders in place is not in this build
+      default:
+        return 0;
+    }
   }
   if (header->hwndFrom != list) return 0;
   switch (header->code) {
@@ -841,7 +947,20 @@ LRESULT MainFrame::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       UpdateMenuMarks();
       return 0;
     case WM_TIMER:
-      if (wParam == kRefreshTimer) DelayedRefresh();
+      if (wParam == kRefreshTimer) {
+        DelayedRefresh();
+      } else if (wParam == kTreeKeyTimer) {
+        std::wstring target;
+        if (tree_.TakePendingNavigation(target, hwnd_)) NavigateFromTree(target);
+      }
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+      OnSplitter(msg, lParam);
+      return 0;
+    case WM_CAPTURECHANGED:
+      splitting_ = false;
       return 0;
     case WM_DEVICECHANGE:
       StartDelayedRefresh(true);

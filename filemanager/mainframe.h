@@ -13,6 +13,7 @@
 #include "commandbands.h"
 #include "folderwatcher.h"
 #include "listpane.h"
+#include "treepane.h"
 
 namespace folderon {
 
@@ -89,13 +90,21 @@ class MainFrame final : public ListHost {
   void ShowContextMenu(POINT screen);
   void CopySelectedText(bool fullPath);
   void ShowGoToPopup();
+  void ToggleTree();
+  void NavigateFromTree(const std::wstring& path);
+  bool TreeShown() const { return tree_.Window() && settings_.showFolder; }
+  void OnSplitter(UINT msg, LPARAM lParam);
 
   HINSTANCE instance_ = nullptr;
   HWND hwnd_ = nullptr;
   CommandBands bands_;
   HWND status_ = nullptr;
   ListPane list_;
-  HWND tree_ = nullptr;  // the folder tree is not part of this build
+  TreePane tree_;
+  // The splitter between tree and list while the stylus holds it.
+  bool splitting_ = false;
+  int splitStartPos_ = 0;
+  int splitStartSize_ = 0;
   FrameSettings settings_;
   SpecialFolders special_;
   FolderWatcher watcher_;

@@ -23,6 +23,7 @@ constexpr ULONG_PTR kOpenFolder = 563;
 constexpr int kAddressCombo = 1001;
 constexpr int kStatus = 1002;
 constexpr int kList = 1003;
+constexpr int kTree = 1004;
 
 class Process {
  public:
@@ -414,6 +415,65 @@ TEST(FolderonSettings, ShutdownWritesTheSettingsAndStartReadsThem) {
     Close(process, main);
   }
   ClearSettings();
+}
+
+TEST(FolderonStart, FolderCommandShowsTheTreeFollowingTheList) {
+  ClearSettings();
+  Process process = Start(L"/FOLDER:\\My Documents");
+  HWND main = WaitForMain();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main) == L"\\My Documents"; }, 10000));
+  HWND tree = GetDlgItem(main, kTree);
+  ASSERT_NE(tree, nullptr);
+  EXPECT_FALSE(IsWindowVisible(tree));  // hidden by default
+  RECT before{};
+  GetWindowRect(GetDlgItem(main, kList), &before);
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(40061, 0), 0);
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(tree) != FALSE; }, 5000));
+  // Stacked: the tree takes 100 pixels at the top and the list starts 4 below it.
+  RECT treeRect{}, listRect{};
+  PumpUntil([&] {
+    GetWindowRect(tree, &treeRect);
+    GetWindowRect(GetDlgItem(main, kList), &listRect);
+    return listRect.top == treeRect.bottom + 4;
+  }, 3000);
+  EXPECT_EQ(treeRect.bottom - treeRect.top, 100);
+  EXPECT_EQ(listRect.top, treeRect.bottom + 4);
+  EXPECT_EQ(listRect.bottom, before.bottom);
+  // The tree holds the root, its folders and "File Search".
+  EXPECT_GE(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 7);
+  // Hiding it gives the list the whole pane area back.
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(40061, 0), 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(tree); }, 5000));
+  PumpUntil([&] {
+    GetWindowRect(GetDlgItem(main, kList), &listRect);
+    return listRect.top == before.top;
+  }, 3000);
+  EXPECT_EQ(listRect.top, before.top);
+  Close(process, main);
+  // The choice is kept.
+  auto shown = ReadValue(kSettings, L"ShowFolder");
+  ASSERT_EQ(shown.size(), 4u);
+  EXPECT_EQ(*reinterpret_cast<const DWORD*>(shown.data()), 0u);
+}
+
+// For looking at the window: runs only when asked for (--gtest_also_run_disabled_tests) and
+// keeps the window up for a screenshot. FOLDERON_LOOK lists commands to send first.
+TEST(FolderonLook, DISABLED_KeepWindowUp) {
+  ClearSettings();
+  Process process = Start(L"/FOLDER:\\My Documents");
+  HWND main = WaitForMain();
+  ASSERT_NE(main, nullptr);
+  wchar_t commands[256] = {};
+  GetEnvironmentVariableW(L"FOLDERON_LOOK", commands, 256);
+  for (wchar_t* p = commands; *p;) {
+    int id = static_cast<int>(wcstol(p, &p, 10));
+    if (id) PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    while (*p == L',' || *p == L' ') ++p;
+    if (!id && *p) ++p;
+  }
+  PumpFor(12000);
+  Close(process, main);
 }
 
 }  // namespace

@@ -1,0 +1,288 @@
+#include "treepane.h"
+
+#include <ceservices.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "filemanager/core/file_entry.h"
+#include "filemanager/core/paths.h"
+#include "filemanager/core/sorting.h"
+#include "resource.h"
+#include "winutil.h"
+
+namespace folderon {
+
+namespace qf = quintar::folderon;
+
+namespace {
+
+enum TreeImage { kDevice, kClosed, kOpen, kCard, kMyDocuments, kStartMenu, kNetwork };
+constexpr UINT_PTR kTreeKeyTimer = 2;
+constexpr UINT kTreeKeyDelayMs = 500;
+
+class Find {
+ public:
+  explicit Find(const std::wstring& pattern, WIN32_FIND_DATAW& data) : h_(CeFindFirstFile(pattern.c_str(), &data)) {}
+  ~Find() {
+    if (h_ != INVALID_HANDLE_VALUE) CeFindClose(h_);
+  }
+  Find(const Find&) = delete;
+  Find& operator=(const Find&) = delete;
+  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+  bool Next(WIN32_FIND_DATAW& data) { return CeFindNextFile(h_, &data) != FALSE; }
+
+ private:
+  HANDLE h_;
+};
+
+std::wstring Pattern(const std::wstring& folder) {
+  auto pattern = qf::FindPattern(U16(folder));
+  return pattern ? Wide(*pattern) : std::wstring();
+}
+
+// A quick look for one subfolder other than "Recycled".
+bool HasSubfolder(const std::wstring& folder) {
+  std::wstring pattern = Pattern(folder);
+  if (pattern.empty()) return false;
+  WIN32_FIND_DATAW data{};
+  Find find(pattern, data);
+  if (!find.ok()) return false;
+  do {
+    if (qf::IsTreeFolder(U16(data.cFileName), data.dwFileAttributes)) return true;
+  } while (find.Next(data));
+  return false;
+}
+
+HICON Icon(int shell32Index) {
+  HICON small = nullptr;
+  ExtractIconExW(L"shell32.dll", shell32Index, nullptr, &small, 1);
+  return small;
+}
+
+HICON FolderIcon(bool open) {
+  SHFILEINFOW info{};
+  SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
+                 SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES | (open ? SHGFI_OPENICON : 0));
+  return info.hIcon;
+}
+
+}  // namespace
+
+TreePane::~TreePane() { Destroy(); }
+
+void TreePane::Destroy() {
+  if (tree_) {
+    DestroyWindow(tree_);
+    tree_ = nullptr;
+  }
+  if (images_) {
+    ImageList_Destroy(images_);
+    images_ = nullptr;
+  }
+}
+
+bool TreePane::Create(HWND parent, HINSTANCE instance, bool visible) {
+  tree_ = CreateWindowExW(0, WC_TREEVIEWW, L"",
+                          WS_CHILD | (visible ? WS_VISIBLE : 0) | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS |
+                              TVS_HASLINES | TVS_EDITLABELS | TVS_SHOWSELALWAYS,
+                          0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TREE)), instance,
+                          nullptr);
+  if (!tree_) return false;
+  images_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 7, 1);
+  if (images_) {
+    HICON icons[] = {Icon(15), FolderIcon(false), FolderIcon(true), Icon(7), FolderIcon(false), Icon(19), Icon(9)};
+    for (HICON icon : icons) {
+      if (!icon) icon = FolderIcon(false);
+      ImageList_AddIcon(images_, icon);
+      if (icon) DestroyIcon(icon);
+    }
+    TreeView_SetImageList(tree_, images_, TVSIL_NORMAL);
+  }
+  RebuildRoots();
+  return true;
+}
+
+void TreePane::SetSpecialLeaves(std::wstring startMenu, std::wstring network, std::wstring myDocuments) {
+  startMenuLeaf_ = std::move(startMenu);
+  networkLeaf_ = std::move(network);
+  myDocumentsLeaf_ = std::move(myDocuments);
+}
+
+int TreePane::ImageFor(const std::wstring& name, DWORD attributes, bool selected) const {
+  std::u16string n = U16(name);
+  if (qf::EqualsNoCase(n, U16(startMenuLeaf_))) return kStartMenu;
+  if (qf::EqualsNoCase(n, U16(networkLeaf_))) return kNetwork;
+  if (attributes & FILE_ATTRIBUTE_TEMPORARY) return kCard;
+  if (qf::EqualsNoCase(n, U16(myDocumentsLeaf_))) return kMyDocuments;
+  return selected ? kOpen : kClosed;
+}
+
+void TreePane::RebuildRoots() {
+  if (!tree_) return;
+  HWND focus = GetFocus();
+  bool visible = IsWindowVisible(tree_) != FALSE;
+  if (visible) ShowWindow(tree_, SW_HIDE);
+  guard_ = false;
+  TreeView_DeleteAllItems(tree_);
+  std::wstring rootName = Wide(qf::kRootName);
+  TVINSERTSTRUCTW insert{};
+  insert.hParent = TVI_ROOT;
+  insert.hInsertAfter = TVI_SORT;
+  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
+  insert.item.pszText = rootName.data();
+  insert.item.iImage = insert.item.iSelectedImage = kDevice;
+  insert.item.cChildren = 1;
+  root_ = TreeView_InsertItem(tree_, &insert);
+  TreeView_Expand(tree_, root_, TVE_EXPAND);
+  std::wstring searchName = Wide(qf::kSearchPath);
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.pszText = searchName.data();
+  insert.item.cChildren = 0;
+  insert.item.iImage = insert.item.iSelectedImage = kClosed;
+  searchItem_ = TreeView_InsertItem(tree_, &insert);
+  if (visible) ShowWindow(tree_, SW_SHOW);
+  if (focus && IsWindow(focus)) SetFocus(focus);
+  guard_ = true;
+}
+
+std::wstring TreePane::ItemText(HTREEITEM item) const {
+  wchar_t text[MAX_PATH] = {};
+  TVITEMW tv{};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = text;
+  tv.cchTextMax = MAX_PATH;
+  if (!TreeView_GetItem(tree_, &tv)) return {};
+  return text;
+}
+
+std::wstring TreePane::PathOf(HTREEITEM item) const {
+  if (!item) return {};
+  if (item == searchItem_) return Wide(qf::kSearchPath);
+  std::vector<std::wstring> parts;
+  for (HTREEITEM i = item; i && i != root_; i = TreeView_GetParent(tree_, i)) parts.push_back(ItemText(i));
+  std::wstring path;
+  for (auto it = parts.rbegin(); it != parts.rend(); ++it) path += L"\\" + *it;
+  return path;
+}
+
+std::wstring TreePane::SelectedPath() const { return tree_ ? PathOf(TreeView_GetSelection(tree_)) : std::wstring(); }
+
+HTREEITEM TreePane::FindChild(HTREEITEM parent, const std::wstring& text) const {
+  for (HTREEITEM child = TreeView_GetChild(tree_, parent); child; child = TreeView_GetNextSibling(tree_, child)) {
+    if (ItemText(child) == text) return child;
+  }
+  return nullptr;
+}
+
+HTREEITEM TreePane::InsertChild(HTREEITEM parent, const std::wstring& name, DWORD attributes, bool hasChildren) {
+  std::wstring text = name;
+  TVINSERTSTRUCTW insert{};
+  insert.hParent = parent;
+  insert.hInsertAfter = TVI_SORT;
+  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
+  insert.item.pszText = text.data();
+  insert.item.iImage = ImageFor(name, attributes, false);
+  insert.item.iSelectedImage = ImageFor(name, attributes, true);
+  insert.item.cChildren = hasChildren ? 1 : 0;
+  return TreeView_InsertItem(tree_, &insert);
+}
+
+void TreePane::FillChildren(HTREEITEM item) {
+  if (!item || item == searchItem_) return;
+  std::wstring path = PathOf(item);
+  // Children whose folder vanished go first.
+  for (HTREEITEM child = TreeView_GetChild(tree_, item); child;) {
+    HTREEITEM next = TreeView_GetNextSibling(tree_, child);
+    if (!IsExistingFolder(PathOf(child))) TreeView_DeleteItem(tree_, child);
+    child = next;
+  }
+  std::wstring pattern = Pattern(path);
+  if (!pattern.empty()) {
+    WIN32_FIND_DATAW data{};
+    Find find(pattern, data);
+    if (find.ok()) {
+      do {
+        if (!qf::IsTreeFolder(U16(data.cFileName), data.dwFileAttributes)) continue;
+        if (FindChild(item, data.cFileName)) continue;
+        auto child = qf::JoinPath(U16(path), U16(data.cFileName));
+        InsertChild(item, data.cFileName, data.dwFileAttributes, child && HasSubfolder(Wide(*child)));
+      } while (find.Next(data));
+    }
+  }
+  TVITEMW tv{};
+  tv.mask = TVIF_CHILDREN;
+  tv.hItem = item;
+  tv.cChildren = TreeView_GetChild(tree_, item) ? 1 : 0;
+  TreeView_SetItem(tree_, &tv);
+  TreeView_SortChildren(tree_, item, FALSE);
+}
+
+void TreePane::OnItemExpanding(const NMTREEVIEWW* info) {
+  if (info->action & TVE_EXPAND) FillChildren(info->itemNew.hItem);
+}
+
+void TreePane::SelectPath(const std::wstring& path, bool refresh, bool select) {
+  if (!tree_ || !root_) return;
+  guard_ = false;
+  pending_ = false;
+  KillTimer(GetParent(tree_), kTreeKeyTimer);
+  HTREEITEM item = root_;
+  if (path == Wide(qf::kSearchPath)) {
+    TreeView_Expand(tree_, root_, TVE_EXPAND);
+    TreeView_SelectItem(tree_, searchItem_);
+    guard_ = true;
+    return;
+  }
+  TreeView_Expand(tree_, root_, TVE_EXPAND);
+  for (const auto& part : qf::SplitPath(U16(path))) {
+    HTREEITEM child = FindChild(item, Wide(part));
+    if (!child) break;
+    item = child;
+    TreeView_Expand(tree_, item, TVE_EXPAND);
+  }
+  if (refresh) {
+    bool wasExpanded = (TreeView_GetItemState(tree_, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+    FillChildren(item);
+    TreeView_Expand(tree_, item, (wasExpanded && TreeView_GetChild(tree_, item)) ? TVE_EXPAND : TVE_COLLAPSE);
+  }
+  if (select) {
+    TreeView_SelectItem(tree_, item);
+    TreeView_EnsureVisible(tree_, item);
+  }
+  guard_ = true;
+}
+
+bool TreePane::OnSelChanged(const NMTREEVIEWW* info, std::wstring& navigateTo, HWND mainWindow) {
+  if (!guard_) return false;
+  if (info->action == TVC_BYMOUSE) {
+    navigateTo = PathOf(info->itemNew.hItem);
+    return true;
+  }
+  if (info->action == TVC_BYKEYBOARD) {
+    pending_ = true;
+    SetTimer(mainWindow, kTreeKeyTimer, kTreeKeyDelayMs, nullptr);
+  }
+  return false;
+}
+
+bool TreePane::TakePendingNavigation(std::wstring& navigateTo, HWND mainWindow) {
+  KillTimer(mainWindow, kTreeKeyTimer);
+  if (!pending_) return false;
+  pending_ = false;
+  navigateTo = SelectedPath();
+  return true;
+}
+
+void TreePane::SelectParent() {
+  HTREEITEM selected = TreeView_GetSelection(tree_);
+  HTREEITEM parent = selected ? TreeView_GetParent(tree_, selected) : nullptr;
+  if (parent) {
+    guard_ = false;
+    TreeView_SelectItem(tree_, parent);
+    guard_ = true;
+  }
+}
+
+}  // namespace folderon
