@@ -138,10 +138,11 @@ TEST(SHRecognizeGesture, RefusesBadArguments) {
 // Real stylus input: the window runs the recogniser from its WM_LBUTTONDOWN.
 TEST(SHRecognizeGesture, RealStylusHold) {
   DWORD result = 12345;
-  int ups = 0;
+  int ups = 0, downs = 0;
   Handler handler = [&](HWND hwnd, UINT msg, WPARAM, LPARAM lParam, bool& handled) -> LRESULT {
     if (msg == WM_LBUTTONUP) ++ups;
     if (msg == WM_LBUTTONDOWN) {
+      ++downs;
       SHRGINFO info{};
       info.cbSize = sizeof info;
       info.hwndClient = hwnd;
@@ -163,7 +164,10 @@ TEST(SHRecognizeGesture, RealStylusHold) {
   };
   SetCursorPos(50, 50);
   send(MOUSEEVENTF_LEFTDOWN);
-  ASSERT_TRUE(PumpUntil([&] { return result != 12345; }));
+  bool recognised = PumpUntil([&] { return result != 12345; });
+  // Under a loaded Wine a synthetic press is now and then never delivered: nothing to judge then.
+  if (!recognised && downs == 0) GTEST_SKIP() << "Wine did not deliver the synthetic stylus press";
+  ASSERT_TRUE(recognised);
   EXPECT_EQ(result, static_cast<DWORD>(GN_CONTEXTMENU));
   EXPECT_EQ(ups, 0);
   // (A release sent by a later SendInput call does not reach windows under this Wine set-up,

@@ -19,7 +19,8 @@ inline void PumpFor(DWORD ms) {
   } while (GetTickCount() - start < ms);
 }
 
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
+// Generous: a loaded machine may take seconds to deliver input.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
   DWORD start = GetTickCount();
   while (!done()) {
     if (GetTickCount() - start > timeoutMs) return false;
