@@ -59,11 +59,11 @@ endfunction()
 function(quintar_register_test name)
   if(WIN32)
     add_test(NAME ${name} COMMAND bash ${QUINTAR_ROOT}/tools/wine-test.sh $<TARGET_FILE:${name}>)
-    set_tests_properties(${name} PROPERTIES TIMEOUT 600
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300
       ENVIRONMENT "QUINTAR_BUILD=${CMAKE_BINARY_DIR}")
   else()
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 300)
   endif()
 endfunction()
 
