@@ -282,7 +282,8 @@ void ListPane::Navigate(const std::wstring& requested) {
   upLevelShown_ = false;
 
   std::optional<std::u16string> reselect;
-  if (auto child = qf::ChildToReselect(U16(previous_), path16)) reselect = std::u16string(*child);
+  const std::u16string previous16 = U16(previous_);  // the reselected name is a view into it
+  if (auto child = qf::ChildToReselect(previous16, path16)) reselect = std::u16string(*child);
 
   if (!search) {
     if (!qf::IsRoot(path16) && settings_.showUpLevel) {

@@ -236,7 +236,8 @@ void TreePane::SelectPath(const std::wstring& path, bool refresh, bool select) {
     return;
   }
   TreeView_Expand(tree_, root_, TVE_EXPAND);
-  for (const auto& part : qf::SplitPath(U16(path))) {
+  const std::u16string path16 = U16(path);  // the parts below are views into it
+  for (const auto& part : qf::SplitPath(path16)) {
     HTREEITEM child = FindChild(item, Wide(part));
     if (!child) break;
     item = child;

@@ -166,6 +166,26 @@ bool SendCopyData(HWND target, ULONG_PTR tag, const void* data, DWORD bytes) {
                              &result) != 0;
 }
 
+// The text of the tree's selected item.
+std::wstring TreeSelection(HWND tree) {
+  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  if (!item) return L"<none>";
+  RemoteBuffer remote(tree, 2048);
+  if (!remote.ok()) return L"<no buffer>";
+  TVITEMW tv{};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = reinterpret_cast<LPWSTR>(remote.at(512));
+  tv.cchTextMax = 260;
+  remote.Write(0, &tv, sizeof tv);
+  DWORD_PTR ok = 0;
+  SendMessageTimeoutW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.at(0)), SMTO_ABORTIFHUNG, 2000, &ok);
+  wchar_t text[260] = {};
+  remote.Read(512, text, sizeof text);
+  text[259] = L'\0';
+  return text;
+}
+
 void Close(Process& process, HWND main) {
   if (main && IsWindow(main)) PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(process.Wait(10000), 0u);
@@ -440,8 +460,13 @@ TEST(FolderonStart, FolderCommandShowsTheTreeFollowingTheList) {
   EXPECT_EQ(treeRect.bottom - treeRect.top, 100);
   EXPECT_EQ(listRect.top, treeRect.bottom + 4);
   EXPECT_EQ(listRect.bottom, before.bottom);
-  // The tree holds the root, its folders and "File Search".
+  // The tree holds the root, its folders and "File Search", and shows the list's folder.
   EXPECT_GE(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 7);
+  EXPECT_EQ(TreeSelection(tree), L"My Documents");
+  // Going to another folder moves the tree's selection along.
+  ASSERT_TRUE(SendCopyData(main, kOpenFolder, L"\\Windows", sizeof L"\\Windows"));
+  EXPECT_TRUE(PumpUntil([&] { return TreeSelection(tree) == L"Windows"; }, 5000))
+      << testing::PrintToString(TreeSelection(tree)) << testing::PrintToString(AddressText(main)) << SendMessageW(tree, TVM_GETCOUNT, 0, 0);
   // Hiding it gives the list the whole pane area back.
   PostMessageW(main, WM_COMMAND, MAKEWPARAM(40061, 0), 0);
   ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(tree); }, 5000));
