@@ -328,6 +328,7 @@ void ListPane::Navigate(const std::wstring& requested) {
   listedOnce_ = true;
   Sort();
   RewriteStatus();
+  host_.Listed(path_);
   SetCursor(oldCursor);
 
   int focused = -1;
@@ -349,7 +350,7 @@ void ListPane::Navigate(const std::wstring& requested) {
 void ListPane::RewriteStatus() {
   std::u16string path16 = U16(path_);
   auto count = qf::ListedCount(static_cast<std::uint64_t>(RowCount()), upLevelShown_, path16);
-  host_.Listed(path_, count, totalBytes_);
+  host_.ShowStatus(path_, count, totalBytes_);
 }
 
 bool ListPane::GoTo(const std::wstring& text, HWND owner) {

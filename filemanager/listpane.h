@@ -26,8 +26,10 @@ class ListHost {
   virtual bool AddressBarShown() const = 0;
   // A single "Loading..." part while a folder is read.
   virtual void ShowLoading() = 0;
-  // After every listing: status parts, address box, Up/Back/Forward states.
-  virtual void Listed(const std::wstring& path, unsigned long long count, unsigned long long totalBytes) = 0;
+  // The status parts for a listing.
+  virtual void ShowStatus(const std::wstring& path, unsigned long long count, unsigned long long totalBytes) = 0;
+  // After every listing (the status is written already): address box, tree, command states.
+  virtual void Listed(const std::wstring& path) = 0;
 
  protected:
   ~ListHost() = default;

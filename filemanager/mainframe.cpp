@@ -244,6 +244,7 @@ bool MainFrame::CreateChildren() {
   tree_.SetSpecialLeaves(Leaf(special_.startMenu), Leaf(special_.network), Leaf(special_.myDocuments));
   if (!tree_.Create(hwnd_, instance_, settings_.showFolder != 0)) return false;
   contextMenus_ = LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_CONTEXTMENUS));
+  SetWindowSubclass(list_.Window(), ListGestureProc, 1, reinterpret_cast<DWORD_PTR>(this));
   focusedPane_ = list_.Window();
   UpdateCommandStates();
   return true;
@@ -317,7 +318,7 @@ void MainFrame::ShowLoading() {
   SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(reinterpret_cast<const wchar_t*>(qf::kLoadingText.data())));
 }
 
-void MainFrame::Listed(const std::wstring& path, unsigned long long count, unsigned long long totalBytes) {
+void MainFrame::ShowStatus(const std::wstring& path, unsigned long long count, unsigned long long totalBytes) {
   if (status_) {
     RECT rc{};
     GetClientRect(status_, &rc);
@@ -334,6 +335,9 @@ void MainFrame::Listed(const std::wstring& path, unsigned long long count, unsig
       }
     }
   }
+}
+
+void MainFrame::Listed(const std::wstring& path) {
   bands_.PushRecent(path);
   tree_.SelectPath(path, false, true);
   UpdateCommandStates();
@@ -401,6 +405,7 @@ void MainFrame::Shutdown() {
     DestroyWindow(status_);
     status_ = nullptr;
   }
+  RemoveWindowSubclass(list_.Window(), ListGestureProc, 1);
   list_.SaveSettingsAndDestroy();
   tree_.Destroy();
   HWND hwnd = hwnd_;
@@ -872,6 +877,39 @@ LRESULT MainFrame::OnNotify(NMHDR* header) {
       break;
   }
   return 0;
+}
+
+LRESULT CALLBACK MainFrame::ListGestureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR ref) {
+  if (msg == WM_LBUTTONDOWN && !(wParam & (MK_CONTROL | MK_SHIFT))) {
+    auto* self = reinterpret_cast<MainFrame*>(ref);
+    SHRGINFO info{};
+    info.cbSize = sizeof info;
+    info.hwndClient = hwnd;
+    info.ptDown = POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
+    info.dwFlags = SHRG_RETURNCMD;
+    if (SHRecognizeGesture(&info) == GN_CONTEXTMENU) {
+      try {
+        // The row under the stylus is the one the menu is for.
+        LVHITTESTINFO hit{};
+        hit.pt = info.ptDown;
+        int row = static_cast<int>(SendMessageW(hwnd, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        if (row >= 0 && !(SendMessageW(hwnd, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED)) {
+          self->list_.SelectAll(false);
+          LVITEMW state{};
+          state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+          SendMessageW(hwnd, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+        }
+        SetFocus(hwnd);
+        POINT screen = info.ptDown;
+        ClientToScreen(hwnd, &screen);
+        self->ShowContextMenu(screen);
+      } catch (...) {
+      }
+      return 0;
+    }
+  }
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
 LRESULT CALLBACK MainFrame::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -64,10 +64,13 @@ class MainFrame final : public ListHost {
   FolderWatcher& Watcher() override { return watcher_; }
   bool AddressBarShown() const override { return bands_.AddressShown(); }
   void ShowLoading() override;
-  void Listed(const std::wstring& path, unsigned long long count, unsigned long long totalBytes) override;
+  void ShowStatus(const std::wstring& path, unsigned long long count, unsigned long long totalBytes) override;
+  void Listed(const std::wstring& path) override;
 
  private:
   static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+  // Tap and hold on the list opens the context menu.
+  static LRESULT CALLBACK ListGestureProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(NMHDR* header);
   void OnCommand(int id, int code, HWND control);

@@ -292,6 +292,86 @@ TEST_F(FolderonTest, MalformedHandOversAreIgnored) {
       << testing::PrintToString(AddressText(main_));
 }
 
+HWND AddressEdit(HWND main) {
+  HWND band = nullptr;
+  while ((band = FindWindowExW(main, band, nullptr, nullptr)) != nullptr) {
+    if (HWND combo = GetDlgItem(band, kAddressCombo)) return FindWindowExW(combo, nullptr, L"Edit", nullptr);
+  }
+  return nullptr;
+}
+
+std::wstring RemoteText(HWND hwnd) {
+  wchar_t buffer[300] = {};
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 300, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, &result);
+  return buffer;
+}
+
+void TypeAddress(HWND main, const wchar_t* text) {
+  HWND edit = AddressEdit(main);
+  ASSERT_NE(edit, nullptr);
+  DWORD_PTR result = 0;
+  // Typed text reaches the edit through its combo box.
+  LRESULT sent = SendMessageTimeoutW(GetParent(edit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &result);
+  EXPECT_NE(sent, 0) << GetLastError();
+  EXPECT_EQ(RemoteText(edit), text);
+  EXPECT_TRUE(PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1)) << GetLastError();
+}
+
+TEST_F(FolderonTest, AddressBarUpBackAndForwardNavigate) {
+  TypeAddress(main_, L"\\Windows\\");
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Windows"; }, 5000))
+      << testing::PrintToString(AddressText(main_));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40073, 0), 0);  // "Up"
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"My Pocket PC"; }, 5000));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40036, 0), 0);  // Back
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Windows"; }, 5000));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40037, 0), 0);  // Forward
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"My Pocket PC"; }, 5000));
+  // "Up" on the root does nothing.
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40073, 0), 0);
+  PumpFor(300);
+  EXPECT_EQ(AddressText(main_), L"My Pocket PC");
+  TypeAddress(main_, L"/");
+  PumpFor(300);
+  EXPECT_EQ(AddressText(main_), L"My Pocket PC");
+}
+
+TEST_F(FolderonTest, TypedPathThatDoesNotExistIsReported) {
+  TypeAddress(main_, L"\\No Such Folder");
+  HWND box = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    HWND w = nullptr;
+    while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr) {
+      if (GetWindow(w, GW_OWNER) == main_) {
+        box = w;
+        return true;
+      }
+    }
+    return false;
+  }, 5000));
+  EXPECT_EQ(RemoteText(GetDlgItem(box, 0xFFFF)),
+            L"This folder or file could not be found. Check the path or file name.");
+  EXPECT_EQ(RemoteText(box), L"");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
+  // The list stays where it was; a drive letter does not reach the host either.
+  TypeAddress(main_, L"C:\\windows");
+  ASSERT_TRUE(PumpUntil([&] {
+    HWND w = nullptr;
+    while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr) {
+      if (GetWindow(w, GW_OWNER) == main_) {
+        box = w;
+        return true;
+      }
+    }
+    return false;
+  }, 5000));
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
+  EXPECT_EQ(ListCount(main_), 5);
+}
+
 TEST_F(FolderonTest, MenuBarHasUpAndMenuSoftKeys) {
   HWND bar = nullptr;
   // The menu bar is a popup window owned by the main window.
