@@ -372,6 +372,75 @@ TEST_F(FolderonTest, TypedPathThatDoesNotExistIsReported) {
   EXPECT_EQ(ListCount(main_), 5);
 }
 
+HWND FocusOf(HWND main) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+TEST_F(FolderonTest, TabCyclesThroughTheShownPanes) {
+  HWND list = GetDlgItem(main_, kList);
+  HWND edit = AddressEdit(main_);
+  ASSERT_TRUE(PumpUntil([&] { return FocusOf(main_) == list; }, 5000));
+  PostMessageW(list, WM_KEYDOWN, VK_TAB, 1);
+  EXPECT_TRUE(PumpUntil([&] { return FocusOf(main_) == edit; }, 5000));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40040, 0), 0);  // Tab from the address box, no tree
+  EXPECT_TRUE(PumpUntil([&] { return FocusOf(main_) == list; }, 5000));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40039, 0), 0);  // Shift+Tab from the list
+  EXPECT_TRUE(PumpUntil([&] { return FocusOf(main_) == edit; }, 5000));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40039, 0), 0);  // Shift+Tab from the address box
+  EXPECT_TRUE(PumpUntil([&] { return FocusOf(main_) == list; }, 5000));
+  // With the tree shown, Tab goes from the address box to the tree, and from the tree to the list.
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40061, 0), 0);
+  HWND tree = GetDlgItem(main_, kTree);
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(tree) != FALSE; }, 5000));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40040, 0), 0);
+  EXPECT_TRUE(PumpUntil([&] { return FocusOf(main_) == edit; }, 5000));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40040, 0), 0);
+  EXPECT_TRUE(PumpUntil([&] { return FocusOf(main_) == tree; }, 5000));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40040, 0), 0);
+  EXPECT_TRUE(PumpUntil([&] { return FocusOf(main_) == list; }, 5000));
+  // Tree and address bar hidden: Tab leaves the focus on the list.
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40061, 0), 0);
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40060, 0), 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(tree) && !IsWindowVisible(GetParent(GetParent(edit))); }, 5000));
+  PostMessageW(list, WM_KEYDOWN, VK_TAB, 1);
+  PumpFor(300);
+  EXPECT_EQ(FocusOf(main_), list);
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40060, 0), 0);  // the address bar back for the next start
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(GetParent(GetParent(edit))) != FALSE; }, 5000));
+}
+
+TEST_F(FolderonTest, SplitterResizesTheTreeWithinItsBounds) {
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40061, 0), 0);
+  HWND tree = GetDlgItem(main_, kTree);
+  HWND list = GetDlgItem(main_, kList);
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(tree) != FALSE; }, 5000));
+  auto height = [&] {
+    RECT rc{};
+    GetWindowRect(tree, &rc);
+    return static_cast<int>(rc.bottom - rc.top);
+  };
+  ASSERT_TRUE(PumpUntil([&] { return height() == 100; }, 3000));
+  RECT treeRect{}, listRect{};
+  GetWindowRect(tree, &treeRect);
+  GetWindowRect(list, &listRect);
+  POINT gap{10, treeRect.bottom + 2};
+  ScreenToClient(main_, &gap);
+  PostMessageW(main_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(gap.x, gap.y));
+  PostMessageW(main_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(gap.x, gap.y + 30));
+  EXPECT_TRUE(PumpUntil([&] { return height() == 130; }, 3000)) << height();
+  // Within 20 pixels of the list's bottom: ignored, the last accepted size stays.
+  POINT bottom{10, listRect.bottom - 5};
+  ScreenToClient(main_, &bottom);
+  PostMessageW(main_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(bottom.x, bottom.y));
+  PostMessageW(main_, WM_LBUTTONUP, 0, MAKELPARAM(bottom.x, bottom.y));
+  PumpFor(300);
+  EXPECT_EQ(height(), 130);
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40061, 0), 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(tree); }, 5000));
+}
+
 TEST_F(FolderonTest, MenuBarHasUpAndMenuSoftKeys) {
   HWND bar = nullptr;
   // The menu bar is a popup window owned by the main window.
@@ -576,6 +645,17 @@ TEST(FolderonLook, DISABLED_KeepWindowUp) {
     if (id) PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0);
     while (*p == L',' || *p == L' ') ++p;
     if (!id && *p) ++p;
+  }
+  if (GetEnvironmentVariableW(L"FOLDERON_LOOK_MENU", nullptr, 0)) {
+    PumpFor(1500);
+    HWND w = nullptr;
+    while ((w = FindWindowExW(nullptr, w, nullptr, nullptr)) != nullptr) {
+      if (GetWindow(w, GW_OWNER) == main && SendMessageW(w, TB_BUTTONCOUNT, 0, 0) == 2) {
+        RECT rc{};
+        GetClientRect(w, &rc);
+        PostMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(rc.right * 3 / 4, rc.bottom / 2));
+      }
+    }
   }
   PumpFor(12000);
   Close(process, main);
