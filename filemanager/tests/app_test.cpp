@@ -350,8 +350,10 @@ TEST_F(FolderonTest, TypedPathThatDoesNotExistIsReported) {
     }
     return false;
   }, 5000));
-  EXPECT_EQ(RemoteText(GetDlgItem(box, 0xFFFF)),
-            L"This folder or file could not be found. Check the path or file name.");
+  // The box may be found while it is still being built: wait for its text.
+  const std::wstring expected = L"This folder or file could not be found. Check the path or file name.";
+  EXPECT_TRUE(PumpUntil([&] { return RemoteText(GetDlgItem(box, 0xFFFF)) == expected; }, 3000))
+      << testing::PrintToString(RemoteText(GetDlgItem(box, 0xFFFF)));
   EXPECT_EQ(RemoteText(box), L"");
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
