@@ -53,7 +53,6 @@ bool CommandBands::Create(HWND owner, HINSTANCE instance) {
   if (GetComboBoxInfo(combo_, &info)) edit_ = info.hwndItem;
   if (edit_) SetWindowSubclass(edit_, EditProc, 1, reinterpret_cast<DWORD_PTR>(this));
   // The combo box belongs to the band; its notifications are the main window's business.
-  SetWindowLongPtrW(addressBand_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
   SetWindowSubclass(addressBand_,
                     [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) -> LRESULT {
                       if (msg == WM_COMMAND) return SendMessageW(reinterpret_cast<HWND>(ref), msg, wParam, lParam);
@@ -109,8 +108,6 @@ void CommandBands::ShowAddress(bool show) {
 
 int CommandBands::AddressHeight() const {
   if (!combo_) return 0;
-  RECT rc{};
-  GetWindowRect(combo_, &rc);  // the closed box
   return static_cast<int>(SendMessageW(combo_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0)) + 8;
 }
 
@@ -126,8 +123,6 @@ void CommandBands::Resize(int width) {
   }
   if (combo_) {
     int screen = GetSystemMetrics(SM_CXSCREEN);
-    RECT rc{};
-    GetWindowRect(combo_, &rc);
     SetWindowPos(combo_, nullptr, 1, 1, screen - 2, 200, SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }

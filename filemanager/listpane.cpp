@@ -211,10 +211,13 @@ void ListPane::SaveSettingsAndDestroy() {
 
 void ListPane::ClearRows() {
   if (!list_) return;
+  // The rows go first, so that no notification sent while they go can reach a freed record.
+  std::vector<const qf::FileEntry*> entries;
   int count = RowCount();
-  for (int i = 0; i < count; ++i) delete EntryOf(i);
-  // The records are gone; the rows must not hand them out again.
+  entries.reserve(static_cast<size_t>(count > 0 ? count : 0));
+  for (int i = 0; i < count; ++i) entries.push_back(EntryOf(i));
   SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+  for (const qf::FileEntry* entry : entries) delete entry;
 }
 
 int ListPane::RowCount() const {

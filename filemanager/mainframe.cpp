@@ -618,6 +618,7 @@ void MainFrame::OnCommand(int id, int code, HWND control) {
       list_.Forward();
       break;
     case IDM_REFRESH: {
+      tree_.RebuildRoots();
       std::wstring text = bands_.AddressText();
       list_.GoTo(text, hwnd_);
       InvalidateRect(hwnd_, nullptr, TRUE);
