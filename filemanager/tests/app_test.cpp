@@ -443,6 +443,60 @@ TEST_F(FolderonTest, SplitterResizesTheTreeWithinItsBounds) {
   ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(tree); }, 5000));
 }
 
+std::wstring ClipboardText() {
+  std::wstring text;
+  for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt) Sleep(50);
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = p;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+void SelectOnly(HWND list, int row) {
+  RemoteBuffer remote(list, sizeof(LVITEMW));
+  ASSERT_TRUE(remote.ok());
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = 0;
+  remote.Write(0, &item, sizeof item);
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(remote.at(0)),
+                      SMTO_ABORTIFHUNG, 2000, &r);
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  remote.Write(0, &item, sizeof item);
+  SendMessageTimeoutW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote.at(0)), SMTO_ABORTIFHUNG, 2000, &r);
+}
+
+TEST_F(FolderonTest, CopyNameAndPathAndBackspace) {
+  ASSERT_TRUE(SendCopyData(main_, kOpenFolder, L"\\My Documents", sizeof L"\\My Documents"));
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\My Documents"; }, 5000));
+  HWND list = GetDlgItem(main_, kList);
+  // Sorted by name: "..", then the folders; row 1 is "Business".
+  SelectOnly(list, 1);
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40008, 0), 0);
+  EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"Business"; }, 3000)) << testing::PrintToString(ClipboardText());
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40009, 0), 0);
+  EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"\\My Documents\\Business"; }, 3000))
+      << testing::PrintToString(ClipboardText());
+  // The up-level row alone gives nothing to copy.
+  SelectOnly(list, 0);
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40008, 0), 0);
+  PumpFor(300);
+  EXPECT_EQ(ClipboardText(), L"\\My Documents\\Business");
+  // Backspace in the list goes up and selects the folder one came from: "\\Windows" is the
+  // fifth of the root's folders (My Documents, Program Files, Storage Card, Temp, Windows).
+  ASSERT_TRUE(SendCopyData(main_, kOpenFolder, L"\\Windows", sizeof L"\\Windows"));
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Windows"; }, 5000));
+  PostMessageW(list, WM_KEYDOWN, VK_BACK, 1);
+  EXPECT_TRUE(PumpUntil([&] { return AddressText(main_) == L"My Pocket PC"; }, 5000));
+  EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 4);
+  EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+}
+
 TEST_F(FolderonTest, MenuBarHasUpAndMenuSoftKeys) {
   HWND bar = nullptr;
   // The menu bar is a popup window owned by the main window.
