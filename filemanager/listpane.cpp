@@ -58,7 +58,10 @@ qf::CivilTime LocalNow() {
   return t;
 }
 
+unsigned long g_shellIconLookups = 0;
+
 HICON ShellIcon(const std::wstring& path, DWORD attributes, bool byAttributesOnly, bool large) {
+  ++g_shellIconLookups;
   SHFILEINFOW info{};
   UINT flags = SHGFI_ICON | (large ? SHGFI_LARGEICON : SHGFI_SMALLICON);
   if (byAttributesOnly) flags |= SHGFI_USEFILEATTRIBUTES;
@@ -103,6 +106,8 @@ void CopyText(NMLVDISPINFOW* info, const std::u16string& text) {
 }
 
 }  // namespace
+
+unsigned long ShellIconLookups() { return g_shellIconLookups; }
 
 ListPane::~ListPane() {
   ClearRows();

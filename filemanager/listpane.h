@@ -19,6 +19,10 @@ namespace folderon {
 
 class FolderWatcher;
 
+// Shell icon look-ups (one per SHGetFileInfo icon call) made so far by every list pane: a cost
+// figure for measuring, read before and after a navigation.
+unsigned long ShellIconLookups();
+
 // What the list needs from the window around it.
 class ListHost {
  public:
