@@ -1,5 +1,7 @@
 #include "device_test_util.h"
 
+#include "testsupport/testsupport.h"
+
 #include <vector>
 
 namespace devicetest {
@@ -82,17 +84,7 @@ int Run(const std::wstring& commandLine, std::string* output, DWORD timeoutMs) {
 }
 
 bool WaitUntil(const std::function<bool()>& predicate, DWORD timeoutMs) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (predicate()) return true;
-    if (GetTickCount() - start > timeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
+  return testsupport::PumpUntil(predicate, timeoutMs);
 }
 
 std::string ReadFileUtf8(const std::wstring& path) {

@@ -5,28 +5,15 @@
 
 #include <functional>
 
+#include "testsupport/testsupport.h"
+
 namespace ayg_test {
 
-inline void PumpFor(DWORD ms) {
-  DWORD start = GetTickCount();
-  do {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  } while (GetTickCount() - start < ms);
-}
+using testsupport::PumpFor;
 
 // Generous: a loaded machine may take seconds to deliver input.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    PumpFor(10);
-  }
-  return true;
+  return testsupport::PumpUntil(done, timeoutMs);
 }
 
 // A window class whose procedure the test supplies per window through a std::function.
