@@ -1,0 +1,67 @@
+#include "fileops/winutil.h"
+
+#include <algorithm>
+
+#include "fileops/fileops.h"
+
+namespace quintar::fileops {
+namespace {
+HINSTANCE gModule = nullptr;
+}
+
+void SetResourceModule(HINSTANCE module) noexcept { gModule = module; }
+
+namespace detail {
+
+HINSTANCE ResourceModule() noexcept {
+  if (gModule) return gModule;
+  HMODULE self = nullptr;
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<LPCWSTR>(&ResourceModule), &self);
+  return self;
+}
+
+std::wstring FoldCase(std::wstring_view text) {
+  std::wstring out(text);
+  if (!out.empty()) CharUpperBuffW(out.data(), static_cast<DWORD>(out.size()));
+  return out;
+}
+
+int Box(HWND owner, std::wstring_view text, UINT style) noexcept {
+  try {
+    std::wstring copy(text);
+    return MessageBoxW(owner, copy.c_str(), nullptr, style);
+  } catch (...) {
+    return 0;
+  }
+}
+
+void CentreOver(HWND window, HWND over, int minTop) noexcept {
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  RECT base = area;
+  if (over && IsWindow(over)) GetWindowRect(over, &base);
+  RECT rc;
+  GetWindowRect(window, &rc);
+  int w = rc.right - rc.left, h = rc.bottom - rc.top;
+  int x = base.left + ((base.right - base.left) - w) / 2;
+  int y = base.top + ((base.bottom - base.top) - h) / 2;
+  x = std::max<int>(area.left, std::min<int>(x, area.right - w));
+  y = std::max<int>(area.top, std::min<int>(y, area.bottom - h));
+  y = std::max(y, minTop);
+  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace detail
+
+bool MakeFileItem(FileItem& item, int listIndex, int kind, std::wstring_view folder,
+                  std::wstring_view name) noexcept {
+  if (folder.size() > kMaxPath || name.size() > kMaxPath) return false;
+  item = FileItem{};
+  item.listIndex = listIndex;
+  item.kind = kind;
+  std::copy(folder.begin(), folder.end(), item.folder);
+  std::copy(name.begin(), name.end(), item.name);
+  return true;
+}
+
+}  // namespace quintar::fileops
