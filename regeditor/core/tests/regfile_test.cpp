@@ -183,9 +183,13 @@ TEST(RegFileReader, TruncatedAndBinaryInputNeverOverreads) {
   AppendValueLine(full, u"s", kRegSz, StringData(u"text"));
   for (std::size_t n = 0; n <= full.size(); ++n) {
     ParsedFile f = ParseRegFile(std::string_view(full).substr(0, n));
-    for (const ParsedKey& k : f.keys)
-      for (const ParsedValue& v : k.values)
-        if (v.type == ParsedType::Binary) EXPECT_LE(v.bytes.size(), 60u);
+    for (const ParsedKey& k : f.keys) {
+      for (const ParsedValue& v : k.values) {
+        if (v.type == ParsedType::Binary) {
+          EXPECT_LE(v.bytes.size(), 60u);
+        }
+      }
+    }
   }
   std::string noise;
   for (int i = 0; i < 4096; ++i) noise.push_back(static_cast<char>((i * 131) ^ (i >> 3)));
