@@ -98,14 +98,20 @@ struct ValueBuffers {
   std::vector<BYTE> data;
 };
 
-void WriteValues(BufferedOut& out, HKEY key, ValueBuffers& b) {
-  DWORD maxName = 0, maxData = 0;
-  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData, nullptr,
-                       nullptr) != ERROR_SUCCESS)
-    return;
-  if (b.name.size() < maxName + 1u) b.name.resize(maxName + 1u);
-  if (b.data.size() < maxData) b.data.resize(maxData);
-  for (DWORD index = 0;;) {
+// One query gives the counts and the longest name and data, so that neither enumeration needs a
+// final call to learn that it is done (each registry call is a round trip to the wineserver).
+struct KeyInfo {
+  DWORD subkeys = 0, values = 0, maxName = 0, maxData = 0;
+};
+bool QueryInfo(HKEY key, KeyInfo& info) {
+  return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &info.subkeys, nullptr, nullptr, &info.values, &info.maxName,
+                          &info.maxData, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+void WriteValues(BufferedOut& out, HKEY key, const KeyInfo& info, ValueBuffers& b) {
+  if (b.name.size() < info.maxName + 1u) b.name.resize(info.maxName + 1u);
+  if (b.data.size() < info.maxData) b.data.resize(info.maxData);
+  for (DWORD index = 0; index < info.values;) {
     DWORD nameLen = static_cast<DWORD>(b.name.size());
     DWORD dataLen = static_cast<DWORD>(b.data.size());
     DWORD type = 0;
@@ -119,11 +125,11 @@ void WriteValues(BufferedOut& out, HKEY key, ValueBuffers& b) {
       b.data.resize(std::max<std::size_t>(need, b.data.size() * 2));
       continue;
     }
-    if (rc != ERROR_SUCCESS) break;  // ERROR_NO_MORE_ITEMS, or the key went away
+    if (rc != ERROR_SUCCESS) break;  // the key changed or went away
     AppendValueLine(out.buf(), {U16(b.name.data()), nameLen}, type, std::span<const std::uint8_t>(b.data.data(), dataLen));
-    out.MaybeFlush();
     ++index;
   }
+  out.MaybeFlush();
 }
 
 bool OpenForRead(HKEY parent, const wchar_t* sub, Key& key) {
@@ -138,21 +144,26 @@ void WriteTree(BufferedOut& out, HKEY root, const std::wstring& rootName, const 
   const wchar_t* sub = path.empty() ? L"" : path.c_str() + (path[0] == L'\\' ? 1 : 0);
   if (!OpenForRead(root, sub, top)) return;
   ValueBuffers buffers;
-  WriteValues(out, top.get(), buffers);
+  KeyInfo info;
+  if (!QueryInfo(top.get(), info)) return;
+  WriteValues(out, top.get(), info, buffers);
 
   struct Level {
     Key key;
     DWORD index = 0;
+    DWORD count = 0;
     std::size_t pathLen = 0;
   };
   std::vector<Level> stack;
-  stack.push_back({std::move(top), 0, path.size()});
+  stack.push_back({std::move(top), 0, info.subkeys, path.size()});
   std::wstring current = path;
   wchar_t name[512];
   while (!stack.empty()) {
     Level& level = stack.back();
+    LSTATUS rc = ERROR_NO_MORE_ITEMS;
     DWORD len = static_cast<DWORD>(std::size(name));
-    LSTATUS rc = RegEnumKeyExW(level.key.get(), level.index, name, &len, nullptr, nullptr, nullptr, nullptr);
+    if (level.index < level.count)
+      rc = RegEnumKeyExW(level.key.get(), level.index, name, &len, nullptr, nullptr, nullptr, nullptr);
     if (rc == ERROR_MORE_DATA) {
       ++level.index;  // longer than any key name the registry allows: not a key we can open
       continue;
@@ -160,7 +171,6 @@ void WriteTree(BufferedOut& out, HKEY root, const std::wstring& rootName, const 
     if (rc != ERROR_SUCCESS) {
       if (rc == ERROR_INVALID_HANDLE) AppendErrorLine(out.buf());
       stack.pop_back();
-      if (!stack.empty()) current.resize(stack.back().pathLen);
       continue;
     }
     ++level.index;
@@ -169,10 +179,11 @@ void WriteTree(BufferedOut& out, HKEY root, const std::wstring& rootName, const 
     current.resize(level.pathLen);
     current += L'\\';
     current.append(name, len);
+    KeyInfo childInfo;
+    if (!QueryInfo(child.get(), childInfo)) continue;  // unreadable: neither key line nor values
     AppendKeyLine(out.buf(), U16(rootName), U16(current));
-    WriteValues(out, child.get(), buffers);
-    out.MaybeFlush();
-    stack.push_back({std::move(child), 0, current.size()});
+    WriteValues(out, child.get(), childInfo, buffers);
+    stack.push_back({std::move(child), 0, childInfo.subkeys, current.size()});
   }
 }
 
