@@ -1,9 +1,15 @@
 #include "regeditor/regfile_io.h"
 
+#include <atomic>
+#include <condition_variable>
 #include <cwctype>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <new>
 #include <span>
 #include <string>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -108,7 +114,16 @@ bool QueryInfo(HKEY key, KeyInfo& info) {
                           &info.maxData, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-void WriteValues(BufferedOut& out, HKEY key, const KeyInfo& info, ValueBuffers& b) {
+// Where a part of the export goes: a string, flushed to the file when there is one.
+struct Sink {
+  std::string& buf;
+  BufferedOut* file;  // nullptr for a part held in memory until its turn comes
+  void MaybeFlush() {
+    if (file) file->MaybeFlush();
+  }
+};
+
+void WriteValues(Sink& out, HKEY key, const KeyInfo& info, ValueBuffers& b) {
   if (b.name.size() < info.maxName + 1u) b.name.resize(info.maxName + 1u);
   if (b.data.size() < info.maxData) b.data.resize(info.maxData);
   for (DWORD index = 0; index < info.values;) {
@@ -126,7 +141,8 @@ void WriteValues(BufferedOut& out, HKEY key, const KeyInfo& info, ValueBuffers& 
       continue;
     }
     if (rc != ERROR_SUCCESS) break;  // the key changed or went away
-    AppendValueLine(out.buf(), {U16(b.name.data()), nameLen}, type, std::span<const std::uint8_t>(b.data.data(), dataLen));
+    AppendValueLine(out.buf, {U16(b.name.data()), nameLen}, type,
+                    std::span<const std::uint8_t>(b.data.data(), dataLen));
     ++index;
   }
   out.MaybeFlush();
@@ -136,18 +152,10 @@ bool OpenForRead(HKEY parent, const wchar_t* sub, Key& key) {
   return RegOpenKeyExW(parent, sub, 0, KEY_READ, key.out()) == ERROR_SUCCESS;
 }
 
-// One tree: key line and values of root\path, then every key below it, depth first, pre-order.
-void WriteTree(BufferedOut& out, HKEY root, const std::wstring& rootName, const std::wstring& path, bool header) {
-  if (header) AppendHeader(out.buf());
-  AppendKeyLine(out.buf(), U16(rootName), U16(path));
-  Key top;
-  const wchar_t* sub = path.empty() ? L"" : path.c_str() + (path[0] == L'\\' ? 1 : 0);
-  if (!OpenForRead(root, sub, top)) return;
-  ValueBuffers buffers;
-  KeyInfo info;
-  if (!QueryInfo(top.get(), info)) return;
-  WriteValues(out, top.get(), info, buffers);
-
+// A subkey of `parent`: its key line and values, then everything below it, depth first, pre-order.
+// A subkey that cannot be opened and queried gets neither key line nor values.
+void WriteSubtree(Sink& out, HKEY parent, const std::wstring& childName, const std::wstring& rootName,
+                  std::wstring path, ValueBuffers& b) {
   struct Level {
     Key key;
     DWORD index = 0;
@@ -155,8 +163,15 @@ void WriteTree(BufferedOut& out, HKEY root, const std::wstring& rootName, const 
     std::size_t pathLen = 0;
   };
   std::vector<Level> stack;
-  stack.push_back({std::move(top), 0, info.subkeys, path.size()});
-  std::wstring current = path;
+  auto enter = [&](HKEY from, const wchar_t* name) {
+    Key child;
+    KeyInfo info;
+    if (!OpenForRead(from, name, child) || !QueryInfo(child.get(), info)) return;
+    AppendKeyLine(out.buf, U16(rootName), U16(path));
+    WriteValues(out, child.get(), info, b);
+    stack.push_back({std::move(child), 0, info.subkeys, path.size()});
+  };
+  enter(parent, childName.c_str());
   wchar_t name[512];
   while (!stack.empty()) {
     Level& level = stack.back();
@@ -169,22 +184,150 @@ void WriteTree(BufferedOut& out, HKEY root, const std::wstring& rootName, const 
       continue;
     }
     if (rc != ERROR_SUCCESS) {
-      if (rc == ERROR_INVALID_HANDLE) AppendErrorLine(out.buf());
+      if (rc == ERROR_INVALID_HANDLE) AppendErrorLine(out.buf);
       stack.pop_back();
       continue;
     }
     ++level.index;
-    Key child;
-    if (!OpenForRead(level.key.get(), name, child)) continue;
-    current.resize(level.pathLen);
-    current += L'\\';
-    current.append(name, len);
-    KeyInfo childInfo;
-    if (!QueryInfo(child.get(), childInfo)) continue;  // unreadable: neither key line nor values
-    AppendKeyLine(out.buf(), U16(rootName), U16(current));
-    WriteValues(out, child.get(), childInfo, buffers);
-    stack.push_back({std::move(child), 0, childInfo.subkeys, current.size()});
+    path.resize(level.pathLen);
+    path += L'\\';
+    path.append(name, len);
+    enter(level.key.get(), name);
   }
+}
+
+// The subkeys of the exported key are written in parts of kPartKeys subkeys each. With more than
+// one processor a second thread writes the next parts into memory while this one writes the file,
+// so that two registry calls are in flight: each is a round trip to the wineserver, and that wait,
+// not the formatting, is what an export costs. The file's bytes do not change: parts are written
+// in order.
+class PartWriter {
+ public:
+  static constexpr std::size_t kPartKeys = 64;
+  static constexpr std::size_t kWindow = 8;  // parts held in memory at most
+
+  PartWriter(BufferedOut& file, HKEY parent, const std::wstring& rootName, const std::wstring& path,
+             std::vector<std::wstring> names)
+      : file_(file),
+        parent_(parent),
+        rootName_(rootName),
+        path_(path),
+        names_(std::move(names)),
+        parts_((names_.size() + kPartKeys - 1) / kPartKeys) {}
+
+  bool Run() {
+    std::thread helper;
+    if (parts_.size() > 1 && std::thread::hardware_concurrency() > 1) {
+      try {
+        helper = std::thread([this] { Work(false); });
+      } catch (...) {
+        // No second thread: this one writes every part.
+      }
+    }
+    try {
+      Work(true);
+    } catch (...) {
+      failed_ = true;
+    }
+    if (helper.joinable()) helper.join();
+    return !failed_;
+  }
+
+ private:
+  struct Part {
+    bool done = false;
+    std::string text;
+  };
+
+  // Both threads take the parts in order; the writing thread also moves finished parts, in
+  // order, into the file.
+  void Work(bool writer) {
+    ValueBuffers buffers;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      while (writer && written_ < parts_.size() && parts_[written_].done) {
+        std::string text = std::move(parts_[written_].text);
+        ++written_;
+        changed_.notify_all();
+        lock.unlock();
+        file_.buf() += text;
+        file_.MaybeFlush();
+        lock.lock();
+      }
+      if (writer ? written_ == parts_.size() : next_ == parts_.size()) return;
+      if (next_ < parts_.size() && next_ < written_ + kWindow) {
+        std::size_t index = next_++;
+        lock.unlock();
+        std::string text;
+        bool ok = true;
+        try {
+          Sink sink{text, nullptr};
+          WriteRange(sink, index, buffers);
+        } catch (...) {  // out of memory: the export fails rather than ending the program
+          ok = false;
+          text = std::string();
+        }
+        lock.lock();
+        if (!ok) failed_ = true;
+        parts_[index].text = std::move(text);
+        parts_[index].done = true;
+        changed_.notify_all();
+      } else {
+        changed_.wait(lock);
+      }
+    }
+  }
+
+  void WriteRange(Sink& sink, std::size_t part, ValueBuffers& buffers) {
+    std::size_t end = std::min(names_.size(), (part + 1) * kPartKeys);
+    for (std::size_t i = part * kPartKeys; i < end; ++i)
+      WriteSubtree(sink, parent_, names_[i], rootName_, path_ + L'\\' + names_[i], buffers);
+  }
+
+  BufferedOut& file_;
+  HKEY parent_;
+  const std::wstring& rootName_;
+  const std::wstring& path_;
+  std::vector<std::wstring> names_;
+  std::vector<Part> parts_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t next_ = 0;     // first part nobody has taken
+  std::size_t written_ = 0;  // parts already in the file
+
+ public:
+  bool failed_ = false;
+};
+
+// One tree: key line and values of root\path, then every key below it, depth first, pre-order.
+bool WriteTree(BufferedOut& file, HKEY root, const std::wstring& rootName, const std::wstring& path, bool header) {
+  Sink out{file.buf(), &file};
+  if (header) AppendHeader(out.buf);
+  AppendKeyLine(out.buf, U16(rootName), U16(path));
+  Key top;
+  const wchar_t* sub = path.empty() ? L"" : path.c_str() + (path[0] == L'\\' ? 1 : 0);
+  KeyInfo info;
+  if (!OpenForRead(root, sub, top) || !QueryInfo(top.get(), info)) return true;
+  ValueBuffers buffers;
+  WriteValues(out, top.get(), info, buffers);
+
+  std::vector<std::wstring> names;
+  names.reserve(info.subkeys);
+  wchar_t name[512];
+  bool lostHandle = false;
+  for (DWORD index = 0; index < info.subkeys; ++index) {
+    DWORD len = static_cast<DWORD>(std::size(name));
+    LSTATUS rc = RegEnumKeyExW(top.get(), index, name, &len, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_MORE_DATA) continue;
+    if (rc != ERROR_SUCCESS) {
+      lostHandle = rc == ERROR_INVALID_HANDLE;
+      break;
+    }
+    names.emplace_back(name, len);
+  }
+  bool ok = PartWriter(file, top.get(), rootName, path, std::move(names)).Run();
+  if (lostHandle) AppendErrorLine(file.buf());
+  return ok;
 }
 
 const struct {
@@ -247,42 +390,31 @@ void ApplyValue(HKEY key, const ParsedValue& v, bool fresh, std::unordered_set<s
     ++stats.failures;
 }
 
-}  // namespace
-
-HKEY RootHandleFromName(const std::wstring& rootName) {
-  for (const auto& r : kRoots)
-    if (rootName == r.name) return r.handle;
-  return nullptr;
+bool Fail(std::wstring* error) {
+  if (error) *error = L"Out of memory.";
+  return false;
 }
 
-bool ExportKey(HKEY root, const std::wstring& rootName, const std::wstring& subkey, const std::wstring& file,
-               bool append, std::wstring* error) {
-  BufferedOut out;
-  if (!out.Open(file, append)) {
-    if (error) *error = kCreateFileError;
-    return false;
+void ApplyKey(const ParsedKey& k, std::unordered_set<std::wstring>& seen, std::vector<BYTE>& buf, ImportStats& stats) {
+  HKEY root = kRoots[static_cast<int>(k.root)].handle;
+  Key key;
+  DWORD disposition = REG_OPENED_EXISTING_KEY;
+  HKEY target = root;
+  if (!k.path.empty()) {
+    const wchar_t* sub = W(k.path.c_str()) + (k.path[0] == u'\\' ? 1 : 0);
+    if (RegCreateKeyExW(root, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), &disposition) != ERROR_SUCCESS) {
+      ++stats.failures;
+      return;
+    }
+    target = key.get();
   }
-  std::wstring path = subkey;
-  if (!path.empty() && path[0] != L'\\') path.insert(path.begin(), L'\\');
-  WriteTree(out, root, rootName, path, true);
-  return Finish(out, error);
+  ++stats.keys;
+  seen.clear();
+  bool fresh = disposition == REG_CREATED_NEW_KEY;
+  for (const ParsedValue& v : k.values) ApplyValue(target, v, fresh, seen, buf, stats);
 }
 
-bool ExportAll(const std::wstring& file, bool append, std::wstring* error) {
-  BufferedOut out;
-  if (!out.Open(file, append)) {
-    if (error) *error = kCreateFileError;
-    return false;
-  }
-  bool first = true;
-  for (const auto& r : kRoots) {
-    WriteTree(out, r.handle, r.name, L"", first);
-    first = false;
-  }
-  return Finish(out, error);
-}
-
-bool ImportFile(const std::wstring& file, ImportStats* statsOut, std::wstring* error) {
+bool Import(const std::wstring& file, ImportStats* statsOut, std::wstring* error) {
   ImportStats stats;
   std::string bytes;
   {
@@ -316,29 +448,116 @@ bool ImportFile(const std::wstring& file, ImportStats* statsOut, std::wstring* e
   bytes = std::string();
   stats.ignored = parsed.unknownRoots + parsed.unknownTypes;
   stats.badNumbers = parsed.badNumbers;
-  std::vector<BYTE> buf(4096);
-  std::unordered_set<std::wstring> seen;
+  // Key blocks are independent unless a key appears twice (then the file's order decides which
+  // text a value ends with), so without repeats two threads apply them: each registry call is a
+  // round trip to the wineserver, and two can be in flight.
+  std::unordered_set<std::wstring> paths;
+  bool repeats = false;
   for (const ParsedKey& k : parsed.keys) {
-    HKEY root = kRoots[static_cast<int>(k.root)].handle;
-    Key key;
-    DWORD disposition = REG_OPENED_EXISTING_KEY;
-    HKEY target = root;
-    if (!k.path.empty()) {
-      const wchar_t* sub = W(k.path.c_str()) + (k.path[0] == u'\\' ? 1 : 0);
-      if (RegCreateKeyExW(root, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), &disposition) !=
-          ERROR_SUCCESS) {
-        ++stats.failures;
-        continue;
-      }
-      target = key.get();
+    std::wstring folded = FoldName(W(k.path.c_str()));
+    folded.insert(folded.begin(), static_cast<wchar_t>(L'0' + static_cast<int>(k.root)));
+    if (!paths.insert(std::move(folded)).second) {
+      repeats = true;
+      break;
     }
-    ++stats.keys;
-    seen.clear();
-    bool fresh = disposition == REG_CREATED_NEW_KEY;
-    for (const ParsedValue& v : k.values) ApplyValue(target, v, fresh, seen, buf, stats);
   }
+  paths.clear();
+  std::atomic<std::size_t> next{0};
+  constexpr std::size_t kPartKeys = 64;
+  auto work = [&](ImportStats& st) {
+    std::vector<BYTE> buf(4096);
+    std::unordered_set<std::wstring> seen;
+    for (;;) {
+      std::size_t begin = next.fetch_add(kPartKeys);
+      if (begin >= parsed.keys.size()) return;
+      std::size_t end = std::min(parsed.keys.size(), begin + kPartKeys);
+      for (std::size_t i = begin; i < end; ++i) ApplyKey(parsed.keys[i], seen, buf, st);
+    }
+  };
+  ImportStats helperStats;
+  std::thread helper;
+  if (!repeats && parsed.keys.size() > kPartKeys && std::thread::hardware_concurrency() > 1) {
+    try {
+      helper = std::thread([&] {
+        try {
+          work(helperStats);
+        } catch (...) {
+          helperStats.failures = SIZE_MAX;  // out of memory: reported below
+        }
+      });
+    } catch (...) {
+      // No second thread: this one applies every key.
+    }
+  }
+  std::exception_ptr failure;
+  try {
+    work(stats);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  if (helper.joinable()) helper.join();
+  if (failure) std::rethrow_exception(failure);
+  if (helperStats.failures == SIZE_MAX) throw std::bad_alloc();
+  stats.keys += helperStats.keys;
+  stats.valuesWritten += helperStats.valuesWritten;
+  stats.valuesKept += helperStats.valuesKept;
+  stats.failures += helperStats.failures;
   if (statsOut) *statsOut = stats;
   return true;
+}
+
+}  // namespace
+
+HKEY RootHandleFromName(const std::wstring& rootName) {
+  for (const auto& r : kRoots)
+    if (rootName == r.name) return r.handle;
+  return nullptr;
+}
+
+bool ExportKey(HKEY root, const std::wstring& rootName, const std::wstring& subkey, const std::wstring& file,
+               bool append, std::wstring* error) {
+  try {
+    BufferedOut out;
+    if (!out.Open(file, append)) {
+      if (error) *error = kCreateFileError;
+      return false;
+    }
+    std::wstring path = subkey;
+    if (!path.empty() && path[0] != L'\\') path.insert(path.begin(), L'\\');
+    bool ok = WriteTree(out, root, rootName, path, true);
+    if (!Finish(out, error)) return false;
+    return ok || Fail(error);
+  } catch (...) {
+    return Fail(error);
+  }
+}
+
+bool ExportAll(const std::wstring& file, bool append, std::wstring* error) {
+  try {
+    BufferedOut out;
+    if (!out.Open(file, append)) {
+      if (error) *error = kCreateFileError;
+      return false;
+    }
+    bool ok = true;
+    bool first = true;
+    for (const auto& r : kRoots) {
+      ok = WriteTree(out, r.handle, r.name, L"", first) && ok;
+      first = false;
+    }
+    if (!Finish(out, error)) return false;
+    return ok || Fail(error);
+  } catch (...) {
+    return Fail(error);
+  }
+}
+
+bool ImportFile(const std::wstring& file, ImportStats* statsOut, std::wstring* error) {
+  try {
+    return Import(file, statsOut, error);
+  } catch (...) {
+    return Fail(error);
+  }
 }
 
 }  // namespace quintar::tamsk

@@ -280,26 +280,35 @@ ParsedFile ParseRegFile(std::string_view bytes) {
 
 std::uint32_t ImportType(const ParsedValue& value) noexcept {
   switch (value.type) {
-    case ParsedType::String: return kRegSz;
-    case ParsedType::MultiString: return kRegMultiSz;
-    case ParsedType::Dword: return kRegDword;
-    case ParsedType::Binary: return kRegBinary;
-    case ParsedType::BadNumber: return kRegNone;
+    case ParsedType::String:
+      return kRegSz;
+    case ParsedType::MultiString:
+      return kRegMultiSz;
+    case ParsedType::Dword:
+      return kRegDword;
+    case ParsedType::Binary:
+      return kRegBinary;
+    case ParsedType::BadNumber:
+      return kRegNone;
   }
   return kRegNone;
 }
 
 std::vector<std::uint8_t> ImportData(const ParsedValue& value) {
   switch (value.type) {
-    case ParsedType::String: return StringData(value.text);
-    case ParsedType::MultiString: return MultiStringData(value.text);
+    case ParsedType::String:
+      return StringData(value.text);
+    case ParsedType::MultiString:
+      return MultiStringData(value.text);
     case ParsedType::Dword: {
       std::uint32_t v = value.dword;
       return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
               static_cast<std::uint8_t>(v >> 24)};
     }
-    case ParsedType::Binary: return value.bytes;
-    case ParsedType::BadNumber: return {};
+    case ParsedType::Binary:
+      return value.bytes;
+    case ParsedType::BadNumber:
+      return {};
   }
   return {};
 }
@@ -313,7 +322,8 @@ bool ImportShouldWrite(const ParsedValue& value, const ExistingValue* existing) 
     case ParsedType::MultiString:
       return existing->type == kRegMultiSz && FirstString(existing->data) != value.text;
     case ParsedType::Dword:
-      return existing->type == kRegDword && (existing->data.size() != 4 || DwordFromData(existing->data) != value.dword);
+      return existing->type == kRegDword &&
+             (existing->data.size() != 4 || DwordFromData(existing->data) != value.dword);
     case ParsedType::Binary:
     case ParsedType::BadNumber:
       return false;

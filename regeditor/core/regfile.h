@@ -42,9 +42,9 @@ enum class ParsedType { String, MultiString, Dword, Binary, BadNumber };
 struct ParsedValue {
   std::u16string name;  // empty for the default value ("@")
   ParsedType type = ParsedType::String;
-  std::u16string text;                // String, MultiString: the text (Latin-1 decoded)
-  std::uint32_t dword = 0;            // Dword
-  std::vector<std::uint8_t> bytes;    // Binary
+  std::u16string text;              // String, MultiString: the text (Latin-1 decoded)
+  std::uint32_t dword = 0;          // Dword
+  std::vector<std::uint8_t> bytes;  // Binary
 };
 struct ParsedKey {
   RegRoot root = RegRoot::CurrentUser;
@@ -52,7 +52,7 @@ struct ParsedKey {
   std::vector<ParsedValue> values;
 };
 struct ParsedFile {
-  std::vector<ParsedKey> keys;  // in file order; a key line repeated gives two entries
+  std::vector<ParsedKey> keys;   // in file order; a key line repeated gives two entries
   std::size_t unknownRoots = 0;  // key lines under a root that is none of the four (ignored)
   std::size_t unknownTypes = 0;  // value lines of another type word (ignored)
   std::size_t badNumbers = 0;    // REG_DWORD / REG_BINARY data that is not hexadecimal (kept as

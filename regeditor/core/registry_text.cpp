@@ -39,10 +39,14 @@ std::u16string ReadChars(std::span<const std::uint8_t> data, std::size_t begin, 
 
 std::u16string_view RootName(RegRoot root) noexcept {
   switch (root) {
-    case RegRoot::ClassesRoot: return u"HKEY_CLASSES_ROOT";
-    case RegRoot::CurrentUser: return u"HKEY_CURRENT_USER";
-    case RegRoot::LocalMachine: return u"HKEY_LOCAL_MACHINE";
-    case RegRoot::Users: return u"HKEY_USERS";
+    case RegRoot::ClassesRoot:
+      return u"HKEY_CLASSES_ROOT";
+    case RegRoot::CurrentUser:
+      return u"HKEY_CURRENT_USER";
+    case RegRoot::LocalMachine:
+      return u"HKEY_LOCAL_MACHINE";
+    case RegRoot::Users:
+      return u"HKEY_USERS";
   }
   return {};
 }
@@ -53,20 +57,24 @@ std::optional<RegRoot> RootFromName(std::u16string_view name) noexcept {
   return std::nullopt;
 }
 
-std::uint32_t RootHandleValue(RegRoot root) noexcept {
-  return 0x80000000u + static_cast<std::uint32_t>(root);
-}
+std::uint32_t RootHandleValue(RegRoot root) noexcept { return 0x80000000u + static_cast<std::uint32_t>(root); }
 
 int ValueImageIndex(std::uint32_t type) noexcept { return type == kRegSz ? 2 : 3; }
 
 std::u16string_view ValueTypeText(std::uint32_t type) noexcept {
   switch (type) {
-    case kRegSz: return u"REG_SZ";
-    case kRegExpandSz: return u"REG_EXPAND_SZ";
-    case kRegBinary: return u"REG_BINARY";
-    case kRegDword: return u"REG_DWORD";
-    case kRegMultiSz: return u"REG_MULTI_SZ";
-    default: return {};
+    case kRegSz:
+      return u"REG_SZ";
+    case kRegExpandSz:
+      return u"REG_EXPAND_SZ";
+    case kRegBinary:
+      return u"REG_BINARY";
+    case kRegDword:
+      return u"REG_DWORD";
+    case kRegMultiSz:
+      return u"REG_MULTI_SZ";
+    default:
+      return {};
   }
 }
 

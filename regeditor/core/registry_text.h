@@ -39,8 +39,7 @@ std::u16string_view ValueTypeText(std::uint32_t type) noexcept;
 // byte for binary, "0x%X" for a DWORD, "Unknown type: %x" otherwise. Any data size is accepted
 // (odd byte counts, missing terminators, short DWORDs). At most maxChars characters are produced,
 // so a row of a huge binary value costs no more than the row can show.
-std::u16string ValueDataText(std::uint32_t type, std::span<const std::uint8_t> data,
-                             std::size_t maxChars = SIZE_MAX);
+std::u16string ValueDataText(std::uint32_t type, std::span<const std::uint8_t> data, std::size_t maxChars = SIZE_MAX);
 // How many characters of a data text a row keeps.
 inline constexpr std::size_t kRowDataChars = 1536;
 

@@ -52,8 +52,8 @@ class Walk {
     values_.clear();
     if (!source_.Values(path, values_)) return std::nullopt;
     for (const SearchValue& v : values_) {
-      bool match = kind == kSearchValue ? TextMatches(v.name, text_, whole_)
-                                        : DataMatches(v.type, v.data, text_, whole_);
+      bool match =
+          kind == kSearchValue ? TextMatches(v.name, text_, whole_) : DataMatches(v.type, v.data, text_, whole_);
       if (match) {
         reported_.insert(path);
         return SearchHit{kind, path, v.name};

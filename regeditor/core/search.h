@@ -36,8 +36,7 @@ class SearchSource {
 // Whether a value's data matches: strings as UTF-16 text (each string of a multi-string on its
 // own), a DWORD as its list text ("0x1F") or its decimal number ("31"), binary as its list text
 // ("01AB"). Other types do not match.
-bool DataMatches(std::uint32_t type, std::span<const std::uint8_t> data, std::u16string_view pattern,
-                 bool wholeString);
+bool DataMatches(std::uint32_t type, std::span<const std::uint8_t> data, std::u16string_view pattern, bool wholeString);
 
 struct SearchHit {
   SearchKind kind = kSearchKey;

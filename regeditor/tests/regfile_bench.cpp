@@ -49,10 +49,18 @@ bool Populate() {
       swprintf(vn, 32, L"Value%d", v);
       DWORD dw = static_cast<DWORD>(k * 10 + v);
       switch (v % 4) {
-        case 0: RegSetValueExW(h, vn, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text); break;
-        case 1: RegSetValueExW(h, vn, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dw), 4); break;
-        case 2: RegSetValueExW(h, vn, 0, REG_BINARY, bin.data(), static_cast<DWORD>(bin.size())); break;
-        case 3: RegSetValueExW(h, vn, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi), sizeof multi); break;
+        case 0:
+          RegSetValueExW(h, vn, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+          break;
+        case 1:
+          RegSetValueExW(h, vn, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dw), 4);
+          break;
+        case 2:
+          RegSetValueExW(h, vn, 0, REG_BINARY, bin.data(), static_cast<DWORD>(bin.size()));
+          break;
+        case 3:
+          RegSetValueExW(h, vn, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi), sizeof multi);
+          break;
       }
     }
     RegCloseKey(h);
@@ -151,7 +159,8 @@ int wmain(int argc, wchar_t** argv) {
                  tExport.back(), re, rs, tImport.back(), ri);
   }
   double te = Median(tExport), re = Median(rExport), rs = Median(rStart), ti = Median(tImport), ri = Median(rImport);
-  std::wprintf(L"files: Tamsk %lld bytes, regedit %lld bytes\n", FileSize(tamskFile.c_str()), FileSize(stdFile.c_str()));
+  std::wprintf(L"files: Tamsk %lld bytes, regedit %lld bytes\n", FileSize(tamskFile.c_str()),
+               FileSize(stdFile.c_str()));
   std::wprintf(L"median export: Tamsk %.3f s, regedit /e %.3f s, regedit start %.3f s\n", te, re, rs);
   std::wprintf(L"export ratio Tamsk/regedit: %.2f (regedit without its start: %.2f)\n", te / re,
                re - rs > 0 ? te / (re - rs) : 0.0);

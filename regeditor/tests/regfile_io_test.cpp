@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "regeditor/core/numbers.h"
+#include "regeditor/core/regfile.h"
 #include "regeditor/regfile_io.h"
 
 namespace quintar::tamsk {
@@ -24,9 +25,9 @@ using Snapshot = std::map<std::wstring, KeyValues>;  // path below the base -> v
 
 HKEY Create(const std::wstring& sub) {
   HKEY h = nullptr;
-  EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (kBase + sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
-                            nullptr),
-            ERROR_SUCCESS);
+  EXPECT_EQ(
+      RegCreateKeyExW(HKEY_CURRENT_USER, (kBase + sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+      ERROR_SUCCESS);
   return h;
 }
 
@@ -281,12 +282,66 @@ TEST_F(RegFileIo, BadFilesNeverCrashNorDelete) {
   EXPECT_FALSE(ImportFile(L"\\no such file.reg", &stats, &error));
   EXPECT_FALSE(error.empty());
   error.clear();
-  EXPECT_FALSE(ExportKey(HKEY_CURRENT_USER, L"HKEY_CURRENT_USER", L"\\" + kBase, L"\\no such folder\\x.reg", true,
-                         &error));
+  EXPECT_FALSE(
+      ExportKey(HKEY_CURRENT_USER, L"HKEY_CURRENT_USER", L"\\" + kBase, L"\\no such folder\\x.reg", true, &error));
   EXPECT_EQ(error, kCreateFileError);
   // A key that does not exist: its key line only (nothing to read below it).
   EXPECT_EQ(Export(L"\\Missing", L"\\missing.reg"),
             "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\TamskTest\\Missing]\n");
+}
+
+// The export of a key's subtree as a plain recursive walk would write it, for comparison.
+void ExpectedTree(HKEY h, const std::wstring& path, std::string& out) {
+  AppendKeyLine(out, u"HKEY_CURRENT_USER", reinterpret_cast<const char16_t*>(path.c_str()));
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[16384];
+    BYTE data[8192];
+    DWORD nameLen = 16384, type = 0, size = sizeof data;
+    if (RegEnumValueW(h, i, name, &nameLen, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
+    AppendValueLine(out, {reinterpret_cast<const char16_t*>(name), nameLen}, type,
+                    std::span<const std::uint8_t>(data, size));
+  }
+  for (DWORD i = 0;; ++i) {
+    wchar_t name[256];
+    DWORD len = 256;
+    if (RegEnumKeyExW(h, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    HKEY c = nullptr;
+    if (RegOpenKeyExW(h, name, 0, KEY_READ, &c) == ERROR_SUCCESS) {
+      ExpectedTree(c, path + L"\\" + name, out);
+      RegCloseKey(c);
+    }
+  }
+}
+
+// Enough subkeys that the export and import split their work between two threads.
+TEST_F(RegFileIo, LargeTreesKeepTheirOrderAndContent) {
+  for (int k = 0; k < 700; ++k) {
+    std::wstring sub = L"\\Wide\\K" + std::to_wstring(k);
+    Set(sub, L"s", REG_SZ, Sz(L"value " + std::to_wstring(k)));
+    Set(sub, L"d", REG_DWORD, Dw(k));
+    if (k % 7 == 0) Set(sub + L"\\Inner\\Deeper", L"b", REG_BINARY, Seq(k % 60));
+  }
+  Snapshot before = TakeSnapshot();
+  std::string expected;
+  AppendHeader(expected);
+  HKEY h = Create(L"\\Wide");
+  ExpectedTree(h, L"\\" + kBase + L"\\Wide", expected);
+  RegCloseKey(h);
+  EXPECT_EQ(Export(L"\\Wide", L"\\wide.reg"), expected);
+
+  Wipe();
+  ImportStats stats = Import(L"\\wide.reg");
+  EXPECT_EQ(stats.valuesWritten, 1500u);
+  EXPECT_EQ(stats.failures, 0u);
+  EXPECT_EQ(TakeSnapshot(), before);
+
+  // A key named twice: its later block wins, as in a file read from top to bottom.
+  std::string file = "[HKEY_CURRENT_USER\\Software\\TamskTest\\Twice]\n\"v\" = REG_SZ: first\n";
+  for (int k = 0; k < 300; ++k) file += "[HKEY_CURRENT_USER\\Software\\TamskTest\\Other\\" + std::to_string(k) + "]\n";
+  file += "[HKEY_CURRENT_USER\\Software\\TamskTest\\TWICE]\n\"v\" = REG_SZ: second\n";
+  WriteAll(L"\\twice.reg", file);
+  Import(L"\\twice.reg");
+  EXPECT_EQ(TakeSnapshot()[L"\\Twice"][L"v"].data, Sz(L"second"));
 }
 
 TEST_F(RegFileIo, ExportAllWritesTheFourRootsUnderOneHeader) {

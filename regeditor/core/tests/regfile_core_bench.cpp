@@ -22,10 +22,18 @@ std::string MakeFile() {
     for (int v = 0; v < 10; ++v) {
       std::u16string name = u"Value" + std::u16string(1, u'0' + v);
       switch (v % 4) {
-        case 0: AppendValueLine(out, name, kRegSz, sz); break;
-        case 1: AppendValueLine(out, name, kRegDword, dword); break;
-        case 2: AppendValueLine(out, name, kRegBinary, bin); break;
-        case 3: AppendValueLine(out, name, kRegMultiSz, multi); break;
+        case 0:
+          AppendValueLine(out, name, kRegSz, sz);
+          break;
+        case 1:
+          AppendValueLine(out, name, kRegDword, dword);
+          break;
+        case 2:
+          AppendValueLine(out, name, kRegBinary, bin);
+          break;
+        case 3:
+          AppendValueLine(out, name, kRegMultiSz, multi);
+          break;
       }
     }
   }

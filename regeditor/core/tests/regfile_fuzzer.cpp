@@ -33,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const ParsedValue& v : k.values) {
       if (v.type == ParsedType::BadNumber) continue;
       auto bad = [](const std::u16string& s) {
-        return s.find_first_of(u"\n\"=:[@") != std::u16string::npos || (!s.empty() && (s[0] == u' ' || s.back() == u' '));
+        return s.find_first_of(u"\n\"=:[@") != std::u16string::npos ||
+               (!s.empty() && (s[0] == u' ' || s.back() == u' '));
       };
       if (bad(v.name) || bad(v.text)) continue;
       AppendValueLine(out, v.name, ImportType(v), ImportData(v));

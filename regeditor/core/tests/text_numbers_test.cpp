@@ -27,12 +27,13 @@ TEST(ValueText, EachTypeAsTheListShowsIt) {
 }
 
 TEST(ValueText, OddOrUnterminatedDataIsReadSafely) {
-  EXPECT_EQ(ValueDataText(kRegSz, Bytes({'a', 0, 'b'})), u"a");  // odd byte dropped
+  EXPECT_EQ(ValueDataText(kRegSz, Bytes({'a', 0, 'b'})), u"a");      // odd byte dropped
   EXPECT_EQ(ValueDataText(kRegSz, Bytes({'a', 0, 'b', 0})), u"ab");  // no terminator
   EXPECT_EQ(ValueDataText(kRegSz, {}), u"");
   EXPECT_EQ(ValueDataText(kRegDword, Bytes({0x12, 0x34})), u"0x3412");  // short DWORD
   EXPECT_EQ(ValueDataText(kRegMultiSz, {}), u"");
-  EXPECT_EQ(MultiStrings(Bytes({'a', 0, 0, 0, 'b', 0, 'c', 0, 0, 0, 0, 0})), (std::vector<std::u16string>{u"a", u"bc"}));
+  EXPECT_EQ(MultiStrings(Bytes({'a', 0, 0, 0, 'b', 0, 'c', 0, 0, 0, 0, 0})),
+            (std::vector<std::u16string>{u"a", u"bc"}));
 }
 
 TEST(ValueText, LongDataIsCutToTheRowWithoutBuildingItWhole) {
