@@ -1,6 +1,8 @@
 // Export and import of Tamsk's registry files against the real registry (Win32 side of
 // regeditor/core/regfile.h). Output is buffered: the bytes are exactly the writer's, written in
 // large blocks. No function here shows a message; the caller shows the texts given below.
+// Each call is synchronous; inside, a second thread may keep a second registry call in flight.
+// No exception leaves these functions (out of memory gives false and a text).
 #pragma once
 
 #include <windows.h>
