@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <cwctype>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -125,7 +124,8 @@ struct Sink {
 
 void WriteValues(Sink& out, HKEY key, const KeyInfo& info, ValueBuffers& b) {
   if (b.name.size() < info.maxName + 1u) b.name.resize(info.maxName + 1u);
-  if (b.data.size() < info.maxData) b.data.resize(info.maxData);
+  // Never a null data buffer: with one, the registry reports sizes instead of copying data.
+  if (b.data.size() < std::max<DWORD>(info.maxData, 256)) b.data.resize(std::max<DWORD>(info.maxData, 256));
   for (DWORD index = 0; index < info.values;) {
     DWORD nameLen = static_cast<DWORD>(b.name.size());
     DWORD dataLen = static_cast<DWORD>(b.data.size());
@@ -219,7 +219,13 @@ class PartWriter {
     std::thread helper;
     if (parts_.size() > 1 && std::thread::hardware_concurrency() > 1) {
       try {
-        helper = std::thread([this] { Work(false); });
+        helper = std::thread([this] {
+          try {
+            Work(false);
+          } catch (...) {
+            Stop();
+          }
+        });
       } catch (...) {
         // No second thread: this one writes every part.
       }
@@ -227,7 +233,7 @@ class PartWriter {
     try {
       Work(true);
     } catch (...) {
-      failed_ = true;
+      Stop();
     }
     if (helper.joinable()) helper.join();
     return !failed_;
@@ -238,6 +244,12 @@ class PartWriter {
     bool done = false;
     std::string text;
   };
+
+  void Stop() {
+    std::lock_guard lock(mutex_);
+    failed_ = stop_ = true;
+    changed_.notify_all();
+  }
 
   // Both threads take the parts in order; the writing thread also moves finished parts, in
   // order, into the file.
@@ -250,11 +262,17 @@ class PartWriter {
         ++written_;
         changed_.notify_all();
         lock.unlock();
-        file_.buf() += text;
-        file_.MaybeFlush();
+        try {
+          file_.buf() += text;
+          file_.MaybeFlush();
+        } catch (...) {
+          lock.lock();
+          failed_ = true;
+          continue;
+        }
         lock.lock();
       }
-      if (writer ? written_ == parts_.size() : next_ == parts_.size()) return;
+      if (stop_ || (writer ? written_ == parts_.size() : next_ == parts_.size())) return;
       if (next_ < parts_.size() && next_ < written_ + kWindow) {
         std::size_t index = next_++;
         lock.unlock();
@@ -294,8 +312,7 @@ class PartWriter {
   std::condition_variable changed_;
   std::size_t next_ = 0;     // first part nobody has taken
   std::size_t written_ = 0;  // parts already in the file
-
- public:
+  bool stop_ = false;
   bool failed_ = false;
 };
 
@@ -344,9 +361,10 @@ bool Finish(BufferedOut& out, std::wstring* error) {
   return false;
 }
 
+// Registry names compare without case, beyond ASCII too.
 std::wstring FoldName(std::wstring_view name) {
   std::wstring s(name);
-  for (wchar_t& c : s) c = static_cast<wchar_t>(std::towupper(c));
+  if (!s.empty()) CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
   return s;
 }
 
