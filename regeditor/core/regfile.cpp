@@ -207,7 +207,10 @@ class Reader {
 void AppendHeader(std::string& out) { out += kRegFileHeader; }
 
 void AppendText8(std::string& out, std::u16string_view text) {
-  for (char16_t c : text) out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
+  for (char16_t c : text) {
+    if (c == u'\n') continue;
+    out.push_back(c <= 0xFF ? static_cast<char>(c) : '?');
+  }
 }
 
 void AppendKeyLine(std::string& out, std::u16string_view rootName, std::u16string_view path) {

@@ -9,6 +9,8 @@
 //   @ = REG_SZ: default value's text\n
 // Characters are written as one byte: U+0000..U+00FF as that byte (Latin-1), anything above
 // U+00FF as "?" (its low byte could be a quote, a bracket or a line feed and break the file).
+// Line feeds inside names and strings are left out: the reader drops them anyway, and kept they
+// could start a line of their own (a key line or a value line that the import would apply).
 #pragma once
 
 #include <cstddef>

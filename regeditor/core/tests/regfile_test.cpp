@@ -138,6 +138,19 @@ TEST(RegFileReader, RoundTripOfEveryForm) {
   EXPECT_EQ(f.unknownRoots + f.unknownTypes + f.badNumbers, 0u);
 }
 
+// A string holding line feeds must not turn into lines of its own on import.
+TEST(RegFileWriter, LineFeedsInTextsCannotInjectLines) {
+  std::string out;
+  AppendKeyLine(out, u"HKEY_CURRENT_USER", u"\\K");
+  AppendValueLine(out, u"v", kRegSz, StringData(u"a\n[HKEY_LOCAL_MACHINE\\Evil]\n\"x\" = REG_SZ: y"));
+  AppendValueLine(out, u"n\nm", kRegDword, Dword(1));
+  ParsedFile f = ParseRegFile(out);
+  ASSERT_EQ(f.keys.size(), 1u);
+  ASSERT_EQ(f.keys[0].values.size(), 2u);
+  EXPECT_EQ(f.keys[0].values[0].text, u"a[HKEY_LOCAL_MACHINE\\Evil]\"x\" = REG_SZ: y");
+  EXPECT_EQ(f.keys[0].values[1].name, u"nm");
+}
+
 TEST(RegFileReader, LayoutVariants) {
   // No header, CR LF line ends, blank lines between values, text between blocks.
   ParsedFile f = ParseRegFile(
