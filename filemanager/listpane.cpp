@@ -243,12 +243,13 @@ int ListPane::SelectedRow() const {
                : -1;
 }
 
-void ListPane::AddRow(std::unique_ptr<qf::FileEntry> entry, bool select) {
+int ListPane::AddRow(int at, std::unique_ptr<qf::FileEntry> entry, bool select) {
   LVITEMW item{};
   item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-  item.iItem = RowCount();
-  bool upLevel = entry->kind == qf::EntryKind::UpLevel;
-  item.pszText = upLevel ? const_cast<wchar_t*>(L"..") : LPSTR_TEXTCALLBACKW;
+  item.iItem = at;
+  // Every cell of a row is a callback: the list view asks for the sub-items of a row it holds no
+  // text for, so only the name's callback needs setting.
+  item.pszText = entry->kind == qf::EntryKind::UpLevel ? const_cast<wchar_t*>(L"..") : LPSTR_TEXTCALLBACKW;
   item.iImage = I_IMAGECALLBACK;
   item.lParam = reinterpret_cast<LPARAM>(entry.get());
   if (select) {
@@ -256,22 +257,8 @@ void ListPane::AddRow(std::unique_ptr<qf::FileEntry> entry, bool select) {
     item.state = item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   }
   int row = static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  if (row < 0) return;  // the entry is freed below; the list never saw it
-  qf::EntryKind kind = entry->kind;
-  entry.release();
-  auto callback = [&](int sub) {
-    LVITEMW text{};
-    text.iSubItem = sub;
-    text.pszText = LPSTR_TEXTCALLBACKW;
-    SendMessageW(list_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&text));
-  };
-  if (kind == qf::EntryKind::Folder) {
-    callback(2);
-  } else if (kind == qf::EntryKind::File) {
-    callback(1);
-    callback(2);
-    callback(3);
-  }
+  if (row >= 0) entry.release();  // the row owns it now; otherwise it is freed here
+  return row;
 }
 
 void ListPane::Navigate(const std::wstring& requested) {
@@ -295,21 +282,22 @@ void ListPane::Navigate(const std::wstring& requested) {
 
   if (!search) {
     if (!qf::IsRoot(path16) && settings_.showUpLevel) {
-      auto up = std::make_unique<qf::FileEntry>(qf::MakeUpLevelEntry());
-      AddRow(std::move(up), false);
-      upLevelShown_ = true;
+      upLevelShown_ = AddRow(0, std::make_unique<qf::FileEntry>(qf::MakeUpLevelEntry()), false) >= 0;
     }
     qf::ListingFilter filter;
     filter.hideHidden = settings_.hideHidden != 0;
     filter.hideSystem = settings_.hideSystem != 0;
     filter.hideRom = settings_.hideRom != 0;
     filter.hideFolders = hideFolder_ != 0;
+    // The rows are read and sorted here and then inserted in order: sorting inside the list view
+    // costs a message per comparison.
+    std::vector<std::unique_ptr<qf::FileEntry>> entries;
     if (auto pattern = qf::FindPattern(path16)) {
       WIN32_FIND_DATAW data{};
       FindHandle find(CeFindFirstFile(Wide(*pattern).c_str(), &data));
       if (find.ok()) {
         do {
-          std::u16string name = U16(data.cFileName);
+          std::u16string_view name(reinterpret_cast<const char16_t*>(data.cFileName));
           if (!qf::IsListed(name, data.dwFileAttributes, filter)) continue;
           auto entry = std::make_unique<qf::FileEntry>();
           entry->folder = path16;
@@ -326,15 +314,25 @@ void ListPane::Navigate(const std::wstring& requested) {
             entry->size = data.nFileSizeLow;
             totalBytes_ += data.nFileSizeLow;
           }
-          bool isChild = reselect && *reselect == name;
-          AddRow(std::move(entry), isChild);
+          entries.push_back(std::move(entry));
         } while (CeFindNextFile(find.get(), &data));
       }
+    }
+    const qf::SortKey key = settings_.Key();
+    const bool ascending = settings_.ascending != 0;
+    std::sort(entries.begin(), entries.end(), [key, ascending](const auto& a, const auto& b) {
+      return qf::CompareEntries(*a, *b, key, ascending) < 0;
+    });
+    int row = upLevelShown_ ? 1 : 0;
+    SendMessageW(list_, LVM_SETITEMCOUNT, entries.size() + row, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    for (auto& entry : entries) {
+      bool isChild = reselect && *reselect == entry->name;
+      if (AddRow(row, std::move(entry), isChild) >= 0) ++row;
     }
   }
   path_ = path;
   listedOnce_ = true;
-  Sort();
+  if (search) Sort();
   RewriteStatus();
   host_.Listed(path_);
   SetCursor(oldCursor);
@@ -382,7 +380,10 @@ bool ListPane::GoTo(const std::wstring& text, HWND owner) {
         Navigate(path);
         return true;
       }
-      if (attributes != INVALID_FILE_ATTRIBUTES) return false;  // files are opened by the open command
+      if (attributes != INVALID_FILE_ATTRIBUTES) {
+        host_.OpenFile(path);
+        return false;
+      }
       break;
     }
     case qf::GoToKind::TooLong:
@@ -409,8 +410,12 @@ void ListPane::OpenRow(int row) {
   if (!entry) return;
   if (entry->kind == qf::EntryKind::UpLevel) {
     UpOneLevel();
-  } else if (entry->kind == qf::EntryKind::Folder) {
-    if (auto child = qf::JoinPath(entry->folder, entry->name)) Navigate(Wide(*child));
+  } else if (auto full = qf::JoinPath(entry->folder, entry->name)) {
+    if (entry->kind == qf::EntryKind::Folder) {
+      Navigate(Wide(*full));
+    } else {
+      host_.OpenFile(Wide(*full));
+    }
   }
 }
 

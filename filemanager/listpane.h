@@ -34,6 +34,8 @@ class ListHost {
   virtual void ShowStatus(const std::wstring& path, unsigned long long count, unsigned long long totalBytes) = 0;
   // After every listing (the status is written already): address box, tree, command states.
   virtual void Listed(const std::wstring& path) = 0;
+  // A file row activated or a typed path naming a file: hand it to the shell's "open".
+  virtual void OpenFile(const std::wstring& path) = 0;
 
  protected:
   ~ListHost() = default;
@@ -76,8 +78,9 @@ class ListPane {
   // Suspends watching, reads the folder, sorts, writes the status, sets the watched path and
   // resumes watching. A folder that cannot be read shows no rows.
   void Navigate(const std::wstring& path);
-  // The common "Go to": root names, the search hits, else an existing folder (a missing path
-  // shows the not-found message and stays; a file is not opened yet). True when it navigated.
+  // The common "Go to": root names, the search hits, an existing folder, or a file (opened
+  // through the host); a missing path shows the not-found message and stays. True when it
+  // navigated.
   bool GoTo(const std::wstring& text, HWND owner);
   void UpOneLevel();
   void Back();
@@ -86,7 +89,7 @@ class ListPane {
   int SelectedRow() const;
   const quintar::folderon::FileEntry* EntryOf(int row) const;
   int RowCount() const;
-  // Open the row: up-level goes up, a folder is entered; files are not opened here.
+  // Open the row: up-level goes up, a folder is entered, a file is opened through the host.
   void OpenRow(int row);
 
   void OnGetDispInfo(NMLVDISPINFOW* info);
@@ -106,7 +109,8 @@ class ListPane {
   void ApplyViewStyle();
   void CreateImageLists();
   void ClearRows();
-  void AddRow(std::unique_ptr<quintar::folderon::FileEntry> entry, bool select);
+  // Inserts the row at `at`; the row then owns the entry. The row index, or -1 (entry freed).
+  int AddRow(int at, std::unique_ptr<quintar::folderon::FileEntry> entry, bool select);
   void Sort();
   int IconFor(quintar::folderon::FileEntry& entry, bool large);
   int CachedIcon(HIMAGELIST list, std::map<std::wstring, int>& cache, const std::wstring& key,

@@ -1,16 +1,22 @@
 #include "mainframe.h"
 
+#include <ceservices.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <array>
 #include <new>
 
+#include "filemanager/core/favorites.h"
 #include "filemanager/core/paths.h"
 #include "filemanager/core/startup.h"
 #include "filemanager/core/status.h"
 #include "resource.h"
 #include "settings.h"
+#include "userpathdialog.h"
 #include "winutil.h"
+
+
 
 namespace folderon {
 
@@ -27,7 +33,8 @@ constexpr int kBuiltCommands[] = {
     IDM_SORT_DATE,   IDM_SORT_REVERSE,   IDM_LIST_STYLE,     IDM_SELECT_ALL,       IDM_REVERSE_SELECTION,
     IDM_RELEASE_SELECTION, IDM_EXIT,     IDM_OPEN,           IDM_FOCUS_NEXT,       IDM_FOCUS_PREV,
     IDM_GOTO,        IDM_GOTO_ROOT,      IDM_GOTO_MYDOCUMENTS, IDM_GOTO_STARTMENU, IDM_GOTO_DESKTOP,
-    IDM_COPY_NAME,   IDM_COPY_PATH,      IDM_FOLDER,
+    IDM_COPY_NAME,   IDM_COPY_PATH,      IDM_FOLDER,           IDM_USER_PATH,      IDM_FAVORITES_ORGANIZE,
+    IDM_RENAME,
 };
 
 bool IsBuilt(int id) {
@@ -67,6 +74,47 @@ std::wstring SpecialFolder(int csidl, const wchar_t* fallback) {
 
 std::wstring Leaf(const std::wstring& path) { return Wide(qf::LeafName(U16(path))); }
 
+int MenuPosition(HMENU menu, UINT id) {
+  int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    if (GetMenuItemID(menu, i) == id) return i;
+  }
+  return -1;
+}
+
+// The entries of a device folder in enumeration order, for the Favorites menu.
+std::vector<qf::FolderItem> ListFolder(std::u16string_view folder) {
+  std::vector<qf::FolderItem> items;
+  auto pattern = qf::FindPattern(folder);
+  if (!pattern) return items;
+  WIN32_FIND_DATAW data{};
+  HANDLE find = CeFindFirstFile(Wide(*pattern).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return items;
+  do {
+    items.push_back(qf::FolderItem{U16(data.cFileName), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (CeFindNextFile(find, &data));
+  CeFindClose(find);
+  return items;
+}
+
+// Favorites run up to the first fixed command above them.
+constexpr int kFavoriteLimit = IDM_VIEW_MEDIUM;
+
+void AppendFavorites(HMENU menu, const std::vector<qf::FavoriteMenuItem>& items) {
+  for (const auto& item : items) {
+    if (!item.IsSubmenu() && item.command >= kFavoriteLimit) continue;
+    std::wstring caption = Wide(item.caption);
+    if (item.IsSubmenu()) {
+      HMENU sub = CreatePopupMenu();
+      if (!sub) continue;
+      AppendFavorites(sub, item.children);
+      if (!AppendMenuW(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub), caption.c_str())) DestroyMenu(sub);
+    } else {
+      AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.command), caption.c_str());
+    }
+  }
+}
+
 }  // namespace
 
 MainFrame::~MainFrame() {
@@ -102,6 +150,15 @@ void MainFrame::LoadSettings() {
   key.ReadString(L"MyDocumentPath", special_.myDocuments);
   key.ReadString(L"NetworkPath", special_.network);
   key.ReadString(L"SendAppPath", settings_.sendAppPath);
+  DWORD count = 0;
+  key.ReadDword(L"OpenPthInfoCount", count);
+  std::vector<std::u16string> values;
+  for (DWORD n = 0; n < count && n < qf::kMaxUserPaths; ++n) {
+    std::wstring value;
+    key.ReadString(Wide(qf::UserPathValueName(static_cast<int>(n))).c_str(), value);
+    values.push_back(U16(value));
+  }
+  userPaths_.Load(count, values);
 }
 
 void MainFrame::SaveSettings() const {
@@ -124,6 +181,16 @@ void MainFrame::SaveSettings() const {
   key.WriteString(L"MyDocumentPath", special_.myDocuments);
   key.WriteString(L"NetworkPath", special_.network);
   key.WriteString(L"SendAppPath", settings_.sendAppPath);
+  const auto& paths = userPaths_.Items();
+  key.WriteDword(L"OpenPthInfoCount", static_cast<DWORD>(paths.size()));
+  for (size_t n = 0; n < qf::kMaxUserPaths; ++n) {
+    std::wstring name = Wide(qf::UserPathValueName(static_cast<int>(n)));
+    if (n < paths.size()) {
+      key.WriteString(name.c_str(), Wide(paths[n]));
+    } else {
+      key.DeleteValue(name.c_str());
+    }
+  }
 }
 
 int MainFrame::Run(HINSTANCE instance, const std::wstring& startFolder) {
@@ -244,7 +311,10 @@ bool MainFrame::CreateChildren() {
   tree_.SetSpecialLeaves(Leaf(special_.startMenu), Leaf(special_.network), Leaf(special_.myDocuments));
   if (!tree_.Create(hwnd_, instance_, settings_.showFolder != 0)) return false;
   contextMenus_ = LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_CONTEXTMENUS));
+  RebuildUserPathMenu();
+  RebuildFavoritesMenu();
   SetWindowSubclass(list_.Window(), ListGestureProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(tree_.Window(), TreeGestureProc, 1, reinterpret_cast<DWORD_PTR>(this));
   focusedPane_ = list_.Window();
   UpdateCommandStates();
   return true;
@@ -337,6 +407,56 @@ void MainFrame::ShowStatus(const std::wstring& path, unsigned long long count, u
   }
 }
 
+bool MainFrame::IsFavoriteCommand(int id) const {
+  return id >= IDM_FAVORITE_FIRST && static_cast<size_t>(id - IDM_FAVORITE_FIRST) < favorites_.size();
+}
+
+void MainFrame::OpenFile(const std::wstring& path) {
+  // The shell reports its own failures.
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.hwnd = hwnd_;
+  info.lpVerb = L"open";
+  info.lpFile = path.c_str();
+  info.nShow = SW_SHOW;
+  ShellExecuteExW(&info);
+}
+
+void MainFrame::RebuildUserPathMenu() {
+  HMENU popup = contextMenus_ ? GetSubMenu(contextMenus_, CTX_GOTO) : nullptr;
+  if (!popup) return;
+  int first = MenuPosition(popup, IDM_GOTO_STARTMENU) + 2;  // after Start Menu and its separator
+  int last = MenuPosition(popup, IDM_USER_PATH);
+  if (first < 2 || last < first) return;
+  for (int i = last - 1; i >= first; --i) DeleteMenu(popup, static_cast<UINT>(i), MF_BYPOSITION);
+  const auto& paths = userPaths_.Items();
+  if (paths.empty()) return;
+  UINT at = static_cast<UINT>(first);
+  for (size_t n = 0; n < paths.size(); ++n, ++at) {
+    std::wstring caption = Wide(userPaths_.Caption(n));
+    InsertMenuW(popup, at, MF_BYPOSITION | MF_STRING, static_cast<UINT_PTR>(IDM_USERPATH_FIRST + n), caption.c_str());
+  }
+  InsertMenuW(popup, at, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+}
+
+void MainFrame::RebuildFavoritesMenu() {
+  HMENU popup = contextMenus_ ? GetSubMenu(contextMenus_, CTX_GOTO) : nullptr;
+  HMENU favorites = popup ? GetSubMenu(popup, 0) : nullptr;
+  if (!favorites) return;
+  int keep = MenuPosition(favorites, IDM_FAVORITES_ORGANIZE) + 1;
+  if (keep < 1) return;
+  // DeleteMenu frees the old submenus too.
+  for (int i = GetMenuItemCount(favorites) - 1; i >= keep; --i) DeleteMenu(favorites, static_cast<UINT>(i), MF_BYPOSITION);
+  favorites_.clear();
+  AppendMenuW(favorites, MF_SEPARATOR, 0, nullptr);
+  qf::FavoritesMenu menu = qf::BuildFavoritesMenu(U16(special_.favorites), ListFolder);
+  for (const auto& path : menu.paths) {
+    if (IDM_FAVORITE_FIRST + static_cast<int>(favorites_.size()) >= kFavoriteLimit) break;
+    favorites_.push_back(Wide(path));
+  }
+  AppendFavorites(favorites, menu.items);
+}
+
 void MainFrame::Listed(const std::wstring& path) {
   bands_.PushRecent(path);
   tree_.SelectPath(path, false, true);
@@ -344,11 +464,16 @@ void MainFrame::Listed(const std::wstring& path) {
 }
 
 bool MainFrame::IsEnabled(int id) const {
+  if (id >= IDM_USERPATH_FIRST && id < IDM_USERPATH_FIRST + static_cast<int>(qf::kMaxUserPaths)) {
+    return static_cast<size_t>(id - IDM_USERPATH_FIRST) < userPaths_.Items().size();
+  }
+  if (IsFavoriteCommand(id)) return true;
   if (!IsBuilt(id)) return false;
   std::u16string path = U16(list_.Path());
   bool search = qf::IsSearchPath(path);
   HWND focus = focusedPane_;
   bool listFocused = focus == list_.Window();
+  bool treeFocused = focus && focus == tree_.Window() && TreeShown();
   int row = list_.SelectedRow();
   const qf::FileEntry* entry = listFocused ? list_.EntryOf(row) : nullptr;
   switch (id) {
@@ -359,7 +484,11 @@ bool MainFrame::IsEnabled(int id) const {
     case IDM_FORWARD:
       return list_.History().CanForward() || (search && list_.History().Current());
     case IDM_OPEN:
-      return entry && entry->kind != qf::EntryKind::File;
+      if (treeFocused) return !tree_.IsSearchItem(TreeView_GetSelection(tree_.Window()));
+      return entry != nullptr;
+    case IDM_RENAME:
+      // Rows are renamed with the file operations; the tree renames its folders itself.
+      return treeFocused && tree_.IsFolderItem(TreeView_GetSelection(tree_.Window()));
     case IDM_COPY_NAME:
     case IDM_COPY_PATH: {
       if (!listFocused) return false;
@@ -406,6 +535,7 @@ void MainFrame::Shutdown() {
     status_ = nullptr;
   }
   RemoveWindowSubclass(list_.Window(), ListGestureProc, 1);
+  RemoveWindowSubclass(tree_.Window(), TreeGestureProc, 1);
   list_.SaveSettingsAndDestroy();
   tree_.Destroy();
   HWND hwnd = hwnd_;
@@ -463,6 +593,8 @@ int MainFrame::ListKeyCommand(WORD key) const {
   if (alt && !ctrl) {
     if (key == VK_LEFT) return IDM_BACK;
     if (key == VK_RIGHT) return IDM_FORWARD;
+    if (key >= '1' && key <= '9') return IDM_USERPATH_FIRST + (key - '1');
+    if (key == '0') return IDM_USERPATH_FIRST + 9;
     return 0;
   }
   if (ctrl && !alt) {
@@ -598,6 +730,17 @@ void MainFrame::OnCommand(int id, int code, HWND control) {
   }
   if (!IsEnabled(id)) return;
   if (qf::IsSearchPath(U16(list_.Path())) && id == IDM_UP) return;
+  if (id >= IDM_USERPATH_FIRST && id < IDM_USERPATH_FIRST + static_cast<int>(qf::kMaxUserPaths)) {
+    std::wstring path = Wide(userPaths_.Items()[static_cast<size_t>(id - IDM_USERPATH_FIRST)]);
+    list_.GoTo(path, hwnd_);
+    return;
+  }
+  if (IsFavoriteCommand(id)) {
+    std::wstring path = favorites_[static_cast<size_t>(id - IDM_FAVORITE_FIRST)];
+    OpenFile(path);
+    return;
+  }
+  bool treeFocused = focusedPane_ && focusedPane_ == tree_.Window() && TreeShown();
   switch (id) {
     case IDM_UP:
       if (focusedPane_ && focusedPane_ == tree_.Window() && TreeShown()) {
@@ -621,6 +764,7 @@ void MainFrame::OnCommand(int id, int code, HWND control) {
       tree_.RebuildRoots();
       std::wstring text = bands_.AddressText();
       list_.GoTo(text, hwnd_);
+      RebuildFavoritesMenu();
       InvalidateRect(hwnd_, nullptr, TRUE);
       break;
     }
@@ -674,7 +818,25 @@ void MainFrame::OnCommand(int id, int code, HWND control) {
       list_.ReverseSelection();
       break;
     case IDM_OPEN:
-      list_.OpenRow(list_.SelectedRow());
+      if (treeFocused) {
+        NavigateFromTree(tree_.SelectedPath());
+      } else {
+        list_.OpenRow(list_.SelectedRow());
+      }
+      break;
+    case IDM_RENAME:
+      if (treeFocused) {
+        SetFocus(tree_.Window());
+        TreeView_EditLabel(tree_.Window(), TreeView_GetSelection(tree_.Window()));
+      }
+      break;
+    case IDM_USER_PATH:
+      ShowUserPathDialog(instance_, hwnd_, userPaths_, list_.Path());
+      RebuildUserPathMenu();
+      break;
+    case IDM_FAVORITES_ORGANIZE:
+      list_.GoTo(special_.favorites, hwnd_);
+      RebuildFavoritesMenu();
       break;
     case IDM_COPY_NAME:
     case IDM_COPY_PATH:
@@ -794,42 +956,7 @@ LRESULT MainFrame::OnNotify(NMHDR* header) {
     ShowContextMenu(reinterpret_cast<NMRGINFO*>(header)->ptAction);
     return 1;
   }
-  if (tree_.Window() && header->hwndFrom == tree_.Window()) {
-    switch (header->code) {
-      case TVN_KEYDOWN: {
-        auto* key = reinterpret_cast<NMTVKEYDOWN*>(header);
-        if (key->wVKey == VK_BACK && !KeyDown(VK_CONTROL) && !KeyDown(VK_MENU) && !KeyDown(VK_SHIFT)) {
-          PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(IDM_UP, kTreeBackspace), 0);
-        } else if (key->wVKey == VK_F6 && bands_.AddressShown()) {
-          SetFocus(bands_.AddressEdit());
-        } else if (int id = ListKeyCommand(key->wVKey)) {
-          OnCommand(id, 1, nullptr);
-        }
-        return 0;
-      }
-      case TVN_SELCHANGEDW: {
-        std::wstring target;
-        if (tree_.OnSelChanged(reinterpret_cast<NMTREEVIEWW*>(header), target, hwnd_)) NavigateFromTree(target);
-        return 0;
-      }
-      case TVN_ITEMEXPANDINGW:
-        tree_.OnItemExpanding(reinterpret_cast<NMTREEVIEWW*>(header));
-        return 0;
-      case NM_SETFOCUS:
-        focusedPane_ = tree_.Window();
-        UpdateCommandStates();
-        return 0;
-      case NM_KILLFOCUS: {
-        std::wstring target;
-        if (tree_.TakePendingNavigation(target, hwnd_)) NavigateFromTree(target);
-        return 0;
-      }
-      case TVN_BEGINLABELEDITW:
-        return TRUE;  // renaming folders in place is not in this build
-      default:
-        return 0;
-    }
-  }
+  if (tree_.Window() && header->hwndFrom == tree_.Window()) return OnTreeNotify(header);
   if (header->hwndFrom != list) return 0;
   switch (header->code) {
     case NM_CLICK: {
@@ -878,6 +1005,135 @@ LRESULT MainFrame::OnNotify(NMHDR* header) {
       break;
   }
   return 0;
+}
+
+LRESULT MainFrame::OnTreeNotify(NMHDR* header) {
+  HWND tree = tree_.Window();
+  switch (header->code) {
+    case TVN_KEYDOWN: {
+      if (tree_.Editing()) return 0;
+      auto* key = reinterpret_cast<NMTVKEYDOWN*>(header);
+      bool ctrl = KeyDown(VK_CONTROL), alt = KeyDown(VK_MENU);
+      if ((ctrl && key->wVKey == 'M') || (ctrl && alt)) {
+        ShowTreeContextMenu(tree_.SelectionCentre(), false);
+      } else if (key->wVKey == VK_BACK && !ctrl && !alt && !KeyDown(VK_SHIFT)) {
+        PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(IDM_UP, kTreeBackspace), 0);
+      } else if (key->wVKey == VK_F6 && bands_.AddressShown()) {
+        SetFocus(bands_.AddressEdit());
+      } else if (int id = ListKeyCommand(key->wVKey)) {
+        OnCommand(id, 1, nullptr);
+      }
+      return 0;
+    }
+    case TVN_SELCHANGEDW: {
+      std::wstring target;
+      if (tree_.OnSelChanged(reinterpret_cast<NMTREEVIEWW*>(header), target, hwnd_)) NavigateFromTree(target);
+      return 0;
+    }
+    case TVN_ITEMEXPANDINGW:
+      tree_.OnItemExpanding(reinterpret_cast<NMTREEVIEWW*>(header));
+      return 0;
+    case TVN_ITEMEXPANDEDW:
+      // Collapsing a folder above the selection moves the selection to it.
+      if (reinterpret_cast<NMTREEVIEWW*>(header)->action & TVE_COLLAPSE) {
+        HTREEITEM selected = TreeView_GetSelection(tree);
+        if (selected && !tree_.IsSearchItem(selected)) NavigateFromTree(tree_.SelectedPath());
+      }
+      return 0;
+    case NM_SETFOCUS:
+      focusedPane_ = tree;
+      UpdateCommandStates();
+      return 0;
+    case NM_KILLFOCUS: {
+      std::wstring target;
+      if (tree_.TakePendingNavigation(target, hwnd_)) NavigateFromTree(target);
+      return 0;
+    }
+    case NM_CLICK:
+      if (KeyDown(VK_MENU) && !KeyDown(VK_CONTROL) && !KeyDown(VK_SHIFT)) {
+        POINT pt;
+        GetCursorPos(&pt);
+        ShowTreeContextMenu(pt, true);
+      }
+      return 0;
+    case NM_RCLICK: {
+      POINT pt;
+      GetCursorPos(&pt);
+      ShowTreeContextMenu(pt, true);
+      return 1;
+    }
+    case GN_CONTEXTMENU:
+      ShowTreeContextMenu(reinterpret_cast<NMRGINFO*>(header)->ptAction, true);
+      return 1;
+    case TVN_BEGINLABELEDITW:
+      return tree_.BeginLabelEdit(reinterpret_cast<NMTVDISPINFOW*>(header)->item.hItem) ? FALSE : TRUE;
+    case TVN_ENDLABELEDITW:
+      OnTreeEndLabelEdit(reinterpret_cast<NMTVDISPINFOW*>(header));
+      return FALSE;  // the item's text is set by the rename itself
+    default:
+      return 0;
+  }
+}
+
+void MainFrame::OnTreeEndLabelEdit(const NMTVDISPINFOW* info) {
+  tree_.EndLabelEdit();
+  if (!info->item.pszText) return;  // cancelled
+  HTREEITEM item = info->item.hItem;
+  std::wstring oldPath = tree_.PathOf(item);
+  std::u16string_view message;
+  auto renamed = tree_.ApplyRename(item, info->item.pszText,
+                                   [this](const std::wstring& from, const std::wstring& to) {
+                                     watcher_.Suspend();
+                                     bool moved = MoveFileW(from.c_str(), to.c_str()) != FALSE;
+                                     watcher_.Resume();
+                                     return moved;
+                                   },
+                                   message);
+  if (renamed) {
+    list_.Navigate(*renamed);
+    return;
+  }
+  MessageBoxW(hwnd_, Wide(message).c_str(), L"", MB_OK | MB_ICONERROR);
+  treeEditAgain_ = oldPath;
+  PostMessageW(hwnd_, MSG_TREE_EDIT_AGAIN, 0, 0);
+}
+
+void MainFrame::ShowTreeContextMenu(POINT screen, bool fromTap) {
+  if (!contextMenus_ || !TreeShown()) return;
+  HTREEITEM item = tree_.ItemAt(screen);
+  if (!item || tree_.IsSearchItem(item)) return;
+  if (fromTap) tree_.SelectQuietly(item);
+  SetFocus(tree_.Window());
+  focusedPane_ = tree_.Window();
+  UpdateCommandStates();
+  UpdateMenuMarks();
+  HMENU popup = GetSubMenu(contextMenus_, CTX_FOLDER);
+  if (!popup) return;
+  UINT cmd = static_cast<UINT>(
+      TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, screen.x, screen.y, hwnd_, nullptr));
+  if (cmd) OnCommand(static_cast<int>(cmd), 0, nullptr);
+}
+
+LRESULT CALLBACK MainFrame::TreeGestureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR ref) {
+  if (msg == WM_LBUTTONDOWN && !(wParam & (MK_CONTROL | MK_SHIFT))) {
+    auto* self = reinterpret_cast<MainFrame*>(ref);
+    SHRGINFO info{};
+    info.cbSize = sizeof info;
+    info.hwndClient = hwnd;
+    info.ptDown = POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
+    info.dwFlags = SHRG_RETURNCMD;
+    if (SHRecognizeGesture(&info) == GN_CONTEXTMENU) {
+      try {
+        POINT screen = info.ptDown;
+        ClientToScreen(hwnd, &screen);
+        self->ShowTreeContextMenu(screen, true);
+      } catch (...) {
+      }
+      return 0;
+    }
+  }
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
 LRESULT CALLBACK MainFrame::ListGestureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -997,6 +1253,10 @@ LRESULT MainFrame::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
     case WM_LBUTTONUP:
       OnSplitter(msg, lParam);
+      return 0;
+    case MSG_TREE_EDIT_AGAIN:
+      if (!treeEditAgain_.empty()) tree_.EditAgain(treeEditAgain_);
+      treeEditAgain_.clear();
       return 0;
     case WM_CAPTURECHANGED:
       splitting_ = false;

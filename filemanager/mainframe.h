@@ -9,8 +9,10 @@
 #include <aygshell.h>
 
 #include <string>
+#include <vector>
 
 #include "commandbands.h"
+#include "filemanager/core/history.h"
 #include "folderwatcher.h"
 #include "listpane.h"
 #include "treepane.h"
@@ -66,13 +68,25 @@ class MainFrame final : public ListHost {
   void ShowLoading() override;
   void ShowStatus(const std::wstring& path, unsigned long long count, unsigned long long totalBytes) override;
   void Listed(const std::wstring& path) override;
+  void OpenFile(const std::wstring& path) override;
 
  private:
   static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
   // Tap and hold on the list opens the context menu.
   static LRESULT CALLBACK ListGestureProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  static LRESULT CALLBACK TreeGestureProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(NMHDR* header);
+  LRESULT OnTreeNotify(NMHDR* header);
+  void OnTreeEndLabelEdit(const NMTVDISPINFOW* info);
+  // The folder context menu for the tree item under `screen`; a tap selects the item first.
+  void ShowTreeContextMenu(POINT screen, bool fromTap);
+  void RunCommand(UINT id);
+  // The user paths in the Go-to popup, before "User Path", each with its separator after.
+  void RebuildUserPathMenu();
+  // The Favorites submenu's entries from the Favorites folder, and their chain of paths.
+  void RebuildFavoritesMenu();
+  bool IsFavoriteCommand(int id) const;
   void OnCommand(int id, int code, HWND control);
   bool OnCopyData(const COPYDATASTRUCT* data);
 
@@ -122,6 +136,9 @@ class MainFrame final : public ListHost {
   bool deviceMode_ = false;
   int showState_ = 92;
   std::wstring startFolder_;
+  quintar::folderon::UserPaths userPaths_;
+  std::vector<std::wstring> favorites_;  // favorite n is command 51000 + n
+  std::wstring treeEditAgain_;           // the folder whose refused name is edited again
 };
 
 }  // namespace folderon

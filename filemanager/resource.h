@@ -116,3 +116,13 @@
 #define IDC_TREE 1004
 #define IDC_ADDRESS_BAND 1005
 #define IDC_TOOLBAR_BAND 1007
+// The User Path dialog: square, portrait and landscape templates, and its controls.
+#define IDD_USERPATH 124
+#define IDD_USERPATH_PORTRAIT 168
+#define IDD_USERPATH_LANDSCAPE 167
+#define IDC_USERPATH_LIST 1010
+#define IDC_USERPATH_ADD 1011
+#define IDC_USERPATH_DELETE 1012
+#define IDC_USERPATH_EDIT 1013
+// Posted by the main window to itself: start the tree's label edit again after a refused name.
+#define MSG_TREE_EDIT_AGAIN (WM_APP + 2)

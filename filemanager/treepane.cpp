@@ -237,11 +237,18 @@ void TreePane::SelectPath(const std::wstring& path, bool refresh, bool select) {
   }
   TreeView_Expand(tree_, root_, TVE_EXPAND);
   const std::u16string path16 = U16(path);  // the parts below are views into it
-  for (const auto& part : qf::SplitPath(path16)) {
-    HTREEITEM child = FindChild(item, Wide(part));
-    if (!child) break;
+  const auto parts = qf::SplitPath(path16);
+  for (size_t i = 0; i < parts.size(); ++i) {
+    std::wstring name = Wide(parts[i]);
+    HTREEITEM child = FindChild(item, name);
+    if (!child) {
+      // Made since the item was filled: read the folder again before giving up on it.
+      FillChildren(item);
+      child = FindChild(item, name);
+      if (!child) break;
+    }
     item = child;
-    TreeView_Expand(tree_, item, TVE_EXPAND);
+    if (i + 1 < parts.size()) TreeView_Expand(tree_, item, TVE_EXPAND);
   }
   if (refresh) {
     bool wasExpanded = (TreeView_GetItemState(tree_, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
@@ -284,6 +291,85 @@ void TreePane::SelectParent() {
     TreeView_SelectItem(tree_, parent);
     guard_ = true;
   }
+}
+
+HTREEITEM TreePane::ItemAt(POINT screen) const {
+  if (!tree_) return nullptr;
+  TVHITTESTINFO hit{};
+  hit.pt = screen;
+  ScreenToClient(tree_, &hit.pt);
+  HTREEITEM item = TreeView_HitTest(tree_, &hit);
+  return (hit.flags & (TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMRIGHT | TVHT_ONITEMBUTTON)) ? item : nullptr;
+}
+
+void TreePane::SelectQuietly(HTREEITEM item) {
+  guard_ = false;
+  TreeView_SelectItem(tree_, item);
+  guard_ = true;
+}
+
+POINT TreePane::SelectionCentre() const {
+  POINT centre{0, 0};
+  HTREEITEM selected = tree_ ? TreeView_GetSelection(tree_) : nullptr;
+  RECT rc{};
+  if (selected && TreeView_GetItemRect(tree_, selected, &rc, TRUE)) {
+    centre = POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    ClientToScreen(tree_, &centre);
+  }
+  return centre;
+}
+
+bool TreePane::BeginLabelEdit(HTREEITEM item) {
+  if (!IsFolderItem(item)) return false;
+  editing_ = true;
+  return true;
+}
+
+std::optional<std::wstring> TreePane::ApplyRename(
+    HTREEITEM item, const std::wstring& newName,
+    const std::function<bool(const std::wstring&, const std::wstring&)>& move, std::u16string_view& message) {
+  std::u16string name = U16(newName);
+  switch (qf::CheckNewName(name)) {
+    case qf::NameCheck::BadCharacters:
+      message = qf::kForbiddenNameMessage;
+      return std::nullopt;
+    case qf::NameCheck::Empty:
+      message = qf::kEmptyNameMessage;
+      return std::nullopt;
+    case qf::NameCheck::Ok:
+      break;
+  }
+  message = qf::kRenameFailedMessage;
+  if (!IsFolderItem(item)) return std::nullopt;
+  std::u16string oldPath = U16(PathOf(item));
+  auto newPath = qf::JoinPath(qf::ParentPath(oldPath), name);
+  if (!newPath) return std::nullopt;  // beyond the longest path
+  if (*newPath == oldPath) {
+    message = {};
+    return Wide(oldPath);
+  }
+  if (!move(Wide(oldPath), Wide(*newPath))) return std::nullopt;
+  message = {};
+  TVITEMW tv{};
+  tv.mask = TVIF_TEXT | TVIF_HANDLE;
+  tv.hItem = item;
+  tv.pszText = const_cast<wchar_t*>(newName.c_str());
+  TreeView_SetItem(tree_, &tv);
+  if (HTREEITEM parent = TreeView_GetParent(tree_, item)) TreeView_SortChildren(tree_, parent, FALSE);
+  return Wide(*newPath);
+}
+
+bool TreePane::EditAgain(const std::wstring& path) {
+  if (!tree_ || !root_) return false;
+  HTREEITEM item = root_;
+  std::u16string path16 = U16(path);
+  for (std::u16string_view component : qf::SplitPath(path16)) {
+    item = FindChild(item, Wide(component));
+    if (!item) return false;
+  }
+  if (!IsFolderItem(item)) return false;
+  SetFocus(tree_);
+  return TreeView_EditLabel(tree_, item) != nullptr;
 }
 
 }  // namespace folderon

@@ -6,7 +6,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace folderon {
 
@@ -42,6 +45,29 @@ class TreePane {
   // Selects the parent of the selected item (Up One Level with the tree focused).
   void SelectParent();
 
+  // A folder item: neither the root nor the search hits' item.
+  bool IsFolderItem(HTREEITEM item) const { return item && item != root_ && item != searchItem_; }
+  bool IsSearchItem(HTREEITEM item) const { return item && item == searchItem_; }
+  // The item under a point in screen coordinates, or null.
+  HTREEITEM ItemAt(POINT screen) const;
+  // Selects `item` as a tap would, without navigating the list.
+  void SelectQuietly(HTREEITEM item);
+  // The centre of the selected item's text in screen coordinates, or (0, 0) with none selected.
+  POINT SelectionCentre() const;
+
+  // Renaming a folder in place. Begin answers whether the edit may start; the result of
+  // ApplyRename is the renamed folder's new path, shown in the item and sorted among its
+  // siblings, or nothing when the name was refused or the move failed (`message` says why).
+  bool BeginLabelEdit(HTREEITEM item);
+  void EndLabelEdit() { editing_ = false; }
+  bool Editing() const { return editing_; }
+  std::optional<std::wstring> ApplyRename(HTREEITEM item, const std::wstring& newName,
+                                          const std::function<bool(const std::wstring&, const std::wstring&)>& move,
+                                          std::u16string_view& message);
+  // Starts the label edit again on the folder's item (after a refused name); false when the item
+  // is gone.
+  bool EditAgain(const std::wstring& path);
+
  private:
   void FillChildren(HTREEITEM item);
   HTREEITEM InsertChild(HTREEITEM parent, const std::wstring& name, DWORD attributes, bool hasChildren);
@@ -55,6 +81,7 @@ class TreePane {
   HTREEITEM searchItem_ = nullptr;
   bool guard_ = false;    // false while the program itself moves the selection
   bool pending_ = false;  // a keyboard selection waits for timer 2
+  bool editing_ = false;  // a label edit is open
   std::wstring startMenuLeaf_ = L"Start Menu";
   std::wstring networkLeaf_ = L"Network";
   std::wstring myDocumentsLeaf_ = L"My Documents";

@@ -689,6 +689,176 @@ TEST(FolderonStart, FolderCommandShowsTheTreeFollowingTheList) {
 
 // For looking at the window: runs only when asked for (--gtest_also_run_disabled_tests) and
 // keeps the window up for a screenshot. FOLDERON_LOOK lists commands to send first.
+// A message box or dialog owned by `owner` whose caption is `caption`.
+HWND WaitForOwnedDialog(HWND owner, const wchar_t* caption, DWORD ms = 5000) {
+  HWND found = nullptr;
+  PumpUntil([&] {
+    HWND w = nullptr;
+    while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr) {
+      if (GetWindow(w, GW_OWNER) == owner && RemoteText(w) == caption && IsWindowVisible(w)) {
+        found = w;
+        return true;
+      }
+    }
+    return false;
+  }, ms);
+  return found;
+}
+
+// Answers the error box owned by `owner` after checking its text; false when none came.
+bool DismissError(HWND owner, const std::wstring& text) {
+  HWND box = WaitForOwnedDialog(owner, L"");
+  if (!box) return false;
+  bool same = PumpUntil([&] { return RemoteText(GetDlgItem(box, 0xFFFF)) == text; }, 3000);
+  EXPECT_TRUE(same) << testing::PrintToString(RemoteText(GetDlgItem(box, 0xFFFF)));
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  PumpUntil([&] { return !IsWindow(box); }, 5000);
+  return same;
+}
+
+std::string ReadDeviceFile(const wchar_t* path) {
+  HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return {};
+  std::string text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
+  CloseHandle(h);
+  return text;
+}
+
+bool LaunchLogHas(const std::string& text) {
+  return ReadDeviceFile(L"\\Windows\\device-launch.log").find(text) != std::string::npos;
+}
+
+// Ends a label edit as Enter does, with `text` typed into it.
+void TypeIntoEdit(HWND edit, const wchar_t* text) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &result);
+  PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
+}
+
+TEST_F(FolderonTest, FilesOpenThroughTheShell) {
+  ASSERT_TRUE(SendCopyData(main_, kOpenFolder, L"\\Temp", sizeof L"\\Temp"));
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp"; }, 5000));
+  // Row 0 is the up-level row, row 1 "readme.txt"; a text document opens in pword.
+  SelectOnly(GetDlgItem(main_, kList), 1);
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(59414, 0), 0);
+  EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("readme.txt"); }, 10000))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+  EXPECT_TRUE(LaunchLogHas("pword.exe|"));
+  // A typed path that names a file opens it and leaves the list where it was.
+  TypeAddress(main_, L"\\My Documents\\Welcome.txt");
+  EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("Welcome.txt"); }, 10000));
+  EXPECT_EQ(ListCount(main_), 2);
+}
+
+TEST_F(FolderonTest, UserPathsGoThereAndAreEditedInTheirDialog) {
+  Close(first_, main_);
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  DWORD two = 2;
+  RegSetValueExW(key, L"OpenPthInfoCount", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&two), sizeof two);
+  const wchar_t business[] = L"\\My Documents\\Business";
+  const wchar_t gone[] = L"\\Gone";
+  RegSetValueExW(key, L"OpenPthInfo0", 0, REG_SZ, reinterpret_cast<const BYTE*>(business), sizeof business);
+  RegSetValueExW(key, L"OpenPthInfo1", 0, REG_SZ, reinterpret_cast<const BYTE*>(gone), sizeof gone);
+  RegCloseKey(key);
+  first_ = Start(L"");
+  main_ = WaitForMain();
+  ASSERT_NE(main_, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"My Pocket PC"; }, 10000));
+
+  // User path n is command 50100 + n; one that vanished reports it and stays.
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(50100, 0), 0);
+  EXPECT_TRUE(PumpUntil([&] { return AddressText(main_) == business; }, 5000));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(50101, 0), 0);
+  EXPECT_TRUE(DismissError(main_, L"This folder or file could not be found. Check the path or file name."));
+  EXPECT_EQ(AddressText(main_), business);
+  // Beyond the list: nothing.
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(50102, 0), 0);
+  PumpFor(300);
+  EXPECT_EQ(AddressText(main_), business);
+
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40058, 0), 0);
+  HWND dialog = WaitForOwnedDialog(main_, L"User Path");
+  ASSERT_NE(dialog, nullptr);
+  HWND list = GetDlgItem(dialog, 1010);
+  ASSERT_TRUE(PumpUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 2; }, 3000));
+  // Delete the vanished one, then Add the shown folder and change it in the edit that opens.
+  SelectOnly(list, 1);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1012, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1012)));
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1; }, 3000));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1011, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1011)));
+  HWND edit = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  EXPECT_EQ(RemoteText(edit), business);
+  TypeIntoEdit(edit, L"\\Te*mp");
+  EXPECT_TRUE(DismissError(dialog, L"A filename cannot contain these characters:\n\n\\/:,;*?<>|"));
+  // The edit opens again on the same row.
+  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  TypeIntoEdit(edit, L"\\Nowhere");
+  EXPECT_TRUE(DismissError(dialog, L"This folder or file could not be found. Check the path or file name."));
+  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  TypeIntoEdit(edit, L"\\Temp\\");
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageW(list, LVM_GETEDITCONTROL, 0, 0) == 0; }, 3000));
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+
+  // Changes apply at once: the second user path is now "\Temp" (as a folder: no trailing backslash).
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(50101, 0), 0);
+  EXPECT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp"; }, 5000));
+  Close(first_, main_);
+  auto count = ReadValue(kSettings, L"OpenPthInfoCount");
+  ASSERT_EQ(count.size(), 4u);
+  EXPECT_EQ(count[0], 2);
+  auto second = ReadValue(kSettings, L"OpenPthInfo1");
+  EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(second.data())), L"\\Temp");
+  first_ = Start(L"");
+  main_ = WaitForMain();
+}
+
+TEST_F(FolderonTest, TreeRenamesAFolderInPlace) {
+  ASSERT_TRUE(CreateDirectoryW(L"\\Temp\\Old", nullptr));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40061, 0), 0);  // show the tree
+  HWND tree = GetDlgItem(main_, kTree);
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(tree); }, 5000));
+  ASSERT_TRUE(SendCopyData(main_, kOpenFolder, L"\\Temp\\Old", sizeof L"\\Temp\\Old"));
+  ASSERT_TRUE(PumpUntil([&] { return TreeSelection(tree) == L"Old"; }, 5000)) << testing::PrintToString(TreeSelection(tree));
+  // Shift+Tab from the list reaches the tree; Rename there edits the selected folder's label.
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40039, 1), 0);
+  ASSERT_TRUE(PumpUntil([&] { return FocusOf(main_) == tree; }, 3000));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40031, 0), 0);
+  HWND edit = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  TypeIntoEdit(edit, L"Ne/w");
+  EXPECT_TRUE(DismissError(main_, L"A filename cannot contain these characters:\n\n\\/:,;*?<>|"));
+  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  TypeIntoEdit(edit, L"");
+  EXPECT_TRUE(DismissError(main_, L"Input file name."));
+  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  TypeIntoEdit(edit, L"New");
+  EXPECT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp\\New"; }, 5000)) << testing::PrintToString(AddressText(main_));
+  EXPECT_EQ(TreeSelection(tree), L"New");
+  DWORD attributes = GetFileAttributesW(L"\\Temp\\New");
+  EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
+  EXPECT_EQ(GetFileAttributesW(L"\\Temp\\Old"), INVALID_FILE_ATTRIBUTES);
+  // A name that is taken fails the move and keeps the folder.
+  ASSERT_TRUE(CreateDirectoryW(L"\\Temp\\Taken", nullptr));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40031, 0), 0);
+  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  TypeIntoEdit(edit, L"Taken");
+  EXPECT_TRUE(DismissError(main_, L"Cannot rename file."));
+  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0) == 0; }, 3000));
+  EXPECT_NE(GetFileAttributesW(L"\\Temp\\New"), INVALID_FILE_ATTRIBUTES);
+  RemoveDirectoryW(L"\\Temp\\New");
+  RemoveDirectoryW(L"\\Temp\\Taken");
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40061, 0), 0);  // hide the tree again for the next start
+}
+
 TEST(FolderonLook, DISABLED_KeepWindowUp) {
   ClearSettings();
   Process process = Start(L"/FOLDER:\\My Documents");

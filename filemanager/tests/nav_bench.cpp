@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <ceservices.h>
+
 #include "filemanager/core/status.h"
 #include "filemanager/folderwatcher.h"
 #include "filemanager/listpane.h"
@@ -64,6 +66,18 @@ bool MakeFolder() {
   return true;
 }
 
+int EnumerateCe() {
+  WIN32_FIND_DATAW data;
+  HANDLE find = CeFindFirstFile(L"\\Temp\\nav\\*.*", &data);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  int count = 0;
+  do {
+    ++count;
+  } while (CeFindNextFile(find, &data));
+  CeFindClose(find);
+  return count;
+}
+
 int Enumerate() {
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW(L"\\Temp\\nav\\*.*", &data);
@@ -103,6 +117,7 @@ class BenchHost : public folderon::ListHost {
     }
   }
   void Listed(const std::wstring&) override {}
+  void OpenFile(const std::wstring&) override {}
 
   folderon::FolderWatcher watcher_;
   HWND status_ = nullptr;
@@ -195,6 +210,15 @@ int wmain() {
   }
 
   std::printf("anchor enumerate %d: %.1f ms\n", kFiles, Median(anchor));
+  {
+    std::vector<double> ce;
+    for (int i = 0; i < kRuns; ++i) {
+      double start = NowMs();
+      EnumerateCe();
+      ce.push_back(NowMs() - start);
+    }
+    std::printf("device enumerate %d: %.1f ms\n", kFiles, Median(ce));
+  }
   std::printf("navigate %d: %.1f ms\n", kFiles, Median(navigate));
   std::printf("navigate %d, first run (icon cache cold): %.1f ms\n", kFiles, navigate[0]);
   std::printf("ratio navigate / enumerate: %.2f\n", Median(navigate) / Median(anchor));
