@@ -15,7 +15,8 @@
 #define IDS_CANCEL 201
 #define IDS_OK 202
 
-// Dialog templates: square, portrait, landscape.
+// Dialog templates: square, portrait, landscape. Labels carry identifiers 1101 and up, each
+// unique within its dialog, so that every control finds its place on a re-layout.
 #define IDD_ABOUT_SQUARE 155
 #define IDD_ABOUT_PORTRAIT 154
 #define IDD_ABOUT_LANDSCAPE 103

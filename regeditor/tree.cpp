@@ -208,7 +208,8 @@ HTREEITEM FindChild(HTREEITEM parent, const std::wstring& text, bool caseSensiti
 HTREEITEM SelectPath(const std::wstring& rootName, const std::wstring& path, bool caseSensitive) {
   HTREEITEM item = FindChild(nullptr, rootName, true);
   if (!item) return nullptr;
-  for (std::u16string_view component : qt::SplitKeyPath(U16(path))) {
+  const std::u16string components = U16(path);  // the views below point into it
+  for (std::u16string_view component : qt::SplitKeyPath(components)) {
     ExpandItem(item);
     HTREEITEM child = FindChild(item, Wide(component), caseSensitive);
     if (!child) break;
