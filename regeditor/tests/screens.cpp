@@ -1,0 +1,148 @@
+// Renders Tamsk's main window and each of its dialogs to BMP files for review, in the profile
+// the device runs with. Run by hand:
+//   QUINTAR_PROFILE=vga bash tools/wine-test.sh build/<dir>/bin/tamsk_screens.exe
+// The pictures go to T:\shots (the folder of the program) as <profile>-<name>.bmp.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "regeditor/resource.h"
+#include "regeditor/tamsk.h"
+
+namespace {
+
+std::wstring g_profile = L"qvga";
+
+void Pump(DWORD ms) {
+  DWORD end = GetTickCount() + ms;
+  while (GetTickCount() < end) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) continue;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+}
+
+bool SaveScreen(const std::wstring& name) {
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  DWORD stride = ((w * 3) + 3) & ~3u;
+  DWORD imageBytes = stride * h;
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + imageBytes;
+  std::wstring path = L"T:\\shots\\" + g_profile + L"-" + name + L".bmp";
+  HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  bool ok = out != INVALID_HANDLE_VALUE;
+  if (ok) {
+    DWORD written = 0;
+    ok = WriteFile(out, &file, sizeof file, &written, nullptr) &&
+         WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+         WriteFile(out, bits, imageBytes, &written, nullptr);
+    CloseHandle(out);
+  }
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  std::wprintf(L"%ls %ls\n", ok ? L"wrote" : L"FAILED", path.c_str());
+  return ok;
+}
+
+// The dialog of the pending command is pictured and closed from a timer in its modal loop.
+std::wstring g_caption, g_shot;
+void (*g_prepare)(HWND) = nullptr;
+int g_tries = 0;
+
+void CALLBACK Shoot(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND dialog = FindWindowW(L"#32770", g_caption.c_str());
+  if (!dialog || !IsWindowVisible(dialog)) {
+    if (++g_tries > 100) KillTimer(nullptr, id);
+    return;
+  }
+  KillTimer(nullptr, id);
+  if (g_prepare) g_prepare(dialog);
+  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+  Pump(300);
+  SaveScreen(g_shot);
+  EndDialog(dialog, IDCANCEL);
+}
+
+void ShootDialog(HWND main, int command, const wchar_t* caption, const wchar_t* shot, void (*prepare)(HWND) = nullptr) {
+  g_caption = caption;
+  g_shot = shot;
+  g_prepare = prepare;
+  g_tries = 0;
+  SetTimer(nullptr, 0, 100, Shoot);
+  SendMessageW(main, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  Pump(200);
+}
+
+void SetValue(HKEY key, const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
+  RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), bytes);
+}
+
+}  // namespace
+
+int wmain() {
+  wchar_t profile[32] = {};
+  if (GetEnvironmentVariableW(L"QUINTAR_PROFILE", profile, 32)) g_profile = profile;
+  CreateDirectoryW(L"T:\\shots", nullptr);
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  HKEY key = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zek\\Sample", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  const wchar_t text[] = L"Hello, device";
+  SetValue(key, L"Greeting", REG_SZ, text, sizeof text);
+  DWORD number = 31;
+  SetValue(key, L"Count", REG_DWORD, &number, sizeof number);
+  const BYTE bytes[] = {1, 0xAB, 0xFF, 0x10};
+  SetValue(key, L"Flags", REG_BINARY, bytes, sizeof bytes);
+  const wchar_t multi[] = L"first\0second\0";
+  SetValue(key, L"List", REG_MULTI_SZ, multi, sizeof multi);
+  RegCloseKey(key);
+  RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zek\\Sample\\Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  RegCloseKey(key);
+
+  HWND main = tamsk::CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOW);
+  if (!main) return 1;
+  Pump(300);
+  HTREEITEM item = tamsk::SelectPath(L"HKEY_CURRENT_USER", L"\\Software\\Zek\\Sample", true);
+  TreeView_Expand(tamsk::TheApp().tree, item, TVE_EXPAND);
+  tamsk::SelectRow(tamsk::FindRowByName(L"Greeting"));
+  Pump(300);
+  SaveScreen(L"main");
+
+  ShootDialog(main, IDM_ABOUT, L"About", L"about");
+  ShootDialog(main, IDM_NEW_KEY, L"New Key", L"new-key");
+  ShootDialog(main, IDM_NEW_STRING, L"New String Value", L"new-string");
+  ShootDialog(main, IDM_NEW_MULTI, L"New Multi Line Value", L"new-multi");
+  ShootDialog(main, IDM_NEW_BINARY, L"New Binary Value", L"new-binary");
+  ShootDialog(main, IDM_NEW_DWORD, L"New Dword Value", L"new-dword");
+  ShootDialog(main, IDM_MODIFY, L"Modify Value", L"modify-string");
+  tamsk::SelectRow(tamsk::FindRowByName(L"Count"));
+  ShootDialog(main, IDM_MODIFY, L"Modify Value", L"modify-dword");
+  ShootDialog(main, IDM_FIND, L"Find", L"find");
+  DestroyWindow(main);
+  return 0;
+}
