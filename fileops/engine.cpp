@@ -20,7 +20,8 @@ namespace {
 
 using namespace detail;
 
-constexpr UINT MSG_SHOW_STOP = WM_USER + 500;  // wParam: text; a stop box over the dialog
+constexpr UINT MSG_SHOW_STOP = WM_USER + 500;   // wParam: text; a stop box over the dialog
+constexpr UINT MSG_TOTAL_KNOWN = WM_USER + 501;  // the counting walk is done
 constexpr UINT_PTR kIdleTimer = 1;
 constexpr UINT_PTR kRefreshTimer = 2;
 constexpr UINT kIdleMs = 10000;
@@ -119,8 +120,7 @@ void Step(Operation& op) { op.processed.fetch_add(1, std::memory_order_relaxed);
 long long CountBelow(const std::wstring& folder) {
   long long count = 0;
   WIN32_FIND_DATAW fd;
-  UniqueFind find(FindFirstFileExW(Join(folder, L"*.*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
-                                   nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  UniqueFind find(FindFirstFileW(Join(folder, L"*.*").c_str(), &fd));
   if (!find.valid()) return 0;
   do {
     if (IsDots(fd.cFileName)) continue;
@@ -167,10 +167,21 @@ ReplaceMode AskDelete(Operation& op, std::u16string question) {
 
 // ---- Copying data --------------------------------------------------------------------------
 
-// Copies the bytes, times and kept attributes of `source` into `target`, which must not exist
-// (it is created new, so nothing there is ever overwritten). On failure the partial target is
-// removed and the last error is that of the failing call.
+// Copies the bytes, times and kept attributes of `source` into `target`, which the caller found
+// absent (it is created new, so nothing there is ever overwritten). On failure the partial target
+// is removed and the last error is that of the failing call.
 bool CopyData(Operation& op, const std::wstring& source, const std::wstring& target) {
+  if (!op.hooks->beforeWrite) {
+    // The platform's copy, told never to overwrite; what it leaves of a failed copy is ours.
+    if (CopyFileW(source.c_str(), target.c_str(), TRUE)) return true;
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+      SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileW(target.c_str());
+    }
+    SetLastError(error);
+    return false;
+  }
   UniqueHandle in(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!in) return false;
@@ -326,16 +337,29 @@ bool TransferFile(Operation& op, const std::wstring& source, const std::wstring&
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return false;
   }
-  DWORD attributes = GetFileAttributesW(target.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;  // a folder is in the way
-    if (MustAsk(mode)) mode = AskFile(op, target, source);
-    if (Proceeds(mode) && !Replace(op, source, target, attributes)) return false;
-  } else if (op.isMove) {
-    if (!MoveNew(op, source, target)) return false;
-  } else if (!CopyData(op, source, target)) {
-    return false;
+  DWORD attributes = INVALID_FILE_ATTRIBUTES;
+  if (op.isMove) {
+    // A rename never replaces, so the common case costs one call.
+    if (MoveNew(op, source, target)) {
+      Step(op);
+      return true;
+    }
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+    attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  } else {
+    // Known to be absent, so whatever a failed copy leaves there is its own and is removed.
+    attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      if (!CopyData(op, source, target)) return false;
+      Step(op);
+      return true;
+    }
   }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;  // a folder is in the way
+  if (MustAsk(mode)) mode = AskFile(op, target, source);
+  if (Proceeds(mode) && !Replace(op, source, target, attributes)) return false;
   Step(op);
   return true;
 }
@@ -355,8 +379,7 @@ bool TransferFolder(Operation& op, const std::wstring& source, const std::wstrin
     if (!merge) return true;
   }
   WIN32_FIND_DATAW fd;
-  UniqueFind find(FindFirstFileExW(Join(source, L"*.*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
-                                   nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  UniqueFind find(FindFirstFileW(Join(source, L"*.*").c_str(), &fd));
   if (!find.valid()) {
     DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES) return false;
@@ -478,8 +501,7 @@ bool DeleteFolder(Operation& op, const std::wstring& path, ReplaceMode& mode, Fi
   bool cleared = (attributes & kKeptAttributes) && SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   {
     WIN32_FIND_DATAW fd;
-    UniqueFind find(FindFirstFileExW(Join(path, L"*.*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
-                                     nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    UniqueFind find(FindFirstFileW(Join(path, L"*.*").c_str(), &fd));
     if (find.valid()) {
       do {
         if (IsDots(fd.cFileName)) continue;
@@ -546,6 +568,10 @@ void RunDelete(Operation& op) {
 DWORD WINAPI Worker(LPVOID param) {
   Operation& op = *static_cast<Operation*>(param);
   try {
+    // Counted here rather than before the dialog shows, so the dialog is up at once and the walk
+    // overlaps its creation.
+    CountItems(op);
+    SendMessageW(op.dialog, MSG_TOTAL_KNOWN, 0, 0);
     if (op.isDelete)
       RunDelete(op);
     else
@@ -731,10 +757,6 @@ INT_PTR CALLBACK ProgressProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
       SendDlgItemMessageW(dlg, ids::kPicture, STM_SETICON,
                           reinterpret_cast<WPARAM>(LoadIconW(nullptr, op->isDelete ? IDI_WARNING : IDI_INFORMATION)),
                           0);
-      CountItems(*op);
-      SendDlgItemMessageW(dlg, ids::kProgress, PBM_SETRANGE32, 0, static_cast<LPARAM>(op->total));
-      SendDlgItemMessageW(dlg, ids::kProgress, PBM_SETPOS, 0, 0);
-      SetDlgItemTextW(dlg, ids::kCounter, W(CounterText(0, op->total)).c_str());
       ShowWindow(dlg, SW_SHOW);
       DWORD threadId = 0;
       op->thread.reset(CreateThread(nullptr, 0, Worker, op, 0, &threadId));
@@ -797,6 +819,11 @@ INT_PTR CALLBACK ProgressProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
     case MSG_SHOW_STOP:
       FlushTexts(*op);
       Box(dlg, reinterpret_cast<const wchar_t*>(wParam), MB_OK | MB_ICONSTOP);
+      return TRUE;
+    case MSG_TOTAL_KNOWN:
+      SendDlgItemMessageW(dlg, ids::kProgress, PBM_SETRANGE32, 0, static_cast<LPARAM>(op->total));
+      SendDlgItemMessageW(dlg, ids::kProgress, PBM_SETPOS, 0, 0);
+      SetDlgItemTextW(dlg, ids::kCounter, W(CounterText(0, op->total)).c_str());
       return TRUE;
     case MSG_OP_FINISHED:
       KillTimer(dlg, kIdleTimer);
