@@ -623,9 +623,12 @@ BOOL OnTreeEndLabelEdit(NMTVDISPINFOW* info) {
   }
   if (RegDeleteTreeW(root, SubkeyArg(path)) != ERROR_SUCCESS) return FALSE;
   if (app.current.item == info->item.hItem) app.current.path = newPath;
-  // Renamed onto an existing sibling, the two are one key now: the parent is read again.
+  // The item shows its record's name, so the record takes the new one (the control keeps
+  // asking for it). Renamed onto an existing sibling, the two are one key now: the parent is
+  // read again.
+  RenameItem(info->item.hItem, newName);
   PostMessageW(app.main, kAfterKeyRename, 0, reinterpret_cast<LPARAM>(info->item.hItem));
-  return TRUE;
+  return FALSE;
 }
 
 void CmdCopy(HWND hwnd) {

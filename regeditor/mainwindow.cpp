@@ -18,7 +18,6 @@ namespace {
 constexpr int kSplitPercent = 55;
 constexpr int kSplitterGap = 4;
 constexpr int kMinPane = 10;
-constexpr UINT_PTR kPaneSubclass = 1;
 
 using MessageHandler = LRESULT (*)(HWND, WPARAM, LPARAM);
 using CommandHandler = void (*)(HWND);
@@ -130,8 +129,19 @@ void DragTo(int y) {
   MoveWindow(app.list, list.left, listTop, list.right - list.left, std::max<int>(client.bottom - listTop, 0), TRUE);
 }
 
+// The panes' own window procedures. The panes are subclassed the classic way: the common
+// controls' subclass chain looks its data up in a window property on every message, which under
+// Wine is a server round trip per message (ten thousand of them when a big key expands).
+WNDPROC g_treeProc = nullptr;
+WNDPROC g_listProc = nullptr;
+
+LRESULT CallPane(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  WNDPROC original = hwnd == TheApp().list ? g_listProc : g_treeProc;
+  return original ? CallWindowProcW(original, hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
 // Both panes: tap-and-hold opens their context menu, and a release over a pane ends a drag.
-LRESULT CALLBACK PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   App& app = TheApp();
   if (msg == WM_LBUTTONUP && app.dragging) {
     EndDrag();
@@ -165,8 +175,7 @@ LRESULT CALLBACK PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UIN
       return 0;
     }
   }
-  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, PaneProc, kPaneSubclass);
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
+  return CallPane(hwnd, msg, wParam, lParam);
 }
 
 // ---- Messages ------------------------------------------------------------------------------
@@ -200,8 +209,8 @@ LRESULT OnCreate(HWND hwnd, WPARAM, LPARAM) {
     ListView_SetImageList(app.list, app.images, LVSIL_SMALL);
   }
   SetupListColumns();
-  SetWindowSubclass(app.tree, PaneProc, kPaneSubclass, 0);
-  SetWindowSubclass(app.list, PaneProc, kPaneSubclass, 0);
+  g_treeProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(app.tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaneProc)));
+  g_listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(app.list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaneProc)));
   UpdateMenuStates();
   CheckArrange(app.sortColumn);
   InsertRoots();
@@ -269,6 +278,9 @@ LRESULT OnTreeNotify(NMHDR* header) {
       return 0;
     case TVN_SELCHANGEDW:
       OnTreeSelChanged(reinterpret_cast<NMTREEVIEWW*>(header));
+      return 0;
+    case TVN_DELETEITEMW:
+      OnTreeDeleteItem(reinterpret_cast<NMTREEVIEWW*>(header));
       return 0;
     case NM_SETFOCUS:
       app.focusedPane = app.tree;

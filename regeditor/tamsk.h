@@ -134,6 +134,8 @@ void OnTreeSelChanged(NMTREEVIEWW* info);
 // The root handle, root name and path of an item.
 bool ItemKey(HTREEITEM item, HKEY& root, std::wstring& rootName, std::wstring& path);
 std::wstring ItemText(HTREEITEM item);
+bool RenameItem(HTREEITEM item, const std::wstring& name);  // the name the item shows
+void OnTreeDeleteItem(NMTREEVIEWW* info);                   // frees what the item owned
 HTREEITEM FindChild(HTREEITEM parent, const std::wstring& text, bool caseSensitive);
 // Selects root + path as far as it exists; the deepest item reached. Case of the components as
 // the flag says.

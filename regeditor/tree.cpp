@@ -1,6 +1,7 @@
 // The key tree: the four roots, children read when an item expands and dropped when it
 // collapses, and the current key following the selection.
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "regeditor/core/numbers.h"
@@ -16,17 +17,36 @@ namespace qt = quintar::tamsk;
 constexpr int kKeyImage = 0;
 constexpr int kOpenKeyImage = 1;
 
-HTREEITEM InsertItem(HTREEITEM parent, const wchar_t* text, int children, LPARAM param) {
+// What a tree item owns: its key's name, and for a root the root's handle. The item shows the
+// name through TVN_GETDISPINFO, which spares the control measuring ten thousand texts when a
+// big key expands.
+struct KeyRecord {
+  std::wstring name;
+  HKEY root = nullptr;
+};
+
+KeyRecord* RecordOf(HTREEITEM item) {
+  TVITEMW tv{};
+  tv.mask = TVIF_PARAM;
+  tv.hItem = item;
+  if (!item || !SendMessageW(TheApp().tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return nullptr;
+  return reinterpret_cast<KeyRecord*>(tv.lParam);
+}
+
+HTREEITEM InsertItem(HTREEITEM parent, std::wstring name, int children, HKEY root) {
+  auto record = std::make_unique<KeyRecord>(KeyRecord{std::move(name), root});
   TVINSERTSTRUCTW insert{};
   insert.hParent = parent;
   insert.hInsertAfter = TVI_LAST;
   insert.item.mask = TVIF_TEXT | TVIF_CHILDREN | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-  insert.item.pszText = const_cast<wchar_t*>(text);
+  insert.item.pszText = LPSTR_TEXTCALLBACKW;
   insert.item.cChildren = children;
-  insert.item.lParam = param;
+  insert.item.lParam = reinterpret_cast<LPARAM>(record.get());
   insert.item.iImage = kKeyImage;
   insert.item.iSelectedImage = kOpenKeyImage;
-  return reinterpret_cast<HTREEITEM>(SendMessageW(TheApp().tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(TheApp().tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+  if (item) record.release();  // the item owns it now; TVN_DELETEITEM frees it
+  return item;
 }
 
 void SetChildrenMark(HTREEITEM item, int children) {
@@ -74,7 +94,7 @@ void Populate(HTREEITEM item) {
             [](const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
   HWND tree = TheApp().tree;
   SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
-  for (const std::wstring& name : names) InsertItem(item, name.c_str(), I_CHILDRENCALLBACK, 0);
+  for (std::wstring& name : names) InsertItem(item, std::move(name), I_CHILDRENCALLBACK, nullptr);
   SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
 }
 
@@ -104,27 +124,30 @@ void SelectAndFill(HTREEITEM item) {
 }  // namespace
 
 std::wstring ItemText(HTREEITEM item) {
-  wchar_t buffer[1024] = {};
-  TVITEMW tv{};
-  tv.mask = TVIF_TEXT;
-  tv.hItem = item;
-  tv.pszText = buffer;
-  tv.cchTextMax = static_cast<int>(std::size(buffer));
-  if (!SendMessageW(TheApp().tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return {};
-  return buffer;
+  const KeyRecord* record = RecordOf(item);
+  return record ? record->name : std::wstring();
 }
+
+bool RenameItem(HTREEITEM item, const std::wstring& name) {
+  KeyRecord* record = RecordOf(item);
+  if (!record) return false;
+  record->name = name;
+  RECT rc;
+  if (TreeView_GetItemRect(TheApp().tree, item, &rc, FALSE)) InvalidateRect(TheApp().tree, &rc, TRUE);
+  return true;
+}
+
+void OnTreeDeleteItem(NMTREEVIEWW* info) { delete reinterpret_cast<KeyRecord*>(info->itemOld.lParam); }
 
 bool ItemKey(HTREEITEM item, HKEY& root, std::wstring& rootName, std::wstring& path) {
   HWND tree = TheApp().tree;
   if (!item) return false;
   std::vector<HTREEITEM> chain;
   for (HTREEITEM at = item; at; at = TreeView_GetParent(tree, at)) chain.push_back(at);
-  TVITEMW tv{};
-  tv.mask = TVIF_PARAM;
-  tv.hItem = chain.back();
-  if (!SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return false;
-  root = reinterpret_cast<HKEY>(tv.lParam);
-  rootName = ItemText(chain.back());
+  const KeyRecord* top = RecordOf(chain.back());
+  if (!top) return false;
+  root = top->root;
+  rootName = top->name;
   path.clear();
   for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it) path += L"\\" + ItemText(*it);
   return root != nullptr;
@@ -132,9 +155,8 @@ bool ItemKey(HTREEITEM item, HKEY& root, std::wstring& rootName, std::wstring& p
 
 void InsertRoots() {
   for (qt::RegRoot root : qt::kAllRoots) {
-    std::wstring name = Wide(qt::RootName(root));
     HKEY handle = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(qt::RootHandleValue(root))));
-    InsertItem(TVI_ROOT, name.c_str(), 1, reinterpret_cast<LPARAM>(handle));
+    InsertItem(TVI_ROOT, Wide(qt::RootName(root)), 1, handle);
   }
 }
 
@@ -161,6 +183,14 @@ void OnTreeExpanded(NMTREEVIEWW* info) {
 }
 
 void OnTreeGetDispInfo(NMTVDISPINFOW* info) {
+  if ((info->item.mask & TVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0) {
+    const auto* record = reinterpret_cast<const KeyRecord*>(info->item.lParam);
+    if (!record) record = RecordOf(info->item.hItem);
+    std::wstring name = record ? record->name : std::wstring();
+    size_t chars = std::min(name.size(), static_cast<size_t>(info->item.cchTextMax - 1));
+    name.copy(info->item.pszText, chars);
+    info->item.pszText[chars] = L'\0';
+  }
   if (!(info->item.mask & TVIF_CHILDREN)) return;
   HKEY root = nullptr;
   std::wstring rootName, path;
