@@ -330,6 +330,39 @@ TEST_F(TamskTest, AboutOpensFullScreenAndClosesOnOk) {
   EXPECT_NE(text.find(L"Build 1.1.1.1510"), std::wstring::npos);
 }
 
+// The list's context menu greys Delete and Modify while no row is selected.
+UINT g_menuStates[2];
+bool g_menuSeen = false;
+void CALLBACK InspectMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND popup = FindWindowW(L"#32768", nullptr);
+  if (!popup || !IsWindowVisible(popup)) return;
+  KillTimer(nullptr, id);
+  auto menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+  g_menuSeen = menu != nullptr;
+  if (menu) {
+    g_menuStates[0] = GetMenuState(menu, IDM_DELETE, MF_BYCOMMAND);
+    g_menuStates[1] = GetMenuState(menu, IDM_MODIFY, MF_BYCOMMAND);
+  }
+  EndMenu();
+}
+
+TEST_F(TamskTest, ListContextMenuGreysRowCommandsWithoutARow) {
+  SetString(L"Ctx", L"v", L"1");
+  Select(L"Ctx");
+  RECT rc;
+  GetWindowRect(List(), &rc);
+  for (bool withRow : {false, true}) {
+    tamsk::SelectRow(withRow ? 0 : -1);
+    g_menuSeen = false;
+    SetTimer(nullptr, 0, 50, InspectMenu);
+    tamsk::ShowContextMenu(List(), POINT{rc.left + 10, rc.top + 10});
+    ASSERT_TRUE(g_menuSeen);
+    EXPECT_EQ((g_menuStates[0] & MF_GRAYED) != 0, !withRow);
+    EXPECT_EQ((g_menuStates[1] & MF_GRAYED) != 0, !withRow);
+  }
+  EXPECT_TRUE(GetValue(L"Ctx", L"v"));  // a dismissed menu runs nothing
+}
+
 // The three templates of each dialog carry the same controls, identifiers and captions.
 TEST(TamskResources, ThreeTemplatesOfEachDialogAgree) {
   using quintar::dialogs::FindDialogTemplate;
