@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,37 @@ HIMAGELIST MakeImages() {
   return list;
 }
 
+// Widens the control to the client's right edge (less `margin`) and, when `toBottom`, lengthens
+// it to the bottom: the full-screen dialogs take whatever the screen gives.
+void Stretch(HWND dlg, int id, int margin, bool toBottom) {
+  HWND control = GetDlgItem(dlg, id);
+  if (!control) return;
+  RECT client, rc;
+  GetClientRect(dlg, &client);
+  GetWindowRect(control, &rc);
+  MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&rc), 2);
+  int bottom = toBottom ? client.bottom : rc.bottom;
+  SetWindowPos(control, nullptr, 0, 0, std::max(0, static_cast<int>(client.right - margin - rc.left)),
+               std::max(0, static_cast<int>(bottom - rc.top)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void KeepTopRight(HWND dlg, int id, int margin) {
+  HWND control = GetDlgItem(dlg, id);
+  if (!control) return;
+  RECT client, rc;
+  GetClientRect(dlg, &client);
+  GetWindowRect(control, &rc);
+  MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&rc), 2);
+  SetWindowPos(control, nullptr, client.right - margin - (rc.right - rc.left), rc.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FitRename(HWND dlg) {
+  KeepTopRight(dlg, IDCANCEL, 4);
+  Stretch(dlg, ids::kOldName, 4, false);
+  Stretch(dlg, ids::kNewName, 4, false);
+}
+
 // ---- Rename dialog -------------------------------------------------------------------------
 
 struct RenameState {
@@ -168,6 +200,7 @@ INT_PTR CALLBACK RenameProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
       auto* state = reinterpret_cast<RenameState*>(lParam);
       SHINITDLGINFO init{SHIDIM_FLAGS, dlg, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN};
       SHInitDialog(&init);
+      FitRename(dlg);
       SetDlgItemTextW(dlg, ids::kOldName, state->oldName.c_str());
       HWND edit = GetDlgItem(dlg, ids::kNewName);
       SendMessageW(edit, EM_LIMITTEXT, kMaxPath, 0);
@@ -195,6 +228,7 @@ INT_PTR CALLBACK RenameProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
+    case WM_SIZE: FitRename(dlg); return FALSE;
     case WM_CLOSE: EndDialog(dlg, IDCANCEL); return TRUE;
   }
   return FALSE;
@@ -339,6 +373,8 @@ INT_PTR CALLBACK ChooserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
           SetDlgItemTextW(dlg, ids::kChooserHeader, chooser->title.c_str());
         }
         HWND tree = chooser->tree = GetDlgItem(dlg, ids::kChooserTree);
+        Stretch(dlg, ids::kChooserHeader, 4, false);
+        Stretch(dlg, ids::kChooserTree, 0, true);
         HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         chooser->images = MakeImages();
         TreeView_SetImageList(tree, chooser->images, TVSIL_NORMAL);
@@ -393,6 +429,10 @@ INT_PTR CALLBACK ChooserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
           case ids::kCmdRename: Rename(dlg, *chooser); return TRUE;
         }
         break;
+      case WM_SIZE:  // after the re-layout from the shape's template
+        Stretch(dlg, ids::kChooserHeader, 4, false);
+        Stretch(dlg, ids::kChooserTree, 0, true);
+        return FALSE;
       case WM_DESTROY:
         dialogs::DetachRelayout(dlg);
         break;

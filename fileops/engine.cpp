@@ -605,7 +605,11 @@ std::wstring ModifiedText(const FILETIME& written) {
 // One side of the file conflict prompt: the file's shell icon, size and date.
 void ShowFileFacts(HWND dlg, const wchar_t* path, int iconId, int sizeId, int dateId) {
   SHFILEINFOW info{};
-  if (SHGetFileInfoW(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_LARGEICON) && info.hIcon) {
+  // By the file itself, or else by its type.
+  if (!SHGetFileInfoW(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_LARGEICON) || !info.hIcon)
+    SHGetFileInfoW(path, FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                   SHGFI_ICON | SHGFI_LARGEICON | SHGFI_USEFILEATTRIBUTES);
+  if (info.hIcon) {
     HICON old = reinterpret_cast<HICON>(SendDlgItemMessageW(dlg, iconId, STM_SETICON,
                                                             reinterpret_cast<WPARAM>(info.hIcon), 0));
     if (old) DestroyIcon(old);
@@ -665,6 +669,8 @@ INT_PTR CALLBACK FolderConflictProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG:
       if (op) SetDlgItemTextW(dlg, ids::kFolderConflictText, W(FolderConflictText(U(op->firstPath))).c_str());
+      SendDlgItemMessageW(dlg, ids::kPicture, STM_SETICON,
+                          reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_QUESTION)), 0);
       BringUp(dlg, GetParent(dlg));
       return TRUE;
     case WM_COMMAND:
@@ -688,6 +694,8 @@ INT_PTR CALLBACK DeleteQuestionProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lP
       auto* q = reinterpret_cast<Question*>(lParam);
       SetWindowLongPtrW(dlg, DWLP_USER, lParam);
       SetDlgItemTextW(dlg, ids::kQuestionText, q->text.c_str());
+      SendDlgItemMessageW(dlg, ids::kPicture, STM_SETICON,
+                          reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_QUESTION)), 0);
       if (q->opening) {
         ShowWindow(GetDlgItem(dlg, ids::kAll), SW_HIDE);
         ShowWindow(GetDlgItem(dlg, ids::kPromptCancel), SW_HIDE);
