@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "dialogs/dialogs.h"
 #include "filemanager/core/paths.h"
 #include "filemanager/core/sorting.h"
 #include "filemanager/core/status.h"
@@ -166,8 +167,10 @@ void ListPane::CreateImageLists() {
   if (small_) ImageList_Destroy(small_);
   largeCache_.clear();
   smallCache_.clear();
-  large_ = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 3, 3);
-  small_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 3, 3);
+  // A high-density screen shows the device's pictures at twice their size, as its system would.
+  const int scale = quintar::dialogs::ScreenScale();
+  large_ = ImageList_Create(32 * scale, 32 * scale, ILC_COLOR32 | ILC_MASK, 3, 3);
+  small_ = ImageList_Create(16 * scale, 16 * scale, ILC_COLOR32 | ILC_MASK, 3, 3);
   for (int pass = 0; pass < 2; ++pass) {
     bool large = pass == 0;
     HIMAGELIST list = large ? large_ : small_;
@@ -541,7 +544,10 @@ void ListPane::ApplyViewStyle() {
   SetWindowLongPtrW(list_, GWL_STYLE, style);
   DWORD extended = settings_.lineSelect ? (LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE) : 0;
   SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE, extended);
-  if (settings_.Style() == qf::ViewStyle::Large) SendMessageW(list_, LVM_SETICONSPACING, 0, MAKELPARAM(72, 72));
+  if (settings_.Style() == qf::ViewStyle::Large) {
+    const int spacing = 72 * quintar::dialogs::ScreenScale();
+    SendMessageW(list_, LVM_SETICONSPACING, 0, MAKELPARAM(spacing, spacing));
+  }
   SendMessageW(list_, LVM_ARRANGE, LVA_DEFAULT, 0);
   InvalidateRect(list_, nullptr, TRUE);
 }

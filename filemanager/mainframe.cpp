@@ -331,7 +331,9 @@ void MainFrame::ApplyFont() {
     lstrcpynW(lf.lfFaceName, settings_.fontName.c_str(), LF_FACESIZE);
     font = CreateFontIndirectW(&lf);
   }
-  WPARAM chosen = reinterpret_cast<WPARAM>(font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT)));
+  // The device's system font is its plain interface font; the desktop's SYSTEM_FONT is a bold
+  // bitmap face, and DEFAULT_GUI_FONT is the desktop's equivalent of the device's.
+  WPARAM chosen = reinterpret_cast<WPARAM>(font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
   SendMessageW(list_.Window(), WM_SETFONT, chosen, TRUE);
   if (tree_.Window()) SendMessageW(tree_.Window(), WM_SETFONT, chosen, TRUE);
   if (paneFont_) DeleteObject(paneFont_);
@@ -375,6 +377,8 @@ void MainFrame::Layout() {
   if (in.statusShown) place(status_, out.status);
   if (in.treeShown) place(tree_.Window(), out.tree);
   place(list_.Window(), out.list);
+  // Moved panes keep stale pixels where their old rectangles overlapped: paint them anew.
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   if (sipUp) {
     int focused = static_cast<int>(SendMessageW(list_.Window(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
     if (focused >= 0) SendMessageW(list_.Window(), LVM_ENSUREVISIBLE, focused, FALSE);
@@ -694,7 +698,10 @@ void MainFrame::CopySelectedText(bool fullPath) {
     if (!joined) return;
     text = *joined;
   }
-  if (!OpenClipboard(hwnd_)) return;
+  // Another program may hold the clipboard for a moment.
+  bool open = false;
+  for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(hwnd_) != FALSE); ++attempt) Sleep(10);
+  if (!open) return;
   EmptyClipboard();
   size_t bytes = (text.size() + 1) * sizeof(wchar_t);
   if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
@@ -784,6 +791,7 @@ void MainFrame::OnCommand(int id, int code, HWND control) {
       settings_.viewSide = !settings_.viewSide;
       UpdateMenuMarks();
       Layout();
+      ArrangeList();
       break;
     case IDM_VIEW_LARGE:
     case IDM_VIEW_MEDIUM:
@@ -872,13 +880,28 @@ void MainFrame::OnCommand(int id, int code, HWND control) {
 void MainFrame::ToggleTree() {
   settings_.showFolder = !settings_.showFolder;
   ShowWindow(tree_.Window(), settings_.showFolder ? SW_SHOW : SW_HIDE);
-  if (settings_.showFolder) {
-    tree_.SelectPath(list_.Path(), true, true);
-  } else if (GetFocus() == tree_.Window()) {
-    SetFocus(list_.Window());
-  }
+  if (!settings_.showFolder && GetFocus() == tree_.Window()) SetFocus(list_.Window());
   UpdateMenuMarks();
   Layout();
+  // Scrolled into view at the size the tree has now, not at the one it had while hidden.
+  if (settings_.showFolder) {
+    SendMessageW(tree_.Window(), WM_HSCROLL, MAKEWPARAM(SB_LEFT, 0), 0);
+    tree_.SelectPath(list_.Path(), true, true);
+  }
+  ArrangeList();
+}
+
+void MainFrame::ArrangeList() {
+  HWND list = list_.Window();
+  SendMessageW(list, LVM_ARRANGE, LVA_DEFAULT, 0);
+  // Back to the top left first: a shrinking icon view keeps a scroll offset its new size does
+  // not need.
+  POINT origin{};
+  if (SendMessageW(list, LVM_GETORIGIN, 0, reinterpret_cast<LPARAM>(&origin)) && (origin.x || origin.y)) {
+    SendMessageW(list, LVM_SCROLL, static_cast<WPARAM>(-origin.x), -origin.y);
+  }
+  int focused = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  if (focused >= 0) SendMessageW(list, LVM_ENSUREVISIBLE, focused, FALSE);
 }
 
 void MainFrame::NavigateFromTree(const std::wstring& path) {
@@ -917,7 +940,7 @@ void MainFrame::OnSplitter(UINT msg, LPARAM lParam) {
   }
   splitting_ = false;
   if (GetCapture() == hwnd_) ReleaseCapture();
-  SendMessageW(list_.Window(), LVM_ARRANGE, LVA_DEFAULT, 0);
+  ArrangeList();
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

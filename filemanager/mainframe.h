@@ -108,6 +108,8 @@ class MainFrame final : public ListHost {
   void CopySelectedText(bool fullPath);
   void ShowGoToPopup();
   void ToggleTree();
+  // Re-arranges the icons after the list changed size and keeps the focused row in view.
+  void ArrangeList();
   void NavigateFromTree(const std::wstring& path);
   bool TreeShown() const { return tree_.Window() && settings_.showFolder; }
   void OnSplitter(UINT msg, LPARAM lParam);

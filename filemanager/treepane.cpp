@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "dialogs/dialogs.h"
 #include "filemanager/core/file_entry.h"
 #include "filemanager/core/paths.h"
 #include "filemanager/core/sorting.h"
@@ -89,7 +90,8 @@ bool TreePane::Create(HWND parent, HINSTANCE instance, bool visible) {
                           0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TREE)), instance,
                           nullptr);
   if (!tree_) return false;
-  images_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 7, 1);
+  const int size = 16 * quintar::dialogs::ScreenScale();
+  images_ = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 7, 1);
   if (images_) {
     HICON icons[] = {Icon(15), FolderIcon(false), FolderIcon(true), Icon(7), FolderIcon(false), Icon(19), Icon(9)};
     for (HICON icon : icons) {
@@ -257,7 +259,8 @@ void TreePane::SelectPath(const std::wstring& path, bool refresh, bool select) {
   }
   if (select) {
     TreeView_SelectItem(tree_, item);
-    TreeView_EnsureVisible(tree_, item);
+    // A hidden tree has no size to scroll to; it is scrolled when it is shown.
+    if (IsWindowVisible(tree_)) TreeView_EnsureVisible(tree_, item);
   }
   guard_ = true;
 }
