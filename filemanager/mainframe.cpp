@@ -1019,6 +1019,8 @@ LRESULT MainFrame::OnNotify(NMHDR* header) {
       list_.OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
       UpdateMenuMarks();
       break;
+    case LVN_DELETEALLITEMS:
+      return TRUE;  // the pane frees its records itself: no notification per row
     case LVN_GETDISPINFOW:
       list_.OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW*>(header));
       break;
