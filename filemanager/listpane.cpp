@@ -283,7 +283,32 @@ void ListPane::Navigate(const std::wstring& requested) {
   const std::u16string previous16 = U16(previous_);  // the reselected name is a view into it
   if (auto child = qf::ChildToReselect(previous16, path16)) reselect = std::u16string(*child);
 
-  if (!search) {
+  std::vector<std::unique_ptr<qf::FileEntry>> entries;
+  auto add = [&](std::u16string folder, std::u16string_view name, DWORD attributes, const FILETIME& time,
+                 std::uint64_t fileTime, DWORD size) {
+    auto entry = std::make_unique<qf::FileEntry>();
+    entry->folder = std::move(folder);
+    entry->name = name;
+    entry->attributes = attributes;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      entry->kind = qf::EntryKind::Folder;
+      entry->time = Ticks(time);
+    } else {
+      entry->kind = qf::EntryKind::File;
+      entry->time = fileTime;
+      entry->size = size;
+      totalBytes_ += size;
+    }
+    entries.push_back(std::move(entry));
+  };
+  if (search) {
+    // Hits whose file went since the search are dropped for good.
+    std::erase_if(hits_, [](const SearchResultNode& hit) {
+      auto full = qf::JoinPath(U16(hit.folder), U16(hit.name));
+      return !full || DeviceAttributes(Wide(*full)) == INVALID_FILE_ATTRIBUTES;
+    });
+    for (const auto& hit : hits_) add(U16(hit.folder), U16(hit.name), hit.attributes, hit.time, Ticks(hit.time), hit.size);
+  } else {
     if (!qf::IsRoot(path16) && settings_.showUpLevel) {
       upLevelShown_ = AddRow(0, std::make_unique<qf::FileEntry>(qf::MakeUpLevelEntry()), false) >= 0;
     }
@@ -292,9 +317,6 @@ void ListPane::Navigate(const std::wstring& requested) {
     filter.hideSystem = settings_.hideSystem != 0;
     filter.hideRom = settings_.hideRom != 0;
     filter.hideFolders = hideFolder_ != 0;
-    // The rows are read and sorted here and then inserted in order: sorting inside the list view
-    // costs a message per comparison.
-    std::vector<std::unique_ptr<qf::FileEntry>> entries;
     if (auto pattern = qf::FindPattern(path16)) {
       WIN32_FIND_DATAW data{};
       FindHandle find(CeFindFirstFile(Wide(*pattern).c_str(), &data));
@@ -302,25 +324,20 @@ void ListPane::Navigate(const std::wstring& requested) {
         do {
           std::u16string_view name(reinterpret_cast<const char16_t*>(data.cFileName));
           if (!qf::IsListed(name, data.dwFileAttributes, filter)) continue;
-          auto entry = std::make_unique<qf::FileEntry>();
-          entry->folder = path16;
-          entry->name = name;
-          entry->attributes = data.dwFileAttributes;
-          if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            entry->kind = qf::EntryKind::Folder;
-            entry->time = Ticks(data.ftCreationTime);
-          } else {
-            entry->kind = qf::EntryKind::File;
-            FILETIME local{};
-            FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
-            entry->time = Ticks(local);
-            entry->size = data.nFileSizeLow;
-            totalBytes_ += data.nFileSizeLow;
+          std::uint64_t local = 0;
+          if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            FILETIME converted{};
+            FileTimeToLocalFileTime(&data.ftLastWriteTime, &converted);
+            local = Ticks(converted);
           }
-          entries.push_back(std::move(entry));
+          add(path16, name, data.dwFileAttributes, data.ftCreationTime, local, data.nFileSizeLow);
         } while (CeFindNextFile(find.get(), &data));
       }
     }
+  }
+  {
+    // The rows are read and sorted here and then inserted in order: sorting inside the list view
+    // costs a message per comparison.
     const qf::SortKey key = settings_.Key();
     const bool ascending = settings_.ascending != 0;
     std::sort(entries.begin(), entries.end(), [key, ascending](const auto& a, const auto& b) {
@@ -335,7 +352,6 @@ void ListPane::Navigate(const std::wstring& requested) {
   }
   path_ = path;
   listedOnce_ = true;
-  if (search) Sort();
   RewriteStatus();
   host_.Listed(path_);
   SetCursor(oldCursor);

@@ -55,6 +55,15 @@ struct SpecialLeaves {
   std::wstring startMenu = L"Start Menu";
 };
 
+// One hit of a file search, shown under "File Search": where and what, as found.
+struct SearchResultNode {
+  std::wstring folder;
+  std::wstring name;
+  DWORD attributes = 0;
+  FILETIME time{};  // files: last write (local); folders: creation time
+  DWORD size = 0;
+};
+
 class ListPane {
  public:
   explicit ListPane(ListHost& host) : host_(host) {}
@@ -85,6 +94,11 @@ class ListPane {
   void UpOneLevel();
   void Back();
   void Forward();
+
+  // The search's hits, in the order found; "File Search" lists them. Hits whose file is gone
+  // are dropped at the next listing.
+  void SetSearchHits(std::vector<SearchResultNode> hits) { hits_ = std::move(hits); }
+  const std::vector<SearchResultNode>& SearchHits() const { return hits_; }
 
   int SelectedRow() const;
   const quintar::folderon::FileEntry* EntryOf(int row) const;
@@ -137,6 +151,7 @@ class ListPane {
   bool upLevelShown_ = false;
   unsigned long long totalBytes_ = 0;
   quintar::folderon::History history_;
+  std::vector<SearchResultNode> hits_;
 };
 
 }  // namespace folderon
