@@ -278,6 +278,28 @@ TEST_F(Engine, ReadOnlyDestinationAndVanishedSourceEndTheRequest) {
   SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+TEST_F(Engine, CancelFinishesTheCurrentFileAndStopsBeforeTheNext) {
+  std::wstring src = base + L"\\src", dst = base + L"\\dst";
+  CreateDirectoryW(src.c_str(), nullptr);
+  CreateDirectoryW(dst.c_str(), nullptr);
+  Put(src + L"\\1.txt", std::string(60000, '1'));
+  Put(src + L"\\2.txt", "2");
+  // The Cancel button is pressed while the first file is being written.
+  hooks_.beforeWrite = [](const std::wstring&, unsigned long long offset) {
+    if (offset != 0) return true;
+    HWND progress = FindWindowW(L"#32770", L"Copy Files");
+    PostMessageW(progress, WM_COMMAND, ids::kCancel, 0);
+    for (int i = 0; i < 100 && IsWindowEnabled(GetDlgItem(progress, ids::kCancel)); ++i) Sleep(10);
+    return true;
+  };
+  ASSERT_EQ(Copy({Item(kKindFile, src, L"1.txt"), Item(kKindFile, src, L"2.txt")}, dst), kRan);
+  EXPECT_TRUE(report.canceled);
+  EXPECT_EQ(Get(dst + L"\\1.txt"), std::string(60000, '1'));
+  EXPECT_FALSE(Exists(dst + L"\\2.txt"));
+  EXPECT_EQ(report.processed, 1);
+  EXPECT_TRUE(responder.MessageBoxes().empty());
+}
+
 // ---- Delete ----
 
 TEST_F(Engine, DeleteOpeningQuestionDecides) {
