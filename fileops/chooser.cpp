@@ -1,6 +1,7 @@
 // The folder chooser: a full-screen dialog with a lazily filled folder tree, where folders can
 // also be created and renamed on the spot.
 #include <windows.h>
+// (these need windows.h first)
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -63,8 +64,8 @@ std::wstring ItemPath(HWND tree, HTREEITEM item) {
 bool HasSubfolder(const std::wstring& folder) {
   if (folder.size() + 4 > kMaxPath) return false;
   WIN32_FIND_DATAW fd;
-  UniqueFind find(FindFirstFileExW((folder + L"\\*.*").c_str(), FindExInfoBasic, &fd,
-                                   FindExSearchLimitToDirectories, nullptr, 0));
+  UniqueFind find(
+      FindFirstFileExW((folder + L"\\*.*").c_str(), FindExInfoBasic, &fd, FindExSearchLimitToDirectories, nullptr, 0));
   if (!find.valid()) return false;
   do {
     if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDots(fd.cFileName)) return true;
@@ -72,8 +73,7 @@ bool HasSubfolder(const std::wstring& folder) {
   return false;
 }
 
-HTREEITEM InsertChild(HWND tree, HTREEITEM parent, const wchar_t* name, int image, int selectedImage,
-                      bool children) {
+HTREEITEM InsertChild(HWND tree, HTREEITEM parent, const wchar_t* name, int image, int selectedImage, bool children) {
   TVINSERTSTRUCTW ins{};
   ins.hParent = parent;
   ins.hInsertAfter = TVI_SORT;
@@ -228,8 +228,12 @@ INT_PTR CALLBACK RenameProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
-    case WM_SIZE: FitRename(dlg); return FALSE;
-    case WM_CLOSE: EndDialog(dlg, IDCANCEL); return TRUE;
+    case WM_SIZE:
+      FitRename(dlg);
+      return FALSE;
+    case WM_CLOSE:
+      EndDialog(dlg, IDCANCEL);
+      return TRUE;
   }
   return FALSE;
 }
@@ -424,9 +428,15 @@ INT_PTR CALLBACK ChooserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
             EndDialog(dlg, 1);
             return TRUE;
           }
-          case IDCANCEL: EndDialog(dlg, 2); return TRUE;
-          case ids::kCmdNewFolder: NewFolder(dlg, *chooser); return TRUE;
-          case ids::kCmdRename: Rename(dlg, *chooser); return TRUE;
+          case IDCANCEL:
+            EndDialog(dlg, 2);
+            return TRUE;
+          case ids::kCmdNewFolder:
+            NewFolder(dlg, *chooser);
+            return TRUE;
+          case ids::kCmdRename:
+            Rename(dlg, *chooser);
+            return TRUE;
         }
         break;
       case WM_SIZE:  // after the re-layout from the shape's template

@@ -2,6 +2,7 @@
 // on the UI thread, and the worker thread that does the file system work and asks its questions
 // through synchronous private messages.
 #include <windows.h>
+// (these need windows.h first)
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -20,7 +21,7 @@ namespace {
 
 using namespace detail;
 
-constexpr UINT MSG_SHOW_STOP = WM_USER + 500;   // wParam: text; a stop box over the dialog
+constexpr UINT MSG_SHOW_STOP = WM_USER + 500;    // wParam: text; a stop box over the dialog
 constexpr UINT MSG_TOTAL_KNOWN = WM_USER + 501;  // the counting walk is done
 constexpr UINT_PTR kIdleTimer = 1;
 constexpr UINT_PTR kRefreshTimer = 2;
@@ -182,8 +183,8 @@ bool CopyData(Operation& op, const std::wstring& source, const std::wstring& tar
     SetLastError(error);
     return false;
   }
-  UniqueHandle in(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  UniqueHandle in(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!in) return false;
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(in.get(), &info)) return false;
@@ -470,8 +471,7 @@ bool DeleteOneFile(Operation& op, const std::wstring& path, DWORD attributes, Re
       mode = AskDelete(op, ReadOnlyFileDeleteQuestion(name));
       if (!Proceeds(mode)) return true;
     }
-  }
-  else if (attributes == INVALID_FILE_ATTRIBUTES) {
+  } else if (attributes == INVALID_FILE_ATTRIBUTES) {
     attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   }
@@ -610,8 +610,8 @@ void ShowFileFacts(HWND dlg, const wchar_t* path, int iconId, int sizeId, int da
     SHGetFileInfoW(path, FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
                    SHGFI_ICON | SHGFI_LARGEICON | SHGFI_USEFILEATTRIBUTES);
   if (info.hIcon) {
-    HICON old = reinterpret_cast<HICON>(SendDlgItemMessageW(dlg, iconId, STM_SETICON,
-                                                            reinterpret_cast<WPARAM>(info.hIcon), 0));
+    HICON old =
+        reinterpret_cast<HICON>(SendDlgItemMessageW(dlg, iconId, STM_SETICON, reinterpret_cast<WPARAM>(info.hIcon), 0));
     if (old) DestroyIcon(old);
   }
   WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -648,14 +648,26 @@ INT_PTR CALLBACK FileConflictProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
     }
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case ids::kYes: EndDialog(dlg, static_cast<INT_PTR>(ReplaceMode::Yes)); return TRUE;
-        case ids::kNo: EndDialog(dlg, static_cast<INT_PTR>(ReplaceMode::No)); return TRUE;
-        case ids::kAll: EndDialog(dlg, static_cast<INT_PTR>(ReplaceMode::All)); return TRUE;
-        case ids::kPromptCancel: EndDialog(dlg, static_cast<INT_PTR>(ReplaceMode::Cancel)); return TRUE;
-        case IDCANCEL: EndDialog(dlg, static_cast<INT_PTR>(ReplaceMode::No)); return TRUE;
+        case ids::kYes:
+          EndDialog(dlg, static_cast<INT_PTR>(ReplaceMode::Yes));
+          return TRUE;
+        case ids::kNo:
+          EndDialog(dlg, static_cast<INT_PTR>(ReplaceMode::No));
+          return TRUE;
+        case ids::kAll:
+          EndDialog(dlg, static_cast<INT_PTR>(ReplaceMode::All));
+          return TRUE;
+        case ids::kPromptCancel:
+          EndDialog(dlg, static_cast<INT_PTR>(ReplaceMode::Cancel));
+          return TRUE;
+        case IDCANCEL:
+          EndDialog(dlg, static_cast<INT_PTR>(ReplaceMode::No));
+          return TRUE;
       }
       break;
-    case WM_CLOSE: EndDialog(dlg, static_cast<INT_PTR>(ReplaceMode::No)); return TRUE;
+    case WM_CLOSE:
+      EndDialog(dlg, static_cast<INT_PTR>(ReplaceMode::No));
+      return TRUE;
     case WM_DESTROY:
       DestroyStaticIcon(dlg, ids::kTargetIcon);
       DestroyStaticIcon(dlg, ids::kSourceIcon);
@@ -669,15 +681,17 @@ INT_PTR CALLBACK FolderConflictProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG:
       if (op) SetDlgItemTextW(dlg, ids::kFolderConflictText, W(FolderConflictText(U(op->firstPath))).c_str());
-      SendDlgItemMessageW(dlg, ids::kPicture, STM_SETICON,
-                          reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_QUESTION)), 0);
+      SendDlgItemMessageW(dlg, ids::kPicture, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_QUESTION)),
+                          0);
       BringUp(dlg, GetParent(dlg));
       return TRUE;
     case WM_COMMAND:
       if (LOWORD(wParam) == IDYES) EndDialog(dlg, 1);
       if (LOWORD(wParam) == IDNO || LOWORD(wParam) == IDCANCEL) EndDialog(dlg, 2);
       return TRUE;
-    case WM_CLOSE: EndDialog(dlg, 2); return TRUE;
+    case WM_CLOSE:
+      EndDialog(dlg, 2);
+      return TRUE;
   }
   return FALSE;
 }
@@ -694,8 +708,8 @@ INT_PTR CALLBACK DeleteQuestionProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lP
       auto* q = reinterpret_cast<Question*>(lParam);
       SetWindowLongPtrW(dlg, DWLP_USER, lParam);
       SetDlgItemTextW(dlg, ids::kQuestionText, q->text.c_str());
-      SendDlgItemMessageW(dlg, ids::kPicture, STM_SETICON,
-                          reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_QUESTION)), 0);
+      SendDlgItemMessageW(dlg, ids::kPicture, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_QUESTION)),
+                          0);
       if (q->opening) {
         ShowWindow(GetDlgItem(dlg, ids::kAll), SW_HIDE);
         ShowWindow(GetDlgItem(dlg, ids::kPromptCancel), SW_HIDE);
@@ -711,9 +725,13 @@ INT_PTR CALLBACK DeleteQuestionProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lP
       auto* q = reinterpret_cast<Question*>(GetWindowLongPtrW(dlg, DWLP_USER));
       bool opening = q && q->opening;
       switch (LOWORD(wParam)) {
-        case ids::kYes: EndDialog(dlg, opening ? 1 : static_cast<INT_PTR>(ReplaceMode::Yes)); return TRUE;
+        case ids::kYes:
+          EndDialog(dlg, opening ? 1 : static_cast<INT_PTR>(ReplaceMode::Yes));
+          return TRUE;
         case ids::kNo:
-        case IDCANCEL: EndDialog(dlg, opening ? 2 : static_cast<INT_PTR>(ReplaceMode::No)); return TRUE;
+        case IDCANCEL:
+          EndDialog(dlg, opening ? 2 : static_cast<INT_PTR>(ReplaceMode::No));
+          return TRUE;
         case ids::kAll:
           if (!opening) EndDialog(dlg, static_cast<INT_PTR>(ReplaceMode::All));
           return TRUE;
@@ -743,8 +761,7 @@ void ResetIdleTimer() {
   using Fn = void(WINAPI*)();
   static Fn reset = [] {
     HMODULE core = GetModuleHandleW(L"coredll.dll");
-    return core ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(core, "SystemIdleTimerReset")))
-                : nullptr;
+    return core ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(core, "SystemIdleTimerReset"))) : nullptr;
   }();
   if (reset)
     reset();
@@ -792,7 +809,8 @@ INT_PTR CALLBACK ProgressProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
         SetDlgItemTextW(dlg, ids::kStatus, L"Canceling...");
       }
       return TRUE;
-    case WM_CLOSE: return TRUE;  // only the worker ends the dialog
+    case WM_CLOSE:
+      return TRUE;  // only the worker ends the dialog
     case MSG_ASK_REPLACE: {
       FlushTexts(*op);
       op->promptClosed = false;
@@ -802,9 +820,9 @@ INT_PTR CALLBACK ProgressProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
                                             DeleteQuestionProc, reinterpret_cast<LPARAM>(&q)),
                             ReplaceMode::No);
       } else {
-        op->answer = ToMode(DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(ids::kFileConflict), dlg,
-                                            FileConflictProc, 0),
-                            ReplaceMode::No);
+        op->answer =
+            ToMode(DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(ids::kFileConflict), dlg, FileConflictProc, 0),
+                   ReplaceMode::No);
       }
       op->promptClosed = true;
       return TRUE;
@@ -812,15 +830,16 @@ INT_PTR CALLBACK ProgressProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
     case MSG_ASK_MERGE_FOLDER: {
       FlushTexts(*op);
       op->promptClosed = false;
-      INT_PTR answer = DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(ids::kFolderConflict), dlg,
-                                       FolderConflictProc, 0);
+      INT_PTR answer =
+          DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(ids::kFolderConflict), dlg, FolderConflictProc, 0);
       op->merge = answer == 1;
       op->promptClosed = true;
       return TRUE;
     }
     case MSG_ITEM_FAILED: {
       FlushTexts(*op);
-      std::wstring name(reinterpret_cast<const wchar_t*>(wParam), wcsnlen(reinterpret_cast<const wchar_t*>(wParam), 260));
+      std::wstring name(reinterpret_cast<const wchar_t*>(wParam),
+                        wcsnlen(reinterpret_cast<const wchar_t*>(wParam), 260));
       Box(dlg, W(op->isDelete ? CannotDeleteText(U(name)) : CannotCopyText(U(name))), MB_OK | MB_ICONSTOP);
       return TRUE;
     }
@@ -867,8 +886,8 @@ bool ItemsReadable(std::span<FileItem> items) {
 
 }  // namespace
 
-int StartTransfer(HWND owner, std::wstring_view sourceFolder, std::wstring_view destFolder,
-                  std::span<FileItem> items, bool move, const Hooks& hooks) {
+int StartTransfer(HWND owner, std::wstring_view sourceFolder, std::wstring_view destFolder, std::span<FileItem> items,
+                  bool move, const Hooks& hooks) {
   (void)sourceFolder;  // each item names its own folder, which is what is read
   try {
     if (gRunning.load() || items.empty()) return kRefused;
@@ -935,8 +954,8 @@ int StartDelete(HWND owner, std::wstring_view currentFolder, std::span<FileItem>
     }
     Question q;
     q.opening = true;
-    q.text = W(DeleteQuestion(static_cast<int>(items.size()), items[0].kind == kKindFolder,
-                              U(FieldText(items[0].name))));
+    q.text =
+        W(DeleteQuestion(static_cast<int>(items.size()), items[0].kind == kKindFolder, U(FieldText(items[0].name))));
     INT_PTR answer = DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(ids::kDeleteQuestion), owner,
                                      DeleteQuestionProc, reinterpret_cast<LPARAM>(&q));
     if (answer != 1) return kRefused;

@@ -30,14 +30,13 @@ struct FileItem {
 };
 
 // Fills an item; false (item untouched) when folder or name does not fit in 259 characters.
-bool MakeFileItem(FileItem& item, int listIndex, int kind, std::wstring_view folder,
-                  std::wstring_view name) noexcept;
+bool MakeFileItem(FileItem& item, int listIndex, int kind, std::wstring_view folder, std::wstring_view name) noexcept;
 
 // The final state of a run, for callers that want more than the result code.
 struct RunReport {
-  bool canceled = false;      // the status ended as "Canceled"
-  long long processed = 0;    // the counter's last value
-  long long total = 0;        // what the counting walk found
+  bool canceled = false;    // the status ended as "Canceled"
+  long long processed = 0;  // the counter's last value
+  long long total = 0;      // what the counting walk found
 };
 
 // What the engines need from the program around them.
@@ -58,13 +57,12 @@ inline constexpr int kRefused = 2;  // refused or declined; nothing was touched
 // Copies or moves `items` (taken from `sourceFolder`) into `destFolder` behind the modal
 // "Copy Files" / "Move Files" progress dialog. Refusals are shown in message boxes owned by
 // `owner`. On kRan the caller refreshes the tree entries of the folders involved and the list.
-int StartTransfer(HWND owner, std::wstring_view sourceFolder, std::wstring_view destFolder,
-                  std::span<FileItem> items, bool move, const Hooks& hooks = {});
+int StartTransfer(HWND owner, std::wstring_view sourceFolder, std::wstring_view destFolder, std::span<FileItem> items,
+                  bool move, const Hooks& hooks = {});
 
 // Asks the opening question, then deletes `items` (taken from `currentFolder`) behind the modal
 // "Delete files..." progress dialog, setting each item's `done`. kRan when the user said Yes.
-int StartDelete(HWND owner, std::wstring_view currentFolder, std::span<FileItem> items,
-                const Hooks& hooks = {});
+int StartDelete(HWND owner, std::wstring_view currentFolder, std::span<FileItem> items, const Hooks& hooks = {});
 
 // The folder chooser. `path` in: the folder to select at start; out: the chosen one ("" is the
 // root). Returns 1 on Done, 2 on cancel, 0 when no template fits the screen. `changed` (may be
@@ -92,9 +90,9 @@ std::wstring NewFolderInList(HWND owner, HWND list, std::wstring_view folder, co
 // The row whose label edit ended, as the list pane knows it.
 struct LabelEditRow {
   int row = -1;
-  int kind = 0;             // kKindFolder, kKindFile; anything else is not renamed
-  std::wstring folder;      // the folder holding the entry
-  std::wstring name;        // its current name
+  int kind = 0;         // kKindFolder, kKindFile; anything else is not renamed
+  std::wstring folder;  // the folder holding the entry
+  std::wstring name;    // its current name
   bool hideExtensions = false;
 };
 
@@ -103,8 +101,8 @@ struct LabelEditRow {
 // caller drops the row's cached texts (and icon for a file), stores the name, updates search
 // results and the tree. On 0 the label keeps its old text; a refused name reopens the editor with
 // the typed text.
-int EndLabelEdit(HWND owner, HWND list, const LabelEditRow& row, const wchar_t* text,
-                 const ListHooks& hooks, std::wstring& newName);
+int EndLabelEdit(HWND owner, HWND list, const LabelEditRow& row, const wchar_t* text, const ListHooks& hooks,
+                 std::wstring& newName);
 
 // The module whose resources hold the templates (default: the one holding this code).
 void SetResourceModule(HINSTANCE module) noexcept;

@@ -1,5 +1,6 @@
 // The list pane's New Folder and in-place rename, and the rule for typed names.
 #include <windows.h>
+// (these need windows.h first)
 #include <commctrl.h>
 
 #include <string>

@@ -53,8 +53,7 @@ void CentreOver(HWND window, HWND over, int minTop) noexcept {
 
 }  // namespace detail
 
-bool MakeFileItem(FileItem& item, int listIndex, int kind, std::wstring_view folder,
-                  std::wstring_view name) noexcept {
+bool MakeFileItem(FileItem& item, int listIndex, int kind, std::wstring_view folder, std::wstring_view name) noexcept {
   if (folder.size() > kMaxPath || name.size() > kMaxPath) return false;
   item = FileItem{};
   item.listIndex = listIndex;

@@ -17,18 +17,13 @@ inline constexpr std::size_t kMaxPath = 259;
 enum class ReplaceMode : int { Yes = 0, No = 1, All = 2, Cancel = 3 };
 
 // True while the engine must still ask (Yes and No answer one question only).
-constexpr bool MustAsk(ReplaceMode mode) noexcept {
-  return mode == ReplaceMode::Yes || mode == ReplaceMode::No;
-}
+constexpr bool MustAsk(ReplaceMode mode) noexcept { return mode == ReplaceMode::Yes || mode == ReplaceMode::No; }
 // True when the entry the answer was given for is to be replaced or deleted.
-constexpr bool Proceeds(ReplaceMode mode) noexcept {
-  return mode == ReplaceMode::Yes || mode == ReplaceMode::All;
-}
+constexpr bool Proceeds(ReplaceMode mode) noexcept { return mode == ReplaceMode::Yes || mode == ReplaceMode::All; }
 
 // ---- Names and paths ------------------------------------------------------------------------
 
-inline constexpr std::u16string_view kNameRuleMessage =
-    u"A filename cannot contain these characters:\n\n\\/:,;*?<>|";
+inline constexpr std::u16string_view kNameRuleMessage = u"A filename cannot contain these characters:\n\n\\/:,;*?<>|";
 
 // A typed name: none of \ / : , ; * ? < > |.
 bool IsValidName(std::u16string_view name) noexcept;

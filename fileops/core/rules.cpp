@@ -29,9 +29,7 @@ bool IsValidName(std::u16string_view name) noexcept { return !HasAnyOf(name, u"\
 
 bool IsValidPathText(std::u16string_view path) noexcept { return !HasAnyOf(path, u"/:,;*?<>|"); }
 
-std::u16string JoinPath(std::u16string_view folder, std::u16string_view name) {
-  return Concat({folder, u"\\", name});
-}
+std::u16string JoinPath(std::u16string_view folder, std::u16string_view name) { return Concat({folder, u"\\", name}); }
 
 std::u16string_view LastComponent(std::u16string_view path, std::u16string_view whenNone) noexcept {
   auto slash = path.rfind(u'\\');
@@ -110,17 +108,13 @@ std::u16string FileConflictText(std::u16string_view targetName, bool system, boo
 
 std::u16string FolderConflictText(std::u16string_view existingFolder) {
   std::u16string_view parent = LastComponent(ParentPath(existingFolder), u"My Pocket PC");
-  return Concat({u"In '", parent, u"', a folder called '", LastComponent(existingFolder, existingFolder),
-                 u"' already exists."});
+  return Concat(
+      {u"In '", parent, u"', a folder called '", LastComponent(existingFolder, existingFolder), u"' already exists."});
 }
 
-std::u16string CannotCopyText(std::u16string_view name) {
-  return Concat({u"'", name, u"' cannot be copied."});
-}
+std::u16string CannotCopyText(std::u16string_view name) { return Concat({u"'", name, u"' cannot be copied."}); }
 
-std::u16string CannotDeleteText(std::u16string_view name) {
-  return Concat({u"'", name, u"' cannot be deleted."});
-}
+std::u16string CannotDeleteText(std::u16string_view name) { return Concat({u"'", name, u"' cannot be deleted."}); }
 
 std::u16string TransferRouteText(std::u16string_view from, std::u16string_view to) {
   return Concat({u"'", LastComponent(from, u"\\"), u"' to '", LastComponent(to, u"\\"), u"'"});

@@ -186,12 +186,13 @@ int wmain(int argc, wchar_t** argv) {
         measure(1, 0, [&] { StartTransfer(nullptr, root + L"\\ours", root + L"\\ours-moved", items, true, hooks); });
         // Where nothing of the name exists: one rename.
         items = {Folder(root + L"\\ours-moved", L"src")};
-        measure(2, 0, [&] { StartTransfer(nullptr, root + L"\\ours-moved", root + L"\\ours-whole", items, true, hooks); });
-        if (round == 0)
-          std::printf("  moved files: %lld\n", CountFiles(root + L"\\ours-whole\\src"));
+        measure(2, 0,
+                [&] { StartTransfer(nullptr, root + L"\\ours-moved", root + L"\\ours-whole", items, true, hooks); });
+        if (round == 0) std::printf("  moved files: %lld\n", CountFiles(root + L"\\ours-whole\\src"));
         items = {Folder(root + L"\\ours-whole", L"src")};
         measure(3, 0, [&] { StartDelete(nullptr, root + L"\\ours-whole", items, hooks); });
-        if (round == 0) std::printf("  left after delete: %lld (done %d)\n", CountFiles(root + L"\\ours-whole"), items[0].done);
+        if (round == 0)
+          std::printf("  left after delete: %lld (done %d)\n", CountFiles(root + L"\\ours-whole"), items[0].done);
         DeleteLoop(root + L"\\ours");
         DeleteLoop(root + L"\\ours-moved");
         DeleteLoop(root + L"\\ours-whole");

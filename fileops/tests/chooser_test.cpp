@@ -1,6 +1,7 @@
 // The folder chooser, driven from a timer on the test thread while it runs modally, and the list
 // pane's New Folder and rename.
 #include <windows.h>
+// (these need windows.h first)
 #include <commctrl.h>
 
 #include <gtest/gtest.h>

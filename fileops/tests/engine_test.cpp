@@ -26,7 +26,7 @@ class Engine : public ::testing::Test {
     base = fotest::FreshFolder(std::wstring(name.begin(), name.end()));
     owner = testsupport::CreateTestWindow(L"Folderon");
     responder.SetLeaveUnmatched(true);  // the progress dialogs run on their own
-    responder.OnCaption(L"", IDOK);  // message boxes: none of them is given a caption
+    responder.OnCaption(L"", IDOK);     // message boxes: none of them is given a caption
   }
   int Copy(std::vector<FileItem> items, const std::wstring& dest, bool move = false) {
     Hooks hooks = hooks_;
@@ -224,7 +224,8 @@ TEST_F(Engine, MoveReplacesInOneStepAndMovesWholeFolders) {
 
 TEST_F(Engine, FolderConflictsMergeOrSkip) {
   std::wstring src = base + L"\\src", dst = base + L"\\dst";
-  for (auto p : {src, dst, src + L"\\F", dst + L"\\F", src + L"\\H", dst + L"\\H"}) CreateDirectoryW(p.c_str(), nullptr);
+  for (auto p : {src, dst, src + L"\\F", dst + L"\\F", src + L"\\H", dst + L"\\H"})
+    CreateDirectoryW(p.c_str(), nullptr);
   Put(src + L"\\F\\1.txt", "1");
   Put(src + L"\\F\\2.txt", "2");
   Put(src + L"\\H\\3.txt", "3");

@@ -26,7 +26,8 @@ void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
   if (gNext >= gSteps.size()) return;
   Step& step = gSteps[gNext];
   HWND dlg = nullptr;
-  for (HWND w = FindWindowW(L"#32770", step.caption.c_str()); w; w = FindWindowExW(nullptr, w, L"#32770", step.caption.c_str()))
+  for (HWND w = FindWindowW(L"#32770", step.caption.c_str()); w;
+       w = FindWindowExW(nullptr, w, L"#32770", step.caption.c_str()))
     if (IsWindowVisible(w) && IsWindowEnabled(w)) dlg = w;
   if (!dlg) return;
   if (!gSeenAt) {
