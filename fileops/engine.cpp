@@ -233,6 +233,15 @@ bool CopyData(Operation& op, const std::wstring& source, const std::wstring& tar
   return true;
 }
 
+// A rename of `source`, which a storage boundary may refuse (ERROR_NOT_SAME_DEVICE).
+bool Rename(const Operation& op, const std::wstring& source, const std::wstring& target, DWORD flags) {
+  if (op.hooks->renameAcrossStorage && op.hooks->renameAcrossStorage(source, target)) {
+    SetLastError(ERROR_NOT_SAME_DEVICE);
+    return false;
+  }
+  return MoveFileExW(source.c_str(), target.c_str(), flags) != FALSE;
+}
+
 unsigned long long SizeOf(const std::wstring& path, bool& ok) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   ok = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) != FALSE;
@@ -277,7 +286,7 @@ bool RemoveSource(const std::wstring& source) {
 // Puts `source` where nothing is yet: a rename, or where the file system refuses one (another
 // storage location), a verified copy and then the source removed.
 bool MoveNew(Operation& op, const std::wstring& source, const std::wstring& target) {
-  if (MoveFileExW(source.c_str(), target.c_str(), 0)) return true;
+  if (Rename(op, source, target, 0)) return true;
   if (GetLastError() != ERROR_NOT_SAME_DEVICE) return false;
   if (!CopyVerified(op, source, target)) return false;
   return RemoveSource(source);  // on failure both copies remain: nothing is lost
@@ -301,7 +310,7 @@ bool Replace(Operation& op, const std::wstring& source, const std::wstring& targ
   };
   if (op.isMove) {
     clear();
-    if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    if (Rename(op, source, target, MOVEFILE_REPLACE_EXISTING)) return true;
     if (GetLastError() != ERROR_NOT_SAME_DEVICE) {
       restore();
       return false;
@@ -403,7 +412,7 @@ bool TransferFolder(Operation& op, const std::wstring& source, const std::wstrin
 // Moving a whole folder to where nothing of its name is yet is one rename on the same storage.
 bool MoveFolderWhole(Operation& op, const std::wstring& source, const std::wstring& target, long long count) {
   if (source.size() > kMaxPath || target.size() > kMaxPath) return false;
-  if (Exists(target) || !MoveFileExW(source.c_str(), target.c_str(), 0)) return false;
+  if (Exists(target) || !Rename(op, source, target, 0)) return false;
   op.processed.fetch_add(count);
   return true;
 }

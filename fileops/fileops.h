@@ -48,6 +48,9 @@ struct Hooks {
   // Consulted before each block written into a copied file, with the file being written and the
   // offset of the block; false makes that write fail as a full disk would. Empty in the program.
   std::function<bool(const std::wstring& target, unsigned long long offset)> beforeWrite;
+  // Consulted before each rename of a moved entry; true makes the rename fail as between two
+  // storage locations. Empty in the program.
+  std::function<bool(const std::wstring& source, const std::wstring& target)> renameAcrossStorage;
   RunReport* report = nullptr;
 };
 

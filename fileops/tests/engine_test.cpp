@@ -222,6 +222,35 @@ TEST_F(Engine, MoveReplacesInOneStepAndMovesWholeFolders) {
   EXPECT_EQ(report.processed, 4);
 }
 
+TEST_F(Engine, MovesAcrossStorageCopyVerifyAndThenRemoveTheSource) {
+  std::wstring src = base + L"\\src", dst = base + L"\\card";
+  for (auto p : {src, dst, src + L"\\F"}) CreateDirectoryW(p.c_str(), nullptr);
+  Put(src + L"\\F\\x.txt", "x");
+  Put(src + L"\\a.txt", "new");
+  Put(src + L"\\b.txt", "b", FILE_ATTRIBUTE_READONLY);
+  Put(dst + L"\\a.txt", "old");
+  hooks_.renameAcrossStorage = [](const std::wstring&, const std::wstring&) { return true; };
+  responder.OnText(kFileExists, ids::kYes);
+  ASSERT_EQ(Copy({Item(kKindFile, src, L"a.txt"), Item(kKindFile, src, L"b.txt"), Item(kKindFolder, src, L"F")},
+                 dst, true),
+            kRan);
+  EXPECT_FALSE(report.canceled);
+  EXPECT_EQ(Get(dst + L"\\a.txt"), "new");
+  EXPECT_EQ(Get(dst + L"\\b.txt"), "b");
+  EXPECT_TRUE(GetFileAttributesW((dst + L"\\b.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(Get(dst + L"\\F\\x.txt"), "x");
+  EXPECT_TRUE(Names(src).empty());
+  EXPECT_EQ(Names(dst), (Names_t{L"F", L"a.txt", L"b.txt"}));  // no temporary left over
+
+  // When the copy cannot be completed, the source stays where it was.
+  Put(src + L"\\c.txt", "c");
+  hooks_.beforeWrite = [](const std::wstring&, unsigned long long) { return false; };
+  ASSERT_EQ(Copy({Item(kKindFile, src, L"c.txt")}, dst, true), kRan);
+  ExpectStopBox(0, L"'c.txt' cannot be copied.");
+  EXPECT_EQ(Get(src + L"\\c.txt"), "c");
+  EXPECT_FALSE(Exists(dst + L"\\c.txt"));
+}
+
 TEST_F(Engine, FolderConflictsMergeOrSkip) {
   std::wstring src = base + L"\\src", dst = base + L"\\dst";
   for (auto p : {src, dst, src + L"\\F", dst + L"\\F", src + L"\\H", dst + L"\\H"})
@@ -251,18 +280,22 @@ TEST_F(Engine, FolderConflictsMergeOrSkip) {
   EXPECT_EQ(responder.Dialogs().size(), 2u);  // progress + the one file question
 }
 
-TEST_F(Engine, ReadOnlyDestinationAndVanishedSourceEndTheRequest) {
+TEST_F(Engine, VanishedSourceEndsTheRequest) {
   std::wstring src = base + L"\\src";
   CreateDirectoryW(src.c_str(), nullptr);
   Put(src + L"\\a.txt", "a");
-  Put(src + L"\\b.txt", "b");
   // A source that is gone by the time its turn comes.
   ASSERT_EQ(Copy({Item(kKindFile, src, L"gone.txt"), Item(kKindFile, src, L"a.txt")}, base), kRan);
   ExpectStopBox(0, L"'gone.txt' cannot be copied.");
   EXPECT_TRUE(report.canceled);
   EXPECT_FALSE(Exists(base + L"\\a.txt"));
+}
 
-  // A destination that cannot take new entries.
+TEST_F(Engine, ReadOnlyDestinationEndsTheRequest) {
+  std::wstring src = base + L"\\src";
+  CreateDirectoryW(src.c_str(), nullptr);
+  Put(src + L"\\a.txt", "a");
+  Put(src + L"\\b.txt", "b");
   std::wstring ro = base + L"\\ro";
   CreateDirectoryW(ro.c_str(), nullptr);
   SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -274,7 +307,7 @@ TEST_F(Engine, ReadOnlyDestinationAndVanishedSourceEndTheRequest) {
     GTEST_SKIP() << "this file system lets a read-only folder take new files";
   }
   ASSERT_EQ(Copy({Item(kKindFile, src, L"a.txt"), Item(kKindFile, src, L"b.txt")}, ro, true), kRan);
-  ExpectStopBox(1, L"'a.txt' cannot be copied.");
+  ExpectStopBox(0, L"'a.txt' cannot be copied.");
   EXPECT_EQ(Names(src), (Names_t{L"a.txt", L"b.txt"}));
   SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
