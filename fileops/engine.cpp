@@ -42,7 +42,7 @@ struct Operation {
   UniqueHandle thread;
   std::atomic<bool> cancel{false};
   std::atomic<long long> processed{0};
-  long long total = 0;
+  std::atomic<long long> total{0};  // written by the worker's counting walk
   std::vector<long long> itemTotals;  // what the counting walk found below each item
 
   // Written by the worker, shown by the UI thread's refresh timer.
@@ -133,15 +133,16 @@ long long CountBelow(const std::wstring& folder) {
 
 void CountItems(Operation& op) {
   op.itemTotals.assign(op.items.size(), 0);
-  op.total = 0;
+  long long total = 0;
   for (std::size_t i = 0; i < op.items.size(); ++i) {
     const FileItem& item = op.items[i];
     long long n = 0;
     if (item.kind == kKindFile) n = 1;
     if (item.kind == kKindFolder) n = 1 + CountBelow(Join(FieldText(item.folder), FieldText(item.name)));
     op.itemTotals[i] = n;
-    op.total += n;
+    total += n;
   }
+  op.total = total;
 }
 
 // ---- Questions through the dialog ----------------------------------------------------------
@@ -780,6 +781,7 @@ void ResetIdleTimer() {
 
 INT_PTR CALLBACK ProgressProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
   Operation* op = gRunning.load();
+  if (!op) return FALSE;
   switch (msg) {
     case WM_INITDIALOG: {
       op->dialog = dlg;
