@@ -42,7 +42,8 @@ struct Operation {
   UniqueHandle thread;
   std::atomic<bool> cancel{false};
   std::atomic<long long> processed{0};
-  std::atomic<long long> total{0};  // written by the worker's counting walk
+  std::atomic<long long> total{0};    // written by the worker's counting walk
+  bool counted = false;               // UI thread: the range and counter are set
   std::vector<long long> itemTotals;  // what the counting walk found below each item
 
   // Written by the worker, shown by the UI thread's refresh timer.
@@ -109,6 +110,7 @@ void FlushTexts(Operation& op) {
       op.textDirty = false;
     }
   }
+  if (!op.counted) return;  // the counter starts once the total is known
   long long done = op.processed.load();
   SendDlgItemMessageW(dlg, ids::kProgress, PBM_SETPOS, static_cast<WPARAM>(done), 0);
   SetDlgItemTextW(dlg, ids::kCounter, W(CounterText(done, op.total)).c_str());
@@ -859,6 +861,7 @@ INT_PTR CALLBACK ProgressProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
       Box(dlg, reinterpret_cast<const wchar_t*>(wParam), MB_OK | MB_ICONSTOP);
       return TRUE;
     case MSG_TOTAL_KNOWN:
+      op->counted = true;
       SendDlgItemMessageW(dlg, ids::kProgress, PBM_SETRANGE32, 0, static_cast<LPARAM>(op->total));
       SendDlgItemMessageW(dlg, ids::kProgress, PBM_SETPOS, 0, 0);
       SetDlgItemTextW(dlg, ids::kCounter, W(CounterText(0, op->total)).c_str());
