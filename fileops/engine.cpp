@@ -905,11 +905,11 @@ int StartTransfer(HWND owner, std::wstring_view sourceFolder, std::wstring_view 
   (void)sourceFolder;  // each item names its own folder, which is what is read
   try {
     if (gRunning.load() || items.empty()) return kRefused;
+    const wchar_t* illegal = move ? L"Illegal move operation." : L"Illegal copy operation.";
     if (!ItemsReadable(items) || destFolder.size() > kMaxPath) {
-      Box(owner, L"Illegal copy operation.", MB_OK | MB_ICONSTOP);
+      Box(owner, illegal, MB_OK | MB_ICONSTOP);
       return kRefused;
     }
-    const wchar_t* illegal = move ? L"Illegal move operation." : L"Illegal copy operation.";
     if (move) {
       for (const FileItem& item : items) {
         if (FieldText(item.folder) == destFolder) {
