@@ -200,7 +200,8 @@ struct NewValueState {
 };
 
 // The value's type and bytes from the dialog; nothing when the dialog must stay open.
-std::optional<std::pair<DWORD, std::vector<std::uint8_t>>> NewValueData(HWND dialog, NewKind kind, const std::wstring& text) {
+std::optional<std::pair<DWORD, std::vector<std::uint8_t>>> NewValueData(HWND dialog, NewKind kind,
+                                                                        const std::wstring& text) {
   switch (kind) {
     case NewKind::String:
       return std::pair<DWORD, std::vector<std::uint8_t>>{REG_SZ, qt::StringData(U16(text))};
@@ -510,8 +511,8 @@ void CmdModify(HWND) {
 void CmdDelete(HWND hwnd) {
   App& app = TheApp();
   bool value = app.focusedPane == app.list;
-  const wchar_t* question = value ? L"Are you sure that you want to delete the value?"
-                                  : L"Are you sure that you want to delete the key?";
+  const wchar_t* question =
+      value ? L"Are you sure that you want to delete the value?" : L"Are you sure that you want to delete the key?";
   if (Message(hwnd, question, L"Confirm", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   if (value) {
     int index = SelectedRow();
@@ -530,8 +531,8 @@ void CmdDelete(HWND hwnd) {
   }
   if (!app.current.root || !app.current.item) return;
   // A root is the whole hive: it is never deleted.
-  LONG rc = app.current.path.empty() ? ERROR_ACCESS_DENIED
-                                     : RegDeleteTreeW(app.current.root, SubkeyArg(app.current.path));
+  LONG rc =
+      app.current.path.empty() ? ERROR_ACCESS_DENIED : RegDeleteTreeW(app.current.root, SubkeyArg(app.current.path));
   if (rc != ERROR_SUCCESS) {
     Message(hwnd, L"Key deleted failed", L"Faild!", MB_OK | MB_ICONEXCLAMATION);
     return;

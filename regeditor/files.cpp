@@ -1,6 +1,7 @@
 // Export, Export All and Import through the registry-file I/O, with the platform's file
 // dialogs; and the About dialog.
 #include <windows.h>
+
 #include <commdlg.h>
 
 #include "dialogbase.h"

@@ -155,7 +155,7 @@ void GoToHit(const std::optional<qt::SearchHit>& hit, bool fromFind) {
     return;
   }
   const wchar_t* text = hit->kind == qt::kSearchData ? L"Data has been found,but failed to navigated to the item in:\n"
-                        : fromFind ? L"Have Found Value,but failed to navigated to the item in:\n"
+                        : fromFind                   ? L"Have Found Value,but failed to navigated to the item in:\n"
                                    : L"Value has been found,but failed to navigated to the item in:\n";
   Message(app.main, std::wstring(text) + rootName + path, L"Fail to navigate!", MB_OK | MB_ICONINFORMATION);
 }

@@ -1,5 +1,6 @@
 // Tamsk's entry: one copy runs; a second start brings the first to the front and ends.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include "tamsk.h"

@@ -1,8 +1,8 @@
 // The main window: its messages and commands are dispatched through tables of (message,
 // handler) and (identifier, handler) pairs; layout of the two panes and the splitter between
 // stacked panes; tap-and-hold context menus.
-#include <windowsx.h>
 #include <aygshell.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <iterator>
@@ -190,16 +190,16 @@ LRESULT OnCreate(HWND hwnd, WPARAM, LPARAM) {
   mbi.hInstRes = app.instance;
   if (SHCreateMenuBar(&mbi)) app.menuBar = mbi.hwndMB;
 
-  app.tree = CreateWindowExW(0, WC_TREEVIEWW, L"",
-                             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
-                                 TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS,
-                             0, 0, 0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TREE)), app.instance,
-                             nullptr);
-  app.list = CreateWindowExW(0, WC_LISTVIEWW, L"",
-                             WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_EDITLABELS |
-                                 LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
-                             0, 0, 0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LIST)), app.instance,
-                             nullptr);
+  app.tree =
+      CreateWindowExW(0, WC_TREEVIEWW, L"",
+                      WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                          TVS_EDITLABELS | TVS_SHOWSELALWAYS,
+                      0, 0, 0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TREE)), app.instance, nullptr);
+  app.list =
+      CreateWindowExW(0, WC_LISTVIEWW, L"",
+                      WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_EDITLABELS | LVS_SINGLESEL |
+                          LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
+                      0, 0, 0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LIST)), app.instance, nullptr);
   if (!app.tree || !app.list) return -1;
   ListView_SetExtendedListViewStyle(app.list, LVS_EX_FULLROWSELECT);
   app.images = ImageList_LoadImageW(app.instance, MAKEINTRESOURCEW(IDB_VALUES), 16, 0, RGB(255, 0, 255), IMAGE_BITMAP,
@@ -209,8 +209,10 @@ LRESULT OnCreate(HWND hwnd, WPARAM, LPARAM) {
     ListView_SetImageList(app.list, app.images, LVSIL_SMALL);
   }
   SetupListColumns();
-  g_treeProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(app.tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaneProc)));
-  g_listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(app.list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaneProc)));
+  g_treeProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(app.tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaneProc)));
+  g_listProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(app.list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaneProc)));
   UpdateMenuStates();
   CheckArrange(app.sortColumn);
   InsertRoots();
@@ -384,13 +386,20 @@ LRESULT AfterKeyRename(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 }
 
 constexpr MessageEntry kMessages[] = {
-    {WM_CREATE, OnCreate},           {WM_SIZE, OnSize},
-    {WM_COMMAND, OnCommand},         {WM_NOTIFY, OnNotify},
-    {WM_DESTROY, OnDestroy},         {WM_NCDESTROY, OnNcDestroy},
-    {WM_MOUSEMOVE, OnMouseMove},     {WM_LBUTTONDOWN, OnLButtonDown},
-    {WM_LBUTTONUP, OnLButtonUp},     {WM_PAINT, OnPaint},
-    {WM_CAPTURECHANGED, OnCaptureChanged}, {WM_INITMENUPOPUP, OnInitMenuPopup},
-    {kReopenListEdit, ReopenListEdit},     {kReopenTreeEdit, ReopenTreeEdit},
+    {WM_CREATE, OnCreate},
+    {WM_SIZE, OnSize},
+    {WM_COMMAND, OnCommand},
+    {WM_NOTIFY, OnNotify},
+    {WM_DESTROY, OnDestroy},
+    {WM_NCDESTROY, OnNcDestroy},
+    {WM_MOUSEMOVE, OnMouseMove},
+    {WM_LBUTTONDOWN, OnLButtonDown},
+    {WM_LBUTTONUP, OnLButtonUp},
+    {WM_PAINT, OnPaint},
+    {WM_CAPTURECHANGED, OnCaptureChanged},
+    {WM_INITMENUPOPUP, OnInitMenuPopup},
+    {kReopenListEdit, ReopenListEdit},
+    {kReopenTreeEdit, ReopenTreeEdit},
     {kAfterKeyRename, AfterKeyRename},
 };
 

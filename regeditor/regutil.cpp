@@ -33,8 +33,7 @@ bool RegKey::Create(HKEY root, const std::wstring& path) {
     return true;
   }
   HKEY key = nullptr;
-  if (RegCreateKeyExW(root, SubkeyArg(path), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS) {
+  if (RegCreateKeyExW(root, SubkeyArg(path), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
     return false;
   }
   key_ = key;

@@ -3,12 +3,12 @@
 #pragma once
 
 #define IDI_TAMSK 101
-#define IDR_MAINMENU 102      // MENU: "Registry" and "Edit", the main window's two soft keys
-#define IDB_VALUES 139        // 16 x 16 images: closed key, open key, string value, other value
-#define IDR_TREE_MENU 170     // MENU: the tree's context menu
-#define IDR_LIST_MENU 173     // MENU: the value list's context menu
-#define IDR_DIALOG_BAR 115    // SHMENUBAR: "Done" and "Cancel"
-#define IDR_ABOUT_BAR 157     // SHMENUBAR: "OK"
+#define IDR_MAINMENU 102    // MENU: "Registry" and "Edit", the main window's two soft keys
+#define IDB_VALUES 139      // 16 x 16 images: closed key, open key, string value, other value
+#define IDR_TREE_MENU 170   // MENU: the tree's context menu
+#define IDR_LIST_MENU 173   // MENU: the value list's context menu
+#define IDR_DIALOG_BAR 115  // SHMENUBAR: "Done" and "Cancel"
+#define IDR_ABOUT_BAR 157   // SHMENUBAR: "OK"
 
 // Strings of the soft keys.
 #define IDS_DONE 200

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <memory>
@@ -69,10 +70,10 @@ inline int Message(HWND owner, std::u16string_view text, std::u16string_view cap
 // ---- Main window state ---------------------------------------------------------------------
 
 struct CurrentKey {
-  HKEY root = nullptr;        // one of the four predefined roots, or none yet
-  std::wstring rootName;      // "HKEY_CURRENT_USER"
-  std::wstring path;          // "" for the root, else "\Software\Apps"
-  HTREEITEM item = nullptr;   // the selected tree item
+  HKEY root = nullptr;       // one of the four predefined roots, or none yet
+  std::wstring rootName;     // "HKEY_CURRENT_USER"
+  std::wstring path;         // "" for the root, else "\Software\Apps"
+  HTREEITEM item = nullptr;  // the selected tree item
 };
 
 // One row of the value list: its texts as shown (the data text cut to what a row keeps).
@@ -102,15 +103,15 @@ struct App {
   CurrentKey current;
   std::vector<std::unique_ptr<Row>> rows;
 
-  int sortColumn = 0;          // the Arrange mark: 0 name, 1 data, 2 type
-  bool sortPending = false;    // an Arrange choice waits for the list's next notification
+  int sortColumn = 0;        // the Arrange mark: 0 name, 1 data, 2 type
+  bool sortPending = false;  // an Arrange choice waits for the list's next notification
 
-  HKEY copiedRoot = nullptr;   // Copy's key; Paste is greyed while there is none
+  HKEY copiedRoot = nullptr;  // Copy's key; Paste is greyed while there is none
   std::wstring copiedRootName;
   std::wstring copiedPath;
   bool hasCopied = false;
 
-  bool dragging = false;       // the splitter between stacked panes
+  bool dragging = false;  // the splitter between stacked panes
   bool stacked = true;
 
   SearchState find;
@@ -142,7 +143,7 @@ HTREEITEM FindChild(HTREEITEM parent, const std::wstring& text, bool caseSensiti
 HTREEITEM SelectPath(const std::wstring& rootName, const std::wstring& path, bool caseSensitive);
 // Reads an item's children again (collapse, then expand).
 void RereadChildren(HTREEITEM item);
-void ReselectCurrent();                   // select the current item again so the list is refilled
+void ReselectCurrent();  // select the current item again so the list is refilled
 
 // ---- Value list (valuelist.cpp) ------------------------------------------------------------
 
@@ -151,7 +152,7 @@ void ResizeListColumns(int width);
 void FillList();
 void ClearList();
 void SortList(int column);
-int SelectedRow();                        // the list index of the selected row, or -1
+int SelectedRow();  // the list index of the selected row, or -1
 Row* RowAt(int index);
 int FindRowByName(const std::wstring& name);  // name comparison; -1 when none
 void SelectRow(int index);

@@ -44,7 +44,8 @@ HTREEITEM InsertItem(HTREEITEM parent, std::wstring name, int children, HKEY roo
   insert.item.lParam = reinterpret_cast<LPARAM>(record.get());
   insert.item.iImage = kKeyImage;
   insert.item.iSelectedImage = kOpenKeyImage;
-  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(TheApp().tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+  auto item =
+      reinterpret_cast<HTREEITEM>(SendMessageW(TheApp().tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
   if (item) record.release();  // the item owns it now; TVN_DELETEITEM frees it
   return item;
 }

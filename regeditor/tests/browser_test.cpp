@@ -76,8 +76,8 @@ TEST_F(TamskTest, MainWindowHasItsClassTitlePanesAndRoots) {
   EXPECT_TRUE(listStyle & LVS_EDITLABELS);
   EXPECT_TRUE(ListView_GetExtendedListViewStyle(List()) & LVS_EX_FULLROWSELECT);
 
-  EXPECT_EQ(ChildTexts(Tree(), nullptr),
-            (std::vector<std::wstring>{L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER", L"HKEY_LOCAL_MACHINE", L"HKEY_USERS"}));
+  EXPECT_EQ(ChildTexts(Tree(), nullptr), (std::vector<std::wstring>{L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER",
+                                                                    L"HKEY_LOCAL_MACHINE", L"HKEY_USERS"}));
   for (HTREEITEM root = TreeView_GetRoot(Tree()); root; root = TreeView_GetNextSibling(Tree(), root)) {
     EXPECT_EQ(ChildrenMark(Tree(), root), 1);
   }
@@ -161,9 +161,9 @@ TEST_F(TamskTest, ValueTextsPerType) {
     const wchar_t* data;
     const wchar_t* type;
     int image;
-  } expected[] = {{L"s", L"hello", L"REG_SZ", 2},       {L"e", L"%TEMP%\\x", L"REG_EXPAND_SZ", 3},
-                  {L"b", L"01AB", L"REG_BINARY", 3},    {L"d", L"0x1F", L"REG_DWORD", 3},
-                  {L"m", L"a", L"REG_MULTI_SZ", 3},     {L"q", L"Unknown type: b", L"", 3}};
+  } expected[] = {{L"s", L"hello", L"REG_SZ", 2},    {L"e", L"%TEMP%\\x", L"REG_EXPAND_SZ", 3},
+                  {L"b", L"01AB", L"REG_BINARY", 3}, {L"d", L"0x1F", L"REG_DWORD", 3},
+                  {L"m", L"a", L"REG_MULTI_SZ", 3},  {L"q", L"Unknown type: b", L"", 3}};
   for (const Expect& e : expected) {
     int row = RowOf(e.name);
     ASSERT_GE(row, 0) << testing::PrintToString(e.name);
@@ -198,7 +198,8 @@ TEST_F(TamskTest, SelectingARootShowsItsOwnValues) {
   EXPECT_EQ(tamsk::TheApp().current.path, L"");
   HKEY hkcu = HKEY_CURRENT_USER;
   DWORD values = 0;
-  RegQueryInfoKeyW(hkcu, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+  RegQueryInfoKeyW(hkcu, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                   nullptr);
   EXPECT_EQ(RowCount(), static_cast<int>(values));
 }
 
@@ -317,10 +318,13 @@ TEST_F(TamskTest, AboutOpensFullScreenAndClosesOnOk) {
     GetWindowRect(dialog, &rc);
     EXPECT_EQ(rc.right - rc.left, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_NE(SHFindMenuBar(dialog), nullptr);
-    EnumChildWindows(dialog, [](HWND child, LPARAM p) -> BOOL {
-      *reinterpret_cast<std::wstring*>(p) += testsupport::WindowText(child) + L"|";
-      return TRUE;
-    }, reinterpret_cast<LPARAM>(&text));
+    EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM p) -> BOOL {
+          *reinterpret_cast<std::wstring*>(p) += testsupport::WindowText(child) + L"|";
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&text));
     SendMessageW(dialog, WM_COMMAND, IDOK, 0);
   });
   responder_.SetLeaveUnmatched(true);

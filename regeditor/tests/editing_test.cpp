@@ -73,7 +73,9 @@ TEST_F(EditingTest, NewValuesOfTheFourTypesAreWrittenAsTyped) {
   Select(L"Values");
   responder_.OnCaption(L"New String Value", IDOK).Fill(IDC_STRING_NAME, L"MixedCase").Fill(IDC_STRING_DATA, L"text");
   Cmd(IDM_NEW_STRING);
-  responder_.OnCaption(L"New Multi Line Value", IDOK).Fill(IDC_MULTI_NAME, L"multi").Fill(IDC_MULTI_DATA, L"one\r\ntwo");
+  responder_.OnCaption(L"New Multi Line Value", IDOK)
+      .Fill(IDC_MULTI_NAME, L"multi")
+      .Fill(IDC_MULTI_DATA, L"one\r\ntwo");
   Cmd(IDM_NEW_MULTI);
   responder_.OnCaption(L"New Binary Value", IDOK).Fill(IDC_BINARY_NAME, L"bin").Fill(IDC_BINARY_DATA, L"abc");
   Cmd(IDM_NEW_BINARY);
@@ -140,8 +142,10 @@ TEST_F(EditingTest, EmptyDataAsksFirstAndNoKeepsTheDialog) {
     const wchar_t* question;
     const wchar_t* questionCaption;
   } cases[] = {
-      {IDM_NEW_STRING, L"New String Value", IDC_STRING_NAME, L"Are you sure that you want to add an empty string?", L"Confirm!"},
-      {IDM_NEW_MULTI, L"New Multi Line Value", IDC_MULTI_NAME, L"Are you sure that you want to add an empty string?", L"Confirm"},
+      {IDM_NEW_STRING, L"New String Value", IDC_STRING_NAME, L"Are you sure that you want to add an empty string?",
+       L"Confirm!"},
+      {IDM_NEW_MULTI, L"New Multi Line Value", IDC_MULTI_NAME, L"Are you sure that you want to add an empty string?",
+       L"Confirm"},
       {IDM_NEW_BINARY, L"New Binary Value", IDC_BINARY_NAME, L"Are you sure that the data is none?", L"Confirm"},
       {IDM_NEW_DWORD, L"New Dword Value", IDC_DWORD_NAME, L"Are you sure the data is none?", L"Warning!"},
   };
@@ -172,14 +176,20 @@ TEST_F(EditingTest, EmptyDataAsksFirstAndNoKeepsTheDialog) {
 
 TEST_F(EditingTest, NumbersAreParsedByTheirBaseAndBadTextKeepsTheDialog) {
   Select(L"Numbers");
-  responder_.OnCaption(L"New Dword Value", IDOK).Fill(IDC_DWORD_NAME, L"wrap").Fill(IDC_DWORD_DATA, L"123456789").Once();
+  responder_.OnCaption(L"New Dword Value", IDOK)
+      .Fill(IDC_DWORD_NAME, L"wrap")
+      .Fill(IDC_DWORD_DATA, L"123456789")
+      .Once();
   Cmd(IDM_NEW_DWORD);
   EXPECT_EQ(GetValue(L"Numbers", L"wrap")->data, Dword(0x23456789));
 
   responder_.OnText(L"The input should be 0 to 9, or a(A)to f(F)!", IDOK);
   responder_.OnCaption(L"New Dword Value", IDOK).Fill(IDC_DWORD_NAME, L"bad").Fill(IDC_DWORD_DATA, L"0x10").Once();
   Cmd(IDM_NEW_DWORD);
-  responder_.OnCaption(L"New Binary Value", IDOK).Fill(IDC_BINARY_NAME, L"badbin").Fill(IDC_BINARY_DATA, L"01 02").Once();
+  responder_.OnCaption(L"New Binary Value", IDOK)
+      .Fill(IDC_BINARY_NAME, L"badbin")
+      .Fill(IDC_BINARY_DATA, L"01 02")
+      .Once();
   Cmd(IDM_NEW_BINARY);
   EXPECT_FALSE(GetValue(L"Numbers", L"bad"));
   EXPECT_FALSE(GetValue(L"Numbers", L"badbin"));
@@ -231,7 +241,8 @@ TEST_F(EditingTest, DeleteAsksFirstAndActsOnTheFocusedPane) {
   EXPECT_EQ(RowCount(), 1);
   ASSERT_EQ(responder_.MessageBoxes().size(), 2u);
   EXPECT_EQ(responder_.MessageBoxes()[0].caption, L"Confirm");
-  EXPECT_EQ(responder_.MessageBoxes()[0].style & (MB_TYPEMASK | MB_ICONMASK), static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+  EXPECT_EQ(responder_.MessageBoxes()[0].style & (MB_TYPEMASK | MB_ICONMASK),
+            static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
 
   // "No" keeps the key; "Yes" removes it with everything below.
   Select(L"Del\\Victim");

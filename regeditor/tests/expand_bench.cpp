@@ -2,6 +2,7 @@
 // same key, in the same run; prints both medians and their ratio (goal: at most 2). Run by hand:
 //   bash tools/wine-test.sh build/<dir>/bin/tamsk_expand_bench.exe
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -40,7 +41,8 @@ void Pump() {
 
 bool Populate() {
   HKEY big = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &big, nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &big, nullptr) !=
+      ERROR_SUCCESS) {
     return false;
   }
   for (int i = 0; i < kSubkeys; ++i) {

@@ -3,6 +3,7 @@
 //   QUINTAR_PROFILE=vga bash tools/wine-test.sh build/<dir>/bin/tamsk_screens.exe
 // The pictures go to T:\shots (the folder of the program) as <profile>-<name>.bmp.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <cstdio>
@@ -121,7 +122,8 @@ int wmain() {
   const wchar_t multi[] = L"first\0second\0";
   SetValue(key, L"List", REG_MULTI_SZ, multi, sizeof multi);
   RegCloseKey(key);
-  RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zek\\Sample\\Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zek\\Sample\\Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                  nullptr);
   RegCloseKey(key);
 
   HWND main = tamsk::CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOW);
