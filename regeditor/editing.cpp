@@ -636,7 +636,6 @@ void CmdCopy(HWND hwnd) {
   App& app = TheApp();
   if (app.current.path.empty()) Message(hwnd, L"Incorrect cpoy!", L"Stop!", MB_OK | MB_ICONHAND);
   app.copiedRoot = app.current.root;
-  app.copiedRootName = app.current.rootName;
   app.copiedPath = app.current.path;
   app.hasCopied = true;
   UpdateMenuStates();

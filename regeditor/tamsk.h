@@ -103,11 +103,9 @@ struct App {
   CurrentKey current;
   std::vector<std::unique_ptr<Row>> rows;
 
-  int sortColumn = 0;        // the Arrange mark: 0 name, 1 data, 2 type
-  bool sortPending = false;  // an Arrange choice waits for the list's next notification
+  int sortColumn = 0;  // the Arrange mark: 0 name, 1 data, 2 type
 
   HKEY copiedRoot = nullptr;  // Copy's key; Paste is greyed while there is none
-  std::wstring copiedRootName;
   std::wstring copiedPath;
   bool hasCopied = false;
 
