@@ -424,6 +424,22 @@ void ListPane::Forward() {
   if (auto target = history_.Forward(qf::IsSearchPath(U16(path_)))) Navigate(Wide(*target));
 }
 
+void ListPane::RowRenamed(int row, const std::wstring& newName) {
+  auto* entry = const_cast<qf::FileEntry*>(EntryOf(row));
+  if (!entry || entry->kind == qf::EntryKind::UpLevel) return;
+  std::wstring folder = Wide(entry->folder), oldName = Wide(entry->name);
+  for (auto& hit : hits_) {
+    if (hit.folder == folder && hit.name == oldName) hit.name = newName;
+  }
+  entry->name = U16(newName);
+  entry->displayName.reset();
+  entry->sizeText.reset();
+  entry->typeText.reset();
+  entry->dateText.reset();
+  if (entry->kind == qf::EntryKind::File) entry->iconIndex = -1;
+  SendMessageW(list_, LVM_REDRAWITEMS, row, row);
+}
+
 void ListPane::OpenRow(int row) {
   const qf::FileEntry* entry = EntryOf(row);
   if (!entry) return;

@@ -100,6 +100,10 @@ class ListPane {
   void SetSearchHits(std::vector<SearchResultNode> hits) { hits_ = std::move(hits); }
   const std::vector<SearchResultNode>& SearchHits() const { return hits_; }
 
+  // After a row was renamed on disk: the record takes the new name, its texts (and a file's icon)
+  // are made again, and a search hit for it follows.
+  void RowRenamed(int row, const std::wstring& newName);
+
   int SelectedRow() const;
   const quintar::folderon::FileEntry* EntryOf(int row) const;
   int RowCount() const;

@@ -7,6 +7,7 @@
 #include <array>
 #include <new>
 
+#include "fileops/fileops.h"
 #include "filemanager/core/favorites.h"
 #include "filemanager/core/paths.h"
 #include "filemanager/core/startup.h"
@@ -34,7 +35,7 @@ constexpr int kBuiltCommands[] = {
     IDM_RELEASE_SELECTION, IDM_EXIT,     IDM_OPEN,           IDM_FOCUS_NEXT,       IDM_FOCUS_PREV,
     IDM_GOTO,        IDM_GOTO_ROOT,      IDM_GOTO_MYDOCUMENTS, IDM_GOTO_STARTMENU, IDM_GOTO_DESKTOP,
     IDM_COPY_NAME,   IDM_COPY_PATH,      IDM_FOLDER,           IDM_USER_PATH,      IDM_FAVORITES_ORGANIZE,
-    IDM_RENAME,
+    IDM_RENAME,      IDM_NEW_FOLDER,
 };
 
 bool IsBuilt(int id) {
@@ -491,8 +492,10 @@ bool MainFrame::IsEnabled(int id) const {
       if (treeFocused) return !tree_.IsSearchItem(TreeView_GetSelection(tree_.Window()));
       return entry != nullptr;
     case IDM_RENAME:
-      // Rows are renamed with the file operations; the tree renames its folders itself.
-      return treeFocused && tree_.IsFolderItem(TreeView_GetSelection(tree_.Window()));
+      if (treeFocused) return tree_.IsFolderItem(TreeView_GetSelection(tree_.Window()));
+      return entry && entry->kind != qf::EntryKind::UpLevel;
+    case IDM_NEW_FOLDER:
+      return !search;
     case IDM_COPY_NAME:
     case IDM_COPY_PATH: {
       if (!listFocused) return false;
@@ -836,7 +839,13 @@ void MainFrame::OnCommand(int id, int code, HWND control) {
       if (treeFocused) {
         SetFocus(tree_.Window());
         TreeView_EditLabel(tree_.Window(), TreeView_GetSelection(tree_.Window()));
+      } else {
+        SetFocus(list_.Window());
+        SendMessageW(list_.Window(), LVM_EDITLABELW, list_.SelectedRow(), 0);
       }
+      break;
+    case IDM_NEW_FOLDER:
+      quintar::fileops::NewFolderInList(hwnd_, list_.Window(), list_.Path(), ListEditHooks());
       break;
     case IDM_USER_PATH:
       ShowUserPathDialog(instance_, hwnd_, userPaths_, list_.Path());
@@ -1024,8 +1033,13 @@ LRESULT MainFrame::OnNotify(NMHDR* header) {
     case LVN_GETDISPINFOW:
       list_.OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW*>(header));
       break;
-    case LVN_BEGINLABELEDITW:
-      return TRUE;  // renaming in place is not in this build
+    case LVN_BEGINLABELEDITW: {
+      const qf::FileEntry* entry = list_.EntryOf(reinterpret_cast<NMLVDISPINFOW*>(header)->item.iItem);
+      return (entry && entry->kind != qf::EntryKind::UpLevel) ? FALSE : TRUE;
+    }
+    case LVN_ENDLABELEDITW:
+      OnListEndLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header));
+      return FALSE;  // the row's texts come from its record, which the rename updated
     default:
       break;
   }
@@ -1121,6 +1135,32 @@ void MainFrame::OnTreeEndLabelEdit(const NMTVDISPINFOW* info) {
   MessageBoxW(hwnd_, Wide(message).c_str(), L"", MB_OK | MB_ICONERROR);
   treeEditAgain_ = oldPath;
   PostMessageW(hwnd_, MSG_TREE_EDIT_AGAIN, 0, 0);
+}
+
+quintar::fileops::ListHooks MainFrame::ListEditHooks() {
+  quintar::fileops::ListHooks hooks;
+  hooks.suspendWatching = [this] { watcher_.Suspend(); };
+  hooks.resumeWatching = [this] { watcher_.Resume(); };
+  hooks.refreshList = [this] { list_.Navigate(list_.Path()); };
+  return hooks;
+}
+
+void MainFrame::OnListEndLabelEdit(const NMLVDISPINFOW* info) {
+  const qf::FileEntry* entry = list_.EntryOf(info->item.iItem);
+  if (!entry) return;
+  quintar::fileops::LabelEditRow row;
+  row.row = info->item.iItem;
+  row.kind = static_cast<int>(entry->kind);
+  row.folder = Wide(entry->folder);
+  row.name = Wide(entry->name);
+  row.hideExtensions = list_.Settings().hideExtensions != 0;
+  std::wstring newName;
+  if (quintar::fileops::EndLabelEdit(hwnd_, list_.Window(), row, info->item.pszText, ListEditHooks(), newName) != 1) {
+    return;
+  }
+  list_.RowRenamed(row.row, newName);
+  // The tree shows the renamed folder under its new name.
+  if (row.kind == static_cast<int>(qf::EntryKind::Folder)) tree_.SelectPath(row.folder, true, false);
 }
 
 void MainFrame::ShowTreeContextMenu(POINT screen, bool fromTap) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "commandbands.h"
+#include "fileops/fileops.h"
 #include "filemanager/core/history.h"
 #include "folderwatcher.h"
 #include "listpane.h"
@@ -79,6 +80,9 @@ class MainFrame final : public ListHost {
   LRESULT OnNotify(NMHDR* header);
   LRESULT OnTreeNotify(NMHDR* header);
   void OnTreeEndLabelEdit(const NMTVDISPINFOW* info);
+  void OnListEndLabelEdit(const NMLVDISPINFOW* info);
+  // The watcher and the list for New Folder and the rename of rows.
+  quintar::fileops::ListHooks ListEditHooks();
   // The folder context menu for the tree item under `screen`; a tap selects the item first.
   void ShowTreeContextMenu(POINT screen, bool fromTap);
   void RunCommand(UINT id);

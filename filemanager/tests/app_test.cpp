@@ -689,13 +689,13 @@ TEST(FolderonStart, FolderCommandShowsTheTreeFollowingTheList) {
 
 // For looking at the window: runs only when asked for (--gtest_also_run_disabled_tests) and
 // keeps the window up for a screenshot. FOLDERON_LOOK lists commands to send first.
-// A message box or dialog owned by `owner` whose caption is `caption`.
+// A message box or dialog owned by `owner` whose caption is `caption` (any caption when null).
 HWND WaitForOwnedDialog(HWND owner, const wchar_t* caption, DWORD ms = 5000) {
   HWND found = nullptr;
   PumpUntil([&] {
     HWND w = nullptr;
     while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr) {
-      if (GetWindow(w, GW_OWNER) == owner && RemoteText(w) == caption && IsWindowVisible(w)) {
+      if (GetWindow(w, GW_OWNER) == owner && (!caption || RemoteText(w) == caption) && IsWindowVisible(w)) {
         found = w;
         return true;
       }
@@ -705,9 +705,10 @@ HWND WaitForOwnedDialog(HWND owner, const wchar_t* caption, DWORD ms = 5000) {
   return found;
 }
 
-// Answers the error box owned by `owner` after checking its text; false when none came.
-bool DismissError(HWND owner, const std::wstring& text) {
-  HWND box = WaitForOwnedDialog(owner, L"");
+// Answers the error box owned by `owner` after checking its text; false when none came. The
+// browser's own boxes have no caption; the file operations' have the platform's default one.
+bool DismissError(HWND owner, const std::wstring& text, const wchar_t* caption = L"") {
+  HWND box = WaitForOwnedDialog(owner, caption);
   if (!box) return false;
   bool same = PumpUntil([&] { return RemoteText(GetDlgItem(box, 0xFFFF)) == text; }, 3000);
   EXPECT_TRUE(same) << testing::PrintToString(RemoteText(GetDlgItem(box, 0xFFFF)));
@@ -857,6 +858,35 @@ TEST_F(FolderonTest, TreeRenamesAFolderInPlace) {
   RemoveDirectoryW(L"\\Temp\\New");
   RemoveDirectoryW(L"\\Temp\\Taken");
   PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40061, 0), 0);  // hide the tree again for the next start
+}
+
+TEST_F(FolderonTest, NewFolderOpensItsNameForEditingAndRowsRenameInPlace) {
+  ASSERT_TRUE(SendCopyData(main_, kOpenFolder, L"\\Temp", sizeof L"\\Temp"));
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp"; }, 5000));
+  HWND list = GetDlgItem(main_, kList);
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40023, 0), 0);  // New Folder
+  HWND edit = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 5000));
+  EXPECT_NE(GetFileAttributesW(L"\\Temp\\New Folder"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(PumpUntil([&] { return RemoteText(edit) == L"New Folder"; }, 3000)) << testing::PrintToString(RemoteText(edit));
+  TypeIntoEdit(edit, L"Fresh");
+  EXPECT_TRUE(PumpUntil([] { return GetFileAttributesW(L"\\Temp\\Fresh") != INVALID_FILE_ATTRIBUTES; }, 5000));
+  EXPECT_EQ(GetFileAttributesW(L"\\Temp\\New Folder"), INVALID_FILE_ATTRIBUTES);
+
+  // With extensions hidden, a file keeps its extension: "readme" (readme.txt) becomes notes.txt.
+  // Rows: "..", "Fresh", "readme.txt".
+  SelectOnly(list, 2);
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40031, 0), 0);  // Rename
+  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 5000));
+  TypeIntoEdit(edit, L"no;tes");
+  EXPECT_TRUE(DismissError(main_, L"A filename cannot contain these characters:\n\n\\/:,;*?<>|", nullptr));
+  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 5000));
+  TypeIntoEdit(edit, L"notes");
+  EXPECT_TRUE(PumpUntil([] { return GetFileAttributesW(L"\\Temp\\notes.txt") != INVALID_FILE_ATTRIBUTES; }, 5000));
+  EXPECT_EQ(GetFileAttributesW(L"\\Temp\\readme.txt"), INVALID_FILE_ATTRIBUTES);
+  // Put the device back for the tests after this one.
+  MoveFileW(L"\\Temp\\notes.txt", L"\\Temp\\readme.txt");
+  RemoveDirectoryW(L"\\Temp\\Fresh");
 }
 
 TEST(FolderonLook, DISABLED_KeepWindowUp) {
