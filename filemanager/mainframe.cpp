@@ -314,8 +314,14 @@ bool MainFrame::CreateChildren() {
   contextMenus_ = LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_CONTEXTMENUS));
   RebuildUserPathMenu();
   RebuildFavoritesMenu();
-  SetWindowSubclass(list_.Window(), ListGestureProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  SetWindowSubclass(tree_.Window(), TreeGestureProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  // Classic subclassing: the common controls' subclass chain looks a window property up on
+  // every message, which costs a server round trip per inserted row under Wine.
+  SetWindowLongPtrW(list_.Window(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(tree_.Window(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  listProc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(list_.Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListGestureProc)));
+  treeProc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(tree_.Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TreeGestureProc)));
   focusedPane_ = list_.Window();
   UpdateCommandStates();
   return true;
@@ -541,8 +547,8 @@ void MainFrame::Shutdown() {
     DestroyWindow(status_);
     status_ = nullptr;
   }
-  RemoveWindowSubclass(list_.Window(), ListGestureProc, 1);
-  RemoveWindowSubclass(tree_.Window(), TreeGestureProc, 1);
+  if (listProc_) SetWindowLongPtrW(list_.Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc_));
+  if (treeProc_) SetWindowLongPtrW(tree_.Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(treeProc_));
   list_.SaveSettingsAndDestroy();
   tree_.Destroy();
   HWND hwnd = hwnd_;
@@ -1179,10 +1185,10 @@ void MainFrame::ShowTreeContextMenu(POINT screen, bool fromTap) {
   if (cmd) OnCommand(static_cast<int>(cmd), 0, nullptr);
 }
 
-LRESULT CALLBACK MainFrame::TreeGestureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                            DWORD_PTR ref) {
+LRESULT CALLBACK MainFrame::TreeGestureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<MainFrame*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
   if (msg == WM_LBUTTONDOWN && !(wParam & (MK_CONTROL | MK_SHIFT))) {
-    auto* self = reinterpret_cast<MainFrame*>(ref);
     SHRGINFO info{};
     info.cbSize = sizeof info;
     info.hwndClient = hwnd;
@@ -1198,13 +1204,13 @@ LRESULT CALLBACK MainFrame::TreeGestureProc(HWND hwnd, UINT msg, WPARAM wParam, 
       return 0;
     }
   }
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
+  return CallWindowProcW(self->treeProc_, hwnd, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK MainFrame::ListGestureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                            DWORD_PTR ref) {
+LRESULT CALLBACK MainFrame::ListGestureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<MainFrame*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
   if (msg == WM_LBUTTONDOWN && !(wParam & (MK_CONTROL | MK_SHIFT))) {
-    auto* self = reinterpret_cast<MainFrame*>(ref);
     SHRGINFO info{};
     info.cbSize = sizeof info;
     info.hwndClient = hwnd;
@@ -1231,7 +1237,7 @@ LRESULT CALLBACK MainFrame::ListGestureProc(HWND hwnd, UINT msg, WPARAM wParam, 
       return 0;
     }
   }
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
+  return CallWindowProcW(self->listProc_, hwnd, msg, wParam, lParam);
 }
 
 LRESULT CALLBACK MainFrame::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -74,8 +74,8 @@ class MainFrame final : public ListHost {
  private:
   static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
   // Tap and hold on the list opens the context menu.
-  static LRESULT CALLBACK ListGestureProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-  static LRESULT CALLBACK TreeGestureProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  static LRESULT CALLBACK ListGestureProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK TreeGestureProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(NMHDR* header);
   LRESULT OnTreeNotify(NMHDR* header);
@@ -133,6 +133,8 @@ class MainFrame final : public ListHost {
   FolderWatcher watcher_;
   HFONT paneFont_ = nullptr;
   HMENU contextMenus_ = nullptr;
+  WNDPROC listProc_ = nullptr;  // the panes' own procedures under the gesture subclass
+  WNDPROC treeProc_ = nullptr;
   HWND lastFocus_ = nullptr;
   HWND focusedPane_ = nullptr;
   DWORD lastSipFlags_ = 0;
