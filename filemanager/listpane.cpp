@@ -317,6 +317,13 @@ void ListPane::Navigate(const std::wstring& requested) {
     filter.hideSystem = settings_.hideSystem != 0;
     filter.hideRom = settings_.hideRom != 0;
     filter.hideFolders = hideFolder_ != 0;
+    // Local time with the zone's current bias, as the platform's conversion gives it: taken once
+    // for the listing rather than asked for every file.
+    std::uint64_t localBias = 0;
+    {
+      FILETIME utc{0, 0x01000000}, local{};
+      if (FileTimeToLocalFileTime(&utc, &local)) localBias = Ticks(local) - Ticks(utc);
+    }
     if (auto pattern = qf::FindPattern(path16)) {
       WIN32_FIND_DATAW data{};
       FindHandle find(CeFindFirstFile(Wide(*pattern).c_str(), &data));
@@ -325,11 +332,7 @@ void ListPane::Navigate(const std::wstring& requested) {
           std::u16string_view name(reinterpret_cast<const char16_t*>(data.cFileName));
           if (!qf::IsListed(name, data.dwFileAttributes, filter)) continue;
           std::uint64_t local = 0;
-          if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            FILETIME converted{};
-            FileTimeToLocalFileTime(&data.ftLastWriteTime, &converted);
-            local = Ticks(converted);
-          }
+          if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) local = Ticks(data.ftLastWriteTime) + localBias;
           add(path16, name, data.dwFileAttributes, data.ftCreationTime, local, data.nFileSizeLow);
         } while (CeFindNextFile(find.get(), &data));
       }
@@ -344,10 +347,19 @@ void ListPane::Navigate(const std::wstring& requested) {
       return qf::CompareEntries(*a, *b, key, ascending) < 0;
     });
     int row = upLevelShown_ ? 1 : 0;
+    // The icon views place every row as it comes; the report view does not, and one arrangement
+    // afterwards places them all at less cost.
+    const LONG_PTR style = GetWindowLongPtrW(list_, GWL_STYLE);
+    const bool icons = (style & LVS_TYPEMASK) == LVS_ICON || (style & LVS_TYPEMASK) == LVS_SMALLICON;
+    if (icons && entries.size() > 1) SetWindowLongPtrW(list_, GWL_STYLE, (style & ~LVS_TYPEMASK) | LVS_REPORT);
     SendMessageW(list_, LVM_SETITEMCOUNT, entries.size() + row, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     for (auto& entry : entries) {
       bool isChild = reselect && *reselect == entry->name;
       if (AddRow(row, std::move(entry), isChild) >= 0) ++row;
+    }
+    if (GetWindowLongPtrW(list_, GWL_STYLE) != style) {
+      SetWindowLongPtrW(list_, GWL_STYLE, style);
+      SendMessageW(list_, LVM_ARRANGE, LVA_DEFAULT, 0);
     }
   }
   path_ = path;
