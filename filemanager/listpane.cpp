@@ -220,12 +220,8 @@ void ListPane::SaveSettingsAndDestroy() {
 void ListPane::ClearRows() {
   if (!list_) return;
   // The rows go first, so that no notification sent while they go can reach a freed record.
-  std::vector<const qf::FileEntry*> entries;
-  int count = RowCount();
-  entries.reserve(static_cast<size_t>(count > 0 ? count : 0));
-  for (int i = 0; i < count; ++i) entries.push_back(EntryOf(i));
   SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
-  for (const qf::FileEntry* entry : entries) delete entry;
+  records_.clear();
 }
 
 int ListPane::RowCount() const {
@@ -246,7 +242,7 @@ int ListPane::SelectedRow() const {
                : -1;
 }
 
-int ListPane::AddRow(int at, std::unique_ptr<qf::FileEntry> entry, bool select) {
+int ListPane::AddRow(int at, qf::FileEntry* entry, bool select) {
   LVITEMW item{};
   item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
   item.iItem = at;
@@ -254,14 +250,12 @@ int ListPane::AddRow(int at, std::unique_ptr<qf::FileEntry> entry, bool select) 
   // text for, so only the name's callback needs setting.
   item.pszText = entry->kind == qf::EntryKind::UpLevel ? const_cast<wchar_t*>(L"..") : LPSTR_TEXTCALLBACKW;
   item.iImage = I_IMAGECALLBACK;
-  item.lParam = reinterpret_cast<LPARAM>(entry.get());
+  item.lParam = reinterpret_cast<LPARAM>(entry);
   if (select) {
     item.mask |= LVIF_STATE;
     item.state = item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   }
-  int row = static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-  if (row >= 0) entry.release();  // the row owns it now; otherwise it is freed here
-  return row;
+  return static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 void ListPane::Navigate(const std::wstring& requested) {
@@ -283,10 +277,10 @@ void ListPane::Navigate(const std::wstring& requested) {
   const std::u16string previous16 = U16(previous_);  // the reselected name is a view into it
   if (auto child = qf::ChildToReselect(previous16, path16)) reselect = std::u16string(*child);
 
-  std::vector<std::unique_ptr<qf::FileEntry>> entries;
+  std::vector<qf::FileEntry*> entries;
   auto add = [&](std::u16string folder, std::u16string_view name, DWORD attributes, const FILETIME& time,
                  std::uint64_t fileTime, DWORD size) {
-    auto entry = std::make_unique<qf::FileEntry>();
+    qf::FileEntry* entry = &records_.emplace_back();
     entry->folder = std::move(folder);
     entry->name = name;
     entry->attributes = attributes;
@@ -299,7 +293,7 @@ void ListPane::Navigate(const std::wstring& requested) {
       entry->size = size;
       totalBytes_ += size;
     }
-    entries.push_back(std::move(entry));
+    entries.push_back(entry);
   };
   if (search) {
     // Hits whose file went since the search are dropped for good.
@@ -310,7 +304,7 @@ void ListPane::Navigate(const std::wstring& requested) {
     for (const auto& hit : hits_) add(U16(hit.folder), U16(hit.name), hit.attributes, hit.time, Ticks(hit.time), hit.size);
   } else {
     if (!qf::IsRoot(path16) && settings_.showUpLevel) {
-      upLevelShown_ = AddRow(0, std::make_unique<qf::FileEntry>(qf::MakeUpLevelEntry()), false) >= 0;
+      upLevelShown_ = AddRow(0, &records_.emplace_back(qf::MakeUpLevelEntry()), false) >= 0;
     }
     qf::ListingFilter filter;
     filter.hideHidden = settings_.hideHidden != 0;
@@ -355,7 +349,7 @@ void ListPane::Navigate(const std::wstring& requested) {
     SendMessageW(list_, LVM_SETITEMCOUNT, entries.size() + row, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     for (auto& entry : entries) {
       bool isChild = reselect && *reselect == entry->name;
-      if (AddRow(row, std::move(entry), isChild) >= 0) ++row;
+      if (AddRow(row, entry, isChild) >= 0) ++row;
     }
     if (GetWindowLongPtrW(list_, GWL_STYLE) != style) {
       SetWindowLongPtrW(list_, GWL_STYLE, style);

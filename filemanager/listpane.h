@@ -1,11 +1,12 @@
-// ListPane: the list view that shows one folder of the device (or nothing else yet: the search
-// hits come with the search command). One FileEntry per row, owned by the row; texts and icons
-// are made when the list view first asks and are cached in the entry.
+// ListPane: the list view that shows one folder of the device, or the search hits. One FileEntry
+// per row, kept by the pane while the row is listed; texts and icons are made when the list view
+// first asks and are cached in the entry.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -127,8 +128,8 @@ class ListPane {
   void ApplyViewStyle();
   void CreateImageLists();
   void ClearRows();
-  // Inserts the row at `at`; the row then owns the entry. The row index, or -1 (entry freed).
-  int AddRow(int at, std::unique_ptr<quintar::folderon::FileEntry> entry, bool select);
+  // Inserts a row for `entry` (one of `records_`) at `at`; the row index, or -1.
+  int AddRow(int at, quintar::folderon::FileEntry* entry, bool select);
   void Sort();
   int IconFor(quintar::folderon::FileEntry& entry, bool large);
   int CachedIcon(HIMAGELIST list, std::map<std::wstring, int>& cache, const std::wstring& key,
@@ -136,6 +137,9 @@ class ListPane {
 
   ListHost& host_;
   HWND list_ = nullptr;
+  // The records behind the rows, kept by the pane (a deque does not move them as it grows) and
+  // dropped together when the list is cleared.
+  std::deque<quintar::folderon::FileEntry> records_;
   HIMAGELIST large_ = nullptr;
   HIMAGELIST small_ = nullptr;
   std::map<std::wstring, int> largeCache_;
