@@ -121,8 +121,10 @@ int ApplyLayout(HWND dialog, const TemplateLayout& layout) noexcept {
         EndDeferWindowPos(batch);
         return -1;
       }
+      // A control the template leaves unsized (an icon, sized from its picture) keeps its size.
+      const UINT keepSize = (c.cx == 0 && c.cy == 0) ? SWP_NOSIZE : 0;
       batch = DeferWindowPos(batch, children[static_cast<std::size_t>(pairs[i])], nullptr, r.left, r.top,
-                             r.right, r.bottom, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+                             r.right, r.bottom, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER | keepSize);
     }
     if (batch == nullptr || !EndDeferWindowPos(batch)) return -1;
     return moves;

@@ -160,6 +160,22 @@ TEST(Relayout, OpensWithCurrentShapeAndFollowsEveryShape) {
   EXPECT_TRUE(PlacedAs(dlg.get(), kExtended, Children(dlg.get())));
 }
 
+TEST(Relayout, UnsizedIconKeepsItsPictureSize) {
+  UniqueWindow dlg(FromTemplate(210));
+  ASSERT_TRUE(dlg);
+  HWND icon = GetDlgItem(dlg.get(), 1200);
+  ASSERT_NE(icon, nullptr);
+  RECT before{};
+  GetWindowRect(icon, &before);
+  ASSERT_GT(before.right - before.left, 0) << "the icon takes its picture's size";
+  ASSERT_TRUE(RelayoutForShape(dlg.get(), Module(), TemplatesById(211, 211, 211), ScreenShape::Square));
+  RECT after{};
+  GetWindowRect(icon, &after);
+  EXPECT_EQ(after.right - after.left, before.right - before.left);
+  EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+  EXPECT_NE(after.left, before.left) << "it still moves to its new place";
+}
+
 TEST(Relayout, MalformedOrMissingTemplateMovesNothing) {
   UniqueWindow dlg(CreateDialogForShape(Module(), kShapes, nullptr, PlainProc));
   ASSERT_TRUE(dlg);
