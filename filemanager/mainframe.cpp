@@ -319,9 +319,9 @@ bool MainFrame::CreateChildren() {
   SetWindowLongPtrW(list_.Window(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(tree_.Window(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   listProc_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(list_.Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListGestureProc)));
+      SetWindowLongPtrW(list_.Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaneProc)));
   treeProc_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(tree_.Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TreeGestureProc)));
+      SetWindowLongPtrW(tree_.Window(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaneProc)));
   focusedPane_ = list_.Window();
   UpdateCommandStates();
   return true;
@@ -1185,9 +1185,11 @@ void MainFrame::ShowTreeContextMenu(POINT screen, bool fromTap) {
   if (cmd) OnCommand(static_cast<int>(cmd), 0, nullptr);
 }
 
-LRESULT CALLBACK MainFrame::TreeGestureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+// Tap and hold on either pane opens its context menu; everything else goes to the pane.
+LRESULT CALLBACK MainFrame::PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<MainFrame*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  const bool tree = hwnd == self->tree_.Window();
   if (msg == WM_LBUTTONDOWN && !(wParam & (MK_CONTROL | MK_SHIFT))) {
     SHRGINFO info{};
     info.cbSize = sizeof info;
@@ -1198,46 +1200,32 @@ LRESULT CALLBACK MainFrame::TreeGestureProc(HWND hwnd, UINT msg, WPARAM wParam, 
       try {
         POINT screen = info.ptDown;
         ClientToScreen(hwnd, &screen);
-        self->ShowTreeContextMenu(screen, true);
+        if (tree) {
+          self->ShowTreeContextMenu(screen, true);
+        } else {
+          self->ShowListContextMenuAt(info.ptDown, screen);
+        }
       } catch (...) {
       }
       return 0;
     }
   }
-  return CallWindowProcW(self->treeProc_, hwnd, msg, wParam, lParam);
+  return CallWindowProcW(tree ? self->treeProc_ : self->listProc_, hwnd, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK MainFrame::ListGestureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<MainFrame*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  if (msg == WM_LBUTTONDOWN && !(wParam & (MK_CONTROL | MK_SHIFT))) {
-    SHRGINFO info{};
-    info.cbSize = sizeof info;
-    info.hwndClient = hwnd;
-    info.ptDown = POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
-    info.dwFlags = SHRG_RETURNCMD;
-    if (SHRecognizeGesture(&info) == GN_CONTEXTMENU) {
-      try {
-        // The row under the stylus is the one the menu is for.
-        LVHITTESTINFO hit{};
-        hit.pt = info.ptDown;
-        int row = static_cast<int>(SendMessageW(hwnd, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-        if (row >= 0 && !(SendMessageW(hwnd, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED)) {
-          self->list_.SelectAll(false);
-          LVITEMW state{};
-          state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
-          SendMessageW(hwnd, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-        }
-        SetFocus(hwnd);
-        POINT screen = info.ptDown;
-        ClientToScreen(hwnd, &screen);
-        self->ShowContextMenu(screen);
-      } catch (...) {
-      }
-      return 0;
-    }
+void MainFrame::ShowListContextMenuAt(POINT client, POINT screen) {
+  HWND list = list_.Window();
+  LVHITTESTINFO hit{};
+  hit.pt = client;
+  int row = static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  if (row >= 0 && !(SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED)) {
+    list_.SelectAll(false);
+    LVITEMW state{};
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
   }
-  return CallWindowProcW(self->listProc_, hwnd, msg, wParam, lParam);
+  SetFocus(list);
+  ShowContextMenu(screen);
 }
 
 LRESULT CALLBACK MainFrame::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -73,9 +73,9 @@ class MainFrame final : public ListHost {
 
  private:
   static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
-  // Tap and hold on the list opens the context menu.
-  static LRESULT CALLBACK ListGestureProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK TreeGestureProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK PaneProc(HWND, UINT, WPARAM, LPARAM);
+  // Tap and hold on the list: the row under the stylus is the one the menu is for.
+  void ShowListContextMenuAt(POINT client, POINT screen);
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnNotify(NMHDR* header);
   LRESULT OnTreeNotify(NMHDR* header);

@@ -170,7 +170,7 @@ INT_PTR CALLBACK NewKeyProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 
 enum class NewKind { String, Multi, Binary, Dword };
 
-struct NewSpec {
+struct NewValueForm {
   TemplateSet templates;
   int nameId;
   int dataId;
@@ -180,8 +180,8 @@ struct NewSpec {
   const wchar_t* failedCaption;
 };
 
-const NewSpec& SpecOf(NewKind kind) {
-  static const NewSpec kSpecs[] = {
+const NewValueForm& FormOf(NewKind kind) {
+  static const NewValueForm kForms[] = {
       {TemplatesById(IDD_NEWSTRING_SQUARE, IDD_NEWSTRING_PORTRAIT, IDD_NEWSTRING_LANDSCAPE), IDC_STRING_NAME,
        IDC_STRING_DATA, L"Warning!", L"Are you sure that you want to add an empty string?", L"Confirm!", L"Failed!"},
       {TemplatesById(IDD_NEWMULTI_SQUARE, IDD_NEWMULTI_PORTRAIT, IDD_NEWMULTI_LANDSCAPE), IDC_MULTI_NAME,
@@ -191,7 +191,7 @@ const NewSpec& SpecOf(NewKind kind) {
       {TemplatesById(IDD_NEWDWORD_SQUARE, IDD_NEWDWORD_PORTRAIT, IDD_NEWDWORD_LANDSCAPE), IDC_DWORD_NAME,
        IDC_DWORD_DATA, L"Warning", L"Are you sure the data is none?", L"Warning!", L"Failed!"},
   };
-  return kSpecs[static_cast<int>(kind)];
+  return kForms[static_cast<int>(kind)];
 }
 
 struct NewValueState {
@@ -225,18 +225,18 @@ std::optional<std::pair<DWORD, std::vector<std::uint8_t>>> NewValueData(HWND dia
 }
 
 void AcceptNewValue(HWND dialog, NewValueState& state) {
-  const NewSpec& spec = SpecOf(state.kind);
-  std::wstring name = ControlText(dialog, spec.nameId);
-  std::wstring text = ControlText(dialog, spec.dataId);
+  const NewValueForm& form = FormOf(state.kind);
+  std::wstring name = ControlText(dialog, form.nameId);
+  std::wstring text = ControlText(dialog, form.dataId);
   if (RowNameExists(name)) {
-    Message(dialog, kDuplicateValue, spec.duplicateCaption, MB_OK | MB_ICONEXCLAMATION);
+    Message(dialog, kDuplicateValue, form.duplicateCaption, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   if (name.empty()) {
     Message(dialog, L"Please enter a valid name.", L"Warning!", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  if (text.empty() && Message(dialog, spec.emptyText, spec.emptyCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  if (text.empty() && Message(dialog, form.emptyText, form.emptyCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   auto value = NewValueData(dialog, state.kind, text);
   if (!value) return;
   App& app = TheApp();
@@ -247,7 +247,7 @@ void AcceptNewValue(HWND dialog, NewValueState& state) {
     if (rc == ERROR_SUCCESS && state.kind == NewKind::String) RegFlushKey(key.get());
   }
   if (rc != ERROR_SUCCESS) {
-    Message(dialog, L"Value created failed", spec.failedCaption, MB_OK | MB_ICONEXCLAMATION);
+    Message(dialog, L"Value created failed", form.failedCaption, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   key.Reset();
@@ -262,11 +262,11 @@ INT_PTR CALLBACK NewValueProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPara
     if (msg == WM_INITDIALOG) {
       state = reinterpret_cast<NewValueState*>(lParam);
       SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-      const NewSpec& spec = SpecOf(state->kind);
-      InitTamskDialog(dialog, spec.templates, IDR_DIALOG_BAR, true);
-      SendDlgItemMessageW(dialog, spec.dataId, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
+      const NewValueForm& form = FormOf(state->kind);
+      InitTamskDialog(dialog, form.templates, IDR_DIALOG_BAR, true);
+      SendDlgItemMessageW(dialog, form.dataId, EM_SETLIMITTEXT, 0x7FFFFFFE, 0);
       if (state->kind == NewKind::Dword) CheckRadioButton(dialog, IDC_HEX, IDC_DEC, IDC_HEX);
-      SetFocus(GetDlgItem(dialog, spec.nameId));
+      SetFocus(GetDlgItem(dialog, form.nameId));
       return FALSE;
     }
     if (msg != WM_COMMAND || !state) return FALSE;
@@ -293,7 +293,7 @@ INT_PTR CALLBACK NewValueProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPara
 
 void RunNewValue(NewKind kind) {
   NewValueState state{kind};
-  RunDialog(SpecOf(kind).templates, NewValueProc, reinterpret_cast<LPARAM>(&state));
+  RunDialog(FormOf(kind).templates, NewValueProc, reinterpret_cast<LPARAM>(&state));
 }
 
 // ---- Modify Value --------------------------------------------------------------------------
