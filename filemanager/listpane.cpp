@@ -277,7 +277,7 @@ void ListPane::Navigate(const std::wstring& requested) {
   const std::u16string previous16 = U16(previous_);  // the reselected name is a view into it
   if (auto child = qf::ChildToReselect(previous16, path16)) reselect = std::u16string(*child);
 
-  std::vector<qf::FileEntry*> entries;
+  records_.reserve(256);
   auto add = [&](std::u16string folder, std::u16string_view name, DWORD attributes, const FILETIME& time,
                  std::uint64_t fileTime, DWORD size) {
     qf::FileEntry* entry = &records_.emplace_back();
@@ -293,7 +293,6 @@ void ListPane::Navigate(const std::wstring& requested) {
       entry->size = size;
       totalBytes_ += size;
     }
-    entries.push_back(entry);
   };
   if (search) {
     // Hits whose file went since the search are dropped for good.
@@ -304,7 +303,7 @@ void ListPane::Navigate(const std::wstring& requested) {
     for (const auto& hit : hits_) add(U16(hit.folder), U16(hit.name), hit.attributes, hit.time, Ticks(hit.time), hit.size);
   } else {
     if (!qf::IsRoot(path16) && settings_.showUpLevel) {
-      upLevelShown_ = AddRow(0, &records_.emplace_back(qf::MakeUpLevelEntry()), false) >= 0;
+      records_.push_back(qf::MakeUpLevelEntry());
     }
     qf::ListingFilter filter;
     filter.hideHidden = settings_.hideHidden != 0;
@@ -335,21 +334,27 @@ void ListPane::Navigate(const std::wstring& requested) {
   {
     // The rows are read and sorted here and then inserted in order: sorting inside the list view
     // costs a message per comparison.
+    // The records stay where they are from here on: the rows point at them.
+    std::vector<qf::FileEntry*> entries;
+    entries.reserve(records_.size());
+    for (auto& record : records_) entries.push_back(&record);
     const qf::SortKey key = settings_.Key();
     const bool ascending = settings_.ascending != 0;
     std::sort(entries.begin(), entries.end(), [key, ascending](const auto& a, const auto& b) {
       return qf::CompareEntries(*a, *b, key, ascending) < 0;
     });
-    int row = upLevelShown_ ? 1 : 0;
+    int row = 0;
     // The icon views place every row as it comes; the report view does not, and one arrangement
     // afterwards places them all at less cost.
     const LONG_PTR style = GetWindowLongPtrW(list_, GWL_STYLE);
     const bool icons = (style & LVS_TYPEMASK) == LVS_ICON || (style & LVS_TYPEMASK) == LVS_SMALLICON;
     if (icons && entries.size() > 1) SetWindowLongPtrW(list_, GWL_STYLE, (style & ~LVS_TYPEMASK) | LVS_REPORT);
     SendMessageW(list_, LVM_SETITEMCOUNT, entries.size() + row, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    for (auto& entry : entries) {
-      bool isChild = reselect && *reselect == entry->name;
-      if (AddRow(row, entry, isChild) >= 0) ++row;
+    for (qf::FileEntry* entry : entries) {
+      bool isChild = reselect && entry->kind != qf::EntryKind::UpLevel && *reselect == entry->name;
+      if (AddRow(row, entry, isChild) < 0) continue;
+      if (entry->kind == qf::EntryKind::UpLevel) upLevelShown_ = true;
+      ++row;
     }
     if (GetWindowLongPtrW(list_, GWL_STYLE) != style) {
       SetWindowLongPtrW(list_, GWL_STYLE, style);

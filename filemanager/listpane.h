@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -137,9 +136,9 @@ class ListPane {
 
   ListHost& host_;
   HWND list_ = nullptr;
-  // The records behind the rows, kept by the pane (a deque does not move them as it grows) and
-  // dropped together when the list is cleared.
-  std::deque<quintar::folderon::FileEntry> records_;
+  // The records behind the rows, kept by the pane: filled, then listed, then dropped together
+  // when the list is cleared (they never move while rows point at them).
+  std::vector<quintar::folderon::FileEntry> records_;
   HIMAGELIST large_ = nullptr;
   HIMAGELIST small_ = nullptr;
   std::map<std::wstring, int> largeCache_;
