@@ -337,40 +337,41 @@ TEST_F(FolderonTest, AddressBarUpBackAndForwardNavigate) {
   EXPECT_EQ(AddressText(main_), L"My Pocket PC");
 }
 
-TEST_F(FolderonTest, TypedPathThatDoesNotExistIsReported) {
-  TypeAddress(main_, L"\\No Such Folder");
-  HWND box = nullptr;
-  ASSERT_TRUE(PumpUntil([&] {
+// A message box or dialog owned by `owner` whose caption is `caption` (any caption when null).
+HWND WaitForOwnedDialog(HWND owner, const wchar_t* caption, DWORD ms = 5000) {
+  HWND found = nullptr;
+  PumpUntil([&] {
     HWND w = nullptr;
     while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr) {
-      if (GetWindow(w, GW_OWNER) == main_) {
-        box = w;
+      if (GetWindow(w, GW_OWNER) == owner && (!caption || RemoteText(w) == caption) && IsWindowVisible(w)) {
+        found = w;
         return true;
       }
     }
     return false;
-  }, 5000));
-  // The box may be found while it is still being built: wait for its text.
-  const std::wstring expected = L"This folder or file could not be found. Check the path or file name.";
-  EXPECT_TRUE(PumpUntil([&] { return RemoteText(GetDlgItem(box, 0xFFFF)) == expected; }, 3000))
-      << testing::PrintToString(RemoteText(GetDlgItem(box, 0xFFFF)));
-  EXPECT_EQ(RemoteText(box), L"");
+  }, ms);
+  return found;
+}
+
+// Answers the error box owned by `owner` after checking its text; false when none came. The
+// browser's own boxes have no caption; the file operations' have the platform's default one.
+bool DismissError(HWND owner, const std::wstring& text, const wchar_t* caption = L"") {
+  HWND box = WaitForOwnedDialog(owner, caption);
+  if (!box) return false;
+  bool same = PumpUntil([&] { return RemoteText(GetDlgItem(box, 0xFFFF)) == text; }, 3000);
+  EXPECT_TRUE(same) << testing::PrintToString(RemoteText(GetDlgItem(box, 0xFFFF)));
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
+  PumpUntil([&] { return !IsWindow(box); }, 5000);
+  return same;
+}
+
+TEST_F(FolderonTest, TypedPathThatDoesNotExistIsReported) {
+  const std::wstring notFound = L"This folder or file could not be found. Check the path or file name.";
+  TypeAddress(main_, L"\\No Such Folder");
+  EXPECT_TRUE(DismissError(main_, notFound));
   // The list stays where it was; a drive letter does not reach the host either.
   TypeAddress(main_, L"C:\\windows");
-  ASSERT_TRUE(PumpUntil([&] {
-    HWND w = nullptr;
-    while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr) {
-      if (GetWindow(w, GW_OWNER) == main_) {
-        box = w;
-        return true;
-      }
-    }
-    return false;
-  }, 5000));
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(box); }, 5000));
+  EXPECT_TRUE(DismissError(main_, notFound));
   EXPECT_EQ(ListCount(main_), 5);
 }
 
@@ -689,34 +690,6 @@ TEST(FolderonStart, FolderCommandShowsTheTreeFollowingTheList) {
 
 // For looking at the window: runs only when asked for (--gtest_also_run_disabled_tests) and
 // keeps the window up for a screenshot. FOLDERON_LOOK lists commands to send first.
-// A message box or dialog owned by `owner` whose caption is `caption` (any caption when null).
-HWND WaitForOwnedDialog(HWND owner, const wchar_t* caption, DWORD ms = 5000) {
-  HWND found = nullptr;
-  PumpUntil([&] {
-    HWND w = nullptr;
-    while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr) {
-      if (GetWindow(w, GW_OWNER) == owner && (!caption || RemoteText(w) == caption) && IsWindowVisible(w)) {
-        found = w;
-        return true;
-      }
-    }
-    return false;
-  }, ms);
-  return found;
-}
-
-// Answers the error box owned by `owner` after checking its text; false when none came. The
-// browser's own boxes have no caption; the file operations' have the platform's default one.
-bool DismissError(HWND owner, const std::wstring& text, const wchar_t* caption = L"") {
-  HWND box = WaitForOwnedDialog(owner, caption);
-  if (!box) return false;
-  bool same = PumpUntil([&] { return RemoteText(GetDlgItem(box, 0xFFFF)) == text; }, 3000);
-  EXPECT_TRUE(same) << testing::PrintToString(RemoteText(GetDlgItem(box, 0xFFFF)));
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  PumpUntil([&] { return !IsWindow(box); }, 5000);
-  return same;
-}
-
 std::string ReadDeviceFile(const wchar_t* path) {
   HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return {};
