@@ -95,3 +95,21 @@ extern "C" BOOL WINAPI GetStoreInformation(LPSTORE_INFORMATION lpsi) {
   lpsi->dwFreeSize = *free < *size ? *free : *size;
   return TRUE;
 }
+
+// Exported also as "GlobalMemoryStatus": the device's program memory is the profile's, so that a
+// screen showing it reads the same on every machine. Without those values the desktop's pass through.
+extern "C" void WINAPI CeGlobalMemoryStatus(LPMEMORYSTATUS lpBuffer) {
+  if (!lpBuffer) return;
+  GlobalMemoryStatus(lpBuffer);
+  ProfileKey profile;
+  auto total = profile.Dword(L"MemoryTotal");
+  auto avail = profile.Dword(L"MemoryAvail");
+  if (!total || !avail || *total == 0) return;
+  DWORD available = *avail < *total ? *avail : *total;
+  lpBuffer->dwMemoryLoad = 100 - static_cast<DWORD>(static_cast<unsigned long long>(available) * 100 / *total);
+  lpBuffer->dwTotalPhys = *total;
+  lpBuffer->dwAvailPhys = available;
+  // The device has no page file.
+  lpBuffer->dwTotalPageFile = 0;
+  lpBuffer->dwAvailPageFile = 0;
+}

@@ -75,6 +75,12 @@ typedef struct STORE_INFORMATION {
 
 BOOL WINAPI GetStoreInformation(LPSTORE_INFORMATION lpsi);
 
+// ---- Program memory ----------------------------------------------------------------------------
+// The device's GlobalMemoryStatus (exported under that name too): total and available program
+// memory from the profile values "MemoryTotal" and "MemoryAvail" (bytes), dwMemoryLoad the used
+// share in whole percent, no page file. Without those values the desktop's figures pass through.
+void WINAPI CeGlobalMemoryStatus(LPMEMORYSTATUS lpBuffer);
+
 // ---- Reset and power ---------------------------------------------------------------------------
 #ifndef FILE_DEVICE_HAL
 #define FILE_DEVICE_HAL 0x00000101

@@ -119,6 +119,42 @@ TEST(ObjectStore, FollowsTheProfile) {
   EXPECT_FALSE(GetStoreInformation(nullptr));
 }
 
+TEST(ProgramMemory, FollowsTheProfileAndFallsBackToTheDesktop) {
+  MEMORYSTATUS m{};
+  CeGlobalMemoryStatus(&m);
+  EXPECT_EQ(m.dwTotalPhys, 50u << 20);
+  EXPECT_EQ(m.dwAvailPhys, 30u << 20);
+  EXPECT_EQ(m.dwMemoryLoad, 40u);
+
+  ProfileValue total(L"MemoryTotal");
+  ProfileValue avail(L"MemoryAvail");
+  total.SetDword(50u << 20);
+  avail.SetDword(25u << 19);  // 12.5 MB: a quarter available, three quarters used
+  CeGlobalMemoryStatus(&m);
+  EXPECT_EQ(m.dwAvailPhys, 25u << 19);
+  EXPECT_EQ(m.dwMemoryLoad, 75u);
+  EXPECT_EQ(m.dwTotalPageFile, 0u);
+
+  // The name the device's programs import resolves to the same service.
+  using Fn = void(WINAPI*)(LPMEMORYSTATUS);
+  auto byName = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"coredll.dll"), "GlobalMemoryStatus")));
+  ASSERT_NE(byName, nullptr);
+  MEMORYSTATUS n{};
+  byName(&n);
+  EXPECT_EQ(n.dwAvailPhys, 25u << 19);
+
+  // More available than there is cannot be; a zero total is no profile at all.
+  avail.SetDword(60u << 20);
+  CeGlobalMemoryStatus(&m);
+  EXPECT_EQ(m.dwAvailPhys, 50u << 20);
+  EXPECT_EQ(m.dwMemoryLoad, 0u);
+  total.SetDword(0);
+  CeGlobalMemoryStatus(&m);
+  EXPECT_NE(m.dwTotalPhys, 0u);
+  EXPECT_LE(m.dwMemoryLoad, 100u);
+  CeGlobalMemoryStatus(nullptr);  // refused quietly, as the device does
+}
+
 TEST(Events, EventModifySetsResetsAndRejectsUnknownFunctions) {
   HANDLE e = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   ASSERT_NE(e, nullptr);
