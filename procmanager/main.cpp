@@ -1,7 +1,12 @@
-// Vorrel is not built yet; until it is, starting it says so instead of pretending to work.
+// Vorrel's entry: one copy runs; a second start brings the first to the front and ends.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
-  MessageBoxW(nullptr, L"Vorrel is not built yet.", L"Vorrel", MB_OK | MB_ICONSTOP);
-  return 1;
+#include "procmanager/vorrel.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+  try {
+    return vorrel::RunProgram(instance);
+  } catch (...) {
+    return 1;
+  }
 }
