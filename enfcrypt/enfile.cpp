@@ -47,7 +47,6 @@ class NewOutput {
  public:
   // OutputExists / OutputUncreatable when the file cannot be made new.
   FileResult Create(const std::wstring& path) noexcept {
-    path_ = &path;
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
@@ -57,6 +56,7 @@ class NewOutput {
                  : FileResult::OutputUncreatable;
     }
     file_.reset(h);
+    path_ = &path;  // only a file we made ourselves is ever removed
     return FileResult::Ok;
   }
 
