@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "fileops/fileops.h"
@@ -30,6 +31,13 @@ constexpr UINT kRefreshMs = 100;
 constexpr DWORD kCopyBlock = 1 << 20;
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
+struct Listed {
+  std::wstring name;
+  DWORD attributes = 0;
+  std::size_t first = 0, count = 0;  // the entries inside, when listed
+  bool listed = false;
+};
+
 struct Operation {
   bool isDelete = false;
   bool isMove = false;
@@ -45,6 +53,8 @@ struct Operation {
   std::atomic<long long> total{0};    // written by the worker's counting walk
   bool counted = false;               // UI thread: the range and counter are set
   std::vector<long long> itemTotals;  // what the counting walk found below each item
+  std::vector<Listed> listing;        // the folders the counting walk read (see CountBelow)
+  std::vector<std::size_t> itemListings;
 
   // Written by the worker, shown by the UI thread's refresh timer.
   std::mutex textLock;
@@ -120,31 +130,115 @@ void Step(Operation& op) { op.processed.fetch_add(1, std::memory_order_relaxed);
 
 // ---- Counting ------------------------------------------------------------------------------
 
-long long CountBelow(const std::wstring& folder) {
+// The counting walk keeps the listings it reads, so that a move or a delete after it walks memory
+// instead of enumerating every folder a second time. What appears after the walk is still taken:
+// a folder that will not go away is read again from the file system. Past a limit the walk stops
+// keeping listings and the folders it did not keep are read live.
+constexpr std::size_t kNotListed = static_cast<std::size_t>(-1);
+constexpr std::size_t kListingLimit = 250000;
+
+long long CountBelow(Operation& op, const std::wstring& folder, std::size_t at) {
   long long count = 0;
   WIN32_FIND_DATAW fd;
   UniqueFind find(FindFirstFileW(Join(folder, L"*.*").c_str(), &fd));
   if (!find.valid()) return 0;
+  std::vector<Listed>& listing = op.listing;
+  const std::size_t first = listing.size();
+  bool keep = at != kNotListed;
+  // Stops keeping this folder's listing, counting below what was kept of it so far.
+  auto drop = [&] {
+    for (std::size_t i = first; i < listing.size(); ++i)
+      if (listing[i].attributes & FILE_ATTRIBUTE_DIRECTORY) count += CountBelow(op, Join(folder, listing[i].name), kNotListed);
+    listing.resize(first);
+    keep = false;
+  };
   do {
     if (IsDots(fd.cFileName)) continue;
     ++count;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) count += CountBelow(Join(folder, fd.cFileName));
+    if (keep && listing.size() >= kListingLimit) drop();
+    if (keep) {
+      listing.push_back(Listed{fd.cFileName, fd.dwFileAttributes});
+    } else if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      count += CountBelow(op, Join(folder, fd.cFileName), kNotListed);
+    }
   } while (FindNextFileW(find.get(), &fd));
+  // A listing cut short by an error is not trusted.
+  if (keep && GetLastError() != ERROR_NO_MORE_FILES) drop();
+  if (!keep) return count;
+  const std::size_t end = listing.size();
+  listing[at].first = first;
+  listing[at].count = end - first;
+  listing[at].listed = true;
+  for (std::size_t i = first; i < end; ++i)
+    if (listing[i].attributes & FILE_ATTRIBUTE_DIRECTORY) count += CountBelow(op, Join(folder, listing[i].name), i);
   return count;
 }
 
 void CountItems(Operation& op) {
   op.itemTotals.assign(op.items.size(), 0);
+  op.itemListings.assign(op.items.size(), kNotListed);
+  // A copy reads its folders live, so that what arrives while it runs is copied too.
+  const bool keep = op.isMove || op.isDelete;
   long long total = 0;
   for (std::size_t i = 0; i < op.items.size(); ++i) {
     const FileItem& item = op.items[i];
     long long n = 0;
     if (item.kind == kKindFile) n = 1;
-    if (item.kind == kKindFolder) n = 1 + CountBelow(Join(FieldText(item.folder), FieldText(item.name)));
+    if (item.kind == kKindFolder) {
+      std::size_t at = kNotListed;
+      if (keep && op.listing.size() < kListingLimit) {
+        at = op.listing.size();
+        op.listing.push_back(Listed{std::wstring(FieldText(item.name)), FILE_ATTRIBUTE_DIRECTORY});
+        op.itemListings[i] = at;
+      }
+      n = 1 + CountBelow(op, Join(FieldText(item.folder), FieldText(item.name)), at);
+    }
     op.itemTotals[i] = n;
     total += n;
   }
   op.total = total;
+}
+
+enum class Walk { Finished, Stopped, Failed, Unreadable };
+
+// Calls visit(name, attributes, listing) for each entry of `folder`, from the counting walk's
+// listing `at` when it kept one, else from the file system; `listing` is the entry's own kept
+// listing or kNotListed. visit answers Walk::Finished to go on, Stopped or Failed to end there.
+template <class Visit>
+Walk ForEachEntry(Operation& op, const std::wstring& folder, std::size_t at, Visit&& visit) {
+  if (at != kNotListed && op.listing[at].listed) {
+    const std::size_t first = op.listing[at].first, end = first + op.listing[at].count;
+    for (std::size_t i = first; i < end; ++i) {
+      const Listed& entry = op.listing[i];
+      Walk next = visit(entry.name.c_str(), entry.attributes, entry.listed ? i : kNotListed);
+      if (next != Walk::Finished) return next;
+    }
+    return Walk::Finished;
+  }
+  WIN32_FIND_DATAW fd;
+  UniqueFind find(FindFirstFileW(Join(folder, L"*.*").c_str(), &fd));
+  if (!find.valid()) {
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES ? Walk::Finished : Walk::Unreadable;
+  }
+  do {
+    if (IsDots(fd.cFileName)) continue;
+    Walk next = visit(fd.cFileName, fd.dwFileAttributes, kNotListed);
+    if (next != Walk::Finished) return next;
+  } while (FindNextFileW(find.get(), &fd));
+  return GetLastError() == ERROR_NO_MORE_FILES ? Walk::Finished : Walk::Unreadable;
+}
+
+// The entries of `folder` that its kept listing `at` does not name: those that arrived after the
+// counting walk. Entries the work left in place (a conflict answered No) are not visited again.
+template <class Visit>
+Walk ForEachNewEntry(Operation& op, const std::wstring& folder, std::size_t at, Visit&& visit) {
+  std::unordered_set<std::wstring> known;
+  const std::size_t first = op.listing[at].first, end = first + op.listing[at].count;
+  for (std::size_t i = first; i < end; ++i) known.insert(FoldCase(op.listing[i].name));
+  return ForEachEntry(op, folder, kNotListed, [&](const wchar_t* name, DWORD attributes, std::size_t) {
+    return known.count(FoldCase(name)) ? Walk::Finished : visit(name, attributes, kNotListed);
+  });
 }
 
 // ---- Questions through the dialog ----------------------------------------------------------
@@ -377,7 +471,8 @@ bool TransferFile(Operation& op, const std::wstring& source, const std::wstring&
   return true;
 }
 
-bool TransferFolder(Operation& op, const std::wstring& source, const std::wstring& target, ReplaceMode& mode) {
+bool TransferFolder(Operation& op, const std::wstring& source, const std::wstring& target, ReplaceMode& mode,
+                    std::size_t listed) {
   SetStatus(op, NameOf(source));
   if (source.size() > kMaxPath || target.size() > kMaxPath) {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
@@ -391,23 +486,21 @@ bool TransferFolder(Operation& op, const std::wstring& source, const std::wstrin
     bool merge = mode == ReplaceMode::All || (MustAsk(mode) && AskMerge(op, target));
     if (!merge) return true;
   }
-  WIN32_FIND_DATAW fd;
-  UniqueFind find(FindFirstFileW(Join(source, L"*.*").c_str(), &fd));
-  if (!find.valid()) {
-    DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES) return false;
-  } else {
-    do {
-      if (IsDots(fd.cFileName)) continue;
-      if (op.cancel.load()) return true;
-      std::wstring from = Join(source, fd.cFileName), to = Join(target, fd.cFileName);
-      bool ok = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? TransferFolder(op, from, to, mode)
-                                                                 : TransferFile(op, from, to, mode);
-      if (!ok) return false;
-    } while (FindNextFileW(find.get(), &fd));
-    if (GetLastError() != ERROR_NO_MORE_FILES) return false;
+  auto transfer = [&](const wchar_t* name, DWORD attributes, std::size_t inner) {
+    if (op.cancel.load()) return Walk::Stopped;
+    std::wstring from = Join(source, name), to = Join(target, name);
+    bool ok = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? TransferFolder(op, from, to, mode, inner)
+                                                     : TransferFile(op, from, to, mode);
+    return ok ? Walk::Finished : Walk::Failed;
+  };
+  Walk walk = ForEachEntry(op, source, listed, transfer);
+  if (op.isMove && walk == Walk::Finished && !RemoveDirectoryW(source.c_str()) && listed != kNotListed &&
+      GetLastError() == ERROR_DIR_NOT_EMPTY) {
+    walk = ForEachNewEntry(op, source, listed, transfer);
+    if (walk == Walk::Finished) RemoveDirectoryW(source.c_str());
   }
-  if (op.isMove) RemoveDirectoryW(source.c_str());
+  if (walk == Walk::Stopped) return true;
+  if (walk != Walk::Finished) return false;
   Step(op);
   return true;
 }
@@ -449,7 +542,7 @@ void RunTransfer(Operation& op) {
     if (item.kind == kKindFolder) {
       SetStatus(op, FieldText(item.name));
       ok = (op.isMove && MoveFolderWhole(op, source, target, op.itemTotals[i])) ||
-           TransferFolder(op, source, target, mode);
+           TransferFolder(op, source, target, mode, op.itemListings[i]);
     } else {
       ok = TransferFile(op, source, target, mode);
     }
@@ -489,7 +582,17 @@ bool DeleteOneFile(Operation& op, const std::wstring& path, DWORD attributes, Re
   }
   bool cleared = false;
   if (attributes & kKeptAttributes) cleared = SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
-  if (!DeleteFileW(path.c_str())) {
+  bool deleted = DeleteFileW(path.c_str()) != FALSE;
+  if (!deleted && !cleared && GetLastError() == ERROR_ACCESS_DENIED) {
+    // The attributes came from the counting walk and may have changed since.
+    DWORD now = GetFileAttributesW(path.c_str());
+    if (now != INVALID_FILE_ATTRIBUTES && (now & kKeptAttributes)) {
+      attributes = now;
+      cleared = SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE;
+      deleted = DeleteFileW(path.c_str()) != FALSE;
+    }
+  }
+  if (!deleted) {
     DWORD error = GetLastError();
     if (cleared) SetFileAttributesW(path.c_str(), attributes);
     SetLastError(error);
@@ -500,7 +603,8 @@ bool DeleteOneFile(Operation& op, const std::wstring& path, DWORD attributes, Re
   return true;
 }
 
-bool DeleteFolder(Operation& op, const std::wstring& path, ReplaceMode& mode, FileItem* top) {
+bool DeleteFolder(Operation& op, const std::wstring& path, DWORD attributes, ReplaceMode& mode, FileItem* top,
+                  std::size_t listed) {
   SetStatus(op, NameOf(path));
   if (MustAsk(mode)) {
     mode = AskDelete(op, FolderDeleteQuestion(U(NameOf(path))));
@@ -508,31 +612,32 @@ bool DeleteFolder(Operation& op, const std::wstring& path, ReplaceMode& mode, Fi
   }
   if (path.size() > kMaxPath) return false;
   // A read-only folder keeps its entries on some file systems; once confirmed, it goes whole.
-  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   bool cleared = (attributes & kKeptAttributes) && SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  {
-    WIN32_FIND_DATAW fd;
-    UniqueFind find(FindFirstFileW(Join(path, L"*.*").c_str(), &fd));
-    if (find.valid()) {
-      do {
-        if (IsDots(fd.cFileName)) continue;
-        if (op.cancel.load()) return true;
-        ReplaceMode inner = ReplaceMode::All;
-        std::wstring child = Join(path, fd.cFileName);
-        bool ok = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                      ? DeleteFolder(op, child, inner, nullptr)
-                      : DeleteOneFile(op, child, fd.dwFileAttributes, inner, nullptr);
-        if (!ok) {
-          if (cleared) SetFileAttributesW(path.c_str(), attributes);
-          return false;
-        }
-      } while (FindNextFileW(find.get(), &fd));
+  auto remove = [&](const wchar_t* name, DWORD entryAttributes, std::size_t inner) {
+    if (op.cancel.load()) return Walk::Stopped;
+    ReplaceMode innerMode = ReplaceMode::All;
+    std::wstring child = Join(path, name);
+    bool ok = (entryAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                  ? DeleteFolder(op, child, entryAttributes, innerMode, nullptr, inner)
+                  : DeleteOneFile(op, child, entryAttributes, innerMode, nullptr);
+    return ok ? Walk::Finished : Walk::Failed;
+  };
+  // An unreadable folder is left to the removal below, which fails if anything is inside.
+  Walk walk = ForEachEntry(op, path, listed, remove);
+  bool removed = false;
+  if (walk == Walk::Finished || walk == Walk::Unreadable) {
+    removed = RemoveDirectoryW(path.c_str()) != FALSE;
+    if (!removed && listed != kNotListed && GetLastError() == ERROR_DIR_NOT_EMPTY) {
+      walk = ForEachNewEntry(op, path, listed, remove);
+      if (walk == Walk::Finished || walk == Walk::Unreadable) removed = RemoveDirectoryW(path.c_str()) != FALSE;
     }
   }
-  Step(op);
-  bool removed = RemoveDirectoryW(path.c_str()) != FALSE;
+  if (walk == Walk::Stopped) return true;
   if (!removed && cleared) SetFileAttributesW(path.c_str(), attributes);
+  if (walk == Walk::Failed) return false;
+  Step(op);
   if (top) top->done = removed ? 1 : 0;
   return removed;
 }
@@ -559,7 +664,7 @@ void RunDelete(Operation& op) {
         SetStatus(op, kText, true);
         return;
       }
-      ok = DeleteFolder(op, path, mode, &item);
+      ok = DeleteFolder(op, path, INVALID_FILE_ATTRIBUTES, mode, &item, op.itemListings[&item - op.items.data()]);
     } else {
       ok = DeleteOneFile(op, path, INVALID_FILE_ATTRIBUTES, mode, &item);
     }

@@ -1,6 +1,7 @@
 // The copy/move and delete engines on the test device, answered through the dialog responder.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "fileops/fileops.h"
@@ -62,6 +63,34 @@ class Engine : public ::testing::Test {
 };
 
 const wchar_t kFileExists[] = L"this file 'a.txt' already exists.";
+
+// Runs `act` as the n-th dialog of this thread is created: a question of the run, asked after its
+// counting walk, is the moment to change the tree under the engine.
+class OnNthDialog {
+ public:
+  OnNthDialog(int n, std::function<void()> act) : left_(n), act_(std::move(act)) {
+    current_ = this;
+    hook_ = SetWindowsHookExW(WH_CBT, Proc, nullptr, GetCurrentThreadId());
+  }
+  ~OnNthDialog() {
+    UnhookWindowsHookEx(hook_);
+    current_ = nullptr;
+  }
+
+ private:
+  static LRESULT CALLBACK Proc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && current_) {
+      const wchar_t* cls = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->lpszClass;
+      bool dialog = IS_INTRESOURCE(cls) ? LOWORD(reinterpret_cast<ULONG_PTR>(cls)) == 32770 : wcscmp(cls, L"#32770") == 0;
+      if (dialog && --current_->left_ == 0) current_->act_();
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  static inline OnNthDialog* current_ = nullptr;
+  int left_;
+  std::function<void()> act_;
+  HHOOK hook_ = nullptr;
+};
 
 TEST_F(Engine, CopyIntoItsOwnFolderNumbersTheCopiesWithoutAsking) {
   Put(base + L"\\a.txt", "one");
@@ -278,6 +307,56 @@ TEST_F(Engine, FolderConflictsMergeOrSkip) {
   ASSERT_EQ(Copy({Item(kKindFile, src, L"a.txt"), Item(kKindFolder, src, L"F")}, dst), kRan);
   EXPECT_EQ(Names(dst + L"\\F"), (Names_t{L"1.txt", L"2.txt"}));
   EXPECT_EQ(responder.Dialogs().size(), 2u);  // progress + the one file question
+}
+
+TEST_F(Engine, WhatArrivesAfterTheCountIsMovedAndDeletedToo) {
+  std::wstring src = base + L"\\src", dst = base + L"\\dst";
+  for (auto p : {src, dst, src + L"\\F", dst + L"\\F"}) CreateDirectoryW(p.c_str(), nullptr);
+  Put(src + L"\\F\\a.txt", "new");
+  Put(dst + L"\\F\\a.txt", "old");
+  Put(src + L"\\F\\b.txt", "b");
+  // The merge question (the run's second dialog, after the progress dialog) comes after the count.
+  {
+    OnNthDialog late(2, [&] {
+      Put(src + L"\\F\\late.txt", "late");
+      CreateDirectoryW((src + L"\\F\\New").c_str(), nullptr);
+      Put(src + L"\\F\\New\\deep.txt", "deep");
+    });
+    responder.OnText(L"In 'dst', a folder called 'F' already exists.", IDYES).Once();
+    responder.OnText(kFileExists, ids::kNo).Once();
+    ASSERT_EQ(Copy({Item(kKindFolder, src, L"F")}, dst, true), kRan);
+  }
+  EXPECT_FALSE(report.canceled);
+  EXPECT_EQ(Get(dst + L"\\F\\late.txt"), "late");
+  EXPECT_EQ(Get(dst + L"\\F\\New\\deep.txt"), "deep");
+  EXPECT_EQ(Get(dst + L"\\F\\b.txt"), "b");
+  // The file kept by No stays where it was and is not asked about twice.
+  EXPECT_EQ(Get(dst + L"\\F\\a.txt"), "old");
+  EXPECT_EQ(Names(src + L"\\F"), (Names_t{L"a.txt"}));
+  EXPECT_EQ(Unanswered(), 0);
+  EXPECT_EQ(responder.Dialogs().size(), 3u);  // progress, merge, one file question
+
+  // Deleting: the folder question of the first of two items comes after the count.
+  CreateDirectoryW((base + L"\\G").c_str(), nullptr);
+  Put(base + L"\\G\\g.txt", "g");
+  std::vector<FileItem> items{Item(kKindFolder, base, L"G"), Item(kKindFolder, base, L"dst")};
+  responder.ClearRecords();
+  {
+    OnNthDialog late(3, [&] {
+      Put(base + L"\\G\\late.txt", "late", FILE_ATTRIBUTE_READONLY);
+      CreateDirectoryW((base + L"\\G\\New").c_str(), nullptr);
+      Put(base + L"\\G\\New\\deep.txt", "deep");
+    });
+    responder.OnText(L"Do you really want to delete 2 files ?", ids::kYes).Once();
+    responder.OnText(L"'G' is a folder. Do you really want to delete it ?", ids::kYes).Once();
+    responder.OnText(L"'dst' is a folder. Do you really want to delete it ?", ids::kYes).Once();
+    ASSERT_EQ(Delete(items), kRan);
+  }
+  EXPECT_FALSE(report.canceled);
+  EXPECT_EQ(items[0].done, 1);
+  EXPECT_EQ(items[1].done, 1);
+  EXPECT_EQ(Names(base), (Names_t{L"src"}));
+  EXPECT_EQ(Unanswered(), 0);
 }
 
 TEST_F(Engine, VanishedSourceEndsTheRequest) {
