@@ -28,9 +28,11 @@ class Process {
   Process(Process&& o) noexcept : process_(o.process_) { o.process_ = nullptr; }
   Process& operator=(Process&&) = delete;
   explicit operator bool() const { return process_ != nullptr; }
+  // Pumps while it waits: the program switches this thread's stand-in SIP window as it ends.
   DWORD Wait(DWORD ms) const {
     DWORD code = STILL_ACTIVE;
-    if (process_ && WaitForSingleObject(process_, ms) == WAIT_OBJECT_0) GetExitCodeProcess(process_, &code);
+    if (process_ && testsupport::PumpUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, ms))
+      GetExitCodeProcess(process_, &code);
     return code;
   }
 
