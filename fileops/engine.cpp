@@ -524,16 +524,38 @@ std::wstring TransferTarget(const Operation& op, const FileItem& item) {
   return candidate;
 }
 
-void RunTransfer(Operation& op) {
-  ReplaceMode mode = ReplaceMode::Yes;
+enum class ItemResult { Done, Failed, Ended };  // Ended: stopped with its own final status
+
+// The loop both engines share: the items in order, cancel between them, the failure message
+// naming the top-level item, and the final status.
+template <class Run>
+void RunItems(Operation& op, ReplaceMode mode, Run&& run) {
   bool canceled = false;
   for (std::size_t i = 0; i < op.items.size(); ++i) {
     if (op.cancel.load()) {
       canceled = true;
       break;
     }
-    const FileItem& item = op.items[i];
+    FileItem& item = op.items[i];
     if (item.kind != kKindFile && item.kind != kKindFolder) continue;
+    ItemResult result = run(i, item, mode);
+    if (result == ItemResult::Ended) return;
+    if (result == ItemResult::Failed) {
+      SendMessageW(op.dialog, MSG_ITEM_FAILED, reinterpret_cast<WPARAM>(item.name), 0);
+      canceled = true;
+      break;
+    }
+    if (mode == ReplaceMode::Cancel) {
+      canceled = true;
+      break;
+    }
+  }
+  op.canceled = canceled || op.cancel.load();
+  SetStatus(op, op.canceled ? L"Canceled" : L"Done", true);
+}
+
+void RunTransfer(Operation& op) {
+  RunItems(op, ReplaceMode::Yes, [&](std::size_t i, const FileItem& item, ReplaceMode& mode) {
     std::wstring folder(FieldText(item.folder));
     SetRoute(op, W(TransferRouteText(U(folder), U(op.destFolder))));
     std::wstring source = Join(folder, FieldText(item.name));
@@ -546,18 +568,8 @@ void RunTransfer(Operation& op) {
     } else {
       ok = TransferFile(op, source, target, mode);
     }
-    if (!ok) {
-      SendMessageW(op.dialog, MSG_ITEM_FAILED, reinterpret_cast<WPARAM>(item.name), 0);
-      canceled = true;
-      break;
-    }
-    if (mode == ReplaceMode::Cancel) {
-      canceled = true;
-      break;
-    }
-  }
-  op.canceled = canceled || op.cancel.load();
-  SetStatus(op, op.canceled ? L"Canceled" : L"Done", true);
+    return ok ? ItemResult::Done : ItemResult::Failed;
+  });
 }
 
 // ---- Delete procedures ---------------------------------------------------------------------
@@ -643,43 +655,25 @@ bool DeleteFolder(Operation& op, const std::wstring& path, DWORD attributes, Rep
 }
 
 void RunDelete(Operation& op) {
-  ReplaceMode mode = op.items.size() >= 2 ? ReplaceMode::Yes : ReplaceMode::All;
-  bool canceled = false;
   for (FileItem& item : op.items) item.done = 0;
-  for (FileItem& item : op.items) {
-    if (op.cancel.load()) {
-      canceled = true;
-      break;
-    }
-    if (item.kind != kKindFile && item.kind != kKindFolder) continue;
+  ReplaceMode first = op.items.size() >= 2 ? ReplaceMode::Yes : ReplaceMode::All;
+  RunItems(op, first, [&](std::size_t i, FileItem& item, ReplaceMode& mode) {
     std::wstring folder(FieldText(item.folder));
     SetRoute(op, W(DeleteRouteText(U(folder))));
     std::wstring path = Join(folder, FieldText(item.name));
-    bool ok;
-    if (item.kind == kKindFolder) {
-      if (IsSystemFolder(U(path))) {
-        static constexpr wchar_t kText[] = L"'Windows' is a system folder and cannot be moved nor deleted.";
-        SendMessageW(op.dialog, MSG_SHOW_STOP, reinterpret_cast<WPARAM>(kText), 0);
-        op.canceled = true;
-        SetStatus(op, kText, true);
-        return;
-      }
-      ok = DeleteFolder(op, path, INVALID_FILE_ATTRIBUTES, mode, &item, op.itemListings[&item - op.items.data()]);
-    } else {
-      ok = DeleteOneFile(op, path, INVALID_FILE_ATTRIBUTES, mode, &item);
+    if (item.kind == kKindFile) {
+      return DeleteOneFile(op, path, INVALID_FILE_ATTRIBUTES, mode, &item) ? ItemResult::Done : ItemResult::Failed;
     }
-    if (!ok) {
-      SendMessageW(op.dialog, MSG_ITEM_FAILED, reinterpret_cast<WPARAM>(item.name), 0);
-      canceled = true;
-      break;
+    if (IsSystemFolder(U(path))) {
+      static constexpr wchar_t kText[] = L"'Windows' is a system folder and cannot be moved nor deleted.";
+      SendMessageW(op.dialog, MSG_SHOW_STOP, reinterpret_cast<WPARAM>(kText), 0);
+      op.canceled = true;
+      SetStatus(op, kText, true);
+      return ItemResult::Ended;
     }
-    if (mode == ReplaceMode::Cancel) {
-      canceled = true;
-      break;
-    }
-  }
-  op.canceled = canceled || op.cancel.load();
-  SetStatus(op, op.canceled ? L"Canceled" : L"Done", true);
+    return DeleteFolder(op, path, INVALID_FILE_ATTRIBUTES, mode, &item, op.itemListings[i]) ? ItemResult::Done
+                                                                                            : ItemResult::Failed;
+  });
 }
 
 DWORD WINAPI Worker(LPVOID param) {

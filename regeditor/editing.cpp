@@ -256,6 +256,27 @@ void AcceptNewValue(HWND dialog, NewValueState& state) {
   EndDialog(dialog, IDOK);
 }
 
+// The commands both value dialogs share: the DWORD base radios, Cancel, and Done or OK.
+template <class Accept>
+INT_PTR ValueCommand(HWND dialog, WPARAM wParam, bool dword, int dataId, bool& decimal, Accept&& accept) {
+  int id = LOWORD(wParam);
+  if (dword && (id == IDC_HEX || id == IDC_DEC) && HIWORD(wParam) == BN_CLICKED) {
+    OnBaseRadio(dialog, dataId, id, decimal);
+    return TRUE;
+  }
+  switch (ClassifyCommand(wParam)) {
+    case DialogCommand::Cancel:
+      EndDialog(dialog, IDCANCEL);
+      return TRUE;
+    case DialogCommand::Accept:
+      accept();
+      return TRUE;
+    case DialogCommand::None:
+      return FALSE;
+  }
+  return FALSE;
+}
+
 INT_PTR CALLBACK NewValueProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
   try {
     auto* state = reinterpret_cast<NewValueState*>(GetWindowLongPtrW(dialog, DWLP_USER));
@@ -270,22 +291,8 @@ INT_PTR CALLBACK NewValueProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPara
       return FALSE;
     }
     if (msg != WM_COMMAND || !state) return FALSE;
-    int id = LOWORD(wParam);
-    if (state->kind == NewKind::Dword && (id == IDC_HEX || id == IDC_DEC) && HIWORD(wParam) == BN_CLICKED) {
-      OnBaseRadio(dialog, IDC_DWORD_DATA, id, state->decimal);
-      return TRUE;
-    }
-    switch (ClassifyCommand(wParam)) {
-      case DialogCommand::Cancel:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-      case DialogCommand::Accept:
-        AcceptNewValue(dialog, *state);
-        return TRUE;
-      case DialogCommand::None:
-        return FALSE;
-    }
-    return FALSE;
+    return ValueCommand(dialog, wParam, state->kind == NewKind::Dword, IDC_DWORD_DATA, state->decimal,
+                        [&] { AcceptNewValue(dialog, *state); });
   } catch (...) {
     return FALSE;
   }
@@ -402,22 +409,8 @@ INT_PTR CALLBACK ModifyProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
       return FALSE;
     }
     if (msg != WM_COMMAND || !state) return FALSE;
-    int id = LOWORD(wParam);
-    if (state->type == REG_DWORD && (id == IDC_HEX || id == IDC_DEC) && HIWORD(wParam) == BN_CLICKED) {
-      OnBaseRadio(dialog, IDC_MODIFY_DATA, id, state->decimal);
-      return TRUE;
-    }
-    switch (ClassifyCommand(wParam)) {
-      case DialogCommand::Cancel:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-      case DialogCommand::Accept:
-        AcceptModify(dialog, *state);
-        return TRUE;
-      case DialogCommand::None:
-        return FALSE;
-    }
-    return FALSE;
+    return ValueCommand(dialog, wParam, state->type == REG_DWORD, IDC_MODIFY_DATA, state->decimal,
+                        [&] { AcceptModify(dialog, *state); });
   } catch (...) {
     return FALSE;
   }
