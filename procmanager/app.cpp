@@ -110,6 +110,31 @@ void PaintHeader(HWND page, HDC dc) {
   DeleteObject(font);
 }
 
+// The templates are drawn for the narrowest page of each shape; on a wider page (a denser screen
+// whose font does not scale exactly) the controls are spread across the page's width.
+void SpreadToWidth(HWND page) {
+  auto bytes = dialogs::FindDialogTemplate(g_app.resources, TemplateName(kPages[PageOf(page)].base).c_str());
+  auto layout = dialogs::ParseDialogTemplate(bytes);
+  if (!layout || layout->cx <= 0) return;
+  RECT units{0, 0, layout->cx, 0};
+  MapDialogRect(page, &units);
+  RECT client;
+  GetClientRect(page, &client);
+  if (units.right <= 0 || client.right * 100 < units.right * 102) return;
+  const double k = static_cast<double>(client.right) / units.right;
+  HDWP batch = BeginDeferWindowPos(16);
+  for (HWND child = GetWindow(page, GW_CHILD); child && batch; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+    const bool icon = (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+    int x = static_cast<int>(r.left * k + 0.5);
+    int width = icon ? r.right - r.left : static_cast<int>(r.right * k + 0.5) - x;
+    batch = DeferWindowPos(batch, child, nullptr, x, r.top, width, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (batch) EndDeferWindowPos(batch);
+}
+
 // ---- The sheet's layout on this desktop: tabs along the bottom, the page above them ----------------
 
 void PlacePage(HWND sheet, HWND page) {
@@ -130,7 +155,9 @@ void LayoutSheet(HWND sheet) {
   HWND tab = PropSheet_GetTabControl(sheet);
   if (!tab) return;
   LONG style = GetWindowLongW(tab, GWL_STYLE);
-  if (!(style & TCS_BOTTOM)) SetWindowLongW(tab, GWL_STYLE, style | TCS_BOTTOM);
+  // One row of tabs along the bottom, as on the device; the row scrolls.
+  LONG wanted = (style | TCS_BOTTOM) & ~TCS_MULTILINE;
+  if (wanted != style) SetWindowLongW(tab, GWL_STYLE, wanted);
   RECT client;
   GetClientRect(sheet, &client);
   SetWindowPos(tab, HWND_BOTTOM, 0, 0, client.right, client.bottom, SWP_NOACTIVATE);
@@ -144,6 +171,12 @@ LRESULT CALLBACK SheetSubclass(HWND sheet, UINT msg, WPARAM wParam, LPARAM lPara
     LRESULT result = DefSubclassProc(sheet, msg, wParam, lParam);
     LayoutSheet(sheet);
     return result;
+  }
+  if (msg == WM_DISPLAYCHANGE) {
+    // A new screen shape: the sheet fills the new screen, and each page, on its WM_SIZE, takes
+    // the template variant of the new shape.
+    SHINITDLGINFO info{SHIDIM_FLAGS, sheet, SHIDIF_SIZEDLGFULLSCREEN};
+    SHInitDialog(&info);
   }
   if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(sheet, SheetSubclass, 1);
@@ -232,6 +265,7 @@ INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       case WM_SIZE:
+        SpreadToWidth(page);
         if (PageOf(page) == kProgramsPage) SizeListColumns(GetDlgItem(page, IDC_LIST), false);
         if (PageOf(page) == kProcessesPage) SizeListColumns(GetDlgItem(page, IDC_LIST), true);
         InvalidateRect(page, nullptr, TRUE);
