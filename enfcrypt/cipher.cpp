@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 
+#include "enfcrypt/bitslice.h"
 #include "enfcrypt/des_tables.h"
 #include "enfcrypt/enfcrypt.h"
 
@@ -164,7 +165,43 @@ Cipher::Cipher(const std::uint8_t* key, std::size_t keyLength) noexcept {
   if (triple_) k2_ = MakeSchedule(k + 8);
 }
 
+namespace {
+
+// The round keys as key bits in entry order, for the bit-sliced kernel.
+void KeyBits(const Cipher::Schedule& s, std::uint8_t (*bits)[48]) noexcept {
+  for (int round = 0; round < 16; ++round)
+    for (int k = 0; k < 8; ++k) {
+      const std::uint32_t word = k % 2 ? s.odd[round] : s.even[round];
+      for (int i = 0; i < 6; ++i) bits[round][6 * k + i] = (word >> (8 * (k / 2) + i)) & 1;
+    }
+}
+
+}  // namespace
+
+std::size_t Cipher::ApplySliced(std::uint8_t* data, std::size_t blocks, Direction d) const noexcept {
+  static const bool avx2 = bitslice::CpuHasAvx2();
+  const std::size_t batch = avx2 ? bitslice::kBatchAvx2 : bitslice::kBatchSse2;
+  const std::size_t sliced = blocks / batch * batch;
+  if (!sliced) return 0;
+  std::uint8_t k1[16][48], k2[16][48];
+  KeyBits(k1_, k1);
+  const bool enc = d == Direction::Encipher;
+  bitslice::Pass passes[3] = {{k1, enc}, {k2, !enc}, {k1, enc}};
+  if (triple_) KeyBits(k2_, k2);
+  (avx2 ? bitslice::ApplyAvx2 : bitslice::ApplySse2)(data, sliced, passes, triple_ ? 3 : 1);
+  return sliced;
+}
+
 void Cipher::Apply(std::uint8_t* data, std::size_t blocks, Direction d) const noexcept {
+  if constexpr (std::endian::native == std::endian::little) {
+    const std::size_t sliced = ApplySliced(data, blocks, d);
+    data += sliced * 8;
+    blocks -= sliced;
+  }
+  ApplyBlocks(data, blocks, d);
+}
+
+void Cipher::ApplyBlocks(std::uint8_t* data, std::size_t blocks, Direction d) const noexcept {
   std::uint32_t l, r;
   if (!triple_) {
     if (d == Direction::Encipher) {
@@ -208,4 +245,20 @@ bool BlockCipher(std::uint8_t* out, const std::uint8_t* in, long length, const s
   return true;
 }
 
+namespace bitslice {
+
+void RoundKeyBits(const std::uint8_t key[8], std::uint8_t (*bits)[48]) noexcept {
+  KeyBits(Cipher::MakeSchedule(key), bits);
+}
+
+bool CpuHasAvx2() noexcept {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+#else
+  return false;
+#endif
+}
+
+}  // namespace bitslice
 }  // namespace quintar::enfcrypt

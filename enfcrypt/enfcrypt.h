@@ -42,15 +42,21 @@ class Cipher {
 
   bool Triple() const noexcept { return triple_; }
 
-  // Works on `blocks` whole 8-byte blocks in place.
+  // Works on `blocks` whole 8-byte blocks in place; long runs go through the bit-sliced
+  // kernel, the rest one block at a time. Both give the same bytes.
   void Apply(std::uint8_t* data, std::size_t blocks, Direction d) const noexcept;
+  // One block at a time only (for the tests and short runs).
+  void ApplyBlocks(std::uint8_t* data, std::size_t blocks, Direction d) const noexcept;
 
- private:
   struct Schedule {
     std::uint32_t even[16];  // S-box groups 0, 2, 4, 6 of each round key
     std::uint32_t odd[16];   // S-box groups 1, 3, 5, 7
   };
   static Schedule MakeSchedule(const std::uint8_t key[8]) noexcept;
+
+ private:
+  // The whole batches of a run through the bit-sliced kernel; returns how many blocks it did.
+  std::size_t ApplySliced(std::uint8_t* data, std::size_t blocks, Direction d) const noexcept;
 
   Schedule k1_{};
   Schedule k2_{};
