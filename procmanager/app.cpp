@@ -196,16 +196,18 @@ int CALLBACK SheetCallback(HWND sheet, UINT msg, LPARAM) {
   return 0;
 }
 
-// Ctrl+Q inside the sheet's own modal loop.
-HHOOK g_filterHook = nullptr;
-LRESULT CALLBACK MessageFilter(int code, WPARAM wParam, LPARAM lParam) {
-  if (code >= 0 && g_app.sheet && g_app.accelerators) {
+// Ctrl+Q inside the sheet's own modal loop, which translates no accelerators: every message the
+// thread takes passes here first, and one the table turns into a command is dropped.
+HHOOK g_messageHook = nullptr;
+LRESULT CALLBACK MessageHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && wParam == PM_REMOVE && g_app.sheet && g_app.accelerators) {
     MSG* msg = reinterpret_cast<MSG*>(lParam);
     if ((msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) &&
+        (msg->hwnd == g_app.sheet || IsChild(g_app.sheet, msg->hwnd)) &&
         TranslateAcceleratorW(g_app.sheet, g_app.accelerators, msg))
-      return 1;
+      msg->message = WM_NULL;
   }
-  return CallNextHookEx(g_filterHook, code, wParam, lParam);
+  return CallNextHookEx(g_messageHook, code, wParam, lParam);
 }
 
 // ---- Pages -------------------------------------------------------------------------------------
@@ -516,10 +518,10 @@ INT_PTR RunSheet(HWND owner, bool modeless) {
   header.ppsp = pages;
   header.pfnCallback = SheetCallback;
   if (modeless) return PropertySheetW(&header);
-  g_filterHook = SetWindowsHookExW(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
+  g_messageHook = SetWindowsHookExW(WH_GETMESSAGE, MessageHook, nullptr, GetCurrentThreadId());
   INT_PTR result = PropertySheetW(&header);
-  if (g_filterHook) UnhookWindowsHookEx(g_filterHook);
-  g_filterHook = nullptr;
+  if (g_messageHook) UnhookWindowsHookEx(g_messageHook);
+  g_messageHook = nullptr;
   g_app.sheet = nullptr;
   return result;
 }
@@ -567,7 +569,6 @@ int RunProgram(HINSTANCE exe) {
     PostMessageW(main, kRunSheetMessage, 0, 0);
     MSG msg;
     while (g_app.main && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-      if (g_app.sheet && g_app.accelerators && TranslateAcceleratorW(g_app.sheet, g_app.accelerators, &msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }

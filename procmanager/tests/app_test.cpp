@@ -97,3 +97,22 @@ TEST(VorrelApp, ShowsItsSheetOnceResetsAndExits) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(VorrelApp, CtrlQEndsTheProgramLikeDone) {
+  Process program = Start();
+  ASSERT_TRUE(program);
+  HWND sheet = testsupport::WaitForWindow(L"#32770", L"Vorrel", 15000);
+  ASSERT_NE(sheet, nullptr);
+  testsupport::PumpUntil([&] { return GetForegroundWindow() == sheet; }, 3000);
+  SetForegroundWindow(sheet);
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return GetForegroundWindow() == sheet; }, 3000));
+  keybd_event(VK_CONTROL, 0, 0, 0);
+  keybd_event('Q', 0, 0, 0);
+  keybd_event('Q', 0, KEYEVENTF_KEYUP, 0);
+  keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+  EXPECT_EQ(program.Wait(15000), 0u);
+}
+
+}  // namespace
