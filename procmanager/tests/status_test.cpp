@@ -166,3 +166,57 @@ TEST_F(StatusTest, EveryPageHasItsTemplateAndTheOtherSoftwareButtonsWait) {
 
 }  // namespace
 }  // namespace vorrel_test
+
+namespace vorrel_test {
+namespace {
+
+bool g_menuShown = false;
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND menu = FindWindowW(L"#32768", nullptr);
+  if (menu && IsWindowVisible(menu)) {
+    g_menuShown = true;
+    KillTimer(nullptr, id);
+    EndMenu();
+  }
+}
+
+bool TapOpensMenu(HWND page, int y) {
+  g_menuShown = false;
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseMenu);
+  SendMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, y));
+  testsupport::PumpFor(200);
+  KillTimer(nullptr, timer);
+  return g_menuShown;
+}
+
+TEST_F(StatusTest, ATapOnThePageOpensItsToolsMenuButNotOnTheHeader) {
+  HWND page = Open(kActionsPage);
+  RECT client;
+  GetClientRect(page, &client);
+  EXPECT_TRUE(TapOpensMenu(page, client.bottom - 3));
+  EXPECT_FALSE(TapOpensMenu(page, 3));
+  // Each page has its popup: the list pages their own, the others the general Tools.
+  EXPECT_EQ(vorrel::PopupFor(kProgramsPage), vorrel::g_app.programsPopup);
+  EXPECT_EQ(vorrel::PopupFor(kProcessesPage), vorrel::g_app.processesPopup);
+  EXPECT_EQ(vorrel::PopupFor(kMainPage), vorrel::g_app.toolsPopup);
+  EXPECT_EQ(GetMenuItemCount(vorrel::g_app.programsPopup), 7);
+  EXPECT_EQ(GetMenuItemCount(vorrel::g_app.processesPopup), 6);
+  EXPECT_EQ(GetMenuItemCount(vorrel::g_app.toolsPopup), 5);
+}
+
+}  // namespace
+}  // namespace vorrel_test
+
+namespace vorrel_test {
+namespace {
+
+TEST_F(StatusTest, ResourcesComeFromTheLibraryBesideTheProgram) {
+  // vorrel_ui_testRes.dll lies beside the test as VorrelRes.dll lies beside Vorrel.exe.
+  EXPECT_NE(vorrel::g_app.resourceLibrary, nullptr);
+  EXPECT_EQ(reinterpret_cast<HMODULE>(vorrel::g_app.resources), vorrel::g_app.resourceLibrary);
+  EXPECT_EQ(vorrel::LoadResString(IDS_TITLE, L""), L"Vorrel");
+  EXPECT_EQ(vorrel::LoadResString(IDS_CLASS, L""), L"VORREL");
+}
+
+}  // namespace
+}  // namespace vorrel_test
