@@ -12,6 +12,14 @@ foreach(dir
   file(MAKE_DIRECTORY "${OUT}/${dir}")
 endforeach()
 
+# Glancet's bitmaps, drawn by its generator into its image folder.
+execute_process(
+  COMMAND python3 "${SRC}/../../todayplugin/images/make_images.py" "${OUT}/Program Files/Zek/Pellvane/image"
+  RESULT_VARIABLE rc)
+if(rc)
+  message(FATAL_ERROR "could not draw Glancet's bitmaps")
+endif()
+
 # Sample archives, with fixed times so every image is the same.
 function(make_zip name)
   execute_process(

@@ -1,0 +1,359 @@
+// Drawing: the whole item into one off-screen buffer over the Today screen's own background,
+// copied in one operation; and the pressed states drawn straight to the window.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "platform/include/ceservices.h"
+#include "platform/include/todaycmn.h"
+#include "todayplugin/glancet.h"
+
+namespace glancet {
+namespace {
+
+class Gdi {
+ public:
+  explicit Gdi(HGDIOBJ h = nullptr) : h_(h) {}
+  Gdi(const Gdi&) = delete;
+  Gdi& operator=(const Gdi&) = delete;
+  ~Gdi() {
+    if (h_) DeleteObject(h_);
+  }
+  HGDIOBJ get() const { return h_; }
+
+ private:
+  HGDIOBJ h_;
+};
+
+// The bitmaps one drawing needs, each read from its file once for that drawing.
+class Bitmaps {
+ public:
+  explicit Bitmaps(HDC like) : dc_(CreateCompatibleDC(like)) {}
+  Bitmaps(const Bitmaps&) = delete;
+  Bitmaps& operator=(const Bitmaps&) = delete;
+  ~Bitmaps() {
+    if (old_) SelectObject(dc_, old_);
+    for (auto& [path, bitmap] : cache_)
+      if (bitmap) DeleteObject(bitmap);
+    if (dc_) DeleteDC(dc_);
+  }
+  // The source DC with the bitmap selected, or nullptr when it is missing; `size` gets its size.
+  HDC Select(const std::wstring& path, SIZE* size = nullptr) {
+    if (!dc_ || path.empty()) return nullptr;
+    auto it = cache_.find(path);
+    if (it == cache_.end()) {
+      auto bitmap =
+          static_cast<HBITMAP>(LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+      it = cache_.emplace(path, bitmap).first;
+    }
+    if (!it->second) return nullptr;
+    HGDIOBJ previous = SelectObject(dc_, it->second);
+    if (!old_) old_ = previous;
+    if (size) {
+      BITMAP info = {};
+      GetObjectW(it->second, sizeof info, &info);
+      *size = {info.bmWidth, info.bmHeight};
+    }
+    return dc_;
+  }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_ = nullptr;
+  std::map<std::wstring, HBITMAP> cache_;
+};
+
+// The item font: the system font's face at the Today screen's sizes.
+HFONT CreateItemFont(HDC dc, double points) {
+  LOGFONTW lf = {};
+  GetObjectW(GetStockObject(SYSTEM_FONT), sizeof lf, &lf);
+  lf.lfWeight = 0;
+  lf.lfWidth = 0;
+  lf.lfHeight = -static_cast<LONG>(GetDeviceCaps(dc, LOGPIXELSY) * points / 72 + 0.5);
+  // The device's system font is Tahoma; the desktop's stock one is a raster face.
+  lstrcpynW(lf.lfFaceName, L"Tahoma", LF_FACESIZE);
+  lf.lfQuality = ANTIALIASED_QUALITY;
+  return CreateFontIndirectW(&lf);
+}
+
+HFONT CreateNamesFont(HDC dc) { return CreateItemFont(dc, G().metrics.scale == 2 ? 7.5 : 8); }
+
+COLORREF TextColour(HWND window) {
+  HWND parent = window ? GetParent(window) : nullptr;
+  if (!parent) return RGB(0, 0, 0);
+  return static_cast<COLORREF>(SendMessageW(parent, TODAYM_GETCOLOR, TODAYCOLOR_TEXT, 0));
+}
+
+void Sprite(HDC dst, HDC src, int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh, COLORREF key) {
+  if (src && sw > 0 && dw > 0) TransparentImage(dst, dx, dy, dw, dh, src, sx, sy, sw, sh, key);
+}
+
+void StripFrame(HDC dc, Bitmaps& bitmaps, const std::wstring& path, int index, int x, int y, int size) {
+  SIZE bitmapSize = {};
+  HDC src = bitmaps.Select(path, &bitmapSize);
+  if (!src || bitmapSize.cy <= 0 || index < 0) return;
+  int frame = bitmapSize.cy;  // strips hold square icons side by side
+  if (static_cast<long long>(index + 1) * frame > bitmapSize.cx) return;
+  Sprite(dc, src, index * frame, 0, frame, frame, x, y, size, size, GetPixel(src, 0, 0));
+}
+
+void ShellIcon(HDC dc, const ItemRecord& item, int x, int y, bool large) {
+  std::wstring target = Wide(FieldText(item.target));
+  if (target.empty()) return;
+  SHFILEINFOW info = {};
+  UINT flags = SHGFI_SYSICONINDEX | SHGFI_ICON | (large ? 0 : SHGFI_SMALLICON);
+  if (!SHGetFileInfoW(target.c_str(), 0, &info, sizeof info, flags) || !info.hIcon) return;
+  DrawIconEx(dc, x, y, info.hIcon, 0, 0, 0, nullptr, DI_NORMAL);
+  DestroyIcon(info.hIcon);
+}
+
+void LauncherIcon(HDC dc, Bitmaps& bitmaps, const ItemRecord& item, int x, int y) {
+  const Metrics& m = G().metrics;
+  bool large = IsLarge(item.kind);
+  int inset = (large ? 4 : 2) * m.scale;
+  std::wstring strip = Wide(FieldText(item.iconPath));
+  if (strip.empty())
+    ShellIcon(dc, item, x + inset, y + inset, large);
+  else
+    StripFrame(dc, bitmaps, strip, item.iconIndex, x + inset, y + inset, large ? m.LargeIcon() : m.SmallIcon());
+}
+
+const std::u16string& GaugeBitmap(int32_t kind) {
+  const StripPaths& p = G().paths;
+  switch (kind) {
+    case kBattery:
+      return p.battery;
+    case kMemory:
+      return p.memory;
+    case kStorage:
+      return p.storage;
+    default:
+      return p.backlight;
+  }
+}
+
+uint64_t GaugePercent(int32_t kind) {
+  const Plugin& g = G();
+  if (kind == kBattery) return g.gauges.battery;
+  if (kind == kMemory) return static_cast<uint32_t>(g.state->settings.memoryPercent);
+  return g.state->storagePercent;
+}
+
+void Gauge(HDC dc, Bitmaps& bitmaps, int32_t kind, int x0, int y0, bool highlighted) {
+  const Plugin& g = G();
+  int s = g.metrics.scale;
+  if (highlighted) {
+    Gdi blue(CreateSolidBrush(kPressBlue));
+    HGDIOBJ oldBrush = SelectObject(dc, blue.get());
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    // The null pen leaves the right and bottom edge undrawn, hence the extra pixel.
+    Rectangle(dc, x0 - 5 * s, y0, x0 + 55 * s + 1, y0 + 20 * s + 1);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+  }
+  HDC src = bitmaps.Select(Wide(GaugeBitmap(kind)));
+  bool battery = kind == kBattery, backlight = kind == kBacklight;
+  int iconHeight = battery ? 15 : 16;
+  Sprite(dc, src, 3, 17, 11, iconHeight, x0, y0 + 2 * s, 11 * s, iconHeight * s, battery ? 0xFFFFFF : 0x4F4F4F);
+  Sprite(dc, src, 20, 37, 32, 11, x0 + 18 * s, y0 + 6 * s, 32 * s, 11 * s, backlight ? 0x000000 : 0xFFFFFF);
+  if (backlight) {
+    int knob = ClampKnob(g.knobX, x0, s);
+    Sprite(dc, src, 22, 50, 8, 14, knob, y0 + 4 * s, 8 * s, 14 * s, 0x000000);
+    return;
+  }
+  uint64_t percent = GaugePercent(kind);
+  int w = BarWidth(percent);
+  Sprite(dc, src, 20, 21, w, 11, x0 + 18 * s, y0 + 6 * s, w * s, 11 * s, 0xFFFFFF);
+  wchar_t text[24];
+  swprintf(text, 24, L"%i%%", static_cast<int>(static_cast<uint32_t>(percent)));
+  Gdi font(CreateItemFont(dc, 7));
+  HGDIOBJ oldFont = SelectObject(dc, font.get());
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkMode(dc, TRANSPARENT);
+  RECT rc = {x0 + 18 * s, y0 + 6 * s, x0 + 50 * s, y0 + 17 * s};
+  DrawTextW(dc, text, -1, &rc, 0x1005);
+  SelectObject(dc, oldFont);
+}
+
+void Line(HDC dc, int x1, int y1, int x2, int y2) {
+  MoveToEx(dc, x1, y1, nullptr);
+  LineTo(dc, x2, y2);
+}
+
+void TabOutline(HDC dc, const Rect32& r, bool closed) {
+  int right = r.right - 1, bottom = r.bottom - 1;
+  POINT pts[6] = {{r.left, bottom}, {r.left, r.top + 3}, {r.left + 3, r.top},
+                  {right - 3, r.top}, {right, r.top + 3}, {right, bottom}};
+  Polyline(dc, pts, 6);
+  if (closed) Line(dc, right, bottom, r.left, bottom);
+}
+
+void TabFace(HDC dc, Bitmaps& bitmaps, const TabRecord& tab, int lineHeight) {
+  const Metrics& m = G().metrics;
+  int y = (m.TabBarHeight() - m.SmallIcon()) / 2;
+  StripFrame(dc, bitmaps, Wide(FieldText(tab.bitmap)), tab.iconIndex, tab.rect.left + 2, y, m.SmallIcon());
+  RECT text = {tab.rect.left + m.SmallIcon() + 4, (m.TabBarHeight() - lineHeight) / 2, tab.rect.right,
+               tab.rect.bottom};
+  std::wstring name = Wide(FieldText(tab.name));
+  DrawTextW(dc, name.c_str(), -1, &text, DT_LEFT | DT_NOPREFIX | DT_SINGLELINE | DT_END_ELLIPSIS);
+}
+
+int NamesLineHeight(HDC dc) {
+  TEXTMETRICW tm = {};
+  GetTextMetricsW(dc, &tm);
+  return tm.tmHeight + tm.tmExternalLeading;
+}
+
+void TabBar(HDC dc, Bitmaps& bitmaps, COLORREF colour) {
+  const Plugin& g = G();
+  const State& s = *g.state;
+  const Metrics& m = g.metrics;
+  Gdi pen(CreatePen(PS_SOLID, m.scale, colour));
+  HGDIOBJ oldPen = SelectObject(dc, pen.get());
+  int selected = s.SelectedTab();
+  int first = s.FirstTabOfPage();
+  for (int i = 0; i < s.tabsPerPage; ++i) {
+    int t = first + i;
+    if (i < s.tabsOnPage && t < s.tabCount) {
+      TabOutline(dc, s.tabs[t].rect, t != selected);
+    } else {
+      const Rect32& r = s.slots[i];
+      Line(dc, r.left, r.bottom - 1, r.right, r.bottom - 1);
+    }
+  }
+  Line(dc, s.logo.rect.left, s.logo.rect.bottom - 1, s.logo.rect.right, s.logo.rect.bottom - 1);
+  if (s.MoreTabsThanFit()) Line(dc, s.next.rect.left, s.next.rect.bottom - 1, s.next.rect.right, s.next.rect.bottom - 1);
+  SelectObject(dc, oldPen);
+
+  int y = (m.TabBarHeight() - m.SmallIcon()) / 2;
+  StripFrame(dc, bitmaps, Wide(FieldText(s.logo.bitmap)), 0, s.logo.rect.left + 2, y, m.SmallIcon());
+  if (s.MoreTabsThanFit())
+    StripFrame(dc, bitmaps, Wide(FieldText(s.next.bitmap)), 1, s.next.rect.left + 2, y, m.SmallIcon());
+  int lineHeight = NamesLineHeight(dc);
+  for (int i = 0; i < s.tabsOnPage && first + i < s.tabCount; ++i) TabFace(dc, bitmaps, s.tabs[first + i], lineHeight);
+}
+
+void Cells(HDC dc, Bitmaps& bitmaps) {
+  Plugin& g = G();
+  State& s = *g.state;
+  const Metrics& m = g.metrics;
+  const auto& grid = s.grid[s.SelectedTab()];
+  for (int r = 0; r < kShownRows; ++r) {
+    for (int c = 0; c < s.columns; ++c) {
+      const ItemRecord& item = grid[r][c];
+      int x = m.CellX(c), y = m.CellY(r);
+      if (IsOneCell(item.kind) || IsLarge(item.kind)) {
+        LauncherIcon(dc, bitmaps, item, x, y);
+      } else if (IsGauge(item.kind)) {
+        int x0 = m.GridLeft() + (20 * c + 5) * m.scale;
+        GaugePlace& place = g.gaugePlaces[item.kind - kBattery];
+        place = {true, x0, y, c, r};
+        if (item.kind == kBacklight) g.knobX = ClampKnob(g.knobX, x0, m.scale);
+        Gauge(dc, bitmaps, item.kind, x0, y, false);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+RECT NextIconSquare() {
+  const Plugin& g = G();
+  const Metrics& m = g.metrics;
+  int left = g.state->next.rect.left + 2, top = (m.TabBarHeight() - m.SmallIcon()) / 2;
+  return {left, top, left + m.SmallIcon(), top + m.SmallIcon()};
+}
+
+void DrawItem(HDC target, HWND window) {
+  Plugin& g = G();
+  const Metrics& m = g.metrics;
+  LayoutTabBar(m, *g.state);
+  int width = m.screenWidth, height = m.BufferHeight();
+  HDC mem = CreateCompatibleDC(target);
+  if (!mem) return;
+  Gdi buffer(CreateCompatibleBitmap(target, width, height));
+  if (!buffer.get()) {
+    DeleteDC(mem);
+    return;
+  }
+  HGDIOBJ oldBitmap = SelectObject(mem, buffer.get());
+  RECT all = {0, 0, width, height};
+  Gdi key(CreateSolidBrush(kBufferKey));
+  FillRect(mem, &all, static_cast<HBRUSH>(key.get()));
+  RECT client = {};
+  if (window) GetClientRect(window, &client);
+  HWND parent = window ? GetParent(window) : nullptr;
+  if (parent) {
+    TODAYDRAWWATERMARKINFO info = {mem, client, window};
+    SendMessageW(parent, TODAYM_DRAWWATERMARK, 0, reinterpret_cast<LPARAM>(&info));
+  }
+  {
+    Gdi font(CreateNamesFont(mem));
+    HGDIOBJ oldFont = SelectObject(mem, font.get());
+    COLORREF colour = TextColour(window);
+    SetTextColor(mem, colour);
+    SetBkMode(mem, TRANSPARENT);
+    Bitmaps bitmaps(mem);
+    TabBar(mem, bitmaps, colour);
+    Cells(mem, bitmaps);
+    SelectObject(mem, oldFont);
+  }
+  TransparentImage(target, 0, 0, width, height, mem, 0, 0, width, height, kBufferKey);
+  SelectObject(mem, oldBitmap);
+  DeleteDC(mem);
+}
+
+void DrawGauge(HDC dc, int32_t kind, int x0, int y0, bool highlighted) {
+  Bitmaps bitmaps(dc);
+  Gauge(dc, bitmaps, kind, x0, y0, highlighted);
+}
+
+void DrawPressedCell(HDC dc, const ItemRecord& item, int column, int row) {
+  const Metrics& m = G().metrics;
+  int x = m.CellX(column), y = m.CellY(row), size = IsLarge(item.kind) ? 2 * m.Cell() : m.Cell();
+  RECT r = {x, y, x + size, y + size};
+  Gdi blue(CreateSolidBrush(kPressBlue));
+  FillRect(dc, &r, static_cast<HBRUSH>(blue.get()));
+  Bitmaps bitmaps(dc);
+  LauncherIcon(dc, bitmaps, item, x, y);
+}
+
+void DrawPressedNext(HDC dc) {
+  const Plugin& g = G();
+  RECT r = NextIconSquare();
+  Gdi blue(CreateSolidBrush(kPressBlue));
+  FillRect(dc, &r, static_cast<HBRUSH>(blue.get()));
+  Bitmaps bitmaps(dc);
+  StripFrame(dc, bitmaps, Wide(FieldText(g.state->next.bitmap)), 1, r.left, r.top, g.metrics.SmallIcon());
+}
+
+void DrawSelectedTab(HDC dc, int tab) {
+  const Plugin& g = G();
+  const TabRecord& t = g.state->tabs[tab];
+  const Rect32& r = t.rect;
+  POINT pts[6] = {{r.left + 1, r.bottom - 1}, {r.left + 1, r.top + 3}, {r.left + 3, r.top + 1},
+                  {r.right - 4, r.top + 1}, {r.right - 2, r.top + 3}, {r.right - 2, r.bottom - 1}};
+  Gdi blue(CreateSolidBrush(kPressBlue));
+  HGDIOBJ oldBrush = SelectObject(dc, blue.get());
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+  Polygon(dc, pts, 6);
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+  Gdi font(CreateNamesFont(dc));
+  HGDIOBJ oldFont = SelectObject(dc, font.get());
+  SetTextColor(dc, TextColour(g.window));
+  SetBkMode(dc, TRANSPARENT);
+  Bitmaps bitmaps(dc);
+  TabFace(dc, bitmaps, t, NamesLineHeight(dc));
+  SelectObject(dc, oldFont);
+}
+
+void DrawStripFrame(HDC dc, const std::wstring& path, int index, int x, int y, int size) {
+  Bitmaps bitmaps(dc);
+  StripFrame(dc, bitmaps, path, index, x, y, size);
+}
+
+}  // namespace glancet

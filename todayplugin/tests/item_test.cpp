@@ -1,0 +1,445 @@
+// Glancet.dll loaded in the test's own process under a stand-in Today screen: attach, the item
+// window, the refresh queries, the add-a-launcher message, the gauge commands and the backlight.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/include/todaycmn.h"
+#include "testsupport/testsupport.h"
+#include "todayplugin/core/glancet_core.h"
+
+namespace {
+
+using namespace glancet;
+
+constexpr wchar_t kFile[] = L"\\windows\\pellvane.dat";
+constexpr wchar_t kProfile[] = L"Software\\Quintar\\Device";
+constexpr COLORREF kWatermark = RGB(200, 220, 240);
+
+int g_watermarks = 0;
+
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case TODAYM_GETCOLOR:
+      return RGB(0, 0, 0);
+    case TODAYM_DRAWWATERMARK: {
+      ++g_watermarks;
+      auto* info = reinterpret_cast<TODAYDRAWWATERMARKINFO*>(lParam);
+      HBRUSH brush = CreateSolidBrush(kWatermark);
+      FillRect(info->hdc, &info->rc, brush);
+      DeleteObject(brush);
+      return TRUE;
+    }
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+std::unique_ptr<FileImage> ReadFileImage(DWORD* size = nullptr) {
+  auto image = std::make_unique<FileImage>();
+  HANDLE f = CreateFileW(kFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return nullptr;
+  DWORD got = 0;
+  ReadFile(f, image->data(), static_cast<DWORD>(image->size()), &got, nullptr);
+  if (size) *size = GetFileSize(f, nullptr);
+  CloseHandle(f);
+  return image;
+}
+
+template <typename T>
+T At(const FileImage& image, std::size_t offset) {
+  T v{};
+  std::memcpy(&v, image.data() + offset, sizeof v);
+  return v;
+}
+
+ItemRecord Record(const FileImage& image, int tab, int slot) {
+  return At<ItemRecord>(image, offsets::kItems + (tab * kItemsPerTab + slot) * sizeof(ItemRecord));
+}
+
+int CountRecords(const FileImage& image, int tab) {
+  int n = 0;
+  while (n < kItemsPerTab && Record(image, tab, n).kind != kEmpty) ++n;
+  return n;
+}
+
+void SetCards(const std::vector<std::wstring>& cards) {
+  std::wstring multi;
+  for (const auto& c : cards) multi += c + L'\0';
+  multi += L'\0';
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, kProfile, L"StorageCards", REG_MULTI_SZ, multi.c_str(),
+                  static_cast<DWORD>(multi.size() * sizeof(wchar_t)));
+  for (const auto& c : cards) CreateDirectoryW((L"\\" + c).c_str(), nullptr);
+}
+
+DWORD ReadDword(HKEY root, const wchar_t* key, const wchar_t* name) {
+  DWORD v = 0xFFFFFFFF, size = sizeof v;
+  RegGetValueW(root, key, name, RRF_RT_REG_DWORD, nullptr, &v, &size);
+  return v;
+}
+
+int Scale() {
+  HDC dc = GetDC(nullptr);
+  int dpi = GetDeviceCaps(dc, LOGPIXELSX);
+  ReleaseDC(nullptr, dc);
+  return dpi > 96 ? 2 : 1;
+}
+
+// The DLL loaded afresh (its state is per process, so each test reloads it) under a host window.
+class ItemTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    CreateDirectoryW(L"\\windows", nullptr);
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"GlancetTestHost";
+    RegisterClassW(&wc);
+  }
+
+  void SetUp() override {
+    DeleteFileW(kFile);
+    SetCards({L"Storage Card"});
+    host_ = CreateWindowExW(0, L"GlancetTestHost", L"DeskTop", WS_POPUP | WS_VISIBLE, 0, 0,
+                            GetSystemMetrics(SM_CXSCREEN), 300 * Scale(), nullptr, nullptr, GetModuleHandleW(nullptr),
+                            nullptr);
+    ASSERT_NE(host_, nullptr);
+  }
+
+  void TearDown() override {
+    Unload();
+    DestroyWindow(host_);
+  }
+
+  void Load() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dll(path);
+    dll = dll.substr(0, dll.find_last_of(L'\\') + 1) + L"Glancet.dll";
+    module_ = LoadLibraryW(dll.c_str());
+    ASSERT_NE(module_, nullptr);
+    init_ = reinterpret_cast<PFNCUSTOMINITIALIZEITEM>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module_, MAKEINTRESOURCEA(240))));
+    ASSERT_NE(init_, nullptr);
+    record_ = {};
+    record_.fEnabled = TRUE;
+    record_.hinstDLL = module_;
+  }
+
+  HWND Start() {
+    Load();
+    if (!module_) return nullptr;
+    item_ = init_(&record_, host_);
+    return item_;
+  }
+
+  void Unload() {
+    if (item_ && IsWindow(item_)) DestroyWindow(item_);
+    item_ = nullptr;
+    if (module_) {
+      UnregisterClassW(L"MyToday", module_);
+      FreeLibrary(module_);
+      module_ = nullptr;
+    }
+  }
+
+  LRESULT Query(bool withRecord = true) {
+    return SendMessageW(item_, WM_TODAYCUSTOM_QUERYREFRESHCACHE,
+                        withRecord ? reinterpret_cast<WPARAM>(&record_) : 0, 0);
+  }
+
+  // Lays the item out as the Today screen does and paints it once.
+  void Show() {
+    Query();
+    SetWindowPos(item_, nullptr, 0, 20, GetSystemMetrics(SM_CXSCREEN), static_cast<int>(record_.cyp), SWP_NOZORDER);
+    RedrawWindow(item_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  }
+
+  LRESULT CopyPath(const std::wstring& path, DWORD bytes) {
+    std::vector<wchar_t> buffer(path.begin(), path.end());
+    COPYDATASTRUCT cds = {0, bytes, buffer.empty() ? nullptr : buffer.data()};
+    return SendMessageW(item_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
+  }
+
+  void Tap(int x, int y) {
+    PostMessageW(item_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(item_, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    testsupport::PumpFor(100);
+  }
+
+  HWND host_ = nullptr;
+  HWND item_ = nullptr;
+  HMODULE module_ = nullptr;
+  PFNCUSTOMINITIALIZEITEM init_ = nullptr;
+  TODAYLISTITEM record_{};
+};
+
+// ---- Attach and the window ---------------------------------------------------------------------
+
+TEST_F(ItemTest, AttachWritesTheDefaultFileWhenThereIsNone) {
+  Load();
+  DWORD size = 0;
+  auto image = ReadFileImage(&size);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(size, 287344u);
+  EXPECT_EQ(At<int32_t>(*image, offsets::kTabCount), 3);
+  auto tab0 = At<TabRecord>(*image, offsets::kTabs);
+  EXPECT_EQ(FieldText(tab0.name), u"System");
+  EXPECT_EQ(tab0.selected, 1);
+  EXPECT_EQ(FieldText(Record(*image, 0, 2).name), u"Calculator");
+  EXPECT_EQ(FieldText(At<TabRecord>(*image, offsets::kLogo).bitmap),
+            Scale() == 2 ? u"\\Program Files\\Zek\\Pellvane\\image\\zek32.bmp"
+                         : u"\\Program Files\\Zek\\Pellvane\\image\\zek16.bmp");
+}
+
+TEST_F(ItemTest, DisabledItemGetsNoWindowAndAnEnabledOneTheClassAndTitle) {
+  Load();
+  record_.fEnabled = FALSE;
+  EXPECT_EQ(init_(&record_, host_), nullptr);
+  EXPECT_EQ(FindWindowExW(host_, nullptr, L"MyToday", nullptr), nullptr);
+
+  record_.fEnabled = TRUE;
+  item_ = init_(&record_, host_);
+  ASSERT_NE(item_, nullptr);
+  EXPECT_EQ(FindWindowExW(host_, nullptr, L"MyToday", L"MyTodayScreen"), item_);
+  EXPECT_TRUE(IsWindowVisible(item_));
+  EXPECT_EQ(GetWindowLongW(item_, GWL_STYLE) & (WS_CHILD | WS_VISIBLE), WS_CHILD | WS_VISIBLE);
+  // A second item in the same process registers the class again: that failure is ignored.
+  HWND second = init_(&record_, host_);
+  EXPECT_NE(second, nullptr);
+  DestroyWindow(second);
+  EXPECT_EQ(GetProcAddress(module_, "InitializeCustomItem"), nullptr) << "exported by ordinal only";
+}
+
+TEST_F(ItemTest, RefreshQueriesNegotiateTheTallestTabOnce) {
+  ASSERT_NE(Start(), nullptr);
+  EXPECT_EQ(Query(false), 1) << "no record: a refresh is wanted";
+  EXPECT_EQ(Query(), 1) << "cyp was 0";
+  EXPECT_EQ(record_.cyp, static_cast<DWORD>(100 * Scale())) << "the Program tab fills three rows";
+  EXPECT_EQ(Query(), 0) << "nothing changed";
+  record_.cyp = 0;
+  EXPECT_EQ(Query(), 1);
+}
+
+TEST_F(ItemTest, WithoutAStorageCardTheRefreshStopsButTheHeightIsStillGiven) {
+  SetCards({});
+  ASSERT_NE(Start(), nullptr);
+  EXPECT_EQ(Query(false), 0);
+  EXPECT_EQ(Query(), 1);
+  EXPECT_EQ(record_.cyp, static_cast<DWORD>(100 * Scale()));
+}
+
+TEST_F(ItemTest, PaintsThroughTheTodayBackground) {
+  ASSERT_NE(Start(), nullptr);
+  g_watermarks = 0;
+  Show();
+  EXPECT_GE(g_watermarks, 1);
+  HDC dc = GetDC(item_);
+  // Below the tab bar, left of the grid: nothing of the item's own, so the watermark shows.
+  EXPECT_EQ(GetPixel(dc, 2, 30 * Scale()), kWatermark);
+  ReleaseDC(item_, dc);
+}
+
+// ---- Adding a launcher from another program ---------------------------------------------------
+
+TEST_F(ItemTest, CopyDataAddsASmallLauncherToTheFirstEmptyCell) {
+  ASSERT_NE(Start(), nullptr);
+  std::wstring path = L"\\My Documents\\Letters.zip";
+  EXPECT_EQ(CopyPath(path, static_cast<DWORD>(path.size() * sizeof(wchar_t))), 0);
+  auto image = ReadFileImage();
+  ASSERT_NE(image, nullptr);
+  // Tab 0 held twelve items; the thirteenth is the new one.
+  ASSERT_EQ(CountRecords(*image, 0), 13);
+  ItemRecord r = Record(*image, 0, 12);
+  EXPECT_EQ(r.kind, kSmall);
+  EXPECT_EQ(FieldText(r.target), u"\\My Documents\\Letters.zip");
+  EXPECT_FALSE(FieldText(r.name).empty());
+  EXPECT_EQ(FieldText(r.iconPath), u"");
+}
+
+TEST_F(ItemTest, CopyDataLengthsAreTakenSafely) {
+  ASSERT_NE(Start(), nullptr);
+  // Odd: the half character is dropped.
+  CopyPath(L"\\abcdef", 7);
+  // Longer than the field: cut to 99 characters.
+  std::wstring longPath = L"\\" + std::wstring(200, L'x');
+  CopyPath(longPath, static_cast<DWORD>(longPath.size() * sizeof(wchar_t)));
+  // Zero and a missing buffer: nothing is added.
+  CopyPath(L"\\zero", 0);
+  COPYDATASTRUCT none = {0, 40, nullptr};
+  SendMessageW(item_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&none));
+  SendMessageW(item_, WM_COPYDATA, 0, 0);
+  auto image = ReadFileImage();
+  ASSERT_NE(image, nullptr);
+  ASSERT_EQ(CountRecords(*image, 0), 14);
+  EXPECT_EQ(FieldText(Record(*image, 0, 12).target), u"\\ab");
+  EXPECT_EQ(FieldText(Record(*image, 0, 13).target).size(), 99u);
+}
+
+TEST_F(ItemTest, CopyDataIntoAFullTabChangesNothingButStillSaves) {
+  ASSERT_NE(Start(), nullptr);
+  for (int i = 0; i < 4; ++i) CopyPath(L"\\a.txt", 12);  // fills row 2
+  auto before = ReadFileImage();
+  ASSERT_NE(before, nullptr);
+  ASSERT_EQ(CountRecords(*before, 0), 16);
+  DeleteFileW(kFile);
+  CopyPath(L"\\b.txt", 12);
+  auto after = ReadFileImage();
+  ASSERT_NE(after, nullptr) << "saved although nothing was added";
+  EXPECT_EQ(CountRecords(*after, 0), 16);
+  EXPECT_EQ(std::memcmp(before->data() + offsets::kItems, after->data() + offsets::kItems,
+                        offsets::kSettings - offsets::kItems),
+            0);
+}
+
+TEST_F(ItemTest, TappingATabSendsNewLaunchersThere) {
+  ASSERT_NE(Start(), nullptr);
+  Show();
+  // The third tab sits at the right end of the bar.
+  Tap(GetSystemMetrics(SM_CXSCREEN) - 10 * Scale(), 9 * Scale());
+  CopyPath(L"\\c.txt", 12);
+  auto image = ReadFileImage();
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(CountRecords(*image, 2), 11);
+  EXPECT_EQ(FieldText(Record(*image, 2, 10).target), u"\\c.txt");
+  EXPECT_EQ(CountRecords(*image, 0), 12);
+}
+
+// ---- Gauges ---------------------------------------------------------------------------------------
+
+TEST_F(ItemTest, GaugeCommandsChangeAndSaveTheModes) {
+  SetCards({L"Storage Card", L"Card2"});
+  ASSERT_NE(Start(), nullptr);
+  Query();
+  SendMessageW(item_, WM_COMMAND, 40051, 0);
+  auto image = ReadFileImage();
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(At<Settings>(*image, offsets::kSettings).memoryMode, 12);
+
+  SendMessageW(item_, WM_COMMAND, 40060, 0);  // the second card
+  SendMessageW(item_, WM_COMMAND, 40054, 0);  // free space
+  image = ReadFileImage();
+  Settings s = At<Settings>(*image, offsets::kSettings);
+  EXPECT_EQ(s.showFree, 8);
+  EXPECT_EQ(s.showUsed, 0);
+  auto card0 = At<CardSlot>(*image, offsets::kCards), card1 = At<CardSlot>(*image, offsets::kCards + 64);
+  EXPECT_EQ(card0.flag, 0);
+  EXPECT_EQ(card1.flag, 8);
+  EXPECT_EQ(FieldText(card1.name), u"Card2");
+  EXPECT_EQ(card1.usedPercent + card1.freePercent, 100u);
+
+  // Commands of editing that is not built yet leave the file alone.
+  DeleteFileW(kFile);
+  SendMessageW(item_, WM_COMMAND, 40042, 0);
+  EXPECT_EQ(ReadFileImage(), nullptr);
+}
+
+TEST_F(ItemTest, BacklightBarSetsTheLevelAndSignalsTheDriver) {
+  const wchar_t* key = L"ControlPanel\\Backlight";
+  HKEY k = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(k);
+  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, L"BackLightChangeEvent");
+  ASSERT_NE(event, nullptr);
+  ASSERT_NE(Start(), nullptr);
+  Show();
+  int s = Scale();
+  // Portrait System tab: the backlight gauge is in row 1, column 0, so its origin is (26, 40) × s.
+  int x0 = 26 * s, y = 50 * s;
+  struct Case {
+    int d;
+    DWORD onOff, level;
+  } cases[] = {{18, 0, 1}, {25, 1, 1}, {33, 1, 2}, {49, 1, 4}};
+  for (const Case& c : cases) {
+    Tap(x0 + c.d * s, y);
+    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, L"OnOff"), c.onOff) << c.d;
+    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, L"Brightness"), c.level) << c.d;
+    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, L"BacklightLuminanceLevel"), c.level) << c.d;
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0) << c.d;
+  }
+  // A press on the gauge's icon is not on the bar.
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"OnOff");
+  Tap(x0 + 2 * s, y);
+  EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, L"OnOff"), 0xFFFFFFFFu);
+  CloseHandle(event);
+}
+
+// ---- Tap and hold menus ---------------------------------------------------------------------------
+
+// The states of some entries of the popup menu that a hold at (x, y) opens; the menu is then closed.
+std::vector<UINT> g_wanted, g_states;
+void CALLBACK ReadMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND popup = FindWindowW(L"#32768", nullptr);
+  if (!popup || !IsWindowVisible(popup)) return;
+  auto menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+  g_states.clear();
+  for (UINT wanted : g_wanted) g_states.push_back(GetMenuState(menu, wanted, MF_BYCOMMAND));
+  KillTimer(nullptr, id);
+  EndMenu();
+}
+
+std::vector<UINT> HoldAndRead(HWND item, int x, int y, std::vector<UINT> ids) {
+  g_wanted = std::move(ids);
+  g_states.clear();
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, ReadMenu);
+  PostMessageW(item, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  testsupport::PumpUntil([] { return !g_states.empty(); }, 5000);
+  KillTimer(nullptr, timer);
+  PostMessageW(item, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  testsupport::PumpFor(100);
+  return g_states;
+}
+
+TEST_F(ItemTest, HoldOnTheMemoryGaugeShowsItsModesWithTheCurrentOneMarked) {
+  ASSERT_NE(Start(), nullptr);
+  Show();
+  SendMessageW(item_, WM_COMMAND, 40052, 0);
+  int s = Scale();
+  // Row 0, column 3: the band starts at 81 and the gauge origin is at 86.
+  auto states = HoldAndRead(item_, 100 * s, 30 * s, {40049, 40050, 40052, 40042, 40031});
+  ASSERT_EQ(states.size(), 5u) << "no menu opened";
+  EXPECT_NE(states[0], 0xFFFFFFFFu) << "the title entry";
+  EXPECT_FALSE(states[1] & MF_CHECKED);
+  EXPECT_TRUE(states[2] & MF_CHECKED) << "Total Used";
+  EXPECT_FALSE(states[2] & MF_GRAYED);
+  EXPECT_TRUE(states[3] & MF_GRAYED) << "Remove Item is not built yet";
+  EXPECT_TRUE(states[4] & MF_GRAYED) << "Arrange Items is not built yet";
+}
+
+TEST_F(ItemTest, HoldOnATabOpensTheTabMenu) {
+  ASSERT_NE(Start(), nullptr);
+  Show();
+  auto states = HoldAndRead(item_, 60 * Scale(), 9 * Scale(), {40004, 40027});
+  ASSERT_EQ(states.size(), 2u) << "no menu opened";
+  EXPECT_TRUE(states[0] & MF_GRAYED);
+  EXPECT_TRUE(states[1] & MF_GRAYED);
+}
+
+// ---- Bad files -----------------------------------------------------------------------------------
+
+TEST_F(ItemTest, AShortOrGarbledFileLoadsAndDraws) {
+  std::vector<uint8_t> junk(5000);
+  for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<uint8_t>(i * 131 + 7);
+  HANDLE f = CreateFileW(kFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(f, junk.data(), static_cast<DWORD>(junk.size()), &written, nullptr);
+  CloseHandle(f);
+  ASSERT_NE(Start(), nullptr);
+  Show();
+  EXPECT_GE(record_.cyp, static_cast<DWORD>(20 * Scale()));
+  CopyPath(L"\\d.txt", 12);
+  DWORD size = 0;
+  auto image = ReadFileImage(&size);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(size, 287344u) << "the next save writes the whole image";
+  int32_t count = At<int32_t>(*image, offsets::kTabCount);
+  EXPECT_TRUE(count >= 1 && count <= 20);
+}
+
+}  // namespace
