@@ -28,10 +28,10 @@ struct PageInfo {
   const wchar_t* base;
   const wchar_t* title;
 };
-constexpr PageInfo kPages[kPageCount] = {
-    {L"IDD_MAIN", L"Main"},         {L"IDD_SD", L"SD Card"},    {L"IDD_PROGRAM", L"Programs"},
-    {L"IDD_PROCESS", L"Processes"}, {L"IDD_ACTIONS", L"Actions"}, {L"IDD_OTHER", L"OtherSoftware"},
-    {L"IDD_ABOUT", L"About"}};
+constexpr PageInfo kPages[kPageCount] = {{L"IDD_MAIN", L"Main"},        {L"IDD_SD", L"SD Card"},
+                                         {L"IDD_PROGRAM", L"Programs"}, {L"IDD_PROCESS", L"Processes"},
+                                         {L"IDD_ACTIONS", L"Actions"},  {L"IDD_OTHER", L"OtherSoftware"},
+                                         {L"IDD_ABOUT", L"About"}};
 
 // Each page keeps the names of its three variants, which must outlive the sheet's use of them.
 struct PageTemplates {
@@ -58,8 +58,8 @@ Page PageOf(HWND page) { return static_cast<Page>(GetWindowLongPtrW(page, GWLP_U
 int HeaderHeight() { return dialogs::ScreenScale() > 1 ? 52 : 26; }
 
 void DrawBitmap(HDC dc, int id, int x, int y) {
-  HBITMAP bitmap = static_cast<HBITMAP>(
-      LoadImageW(g_app.resources, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  HBITMAP bitmap =
+      static_cast<HBITMAP>(LoadImageW(g_app.resources, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
   if (!bitmap) return;
   BITMAP info{};
   GetObjectW(bitmap, sizeof info, &info);
@@ -73,8 +73,8 @@ void DrawBitmap(HDC dc, int id, int x, int y) {
 }
 
 int BitmapWidth(int id) {
-  HBITMAP bitmap = static_cast<HBITMAP>(
-      LoadImageW(g_app.resources, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  HBITMAP bitmap =
+      static_cast<HBITMAP>(LoadImageW(g_app.resources, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
   if (!bitmap) return 0;
   BITMAP info{};
   GetObjectW(bitmap, sizeof info, &info);
@@ -216,7 +216,8 @@ void InitPage(HWND page, Page which) {
   SetWindowLongPtrW(page, GWLP_USERDATA, which);
   SHINITDLGINFO info{SHIDIM_FLAGS, page, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN};
   SHInitDialog(&info);
-  dialogs::AttachRelayout(page, g_app.resources, TemplatesOf(kPages[which].base, g_templates[which]));
+  PageTemplates names;  // copied by the re-layout; the sheet's own stay untouched
+  dialogs::AttachRelayout(page, g_app.resources, TemplatesOf(kPages[which].base, names));
   switch (which) {
     case kMainPage:
       FillMainPage(page);
@@ -366,6 +367,12 @@ void InitResources(HINSTANCE exe) {
     // Only its resources are used, so no code of it runs.
     g_app.resourceLibrary =
         LoadLibraryExW(library.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    // A library without the pages (another program's, or a broken one) is not used.
+    if (g_app.resourceLibrary &&
+        !FindResourceW(g_app.resourceLibrary, L"IDD_MAIN_P", reinterpret_cast<LPCWSTR>(RT_DIALOG))) {
+      FreeLibrary(g_app.resourceLibrary);
+      g_app.resourceLibrary = nullptr;
+    }
     if (g_app.resourceLibrary) g_app.resources = reinterpret_cast<HINSTANCE>(g_app.resourceLibrary);
   }
   const int ids[3] = {IDR_PROGRAMS_MENU, IDR_PROCESSES_MENU, IDR_TOOLS_MENU};
@@ -446,9 +453,12 @@ void PageCommand(HWND page, Page which, UINT command) {
       break;
     case IDC_STOP:  // 1069: Stop on the list pages, Shutdown on the Actions page
     case IDM_STOP:
-      if (programs) StopProgram();
-      else if (processes) StopProcess(page);
-      else if (which == kActionsPage && command == IDC_SHUTDOWN) Shutdown();
+      if (programs)
+        StopProgram();
+      else if (processes)
+        StopProcess(page);
+      else if (which == kActionsPage && command == IDC_SHUTDOWN)
+        Shutdown();
       break;
     case IDC_STOP_ALL:
     case IDM_STOP_ALL:
@@ -509,8 +519,8 @@ INT_PTR RunSheet(HWND owner, bool modeless) {
   PROPSHEETHEADERW header{};
   header.dwSize = sizeof header;
   // Maximised by the full-screen set-up of the callback and the pages.
-  header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP |
-                   (modeless ? PSH_MODELESS : 0);
+  header.dwFlags =
+      PSH_PROPSHEETPAGE | PSH_USECALLBACK | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP | (modeless ? PSH_MODELESS : 0);
   header.hwndParent = owner;
   header.hInstance = g_app.resources;
   header.pszCaption = title.c_str();
@@ -539,8 +549,8 @@ HWND CreateMainWindow() {
   wc.lpszClassName = cls.c_str();
   if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
   // Visible but without area: the sheet it owns is what the user sees.
-  return CreateWindowExW(0, cls.c_str(), title.c_str(), WS_POPUP | WS_VISIBLE, 0, 0, 0, 0, nullptr, nullptr,
-                         g_app.exe, nullptr);
+  return CreateWindowExW(0, cls.c_str(), title.c_str(), WS_POPUP | WS_VISIBLE, 0, 0, 0, 0, nullptr, nullptr, g_app.exe,
+                         nullptr);
 }
 
 int RunProgram(HINSTANCE exe) {

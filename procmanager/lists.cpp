@@ -19,9 +19,7 @@ constexpr UINT kLowMemoryRequest = 0x03FF;
 // A program that does not answer within this time is not waited for any longer.
 constexpr UINT kAnswerTimeoutMs = 3000;
 
-std::u16string_view View(const wchar_t* text) {
-  return std::u16string_view(reinterpret_cast<const char16_t*>(text));
-}
+std::u16string_view View(const wchar_t* text) { return std::u16string_view(reinterpret_cast<const char16_t*>(text)); }
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
 class Snapshot {
@@ -102,8 +100,7 @@ BOOL CALLBACK CollectProgram(HWND window, LPARAM param) {
   if (!IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
   if (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_NOACTIVATE) return TRUE;
   HWND candidate = window;
-  for (HWND owner = GetWindow(candidate, GW_OWNER); owner; owner = GetWindow(candidate, GW_OWNER))
-    candidate = owner;
+  for (HWND owner = GetWindow(candidate, GW_OWNER); owner; owner = GetWindow(candidate, GW_OWNER)) candidate = owner;
   if (candidate == g_app.main) return TRUE;
   std::wstring cls = ClassOf(candidate);
   if (IsExcludedProgramClass(View(cls.c_str()))) return TRUE;
@@ -317,7 +314,8 @@ void StopProcess(HWND page) {
     CloseHandle(process);
   }
   FillProcessesList();
-  if (!refused.empty()) Report(page, L"These processes could not be stopped:" + refused, L"Vorrel", MB_OK | MB_ICONSTOP);
+  if (!refused.empty())
+    Report(page, L"These processes could not be stopped:" + refused, L"Vorrel", MB_OK | MB_ICONSTOP);
 }
 
 void ProcessDetails(HWND page) {

@@ -168,8 +168,8 @@ void ReleaseMemory(HWND page, bool programsPage) {
 void TurnScreenOff(HWND owner) {
   HDC dc = GetDC(nullptr);
   int escape = SETPOWERMANAGEMENT;
-  bool supported = dc && ExtEscape(dc, QUERYESCSUPPORT, sizeof escape, reinterpret_cast<LPCSTR>(&escape), 0,
-                                   nullptr) > 0;
+  bool supported =
+      dc && ExtEscape(dc, QUERYESCSUPPORT, sizeof escape, reinterpret_cast<LPCSTR>(&escape), 0, nullptr) > 0;
   if (supported) {
     SetVideoPower(dc, kVideoPowerOff);
     Sleep(kScreenOffMs);

@@ -17,13 +17,13 @@ struct AppState {
   HINSTANCE exe = nullptr;
   HINSTANCE resources = nullptr;  // VorrelRes.dll when present, else the program
   HMODULE resourceLibrary = nullptr;
-  HWND main = nullptr;            // also the window the Programs list leaves out
+  HWND main = nullptr;  // also the window the Programs list leaves out
   HWND sheet = nullptr;
   HWND programsList = nullptr;
   int programsCount = 0;
   HWND processesList = nullptr;
   int processesCount = 0;
-  HMENU menus[3] = {};            // the menus loaded, destroyed with them
+  HMENU menus[3] = {};  // the menus loaded, destroyed with them
   HMENU programsPopup = nullptr;
   HMENU processesPopup = nullptr;
   HMENU toolsPopup = nullptr;

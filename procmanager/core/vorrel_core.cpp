@@ -43,9 +43,9 @@ bool ContainsNoCase(std::u16string_view haystack, std::u16string_view needle) no
 
 bool IsSystemProcessName(std::u16string_view exe) noexcept {
   static constexpr std::array<std::u16string_view, 18> kNames = {
-      u"NK.exe",       u"filesys.exe", u"device.exe",  u"telshell.exe", u"gwes.exe",   u"rapisrv.exe",
-      u"rnaapp.exe",   u"repllog.exe", u"connmgr.exe", u"srvtrust.exe", u"services.exe", u"home.exe",
-      u"appman.exe",   u"udp2tcp.exe", u"cdial.exe",   u"cprog.exe",    u"Shell.exe",  u"edm.exe"};
+      u"NK.exe",     u"filesys.exe", u"device.exe",  u"telshell.exe", u"gwes.exe",     u"rapisrv.exe",
+      u"rnaapp.exe", u"repllog.exe", u"connmgr.exe", u"srvtrust.exe", u"services.exe", u"home.exe",
+      u"appman.exe", u"udp2tcp.exe", u"cdial.exe",   u"cprog.exe",    u"Shell.exe",    u"edm.exe"};
   return std::any_of(kNames.begin(), kNames.end(), [&](std::u16string_view n) { return EqualsNoCase(n, exe); });
 }
 
@@ -109,8 +109,8 @@ std::u16string ReleaseMemoryText(double beforeKb, double afterKb) {
   if (!(afterKb > beforeKb)) return u"There is no need to release memory.";
   char buffer[256];
   std::snprintf(buffer, sizeof buffer,
-                "Memory Free:\n  Before Release: %.02f KB\n  After Release: %.02f KB\n  Released: %.02f KB\n",
-                beforeKb, afterKb, afterKb - beforeKb);
+                "Memory Free:\n  Before Release: %.02f KB\n  After Release: %.02f KB\n  Released: %.02f KB\n", beforeKb,
+                afterKb, afterKb - beforeKb);
   return Widen(buffer);
 }
 

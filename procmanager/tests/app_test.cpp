@@ -86,7 +86,8 @@ TEST(VorrelApp, ShowsItsSheetOnceResetsAndExits) {
   EXPECT_TRUE(testsupport::PumpUntil(
       [&] {
         auto lines = vorrel_test::EventLines();
-        return std::find(lines.begin() + std::min(before, lines.size()), lines.end(), "exit-windows 0x2") != lines.end();
+        return std::find(lines.begin() + std::min(before, lines.size()), lines.end(), "exit-windows 0x2") !=
+               lines.end();
       },
       10000));
 

@@ -54,8 +54,8 @@ int wmain() {
   }
 
   // A visible list of the Processes page's shape, as the page has it.
-  HWND frame = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr,
-                               nullptr, nullptr);
+  HWND frame = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP | WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr, nullptr,
+                               nullptr);
   HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, 0, 0, 240, 300,
                               frame, nullptr, nullptr, nullptr);
   vorrel::g_app.processesList = list;

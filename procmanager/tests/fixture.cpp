@@ -37,8 +37,8 @@ void DeleteProfileValue(const wchar_t* name) {
 
 std::vector<std::string> EventLines() {
   std::vector<std::string> lines;
-  HANDLE file = CreateFileW(L"\\Windows\\device-events.log", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file = CreateFileW(L"\\Windows\\device-events.log", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return lines;
   std::string text;
   char buffer[4096];

@@ -48,13 +48,16 @@ TEST_F(ProgramsTest, ListsTitledTopLevelWindowsByTheirTopmostOwner) {
   testsupport::UniqueWindow shown(MakeWindow(plain_.name(), L"Shown Program"));
   testsupport::UniqueWindow untitled(MakeWindow(plain_.name(), L""));
   testsupport::UniqueWindow hidden(MakeWindow(plain_.name(), L"Hidden Program", WS_OVERLAPPED));
-  testsupport::UniqueWindow disabled(MakeWindow(plain_.name(), L"Disabled Program", WS_OVERLAPPED | WS_VISIBLE | WS_DISABLED));
-  testsupport::UniqueWindow inert(MakeWindow(plain_.name(), L"Inert Program", WS_OVERLAPPED | WS_VISIBLE, nullptr, WS_EX_NOACTIVATE));
+  testsupport::UniqueWindow disabled(
+      MakeWindow(plain_.name(), L"Disabled Program", WS_OVERLAPPED | WS_VISIBLE | WS_DISABLED));
+  testsupport::UniqueWindow inert(
+      MakeWindow(plain_.name(), L"Inert Program", WS_OVERLAPPED | WS_VISIBLE, nullptr, WS_EX_NOACTIVATE));
   testsupport::UniqueWindow owner(MakeWindow(plain_.name(), L"Owner Program", WS_OVERLAPPED));  // hidden itself
   testsupport::UniqueWindow owned1(MakeWindow(plain_.name(), L"Owned One", WS_POPUP | WS_VISIBLE, owner.get()));
   testsupport::UniqueWindow owned2(MakeWindow(plain_.name(), L"Owned Two", WS_POPUP | WS_VISIBLE, owned1.get()));
   testsupport::UniqueWindow blankOwner(MakeWindow(plain_.name(), L""));
-  testsupport::UniqueWindow orphan(MakeWindow(plain_.name(), L"Owned By Untitled", WS_POPUP | WS_VISIBLE, blankOwner.get()));
+  testsupport::UniqueWindow orphan(
+      MakeWindow(plain_.name(), L"Owned By Untitled", WS_POPUP | WS_VISIBLE, blankOwner.get()));
   testsupport::UniqueWindow explorer(MakeWindow(explore_.name(), L"File Explorer"));
   testsupport::UniqueWindow today(MakeWindow(today_.name(), L"Desktop"));
 
@@ -81,8 +84,7 @@ TEST_F(ProgramsTest, CommandsOnNoSelectionDoNothing) {
   Open(kProgramsPage);
   vorrel::FillProgramsList();
   Select(kProgramsPage, -1);
-  for (int command : {IDM_ACTIVATE, IDM_STOP, IDM_DETAILS, IDC_ACTIVATE, IDC_STOP})
-    Command(kProgramsPage, command);
+  for (int command : {IDM_ACTIVATE, IDM_STOP, IDM_DETAILS, IDC_ACTIVATE, IDC_STOP}) Command(kProgramsPage, command);
   EXPECT_TRUE(IsWindow(shown.get()));
   EXPECT_TRUE(g_seen.empty());
   EXPECT_TRUE(responder_->MessageBoxes().empty());

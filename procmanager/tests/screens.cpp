@@ -97,8 +97,8 @@ int wmain() {
     std::printf("the sheet could not be opened\n");
     return 1;
   }
-  const wchar_t* names[vorrel::kPageCount] = {L"main", L"sdcard", L"programs", L"processes",
-                                              L"actions", L"other", L"about"};
+  const wchar_t* names[vorrel::kPageCount] = {L"main",    L"sdcard", L"programs", L"processes",
+                                              L"actions", L"other",  L"about"};
   Pump(300);
   for (int i = 0; i < vorrel::kPageCount; ++i) {
     PropSheet_SetCurSel(vorrel::g_app.sheet, nullptr, i);

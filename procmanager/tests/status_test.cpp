@@ -160,8 +160,8 @@ TEST_F(StatusTest, EveryPageHasItsTemplateAndTheOtherSoftwareButtonsWait) {
   }
   // Done ends the sheet.
   PostMessageW(vorrel::g_app.sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-  EXPECT_TRUE(testsupport::PumpUntil(
-      [] { return PropSheet_GetCurrentPageHwnd(vorrel::g_app.sheet) == nullptr; }, 3000));
+  EXPECT_TRUE(
+      testsupport::PumpUntil([] { return PropSheet_GetCurrentPageHwnd(vorrel::g_app.sheet) == nullptr; }, 3000));
 }
 
 }  // namespace
