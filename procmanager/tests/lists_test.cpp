@@ -135,6 +135,23 @@ TEST_F(ProgramsTest, MoreDetailsDescribesTheWindowInABoxCaptionedWithItsClass) {
   EXPECT_EQ(box.text, expected);
 }
 
+TEST_F(ProgramsTest, ActivateBringsTheProgramForwardAndReleaseMemoryOnlyAsks) {
+  testsupport::UniqueWindow shown(MakeWindow(plain_.name(), L"Front Program"));
+  Open(kProgramsPage);
+  vorrel::FillProgramsList();
+  SetForegroundWindow(vorrel::g_app.sheet);
+  Select(kProgramsPage, RowOf(kProgramsPage, 0, L"Front Program"));
+  Command(kProgramsPage, IDC_ACTIVATE);
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return GetForegroundWindow() == shown.get(); }, 2000));
+
+  // Release Memory asks every listed program to give memory back, and closes none.
+  responder_->OnCaption(L"Release Memory", IDOK);
+  Command(kProgramsPage, IDM_RELEASE_MEMORY);
+  EXPECT_EQ(g_seen, (std::vector<UINT>{0x03FF}));
+  EXPECT_TRUE(IsWindow(shown.get()));
+  EXPECT_NE(RowOf(kProgramsPage, 0, L"Front Program"), -1);
+}
+
 class ProcessesTest : public SheetTest {};
 
 TEST_F(ProcessesTest, ListsProcessesButNotSystemOnesUnlessShownNorVorrel) {
