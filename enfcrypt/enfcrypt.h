@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -105,16 +106,27 @@ constexpr bool PlausibleEncryptedSize(std::uint64_t size) noexcept {
 }
 
 // Streaming helpers for the file functions: the data blocks of a file go through here in
-// buffers of any whole number of blocks.
+// buffers of any whole number of blocks. Long buffers are shared with one helper thread, made on
+// first need and kept until the stream ends, so a file costs one thread, not one per buffer.
 class DataStream {
  public:
   DataStream(std::string_view password, Direction d) noexcept;
+  ~DataStream();
+  DataStream(const DataStream&) = delete;
+  DataStream& operator=(const DataStream&) = delete;
+
   // `length` must be a multiple of 8; works in place.
-  void Process(std::uint8_t* data, std::size_t length) const noexcept;
+  void Process(std::uint8_t* data, std::size_t length) noexcept;
+
+  // The least number of blocks worth handing half of to the helper.
+  static constexpr std::size_t kBlocksPerWorker = 16 * 1024;
 
  private:
+  struct Helper;
   Cipher cipher_;
   Direction direction_;
+  std::unique_ptr<Helper> helper_;
+  bool helperFailed_ = false;
 };
 
 }  // namespace quintar::enfcrypt

@@ -11,7 +11,8 @@
 namespace quintar::enfcrypt {
 namespace {
 
-constexpr DWORD kBufferSize = 64 * 1024;  // a multiple of the block size
+// A multiple of the block size, large enough for the cipher to share each buffer among cores.
+constexpr DWORD kBufferSize = 1024 * 1024;
 
 struct HandleCloser {
   void operator()(HANDLE h) const noexcept { CloseHandle(h); }
@@ -96,7 +97,7 @@ bool SizeOf(HANDLE file, std::uint64_t& size) noexcept {
 }
 
 // Moves `length` bytes (a multiple of 8) from `in` to `out` through the cipher.
-FileResult Pump(HANDLE in, HANDLE out, std::uint64_t length, const DataStream& stream,
+FileResult Pump(HANDLE in, HANDLE out, std::uint64_t length, DataStream& stream,
                 std::uint8_t* buffer) noexcept {
   while (length) {
     const DWORD chunk = length < kBufferSize ? static_cast<DWORD>(length) : kBufferSize;
@@ -125,7 +126,7 @@ FileResult EncryptFile(const std::wstring& sourcePath, std::string_view password
     return created;
 
   const std::uint64_t whole = size / kBlockSize * kBlockSize;
-  const DataStream stream(password, Direction::Encipher);
+  DataStream stream(password, Direction::Encipher);
   if (const FileResult pumped = Pump(source.get(), output.get(), whole, stream, buffer.bytes.get());
       pumped != FileResult::Ok)
     return pumped;
@@ -168,7 +169,7 @@ FileResult DecryptFile(const std::wstring& encryptedPath, std::string_view passw
   if (const FileResult created = output.Create(outputPath); created != FileResult::Ok)
     return created;
 
-  const DataStream stream(password, Direction::Decipher);
+  DataStream stream(password, Direction::Decipher);
   if (const FileResult pumped =
           Pump(source.get(), output.get(), dataSize, stream, buffer.bytes.get());
       pumped != FileResult::Ok)

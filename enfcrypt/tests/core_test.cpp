@@ -287,7 +287,7 @@ TEST(DataStream, BufferedMatchesBlockByBlockReference) {
   std::mt19937 rng(99);
   const Bytes data = Random(rng, 8 * 1000);
   Bytes streamed = data;
-  const DataStream enc("long password", Direction::Encipher);
+  DataStream enc("long password", Direction::Encipher);
   for (std::size_t at = 0; at < streamed.size();) {
     const std::size_t chunk = std::min<std::size_t>(8 * (1 + rng() % 50), streamed.size() - at);
     enc.Process(streamed.data() + at, chunk);
@@ -299,6 +299,31 @@ TEST(DataStream, BufferedMatchesBlockByBlockReference) {
   EXPECT_EQ(streamed, slow);
   DataStream("long", Direction::Decipher).Process(streamed.data(), streamed.size());
   EXPECT_EQ(streamed, data);
+}
+
+}  // namespace
+}  // namespace quintar::enfcrypt
+
+namespace quintar::enfcrypt {
+namespace {
+
+// Buffers long enough to be shared among threads come out as if done in one piece.
+TEST(DataStream, LongBuffersSharedAmongThreadsMatchOneBlockAtATime) {
+  std::mt19937 rng(2026);
+  const std::size_t blocks = 3 * DataStream::kBlocksPerWorker + 123;
+  const Bytes data = Random(rng, blocks * 8);
+  for (Direction d : {Direction::Encipher, Direction::Decipher}) {
+    Bytes threaded = data, single = data;
+    // One stream, its helper reused over buffers long and short.
+    DataStream stream("parallel", d);
+    const std::size_t cut = (2 * DataStream::kBlocksPerWorker + 5) * 8;
+    stream.Process(threaded.data(), cut);
+    stream.Process(threaded.data() + cut, 64);
+    stream.Process(threaded.data() + cut + 64, threaded.size() - cut - 64);
+    const auto key = DataKey("parallel");
+    Cipher(key.data(), key.size()).ApplyBlocks(single.data(), blocks, d);
+    EXPECT_EQ(threaded, single);
+  }
 }
 
 }  // namespace
