@@ -1,0 +1,232 @@
+// ContextMenuHandler: File Explorer's handler object. The shell hands over the selection through
+// SetSite; the handler asks the site for it each time it needs it and acts on the first item.
+#include <shlobj.h>
+
+#include <new>
+#include <span>
+#include <string>
+
+#include "shellext/crypt_dialogs.h"
+#include "shellext/menu_plan.h"
+#include "shellext/module.h"
+
+namespace quintar::menuvex {
+namespace {
+
+constexpr HRESULT kNoDataObject = static_cast<HRESULT>(0x800004E1);
+constexpr HRESULT kNoSelection = static_cast<HRESULT>(0x80030057);
+
+// One reference, released on scope exit.
+template <class T>
+class Ref {
+ public:
+  Ref() = default;
+  Ref(const Ref&) = delete;
+  Ref& operator=(const Ref&) = delete;
+  ~Ref() {
+    if (p_ != nullptr) p_->Release();
+  }
+  T** Out() noexcept { return &p_; }
+  T* operator->() const noexcept { return p_; }
+  T* get() const noexcept { return p_; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+class ContextMenuHandler final : public IContextMenu, public IObjectWithSite {
+ public:
+  ContextMenuHandler() noexcept { ObjectCreated(); }
+
+  // IUnknown, through the primary interface.
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (ppv == nullptr) return E_POINTER;
+    *ppv = nullptr;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IContextMenu)) {
+      *ppv = static_cast<IContextMenu*>(this);
+    } else if (IsEqualIID(riid, IID_IObjectWithSite)) {
+      *ppv = static_cast<IObjectWithSite*>(this);
+    } else {
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+  STDMETHODIMP_(ULONG) Release() override {
+    const LONG refs = InterlockedDecrement(&refs_);
+    if (refs == 0) delete this;
+    return static_cast<ULONG>(refs);
+  }
+
+  // IObjectWithSite
+  STDMETHODIMP SetSite(IUnknown* site) override {
+    if (site != nullptr) site->AddRef();
+    if (site_ != nullptr) site_->Release();
+    site_ = site;
+    return S_OK;
+  }
+  STDMETHODIMP GetSite(REFIID riid, void** ppv) override {
+    if (ppv == nullptr) return E_POINTER;
+    *ppv = nullptr;
+    if (site_ == nullptr) return E_FAIL;
+    return site_->QueryInterface(riid, ppv);
+  }
+
+  // IContextMenu
+  STDMETHODIMP QueryContextMenu(HMENU menu, UINT, UINT idCmdFirst, UINT idCmdLast, UINT) override;
+  STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO* info) override;
+  STDMETHODIMP GetCommandString(UINT_PTR idCmd, UINT flags, UINT*, CHAR* name, UINT cchMax) override;
+
+ private:
+  ~ContextMenuHandler() {
+    if (site_ != nullptr) site_->Release();
+    ObjectDestroyed();
+  }
+
+  // The first selected path, from a fresh data object of the site.
+  HRESULT ReadSelection(std::wstring& path);
+
+  volatile LONG refs_ = 0;
+  IUnknown* site_ = nullptr;
+};
+
+HRESULT ContextMenuHandler::ReadSelection(std::wstring& path) {
+  Ref<IDataObject> data;
+  if (FAILED(GetSite(IID_IDataObject, reinterpret_cast<void**>(data.Out()))) || data.get() == nullptr)
+    return kNoDataObject;
+  FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium = {};
+  if (FAILED(data->GetData(&format, &medium))) return kNoSelection;
+  DropPath drop;
+  drop.error = DropError::Malformed;
+  if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
+    if (const void* block = GlobalLock(medium.hGlobal)) {
+      drop = FirstDropPath({static_cast<const std::byte*>(block), GlobalSize(medium.hGlobal)});
+      GlobalUnlock(medium.hGlobal);
+    }
+  }
+  ReleaseStgMedium(&medium);
+  switch (drop.error) {
+    case DropError::None: break;
+    case DropError::TooLong: return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    default: return kNoSelection;
+  }
+  path.assign(drop.path.begin(), drop.path.end());
+  return S_OK;
+}
+
+STDMETHODIMP ContextMenuHandler::QueryContextMenu(HMENU menu, UINT, UINT idCmdFirst, UINT idCmdLast, UINT) {
+  try {
+    ModuleState& module = Module();
+    module.firstCommand = idCmdFirst;
+    if (idCmdLast < idCmdFirst) return E_INVALIDARG;
+    if (menu == nullptr || !IsMenu(menu)) return E_INVALIDARG;
+    std::wstring path;
+    if (const HRESULT hr = ReadSelection(path); FAILED(hr)) return hr;
+    module.currentCommand = idCmdFirst;
+    module.commandNamed = false;
+
+    // An item that cannot be found gets no commands rather than commands for a guess.
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(path.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());
+    FindClose(find);
+    const std::u16string name(reinterpret_cast<const char16_t*>(found.cFileName));
+    const MenuPlan plan = PlanMenu(name, found.dwFileAttributes);
+
+    auto caption = [](int offset) {
+      return reinterpret_cast<const wchar_t*>(OffsetCaption(offset).data());
+    };
+    if (!AppendMenuW(menu, MF_SEPARATOR, 0, nullptr)) return HRESULT_FROM_WIN32(GetLastError());
+    if (plan.extractPopup) {
+      HMENU popup = CreatePopupMenu();
+      if (popup == nullptr) return HRESULT_FROM_WIN32(GetLastError());
+      const std::wstring named(plan.extractFolderText.begin(), plan.extractFolderText.end());
+      const bool filled =
+          AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractHere, caption(kExtractHere)) &&
+          AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractToNamed, named.c_str()) &&
+          AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractSpecify, caption(kExtractSpecify));
+      if (!filled || !AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
+                                  reinterpret_cast<const wchar_t*>(kExtractToText))) {
+        const DWORD error = GetLastError();
+        DestroyMenu(popup);
+        return HRESULT_FROM_WIN32(error);
+      }
+      module.currentCommand += 4;  // the popup and its three entries
+    }
+    for (int offset : plan.topOffsets) {
+      if (!AppendMenuW(menu, MF_STRING | MF_BYPOSITION, idCmdFirst + offset, caption(offset)))
+        return HRESULT_FROM_WIN32(GetLastError());
+      ++module.currentCommand;
+    }
+    return MAKE_HRESULT(SEVERITY_SUCCESS, 0, plan.itemCount);
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+STDMETHODIMP ContextMenuHandler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
+  try {
+    if (info == nullptr) return E_POINTER;
+    if (info->cbSize != sizeof(CMINVOKECOMMANDINFO)) return E_INVALIDARG;
+    std::wstring path;
+    if (const HRESULT hr = ReadSelection(path); FAILED(hr)) return hr;
+
+    const ModuleState& module = Module();
+    UINT offset = 0;
+    if (module.commandNamed) {
+      offset = module.currentCommand - module.firstCommand;
+    } else if (IS_INTRESOURCE(info->lpVerb)) {
+      // A caller that skipped GetCommandString: the offset in the verb field.
+      offset = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
+    } else {
+      return E_INVALIDARG;  // a verb by name: this handler has none
+    }
+    if (offset > static_cast<UINT>(kLastOffset)) return E_INVALIDARG;
+    switch (offset) {
+      case kEncrypt: return RunEncryptDialog(info->hwnd, path);
+      case kDecrypt: return RunDecryptDialog(info->hwnd, path);
+      default: return E_NOTIMPL;  // ZIP, Today screen and properties are not built yet
+    }
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+STDMETHODIMP ContextMenuHandler::GetCommandString(UINT_PTR idCmd, UINT flags, UINT*, CHAR* name, UINT cchMax) {
+  ModuleState& module = Module();
+  module.currentCommand = static_cast<UINT>(idCmd);
+  module.commandNamed = true;
+  switch (flags) {
+    case GCS_VERBA:
+      if (name != nullptr && cchMax > 0) {
+        // Cut to fit, and always terminated, so the caller never reads past its buffer.
+        static constexpr char kVerb[] = "CME Sample";
+        const UINT n = cchMax - 1 < sizeof kVerb - 1 ? cchMax - 1 : sizeof kVerb - 1;
+        CopyMemory(name, kVerb, n);
+        name[n] = '\0';
+      }
+      return S_OK;
+    case GCS_HELPTEXTA:
+      if (name != nullptr && cchMax > 0) name[0] = '\0';
+      return S_OK;
+    case GCS_VALIDATEA:
+      return idCmd != 0 ? S_OK : S_FALSE;
+    default:
+      return E_NOTIMPL;
+  }
+}
+
+}  // namespace
+
+HRESULT CreateContextMenuHandler(REFIID riid, void** ppv) noexcept {
+  auto* handler = new (std::nothrow) ContextMenuHandler();
+  if (handler == nullptr) return E_OUTOFMEMORY;
+  handler->AddRef();
+  const HRESULT hr = handler->QueryInterface(riid, ppv);
+  handler->Release();
+  return hr;
+}
+
+}  // namespace quintar::menuvex

@@ -1,0 +1,434 @@
+// The encryption and decryption dialogs, driven as a user would through File Explorer's call:
+// what they refuse and say, the files they leave, and their layout in every screen shape.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "dialogs/dialogs.h"
+#include "fixture.h"
+#include "shellext/resource.h"
+#include "testsupport/testsupport.h"
+
+using namespace menuvextest;
+using testsupport::DialogResponder;
+namespace dialogs = quintar::dialogs;
+
+namespace {
+
+constexpr wchar_t kEncryptError[] = L"Error Encrypting File";
+constexpr wchar_t kDecryptError[] = L"Error Decrypting File";
+
+// A handler whose menu was built for `path`; the command runs with Run(offset).
+class Command {
+ public:
+  explicit Command(const std::wstring& path) : handler_(NewHandler()), menu_(CreatePopupMenu()) {
+    site_ = SiteFor({path});
+    if (handler_) built_ = SUCCEEDED(Query(handler_, site_, menu_));
+  }
+  ~Command() {
+    if (handler_) {
+      IObjectWithSite* withSite = nullptr;
+      handler_->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite));
+      if (withSite) {
+        withSite->SetSite(nullptr);
+        withSite->Release();
+      }
+      handler_->Release();
+    }
+    site_->Release();
+    DestroyMenu(menu_);
+  }
+  bool built() const { return built_; }
+  HRESULT Run(UINT offset) { return Invoke(handler_, 100 + offset); }
+
+ private:
+  IContextMenu* handler_;
+  HMENU menu_;
+  FakeData* site_;
+  bool built_ = false;
+};
+
+constexpr UINT kEncrypt = 1, kDecrypt = 7;
+
+class CryptDialogs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#ifndef MENUVEX_WITH_ENFCRYPT
+    GTEST_SKIP() << "built without the encrypted-file module";
+#endif
+    responder_.SetStuckTimeout(400);
+    responder_.SetAnswerDelay(200);  // the delete box is ticked first
+    responder_.OnCaption(kEncryptError, IDOK);
+    responder_.OnCaption(kDecryptError, IDOK);
+  }
+  // Encrypts through the dialog: passwords typed, the delete box as given.
+  HRESULT Encrypt(const std::wstring& path, const std::wstring& password, const std::wstring& confirmation,
+                  bool deleteOriginal) {
+    Command command(path);
+    if (!command.built()) return E_UNEXPECTED;
+    auto rule = responder_.OnCaption(L"Encrypt File", IDC_ENCRYPT);
+    rule.Fill(IDC_PASSWORD, password).Fill(IDC_CONFIRM, confirmation).Once();
+    deleteBox_ = deleteOriginal ? IDC_DELETE_ORIGINAL : 0;
+    return WithCheckbox([&] { return command.Run(kEncrypt); });
+  }
+  HRESULT Decrypt(const std::wstring& path, const std::wstring& password, bool deleteEncrypted) {
+    Command command(path);
+    if (!command.built()) return E_UNEXPECTED;
+    responder_.OnCaption(L"Decrypt File", IDC_DECRYPT).Fill(IDC_DECRYPT_PASSWORD, password).Once();
+    deleteBox_ = deleteEncrypted ? IDC_DELETE_ENCRYPTED : 0;
+    return WithCheckbox([&] { return command.Run(kDecrypt); });
+  }
+  // The responder fills edits only; the delete box is ticked as soon as the dialog is up.
+  HRESULT WithCheckbox(const std::function<HRESULT()>& run) {
+    HRESULT hr = E_FAIL;
+    if (deleteBox_ == 0) return run();
+    WithDialog([&] { hr = run(); }, [&](HWND dialog) { CheckDlgButton(dialog, deleteBox_, BST_CHECKED); });
+    return hr;
+  }
+  const testsupport::MessageBoxRecord* LastBox() const {
+    return responder_.MessageBoxes().empty() ? nullptr : &responder_.MessageBoxes().back();
+  }
+
+  DialogResponder responder_;
+  int deleteBox_ = 0;
+};
+
+TEST_F(CryptDialogs, EncryptionRefusesWhatWasTypedAndStaysOpen) {
+  const std::wstring source = TestPath(L"refuse.txt");
+  WriteFileBytes(source, "unchanged");
+  struct Case {
+    const wchar_t *password, *confirmation, *message;
+  };
+  const std::wstring tooLong(33, L'k');
+  const Case cases[] = {
+      {L"", L"", L"The password cannot be empty."},
+      {L"secret", L"", L"The password cannot be empty."},
+      {L"", L"secret", L"The password cannot be empty."},
+      {L"secret", L"Secret", L"Password and confirmation do not match."},
+      {tooLong.c_str(), tooLong.c_str(), L"The password cannot be longer than 32 characters."},
+  };
+  for (const Case& c : cases) {
+    responder_.ClearRecords();
+    EXPECT_EQ(Encrypt(source, c.password, c.confirmation, true), S_OK);
+    const auto* box = LastBox();
+    ASSERT_NE(box, nullptr) << c.message;
+    EXPECT_EQ(box->text, c.message);
+    EXPECT_EQ(box->caption, kEncryptError);
+    EXPECT_EQ(box->style & (MB_ICONMASK | MB_TYPEMASK), static_cast<UINT>(MB_OK | MB_ICONHAND));
+    EXPECT_NE(box->owner, nullptr) << "owned by the dialog";
+    ASSERT_EQ(responder_.Dialogs().size(), 1u);
+    EXPECT_TRUE(responder_.Dialogs()[0].forced) << "the dialog stayed open after the message";
+    EXPECT_FALSE(Exists(source + L".enf"));
+    EXPECT_EQ(ReadFileBytes(source), "unchanged");
+  }
+}
+
+TEST_F(CryptDialogs, EncryptThenDecryptRoundTrip) {
+  const std::wstring source = TestPath(L"report.txt");
+  const std::string content = "Quarterly figures, 21 bytes+";  // 28 bytes: 3 blocks and 4 left over
+  WriteFileBytes(source, content);
+
+  EXPECT_EQ(Encrypt(source, L"pass1", L"pass1", false), S_OK);
+  EXPECT_TRUE(responder_.MessageBoxes().empty());
+  EXPECT_EQ(ReadFileBytes(source), content) << "kept without the delete box";
+  EXPECT_EQ(ReadFileBytes(source + L".enf").size(), 3u * 8 + 80);
+  DeleteFileW((source + L".enf").c_str());
+
+  EXPECT_EQ(Encrypt(source, L"pass1", L"pass1", true), S_OK);
+  EXPECT_FALSE(Exists(source)) << "deleted once encrypted";
+  ASSERT_TRUE(Exists(source + L".enf"));
+
+  EXPECT_EQ(Decrypt(source + L".enf", L"pass1", false), S_OK);
+  EXPECT_EQ(ReadFileBytes(source), content);
+  EXPECT_TRUE(Exists(source + L".enf")) << "kept without the delete box";
+  DeleteFileW(source.c_str());
+  EXPECT_EQ(Decrypt(source + L".enf", L"pass1", true), S_OK);
+  EXPECT_EQ(ReadFileBytes(source), content);
+  EXPECT_FALSE(Exists(source + L".enf"));
+  EXPECT_TRUE(responder_.MessageBoxes().empty());
+  EXPECT_EQ(responder_.UnexpectedCount(), 0);
+}
+
+TEST_F(CryptDialogs, ExistingOutputIsReportedAndBothFilesKept) {
+  const std::wstring source = TestPath(L"twice.txt");
+  WriteFileBytes(source, "original");
+  WriteFileBytes(source + L".enf", "older encrypted copy");
+  EXPECT_EQ(Encrypt(source, L"pw", L"pw", true), S_OK);
+  const auto* box = LastBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->caption, kEncryptError);
+  EXPECT_FALSE(box->text.empty());
+  EXPECT_EQ(ReadFileBytes(source), "original") << "a failed encryption never deletes the source";
+  EXPECT_EQ(ReadFileBytes(source + L".enf"), "older encrypted copy");
+
+  // Decryption onto an existing file: told, and neither file goes.
+  const std::wstring other = TestPath(L"plain.doc");
+  WriteFileBytes(other, "plain");
+  EXPECT_EQ(Encrypt(other, L"pw", L"pw", false), S_OK);
+  responder_.ClearRecords();
+  EXPECT_EQ(Decrypt(other + L".enf", L"pw", true), S_OK);
+  box = LastBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->caption, kDecryptError);
+  EXPECT_NE(box->text, L"The password is not valid.");
+  EXPECT_EQ(ReadFileBytes(other), "plain");
+  EXPECT_TRUE(Exists(other + L".enf"));
+}
+
+TEST_F(CryptDialogs, WrongPasswordIsNotValidAndKeepsTheEncryptedFile) {
+  const std::wstring source = TestPath(L"secret.txt");
+  WriteFileBytes(source, "the secret");
+  ASSERT_EQ(Encrypt(source, L"abcd", L"abcd", true), S_OK);
+  const std::string encrypted = ReadFileBytes(source + L".enf");
+  for (const wchar_t* wrong : {L"abce", L"abcde", L"abc", L"", L"ABCD"}) {
+    responder_.ClearRecords();
+    EXPECT_EQ(Decrypt(source + L".enf", wrong, true), S_OK);
+    const auto* box = LastBox();
+    ASSERT_NE(box, nullptr) << std::wstring(wrong).size();
+    EXPECT_EQ(box->text, L"The password is not valid.");
+    EXPECT_EQ(box->caption, kDecryptError);
+    EXPECT_EQ(box->owner, nullptr);
+    EXPECT_EQ(box->style & MB_ICONMASK, static_cast<UINT>(MB_ICONHAND));
+    ASSERT_EQ(responder_.Dialogs().size(), 1u);
+    EXPECT_FALSE(responder_.Dialogs()[0].forced) << "the dialog closes after a wrong password";
+    EXPECT_FALSE(Exists(source));
+    EXPECT_EQ(ReadFileBytes(source + L".enf"), encrypted);
+  }
+  // Too short to hold a trailer: refused the same way.
+  const std::wstring stub = TestPath(L"stub.enf");
+  WriteFileBytes(stub, "short");
+  responder_.ClearRecords();
+  EXPECT_EQ(Decrypt(stub, L"abcd", true), S_OK);
+  ASSERT_NE(LastBox(), nullptr);
+  EXPECT_EQ(LastBox()->text, L"The password is not valid.");
+  EXPECT_EQ(ReadFileBytes(stub), "short");
+}
+
+TEST_F(CryptDialogs, CancelDoesNothing) {
+  const std::wstring source = TestPath(L"cancel.txt");
+  WriteFileBytes(source, "c");
+  Command command(source);
+  ASSERT_TRUE(command.built());
+  responder_.OnCaption(L"Encrypt File", IDC_ENCRYPT_CANCEL).Fill(IDC_PASSWORD, L"pw").Fill(IDC_CONFIRM, L"pw").Once();
+  EXPECT_EQ(command.Run(kEncrypt), S_OK);
+  responder_.OnCaption(L"Encrypt File", IDOK).Fill(IDC_PASSWORD, L"pw").Fill(IDC_CONFIRM, L"pw").Once();
+  EXPECT_EQ(command.Run(kEncrypt), S_OK) << "the Done button closes without encrypting";
+  EXPECT_FALSE(Exists(source + L".enf"));
+  EXPECT_EQ(responder_.UnexpectedCount(), 0);
+}
+
+// ---- What the dialogs show, where, in every shape ----
+
+struct SipWindow {
+  SipWindow() : cls(L"SipWndClass"), window(CreateWindowExW(0, L"SipWndClass", L"", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                                            nullptr, nullptr, nullptr)) {}
+  testsupport::ScopedWindowClass cls;
+  testsupport::UniqueWindow window;
+};
+
+RECT ControlRect(HWND dialog, int id) {
+  RECT r{};
+  HWND control = GetDlgItem(dialog, id);
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+RECT Mapped(HWND dialog, RECT dlu) {
+  RECT r{dlu.left, dlu.top, dlu.right, dlu.bottom};
+  MapDialogRect(dialog, &r);
+  return RECT{r.left, r.top, r.left + r.right, r.top + r.bottom};
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+  RECT both;
+  return IntersectRect(&both, &a, &b) != FALSE;
+}
+
+// Every control fits the shape's screen, none covers another, and the title line separates the
+// title from the rest.
+void CheckLayout(HWND dialog, dialogs::ScreenShape shape, int titleId, const char* what) {
+  const int scale = dialogs::ScreenScale();
+  const int width = (shape == dialogs::ScreenShape::Landscape ? 320 : 240) * scale;
+  const int height = (shape == dialogs::ScreenShape::Portrait ? 320 : 240) * scale;
+  const int line = 23 * scale;
+  std::vector<std::pair<int, RECT>> controls;
+  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    RECT r;
+    GetWindowRect(c, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    controls.emplace_back(static_cast<int>(GetWindowLongPtrW(c, GWLP_ID)), r);
+  }
+  ASSERT_GE(controls.size(), 6u) << what;
+  for (size_t i = 0; i < controls.size(); ++i) {
+    const auto& [id, r] = controls[i];
+    const std::string at = std::string(what) + " " + dialogs::ShapeName(shape) + " control " + std::to_string(id);
+    EXPECT_GE(r.left, 0) << at;
+    EXPECT_GE(r.top, 0) << at;
+    EXPECT_LE(r.right, width) << at;
+    EXPECT_LE(r.bottom, height - 26 * scale) << at << ": clear of the menu bar";
+    if (id == titleId) EXPECT_LE(r.bottom, line) << at << " above the line";
+    else EXPECT_GT(r.top, line) << at << " below the line";
+    for (size_t j = i + 1; j < controls.size(); ++j)
+      EXPECT_FALSE(Overlap(r, controls[j].second)) << at << " and " << controls[j].first;
+  }
+}
+
+void SaveScreen(const std::wstring& name) {
+  wchar_t flag[8];
+  if (!GetEnvironmentVariableW(L"QUINTAR_SCREENSHOTS", flag, 8)) return;
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+  const DWORD stride = ((w * 3 + 3) & ~3), size = stride * h;
+  constexpr DWORD kHeaders = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  BITMAPFILEHEADER file = {0x4D42, kHeaders + size, 0, 0, kHeaders};
+  CreateDirectoryW(L"T:\\screenshots", nullptr);
+  HANDLE out = CreateFileW((L"T:\\screenshots\\" + name + L".bmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           0, nullptr);
+  if (out != INVALID_HANDLE_VALUE) {
+    DWORD n;
+    WriteFile(out, &file, sizeof file, &n, nullptr);
+    WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &n, nullptr);
+    WriteFile(out, bits, size, &n, nullptr);
+    CloseHandle(out);
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+std::wstring ProfileName() {
+  return dialogs::ScreenScale() == 2 ? L"vga" : L"qvga";
+}
+
+TEST_F(CryptDialogs, EncryptionDialogOpensReadyAndLaysOutInEveryShape) {
+  SipWindow sip;
+  responder_.SetLeaveUnmatched(true);  // the test closes the dialog itself
+  const std::wstring source = TestPath(L"look.txt");
+  WriteFileBytes(source, "look");
+  Command command(source);
+  ASSERT_TRUE(command.built());
+  bool inspected = false;
+  EXPECT_TRUE(WithDialog([&] { command.Run(kEncrypt); }, [&](HWND dialog) {
+    inspected = true;
+    EXPECT_EQ(testsupport::WindowText(dialog), L"Encrypt File");
+    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_ENCRYPT_TITLE), L"Encrypt File");
+    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_CONFIRM_LABEL), L"Confirm Password:");
+    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DELETE_ORIGINAL), L"Delete Original File");
+    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_ENCRYPT), L"Encrypt");
+    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_ENCRYPT_CANCEL), L"Cancel");
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_PASSWORD));
+    EXPECT_TRUE(IsWindowVisible(sip.window.get())) << "the panel is up for typing";
+    const LONG style = GetWindowLongW(GetDlgItem(dialog, IDC_PASSWORD), GWL_STYLE);
+    EXPECT_TRUE(style & ES_PASSWORD);
+    EXPECT_TRUE(style & ES_AUTOHSCROLL);
+    EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, IDC_CONFIRM), GWL_STYLE) & ES_PASSWORD);
+    RECT window;
+    GetWindowRect(dialog, &window);
+    EXPECT_EQ(window.right - window.left, GetSystemMetrics(SM_CXSCREEN)) << "full screen";
+    UpdateWindow(dialog);
+    SaveScreen(L"menuvex-encrypt-" + ProfileName());
+    for (auto shape : {dialogs::ScreenShape::Square, dialogs::ScreenShape::Portrait, dialogs::ScreenShape::Landscape}) {
+      ASSERT_TRUE(dialogs::RelayoutForShape(dialog, Menuvex().module,
+                                            dialogs::TemplatesById(IDD_ENCRYPT_SQUARE, IDD_ENCRYPT_PORTRAIT,
+                                                                   IDD_ENCRYPT_LANDSCAPE),
+                                            shape));
+      CheckLayout(dialog, shape, IDC_ENCRYPT_TITLE, "encrypt");
+    }
+    SendMessageW(dialog, WM_COMMAND, IDC_ENCRYPT_CANCEL, 0);
+  }));
+  EXPECT_TRUE(inspected);
+  EXPECT_FALSE(IsWindowVisible(sip.window.get())) << "the panel goes down with the dialog";
+}
+
+TEST_F(CryptDialogs, DecryptionDialogShowsThePathAndLaysOutInEveryShape) {
+  SipWindow sip;
+  responder_.SetLeaveUnmatched(true);
+  const std::wstring path = TestPath(L"R&D notes.enf");
+  WriteFileBytes(path, std::string(88, 'e'));
+  Command command(path);
+  ASSERT_TRUE(command.built());
+  EXPECT_TRUE(WithDialog([&] { command.Run(kDecrypt); }, [&](HWND dialog) {
+    EXPECT_EQ(testsupport::WindowText(dialog), L"Decrypt File");
+    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DECRYPT_LABEL), L"Decryption Password For :");
+    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DECRYPT_PATH), path);
+    EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, IDC_DECRYPT_PATH), GWL_STYLE) & SS_NOPREFIX)
+        << "an ampersand in a name is shown as it is";
+    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DELETE_ENCRYPTED), L"Delete Encrypted File");
+    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DECRYPT), L"Decrypt");
+    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_DECRYPT_PASSWORD));
+    EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, IDC_DECRYPT_PASSWORD), GWL_STYLE) & ES_PASSWORD);
+    EXPECT_TRUE(IsWindowVisible(sip.window.get()));
+    RECT window;
+    GetWindowRect(dialog, &window);
+    EXPECT_GE(window.left, 0);
+    EXPECT_GE(window.top, 0);
+    EXPECT_LE(window.right, GetSystemMetrics(SM_CXSCREEN)) << "the whole dialog on the screen";
+    EXPECT_LE(window.bottom, GetSystemMetrics(SM_CYSCREEN));
+    UpdateWindow(dialog);
+    SaveScreen(L"menuvex-decrypt-" + ProfileName());
+    for (auto shape : {dialogs::ScreenShape::Square, dialogs::ScreenShape::Portrait, dialogs::ScreenShape::Landscape}) {
+      ASSERT_TRUE(dialogs::RelayoutForShape(dialog, Menuvex().module,
+                                            dialogs::TemplatesById(IDD_DECRYPT_SQUARE, IDD_DECRYPT_PORTRAIT,
+                                                                   IDD_DECRYPT_LANDSCAPE),
+                                            shape));
+      CheckLayout(dialog, shape, IDC_DECRYPT_LABEL, "decrypt");
+    }
+    SendMessageW(dialog, WM_COMMAND, IDC_DECRYPT_CANCEL, 0);
+  }));
+  EXPECT_FALSE(IsWindowVisible(sip.window.get()));
+  EXPECT_EQ(ReadFileBytes(path), std::string(88, 'e'));
+}
+
+bool SetScreen(int width, int height) {
+  DEVMODEW mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = static_cast<DWORD>(width);
+  mode.dmPelsHeight = static_cast<DWORD>(height);
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL &&
+         GetSystemMetrics(SM_CXSCREEN) == width && GetSystemMetrics(SM_CYSCREEN) == height;
+}
+
+TEST_F(CryptDialogs, TurningTheScreenMovesTheControls) {
+  const std::wstring source = TestPath(L"turn.txt");
+  WriteFileBytes(source, "turn");
+  Command command(source);
+  ASSERT_TRUE(command.built());
+  const int width0 = GetSystemMetrics(SM_CXSCREEN), height0 = GetSystemMetrics(SM_CYSCREEN);
+  responder_.SetLeaveUnmatched(true);
+  WithDialog([&] { command.Run(kEncrypt); }, [&](HWND dialog) {
+    if (SetScreen(height0, width0)) {
+      SetWindowPos(dialog, nullptr, 0, 0, height0, width0, SWP_NOZORDER | SWP_NOACTIVATE);
+      const RECT landscape = Mapped(dialog, RECT{78, 17, 99, 12});
+      const RECT now = ControlRect(dialog, IDC_PASSWORD);
+      EXPECT_TRUE(EqualRect(&landscape, &now)) << now.left << "," << now.top;
+      SetScreen(width0, height0);
+      SetWindowPos(dialog, nullptr, 0, 0, width0, height0, SWP_NOZORDER | SWP_NOACTIVATE);
+      const RECT portrait = Mapped(dialog, RECT{5, 27, 127, 12});
+      const RECT back = ControlRect(dialog, IDC_PASSWORD);
+      EXPECT_TRUE(EqualRect(&portrait, &back)) << back.left << "," << back.top;
+    } else {
+      std::printf("note: the display cannot turn; rotation not checked\n");
+    }
+    SendMessageW(dialog, WM_COMMAND, IDC_ENCRYPT_CANCEL, 0);
+  });
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), width0);
+}
+
+}  // namespace
