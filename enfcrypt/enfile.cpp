@@ -109,16 +109,14 @@ FileResult Pump(HANDLE in, HANDLE out, std::uint64_t length, DataStream& stream,
   return FileResult::Ok;
 }
 
-}  // namespace
-
-FileResult EncryptFile(const std::wstring& sourcePath, std::string_view password) {
+FileResult Encrypt(const std::wstring& sourcePath, std::string_view password) {
   if (password.size() > kMaxPasswordBytes) return FileResult::PasswordTooLong;
   // Read access is all the work needs, so a read-only source can be encrypted too.
   FileHandle source = OpenForReading(sourcePath);
   std::uint64_t size = 0;
   if (!source || !SizeOf(source.get(), size)) return FileResult::SourceUnreadable;
   Buffer buffer;
-  if (!buffer.bytes) return FileResult::WriteFailed;
+  if (!buffer.bytes) return FileResult::OutputUncreatable;
 
   const std::wstring outputPath = sourcePath + L".enf";
   NewOutput output;
@@ -140,7 +138,7 @@ FileResult EncryptFile(const std::wstring& sourcePath, std::string_view password
   return output.Finish() ? FileResult::Ok : FileResult::WriteFailed;
 }
 
-FileResult DecryptFile(const std::wstring& encryptedPath, std::string_view password) {
+FileResult Decrypt(const std::wstring& encryptedPath, std::string_view password) {
   // Whatever has no readable trailer counts as the wrong password, as the callers expect.
   FileHandle source = OpenForReading(encryptedPath);
   std::uint64_t size = 0;
@@ -158,7 +156,7 @@ FileResult DecryptFile(const std::wstring& encryptedPath, std::string_view passw
   if (!trailer || !PasswordMatches(*trailer, password)) return FileResult::WrongPassword;
 
   Buffer buffer;
-  if (!buffer.bytes) return FileResult::WriteFailed;
+  if (!buffer.bytes) return FileResult::OutputUncreatable;
   at.QuadPart = 0;
   if (!SetFilePointerEx(source.get(), at, nullptr, FILE_BEGIN)) return FileResult::SourceUnreadable;
 
@@ -177,6 +175,26 @@ FileResult DecryptFile(const std::wstring& encryptedPath, std::string_view passw
   if (!WriteExactly(output.get(), trailer->tail.data(), static_cast<DWORD>(trailer->tail.size())))
     return FileResult::WriteFailed;
   return output.Finish() ? FileResult::Ok : FileResult::WriteFailed;
+}
+
+}  // namespace
+
+// Out of memory for a path is the only thing that can throw; the output made so far is gone by
+// then, and the callers (a dialog, a COM handler) get a result instead of an exception.
+FileResult EncryptFile(const std::wstring& sourcePath, std::string_view password) {
+  try {
+    return Encrypt(sourcePath, password);
+  } catch (...) {
+    return FileResult::OutputUncreatable;
+  }
+}
+
+FileResult DecryptFile(const std::wstring& encryptedPath, std::string_view password) {
+  try {
+    return Decrypt(encryptedPath, password);
+  } catch (...) {
+    return FileResult::OutputUncreatable;
+  }
 }
 
 const wchar_t* FileResultText(FileResult result) noexcept {
