@@ -106,6 +106,36 @@ std::vector<CLSID> RegisteredHandlers() {
   return classes;
 }
 
+// The device loader finds a library named without a folder in \Windows and then in the folders
+// of HKEY_LOCAL_MACHINE "Loader" "SystemPath". COM only knows the desktop's search order, so a
+// handler registered by bare name is loaded from those folders first; COM then finds it loaded.
+void LoadFromSystemPath(const CLSID& clsid) {
+  wchar_t text[64] = L"";
+  if (StringFromGUID2(clsid, text, ARRAYSIZE(text)) == 0) return;
+  std::wstring serverKey = std::wstring(L"CLSID\\") + text + L"\\InprocServer32";
+  wchar_t server[MAX_PATH] = L"";
+  DWORD size = sizeof server;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, serverKey.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, server, &size) !=
+          ERROR_SUCCESS ||
+      server[0] == L'\0' || wcschr(server, L'\\') != nullptr || GetModuleHandleW(server) != nullptr)
+    return;
+  std::wstring windowsCopy = std::wstring(L"\\Windows\\") + server;
+  if (GetFileAttributesW(windowsCopy.c_str()) != INVALID_FILE_ATTRIBUTES) return;  // found the usual way
+  wchar_t folders[1024] = L"";
+  size = sizeof folders - 2 * sizeof(wchar_t);  // room for the list's end even if the value lacks it
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Loader", L"SystemPath", RRF_RT_REG_MULTI_SZ | RRF_RT_REG_SZ, nullptr, folders, &size) !=
+      ERROR_SUCCESS)
+    return;
+  for (const wchar_t* folder = folders; *folder; folder += lstrlenW(folder) + 1) {
+    std::wstring path = folder;
+    if (!path.empty() && path.back() != L'\\') path += L'\\';
+    path += server;
+    if (path.size() < MAX_PATH && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        LoadLibraryW(path.c_str()) != nullptr)
+      return;  // stays loaded for the life of the process, as COM keeps it too
+  }
+}
+
 }  // namespace
 
 ComPtr<IDataObject> CreateDropData(const std::vector<std::wstring>& paths) {
@@ -120,6 +150,7 @@ void ContextMenuSession::Build(HMENU menu, const std::vector<std::wstring>& sele
   site_ = data;
   UINT next = kFirstHandlerId;
   for (const CLSID& clsid : RegisteredHandlers()) {
+    LoadFromSystemPath(clsid);
     Handler handler;
     if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&handler.menu)))) continue;
     ComPtr<IObjectWithSite> withSite;

@@ -150,3 +150,83 @@ TEST(DropData, OffersTheSelectionAsAFixedWideDropList) {
 }
 
 }  // namespace
+
+// ---- The suite's own handler, as the device installs it ----
+
+namespace {
+
+constexpr wchar_t kMenuvexKey[] = L"*\\Shellex\\ContextMenuHandlers\\{359BDB2D-B31D-41F9-9CD3-E136B4843987}";
+constexpr wchar_t kInstalled[] = L"\\Program Files\\Zek\\Quintar\\Menuvex.dll";
+
+class MenuvexOnTheDevice : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!devicetest::FileExists(kInstalled)) GTEST_SKIP() << "the device image carries no Menuvex.dll";
+    // The tests above clear the handlers; put back what installation registered.
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kMenuvexKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      RegCloseKey(key);
+    } else {
+      HMODULE menuvex = LoadLibraryW(kInstalled);
+      ASSERT_NE(menuvex, nullptr);
+      using Register = HRESULT(WINAPI*)();
+      auto reg = reinterpret_cast<Register>(reinterpret_cast<void (*)()>(GetProcAddress(menuvex, "DllRegisterServer")));
+      ASSERT_NE(reg, nullptr);
+      ASSERT_EQ(reg(), S_OK);
+      FreeLibrary(menuvex);
+    }
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(kHandlers) + L"\\" TESTMENU_HANDLER_NAME).c_str());
+    CreateDirectoryW(L"\\My Documents", nullptr);
+    devicetest::WriteTextFile(L"\\My Documents\\report.txt", "quarterly");
+    DeleteFileW(L"\\My Documents\\report.txt.enf");
+  }
+};
+
+TEST_F(MenuvexOnTheDevice, FileExplorerListsMenuvexItemsForAFileAndAnArchive) {
+  std::string out;
+  ASSERT_EQ(devicetest::Run(L"\\Windows\\fexplore.exe /list-menu \"\\My Documents\\report.txt\"", &out), 0) << out;
+  EXPECT_NE(out.find("item: Open\nitem: Add to ZIP File\nitem: Encrypt File...\nitem: Add to Today Screen\n"
+                     "item: Properties...\n"),
+            std::string::npos)
+      << out;
+  ASSERT_EQ(devicetest::Run(L"\\Windows\\fexplore.exe /list-menu \"\\My Documents\\Letters.zip\"", &out), 0) << out;
+  EXPECT_NE(out.find("item: Extract To>Current Directory\nitem: Extract To>Letters\\\n"
+                     "item: Extract To>Specify Directory\nitem: Encrypt File...\n"),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(out.find("Add to ZIP File"), std::string::npos) << out;
+}
+
+TEST_F(MenuvexOnTheDevice, CommandsNotBuiltYetAreRefusedHonestly) {
+  std::string out;
+  EXPECT_EQ(devicetest::Run(L"\\Windows\\fexplore.exe /invoke \"\\My Documents\\report.txt\" \"Add to ZIP File\"", &out),
+            3);
+  EXPECT_NE(out.find("-> 0x80004001"), std::string::npos) << out;
+}
+
+TEST_F(MenuvexOnTheDevice, EncryptsThroughTheDialogInFileExplorer) {
+  devicetest::Process explorer = devicetest::Start(
+      L"\\Windows\\fexplore.exe /invoke \"\\My Documents\\report.txt\" \"Encrypt File...\"");
+  ASSERT_TRUE(explorer);
+  HWND dialog = nullptr;
+  // Typed into once it is on the screen, as a user would.
+  ASSERT_TRUE(devicetest::WaitUntil([&] {
+    dialog = FindWindowW(L"#32770", L"Encrypt File");
+    return dialog && IsWindowVisible(dialog) && GetDlgItem(dialog, 1028);
+  }));
+  ASSERT_TRUE(SetDlgItemTextW(dialog, 1026, L"device"));
+  ASSERT_TRUE(SetDlgItemTextW(dialog, 1028, L"device"));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1023, BN_CLICKED), 0);
+  const bool ended = devicetest::WaitUntil([&] { return WaitForSingleObject(explorer.get(), 0) == WAIT_OBJECT_0; }, 15000);
+  if (!ended) {
+    HWND box = FindWindowW(L"#32770", L"Error Encrypting File");
+    FAIL() << "File Explorer still runs" << (box ? ", showing an error box" : "");
+  }
+  DWORD code = 99;
+  GetExitCodeProcess(explorer.get(), &code);
+  EXPECT_EQ(code, 0u);
+  EXPECT_TRUE(devicetest::FileExists(L"\\My Documents\\report.txt.enf"));
+  EXPECT_EQ(devicetest::ReadFileUtf8(L"\\My Documents\\report.txt"), "quarterly") << "the original stays";
+}
+
+}  // namespace
