@@ -10,7 +10,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -105,28 +104,18 @@ constexpr bool PlausibleEncryptedSize(std::uint64_t size) noexcept {
   return size >= kTrailerSize && size % kBlockSize == 0;
 }
 
-// Streaming helpers for the file functions: the data blocks of a file go through here in
-// buffers of any whole number of blocks. Long buffers are shared with one helper thread, made on
-// first need and kept until the stream ends, so a file costs one thread, not one per buffer.
+// Streaming helper for the file functions: the data blocks of a file go through here in
+// buffers of any whole number of blocks. Cheap to make; one per thread.
 class DataStream {
  public:
   DataStream(std::string_view password, Direction d) noexcept;
-  ~DataStream();
-  DataStream(const DataStream&) = delete;
-  DataStream& operator=(const DataStream&) = delete;
 
   // `length` must be a multiple of 8; works in place.
-  void Process(std::uint8_t* data, std::size_t length) noexcept;
-
-  // The least number of blocks worth handing half of to the helper.
-  static constexpr std::size_t kBlocksPerWorker = 16 * 1024;
+  void Process(std::uint8_t* data, std::size_t length) const noexcept;
 
  private:
-  struct Helper;
   Cipher cipher_;
   Direction direction_;
-  std::unique_ptr<Helper> helper_;
-  bool helperFailed_ = false;
 };
 
 }  // namespace quintar::enfcrypt

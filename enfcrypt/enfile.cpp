@@ -4,15 +4,19 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <new>
+#include <thread>
 
 #include "enfcrypt/enfcrypt.h"
 
 namespace quintar::enfcrypt {
 namespace {
 
-// A multiple of the block size, large enough for the cipher to share each buffer among cores.
-constexpr DWORD kBufferSize = 1024 * 1024;
+// A multiple of the block size and of the bit-sliced kernel's batch.
+constexpr DWORD kChunkSize = 256 * 1024;
 
 struct HandleCloser {
   void operator()(HANDLE h) const noexcept { CloseHandle(h); }
@@ -21,24 +25,34 @@ using FileHandle = std::unique_ptr<void, HandleCloser>;
 
 FileHandle Own(HANDLE h) noexcept { return FileHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
 
-bool ReadExactly(HANDLE file, void* buffer, DWORD size) noexcept {
+// Reads or writes all of `size` bytes at `offset`, whatever the file pointer: the two workers
+// of a pump share the handles.
+bool ReadAt(HANDLE file, void* buffer, DWORD size, std::uint64_t offset) noexcept {
   auto* p = static_cast<std::uint8_t*>(buffer);
   while (size) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD got = 0;
-    if (!ReadFile(file, p, size, &got, nullptr) || got == 0) return false;
+    if (!ReadFile(file, p, size, &got, &at) || got == 0) return false;
     p += got;
     size -= got;
+    offset += got;
   }
   return true;
 }
 
-bool WriteExactly(HANDLE file, const void* buffer, DWORD size) noexcept {
+bool WriteAt(HANDLE file, const void* buffer, DWORD size, std::uint64_t offset) noexcept {
   const auto* p = static_cast<const std::uint8_t*>(buffer);
   while (size) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD put = 0;
-    if (!WriteFile(file, p, size, &put, nullptr) || put == 0) return false;
+    if (!WriteFile(file, p, size, &put, &at) || put == 0) return false;
     p += put;
     size -= put;
+    offset += put;
   }
   return true;
 }
@@ -80,10 +94,6 @@ class NewOutput {
   const std::wstring* path_ = nullptr;
 };
 
-struct Buffer {
-  std::unique_ptr<std::uint8_t[]> bytes{new (std::nothrow) std::uint8_t[kBufferSize]};
-};
-
 FileHandle OpenForReading(const std::wstring& path) noexcept {
   return Own(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -96,17 +106,41 @@ bool SizeOf(HANDLE file, std::uint64_t& size) noexcept {
   return true;
 }
 
-// Moves `length` bytes (a multiple of 8) from `in` to `out` through the cipher.
-FileResult Pump(HANDLE in, HANDLE out, std::uint64_t length, DataStream& stream,
-                std::uint8_t* buffer) noexcept {
-  while (length) {
-    const DWORD chunk = length < kBufferSize ? static_cast<DWORD>(length) : kBufferSize;
-    if (!ReadExactly(in, buffer, chunk)) return FileResult::SourceUnreadable;
-    stream.Process(buffer, chunk);
-    if (!WriteExactly(out, buffer, chunk)) return FileResult::WriteFailed;
-    length -= chunk;
+// Moves the first `length` bytes (a multiple of 8) of `in` through the cipher to the same
+// offsets of `out`. Two workers take alternate chunks, each reading, ciphering and writing its
+// own, so that one's reading and writing overlaps the other's ciphering. The first failure
+// stops both.
+FileResult Pump(HANDLE in, HANDLE out, std::uint64_t length, std::string_view password,
+                Direction d) noexcept {
+  const std::uint64_t chunks = (length + kChunkSize - 1) / kChunkSize;
+  std::atomic<FileResult> failure{FileResult::Ok};
+  auto fail = [&failure](FileResult why) {
+    FileResult none = FileResult::Ok;
+    failure.compare_exchange_strong(none, why);
+  };
+  auto work = [&](std::uint64_t first, std::uint64_t step) noexcept {
+    const std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[kChunkSize]);
+    if (!buffer) return fail(FileResult::WriteFailed);
+    const DataStream stream(password, d);
+    for (std::uint64_t i = first; i < chunks && failure.load() == FileResult::Ok; i += step) {
+      const std::uint64_t offset = i * kChunkSize;
+      const DWORD size = static_cast<DWORD>(std::min<std::uint64_t>(kChunkSize, length - offset));
+      if (!ReadAt(in, buffer.get(), size, offset)) return fail(FileResult::SourceUnreadable);
+      stream.Process(buffer.get(), size);
+      if (!WriteAt(out, buffer.get(), size, offset)) return fail(FileResult::WriteFailed);
+    }
+  };
+  std::thread helper;
+  if (chunks > 1 && std::thread::hardware_concurrency() > 1) {
+    try {
+      helper = std::thread(work, 1, 2);
+    } catch (...) {
+      // No second thread: this one does every chunk.
+    }
   }
-  return FileResult::Ok;
+  work(0, helper.joinable() ? 2 : 1);
+  if (helper.joinable()) helper.join();
+  return failure.load();
 }
 
 FileResult Encrypt(const std::wstring& sourcePath, std::string_view password) {
@@ -115,26 +149,23 @@ FileResult Encrypt(const std::wstring& sourcePath, std::string_view password) {
   FileHandle source = OpenForReading(sourcePath);
   std::uint64_t size = 0;
   if (!source || !SizeOf(source.get(), size)) return FileResult::SourceUnreadable;
-  Buffer buffer;
-  if (!buffer.bytes) return FileResult::OutputUncreatable;
-
   const std::wstring outputPath = sourcePath + L".enf";
   NewOutput output;
   if (const FileResult created = output.Create(outputPath); created != FileResult::Ok)
     return created;
 
   const std::uint64_t whole = size / kBlockSize * kBlockSize;
-  DataStream stream(password, Direction::Encipher);
-  if (const FileResult pumped = Pump(source.get(), output.get(), whole, stream, buffer.bytes.get());
+  if (const FileResult pumped =
+          Pump(source.get(), output.get(), whole, password, Direction::Encipher);
       pumped != FileResult::Ok)
     return pumped;
 
   char tail[kBlockSize];
   const DWORD tailSize = static_cast<DWORD>(size - whole);
-  if (!ReadExactly(source.get(), tail, tailSize)) return FileResult::SourceUnreadable;
+  if (!ReadAt(source.get(), tail, tailSize, whole)) return FileResult::SourceUnreadable;
   const auto trailer = BuildTrailer(password, std::string_view(tail, tailSize));
   if (!trailer) return FileResult::PasswordTooLong;
-  if (!WriteExactly(output.get(), trailer->data(), kTrailerSize)) return FileResult::WriteFailed;
+  if (!WriteAt(output.get(), trailer->data(), kTrailerSize, whole)) return FileResult::WriteFailed;
   return output.Finish() ? FileResult::Ok : FileResult::WriteFailed;
 }
 
@@ -147,18 +178,9 @@ FileResult Decrypt(const std::wstring& encryptedPath, std::string_view password)
 
   const std::uint64_t dataSize = size - kTrailerSize;
   std::uint8_t raw[kTrailerSize];
-  LARGE_INTEGER at;
-  at.QuadPart = static_cast<LONGLONG>(dataSize);
-  if (!SetFilePointerEx(source.get(), at, nullptr, FILE_BEGIN) ||
-      !ReadExactly(source.get(), raw, kTrailerSize))
-    return FileResult::WrongPassword;
+  if (!ReadAt(source.get(), raw, kTrailerSize, dataSize)) return FileResult::WrongPassword;
   const auto trailer = ParseTrailer(raw);
   if (!trailer || !PasswordMatches(*trailer, password)) return FileResult::WrongPassword;
-
-  Buffer buffer;
-  if (!buffer.bytes) return FileResult::OutputUncreatable;
-  at.QuadPart = 0;
-  if (!SetFilePointerEx(source.get(), at, nullptr, FILE_BEGIN)) return FileResult::SourceUnreadable;
 
   const std::wstring outputPath =
       encryptedPath.size() > 4 ? encryptedPath.substr(0, encryptedPath.size() - 4) : std::wstring();
@@ -167,12 +189,11 @@ FileResult Decrypt(const std::wstring& encryptedPath, std::string_view password)
   if (const FileResult created = output.Create(outputPath); created != FileResult::Ok)
     return created;
 
-  DataStream stream(password, Direction::Decipher);
   if (const FileResult pumped =
-          Pump(source.get(), output.get(), dataSize, stream, buffer.bytes.get());
+          Pump(source.get(), output.get(), dataSize, password, Direction::Decipher);
       pumped != FileResult::Ok)
     return pumped;
-  if (!WriteExactly(output.get(), trailer->tail.data(), static_cast<DWORD>(trailer->tail.size())))
+  if (!WriteAt(output.get(), trailer->tail.data(), static_cast<DWORD>(trailer->tail.size()), dataSize))
     return FileResult::WriteFailed;
   return output.Finish() ? FileResult::Ok : FileResult::WriteFailed;
 }

@@ -1,9 +1,6 @@
 // The trailer, the keys and the password's 8-bit form.
 #include <algorithm>
 #include <cstring>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 
 #include "enfcrypt/enfcrypt.h"
 
@@ -101,78 +98,11 @@ bool PasswordMatches(const TrailerContents& trailer, std::string_view typed) noe
   return typed == trailer.password;
 }
 
-// The helper thread: takes one share at a time and says when it is done.
-struct DataStream::Helper {
-  explicit Helper(const Cipher& cipher, Direction d) : thread([this, &cipher, d] { Run(cipher, d); }) {}
-  ~Helper() {
-    {
-      std::lock_guard lock(mutex);
-      quit = true;
-    }
-    wake.notify_one();
-    thread.join();
-  }
-
-  void Start(std::uint8_t* data, std::size_t blocks) {
-    {
-      std::lock_guard lock(mutex);
-      jobData = data;
-      jobBlocks = blocks;
-      pending = true;
-    }
-    wake.notify_one();
-  }
-
-  void Wait() {
-    std::unique_lock lock(mutex);
-    finished.wait(lock, [this] { return !pending; });
-  }
-
-  void Run(const Cipher& cipher, Direction d) {
-    std::unique_lock lock(mutex);
-    for (;;) {
-      wake.wait(lock, [this] { return pending || quit; });
-      if (quit) return;
-      lock.unlock();
-      cipher.Apply(jobData, jobBlocks, d);
-      lock.lock();
-      pending = false;
-      finished.notify_one();
-    }
-  }
-
-  std::mutex mutex;
-  std::condition_variable wake, finished;
-  std::uint8_t* jobData = nullptr;
-  std::size_t jobBlocks = 0;
-  bool pending = false, quit = false;
-  std::thread thread;  // last: it starts once the rest is ready
-};
-
 DataStream::DataStream(std::string_view password, Direction d) noexcept
     : cipher_(DataKey(password).data(), kBlockSize), direction_(d) {}
 
-DataStream::~DataStream() = default;
-
-void DataStream::Process(std::uint8_t* data, std::size_t length) noexcept {
-  const std::size_t blocks = length / kBlockSize;
-  static const bool severalCores = std::thread::hardware_concurrency() > 1;
-  if (severalCores && blocks >= 2 * kBlocksPerWorker && !helper_ && !helperFailed_) {
-    try {
-      helper_ = std::make_unique<Helper>(cipher_, direction_);
-    } catch (...) {
-      helperFailed_ = true;  // no thread to be had: carry on alone
-    }
-  }
-  if (!helper_ || blocks < 2 * kBlocksPerWorker) {
-    cipher_.Apply(data, blocks, direction_);
-    return;
-  }
-  // Halves in whole kernel batches; the helper takes the second.
-  const std::size_t first = blocks / 2 / 256 * 256;
-  helper_->Start(data + first * kBlockSize, blocks - first);
-  cipher_.Apply(data, first, direction_);
-  helper_->Wait();
+void DataStream::Process(std::uint8_t* data, std::size_t length) const noexcept {
+  cipher_.Apply(data, length / kBlockSize, direction_);
 }
 
 }  // namespace quintar::enfcrypt

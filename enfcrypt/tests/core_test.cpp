@@ -303,28 +303,3 @@ TEST(DataStream, BufferedMatchesBlockByBlockReference) {
 
 }  // namespace
 }  // namespace quintar::enfcrypt
-
-namespace quintar::enfcrypt {
-namespace {
-
-// Buffers long enough to be shared among threads come out as if done in one piece.
-TEST(DataStream, LongBuffersSharedAmongThreadsMatchOneBlockAtATime) {
-  std::mt19937 rng(2026);
-  const std::size_t blocks = 3 * DataStream::kBlocksPerWorker + 123;
-  const Bytes data = Random(rng, blocks * 8);
-  for (Direction d : {Direction::Encipher, Direction::Decipher}) {
-    Bytes threaded = data, single = data;
-    // One stream, its helper reused over buffers long and short.
-    DataStream stream("parallel", d);
-    const std::size_t cut = (2 * DataStream::kBlocksPerWorker + 5) * 8;
-    stream.Process(threaded.data(), cut);
-    stream.Process(threaded.data() + cut, 64);
-    stream.Process(threaded.data() + cut + 64, threaded.size() - cut - 64);
-    const auto key = DataKey("parallel");
-    Cipher(key.data(), key.size()).ApplyBlocks(single.data(), blocks, d);
-    EXPECT_EQ(threaded, single);
-  }
-}
-
-}  // namespace
-}  // namespace quintar::enfcrypt

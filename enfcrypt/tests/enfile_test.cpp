@@ -109,8 +109,9 @@ TEST_F(EnfileTest, RoundTripsEverySizeUpToSeventeenBytesWithTheFormatsExactBytes
   }
 }
 
-TEST_F(EnfileTest, OneMebibyteAndAnOddSizeThroughSeveralBuffers) {
-  for (std::size_t size : {std::size_t{1} << 20, (std::size_t{200} << 10) + 3}) {
+TEST_F(EnfileTest, LargerFilesThroughSeveralChunks) {
+  // Whole chunks, and chunks with a partial one and a tail after them.
+  for (std::size_t size : {std::size_t{1} << 20, (std::size_t{200} << 10) + 3, (std::size_t{785} << 10) + 5}) {
     const std::wstring source = Path(L"big" + std::to_wstring(size) + L".bin");
     const Bytes data = Random(size, 42);
     ASSERT_TRUE(Write(source, data));
