@@ -3,6 +3,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <vector>
 
 namespace testsupport {
 
@@ -441,6 +442,89 @@ std::wstring WindowText(HWND hwnd) {
 std::wstring DlgItemText(HWND dialog, int id) {
   HWND item = GetDlgItem(dialog, id);
   return item != nullptr ? WindowText(item) : std::wstring();
+}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& o) noexcept {
+  if (this != &o) {
+    Kill();
+    process_ = o.process_;
+    o.process_ = nullptr;
+  }
+  return *this;
+}
+
+DWORD ChildProcess::Wait(DWORD ms) const {
+  DWORD code = STILL_ACTIVE;
+  if (process_ && WaitForSingleObject(process_, ms) == WAIT_OBJECT_0) GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+void ChildProcess::Kill() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+  process_ = nullptr;
+}
+
+ChildProcess StartProgram(const std::wstring& program, const std::wstring& arguments, bool verbatim) {
+  std::wstring line = verbatim ? arguments : L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+  std::vector<wchar_t> buffer(line.begin(), line.end());
+  buffer.push_back(L'\0');
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(verbatim ? program.c_str() : nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &si, &pi))
+    return {};
+  return ChildProcess(pi);
+}
+
+int CountTopWindows(LPCWSTR cls) {
+  int count = 0;
+  for (HWND w = FindWindowW(cls, nullptr); w; w = FindWindowExW(nullptr, w, cls, nullptr)) ++count;
+  return count;
+}
+
+bool SaveScreenBitmap(const std::wstring& path) {
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = w;
+  info.bmiHeader.biHeight = h;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool ok = bitmap != nullptr;
+  if (ok) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    const DWORD imageBytes = ((static_cast<DWORD>(w) * 3 + 3) & ~3u) * static_cast<DWORD>(h);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + imageBytes;
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ok = out != INVALID_HANDLE_VALUE;
+    if (ok) {
+      DWORD written = 0;
+      ok = WriteFile(out, &file, sizeof file, &written, nullptr) &&
+           WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+           WriteFile(out, bits, imageBytes, &written, nullptr);
+      CloseHandle(out);
+    }
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ok;
 }
 
 }  // namespace testsupport

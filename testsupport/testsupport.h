@@ -165,6 +165,34 @@ class ScopedWindowClass {
   ATOM atom_ = 0;
 };
 
+// A program a test started; ended on scope exit (or reassignment) if it still runs.
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  explicit ChildProcess(const PROCESS_INFORMATION& pi) : process_(pi.hProcess) { CloseHandle(pi.hThread); }
+  ~ChildProcess() { Kill(); }
+  ChildProcess(ChildProcess&& o) noexcept : process_(o.process_) { o.process_ = nullptr; }
+  ChildProcess& operator=(ChildProcess&& o) noexcept;
+  HANDLE get() const { return process_; }
+  explicit operator bool() const { return process_ != nullptr; }
+  // The exit code once it ended within `ms`, else STILL_ACTIVE.
+  DWORD Wait(DWORD ms) const;
+  void Kill();
+
+ private:
+  HANDLE process_ = nullptr;
+};
+
+// Starts `program` (quoted) with `arguments`; empty when it cannot start. With `verbatim` the
+// command line is `arguments` exactly as given, for programs that take it whole.
+ChildProcess StartProgram(const std::wstring& program, const std::wstring& arguments = L"", bool verbatim = false);
+
+// Writes what the screen shows to a 24-bit BMP file at `path`, for pictures reviewed by hand.
+bool SaveScreenBitmap(const std::wstring& path);
+
+// How many top-level windows of class `cls` there are.
+int CountTopWindows(LPCWSTR cls);
+
 // A plain top-level window (class "QuintarTestWindow"), e.g. the owner of boxes under test.
 UniqueWindow CreateTestWindow(LPCWSTR title = L"Test", DWORD style = WS_OVERLAPPEDWINDOW);
 

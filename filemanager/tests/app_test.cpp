@@ -25,52 +25,9 @@ constexpr int kStatus = 1002;
 constexpr int kList = 1003;
 constexpr int kTree = 1004;
 
-class Process {
- public:
-  Process() = default;
-  explicit Process(PROCESS_INFORMATION pi) : process_(pi.hProcess) { CloseHandle(pi.hThread); }
-  ~Process() { Kill(); }
-  Process(Process&& o) noexcept : process_(o.process_) { o.process_ = nullptr; }
-  Process& operator=(Process&& o) noexcept {
-    if (this != &o) {
-      Kill();
-      process_ = o.process_;
-      o.process_ = nullptr;
-    }
-    return *this;
-  }
-  HANDLE get() const { return process_; }
-  explicit operator bool() const { return process_ != nullptr; }
-  // Exit code once ended within the time, else STILL_ACTIVE.
-  DWORD Wait(DWORD ms) const {
-    DWORD code = STILL_ACTIVE;
-    if (process_ && WaitForSingleObject(process_, ms) == WAIT_OBJECT_0) GetExitCodeProcess(process_, &code);
-    return code;
-  }
-  void Kill() {
-    if (!process_) return;
-    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process_, 99);
-      WaitForSingleObject(process_, 5000);
-    }
-    CloseHandle(process_);
-    process_ = nullptr;
-  }
+using Process = testsupport::ChildProcess;
 
- private:
-  HANDLE process_ = nullptr;
-};
-
-Process Start(const std::wstring& arguments) {
-  std::wstring line = std::wstring(L"\"") + kProgram + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::vector<wchar_t> buffer(line.begin(), line.end());
-  buffer.push_back(L'\0');
-  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
-  return Process(pi);
-}
+Process Start(const std::wstring& arguments) { return testsupport::StartProgram(kProgram, arguments); }
 
 constexpr wchar_t kSettings[] = L"Software\\Olvenmark\\Folderon+\\Settings";
 constexpr wchar_t kRebar[] = L"Software\\Olvenmark\\Folderon+\\Settings\\Rebar";

@@ -13,44 +13,11 @@ namespace {
 constexpr wchar_t kClass[] = L"Zek Registry Editor";
 constexpr wchar_t kProgram[] = L"T:\\Tamsk.exe";
 
-class Process {
- public:
-  Process() = default;
-  explicit Process(const PROCESS_INFORMATION& pi) : process_(pi.hProcess) { CloseHandle(pi.hThread); }
-  ~Process() {
-    if (!process_) return;
-    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 99);
-    CloseHandle(process_);
-  }
-  Process(Process&& o) noexcept : process_(o.process_) { o.process_ = nullptr; }
-  Process& operator=(Process&&) = delete;
-  explicit operator bool() const { return process_ != nullptr; }
-  DWORD Wait(DWORD ms) const {
-    DWORD code = STILL_ACTIVE;
-    if (process_ && WaitForSingleObject(process_, ms) == WAIT_OBJECT_0) GetExitCodeProcess(process_, &code);
-    return code;
-  }
+using Process = testsupport::ChildProcess;
 
- private:
-  HANDLE process_ = nullptr;
-};
+Process Start() { return testsupport::StartProgram(kProgram); }
 
-Process Start() {
-  std::wstring line = std::wstring(L"\"") + kProgram + L"\"";
-  std::vector<wchar_t> buffer(line.begin(), line.end());
-  buffer.push_back(L'\0');
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
-  return Process(pi);
-}
-
-int CountWindows() {
-  int count = 0;
-  for (HWND w = FindWindowW(kClass, nullptr); w; w = FindWindowExW(nullptr, w, kClass, nullptr)) ++count;
-  return count;
-}
+int CountWindows() { return testsupport::CountTopWindows(kClass); }
 
 TEST(TamskApp, ShowsItsWindowOnceAndExits) {
   ASSERT_EQ(FindWindowW(kClass, nullptr), nullptr);

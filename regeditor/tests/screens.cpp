@@ -12,6 +12,7 @@
 
 #include "regeditor/resource.h"
 #include "regeditor/tamsk.h"
+#include "testsupport/testsupport.h"
 
 namespace {
 
@@ -31,40 +32,8 @@ void Pump(DWORD ms) {
 }
 
 bool SaveScreen(const std::wstring& name) {
-  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  DWORD stride = ((w * 3) + 3) & ~3u;
-  DWORD imageBytes = stride * h;
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-  file.bfSize = file.bfOffBits + imageBytes;
   std::wstring path = L"T:\\shots\\" + g_profile + L"-" + name + L".bmp";
-  HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  bool ok = out != INVALID_HANDLE_VALUE;
-  if (ok) {
-    DWORD written = 0;
-    ok = WriteFile(out, &file, sizeof file, &written, nullptr) &&
-         WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-         WriteFile(out, bits, imageBytes, &written, nullptr);
-    CloseHandle(out);
-  }
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  bool ok = testsupport::SaveScreenBitmap(path);
   std::wprintf(L"%ls %ls\n", ok ? L"wrote" : L"FAILED", path.c_str());
   return ok;
 }
