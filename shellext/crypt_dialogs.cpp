@@ -89,7 +89,8 @@ void OnEncrypt(HWND dialog) {
       case EntryCheck::TooLong:
         Fail(dialog, L"The password cannot be longer than 32 characters.", kEncryptError);
         return;
-      case EntryCheck::Ok: break;
+      case EntryCheck::Ok:
+        break;
     }
     password = enfcrypt::PasswordBytes(typed.View());
   }
@@ -155,14 +156,20 @@ INT_PTR CALLBACK EncryptProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
       case WM_COMMAND:
         switch (LOWORD(wp)) {
-          case IDC_ENCRYPT: OnEncrypt(dialog); return TRUE;
+          case IDC_ENCRYPT:
+            OnEncrypt(dialog);
+            return TRUE;
           case IDC_ENCRYPT_CANCEL:
           case IDOK:
-          case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
-          default: break;
+          case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+          default:
+            break;
         }
         break;
-      default: break;
+      default:
+        break;
     }
   } catch (...) {
     EndDialog(dialog, IDABORT);
@@ -188,13 +195,19 @@ INT_PTR CALLBACK DecryptProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
       case WM_COMMAND:
         switch (LOWORD(wp)) {
-          case IDC_DECRYPT: OnDecrypt(dialog); return TRUE;
+          case IDC_DECRYPT:
+            OnDecrypt(dialog);
+            return TRUE;
           case IDC_DECRYPT_CANCEL:
-          case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
-          default: break;
+          case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+          default:
+            break;
         }
         break;
-      default: break;
+      default:
+        break;
     }
   } catch (...) {
     EndDialog(dialog, IDABORT);
@@ -204,8 +217,8 @@ INT_PTR CALLBACK DecryptProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 HRESULT Run(const dialogs::TemplateSet& templates, HWND owner, DLGPROC proc, const std::wstring& path) {
-  const INT_PTR result = dialogs::DialogBoxForShape(Module().instance, templates, owner, proc,
-                                                    reinterpret_cast<LPARAM>(&path));
+  const INT_PTR result =
+      dialogs::DialogBoxForShape(Module().instance, templates, owner, proc, reinterpret_cast<LPARAM>(&path));
   if (result == -1) return HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_INVALID_DATA);
   return S_OK;
 }

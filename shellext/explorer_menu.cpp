@@ -108,9 +108,12 @@ HRESULT ContextMenuHandler::ReadSelection(std::wstring& path) {
   }
   ReleaseStgMedium(&medium);
   switch (drop.error) {
-    case DropError::None: break;
-    case DropError::TooLong: return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-    default: return kNoSelection;
+    case DropError::None:
+      break;
+    case DropError::TooLong:
+      return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    default:
+      return kNoSelection;
   }
   path.assign(drop.path.begin(), drop.path.end());
   return S_OK;
@@ -135,18 +138,15 @@ STDMETHODIMP ContextMenuHandler::QueryContextMenu(HMENU menu, UINT, UINT idCmdFi
     const std::u16string name(reinterpret_cast<const char16_t*>(found.cFileName));
     const MenuPlan plan = PlanMenu(name, found.dwFileAttributes);
 
-    auto caption = [](int offset) {
-      return reinterpret_cast<const wchar_t*>(OffsetCaption(offset).data());
-    };
+    auto caption = [](int offset) { return reinterpret_cast<const wchar_t*>(OffsetCaption(offset).data()); };
     if (!AppendMenuW(menu, MF_SEPARATOR, 0, nullptr)) return HRESULT_FROM_WIN32(GetLastError());
     if (plan.extractPopup) {
       HMENU popup = CreatePopupMenu();
       if (popup == nullptr) return HRESULT_FROM_WIN32(GetLastError());
       const std::wstring named(plan.extractFolderText.begin(), plan.extractFolderText.end());
-      const bool filled =
-          AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractHere, caption(kExtractHere)) &&
-          AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractToNamed, named.c_str()) &&
-          AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractSpecify, caption(kExtractSpecify));
+      const bool filled = AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractHere, caption(kExtractHere)) &&
+                          AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractToNamed, named.c_str()) &&
+                          AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractSpecify, caption(kExtractSpecify));
       if (!filled || !AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
                                   reinterpret_cast<const wchar_t*>(kExtractToText))) {
         const DWORD error = GetLastError();
@@ -185,9 +185,12 @@ STDMETHODIMP ContextMenuHandler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
     }
     if (offset > static_cast<UINT>(kLastOffset)) return E_INVALIDARG;
     switch (offset) {
-      case kEncrypt: return RunEncryptDialog(info->hwnd, path);
-      case kDecrypt: return RunDecryptDialog(info->hwnd, path);
-      default: return E_NOTIMPL;  // ZIP, Today screen and properties are not built yet
+      case kEncrypt:
+        return RunEncryptDialog(info->hwnd, path);
+      case kDecrypt:
+        return RunDecryptDialog(info->hwnd, path);
+      default:
+        return E_NOTIMPL;  // ZIP, Today screen and properties are not built yet
     }
   } catch (...) {
     return E_OUTOFMEMORY;

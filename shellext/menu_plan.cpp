@@ -22,14 +22,22 @@ std::uint32_t ReadU32(std::span<const std::byte> block, std::size_t at) {
 
 std::u16string_view OffsetCaption(int offset) noexcept {
   switch (offset) {
-    case kAddToZip: return u"Add to ZIP File";
-    case kEncrypt: return u"Encrypt File...";
-    case kAddToToday: return u"Add to Today Screen";
-    case kProperties: return u"Properties...";
-    case kExtractHere: return u"Current Directory";
-    case kExtractSpecify: return u"Specify Directory";
-    case kDecrypt: return u"Decrypt File...";
-    default: return {};
+    case kAddToZip:
+      return u"Add to ZIP File";
+    case kEncrypt:
+      return u"Encrypt File...";
+    case kAddToToday:
+      return u"Add to Today Screen";
+    case kProperties:
+      return u"Properties...";
+    case kExtractHere:
+      return u"Current Directory";
+    case kExtractSpecify:
+      return u"Specify Directory";
+    case kDecrypt:
+      return u"Decrypt File...";
+    default:
+      return {};
   }
 }
 

@@ -35,10 +35,10 @@ std::u16string_view OffsetCaption(int offset) noexcept;
 std::u16string ExtractFolderText(std::u16string_view name);
 
 struct MenuPlan {
-  bool extractPopup = false;        // "Extract To" with offsets 4, 5, 6, before topOffsets
+  bool extractPopup = false;         // "Extract To" with offsets 4, 5, 6, before topOffsets
   std::u16string extractFolderText;  // offset 5's caption
-  std::vector<int> topOffsets;      // top-level items after the popup, in order
-  int itemCount = 0;                // the success code: the largest offset appended plus one
+  std::vector<int> topOffsets;       // top-level items after the popup, in order
+  int itemCount = 0;                 // the success code: the largest offset appended plus one
 };
 
 // The menu for an item with this file name and attribute word. The type is judged by the last

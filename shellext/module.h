@@ -7,15 +7,14 @@
 namespace quintar::menuvex {
 
 // {359BDB2D-B31D-41F9-9CD3-E136B4843987}
-inline constexpr CLSID kHandlerClsid = {
-    0x359BDB2D, 0xB31D, 0x41F9, {0x9C, 0xD3, 0xE1, 0x36, 0xB4, 0x84, 0x39, 0x87}};
+inline constexpr CLSID kHandlerClsid = {0x359BDB2D, 0xB31D, 0x41F9, {0x9C, 0xD3, 0xE1, 0x36, 0xB4, 0x84, 0x39, 0x87}};
 inline constexpr wchar_t kHandlerClsidText[] = L"{359BDB2D-B31D-41F9-9CD3-E136B4843987}";
 
 struct ModuleState {
   HINSTANCE instance = nullptr;
   volatile LONG objects = 0;  // live factories and handlers
-  UINT firstCommand = 0;     // idCmdFirst of the last QueryContextMenu
-  UINT currentCommand = 0;   // advanced by QueryContextMenu, overwritten by GetCommandString
+  UINT firstCommand = 0;      // idCmdFirst of the last QueryContextMenu
+  UINT currentCommand = 0;    // advanced by QueryContextMenu, overwritten by GetCommandString
   // Whether GetCommandString named a command since the last QueryContextMenu; without that the
   // current identifier only counts the items, and the verb field is asked instead.
   bool commandNamed = false;

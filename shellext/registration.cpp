@@ -19,14 +19,12 @@ class Key {
   }
   bool Create(HKEY parent, const wchar_t* path) noexcept {
     Close();
-    return RegCreateKeyExW(parent, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key_, nullptr) ==
-           ERROR_SUCCESS;
+    return RegCreateKeyExW(parent, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key_, nullptr) == ERROR_SUCCESS;
   }
   // REG_SZ with its terminating NUL stored.
   bool SetString(const wchar_t* name, const wchar_t* text) const noexcept {
     const DWORD bytes = static_cast<DWORD>((lstrlenW(text) + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) ==
-           ERROR_SUCCESS;
+    return RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) == ERROR_SUCCESS;
   }
   HKEY get() const noexcept { return key_; }
 
@@ -51,8 +49,7 @@ HRESULT RegisterServer() noexcept {
         return E_FAIL;
     }
     Key handler;
-    if (!handler.Create(HKEY_CLASSES_ROOT, handlerKey.c_str()) || !handler.SetString(nullptr, L"Free"))
-      return E_FAIL;
+    if (!handler.Create(HKEY_CLASSES_ROOT, handlerKey.c_str()) || !handler.SetString(nullptr, L"Free")) return E_FAIL;
     return S_OK;
   } catch (...) {
     return E_FAIL;

@@ -235,7 +235,8 @@ DWORD CountValues(HKEY root, const std::wstring& key) {
   HKEY h = nullptr;
   DWORD values = 0;
   if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return 0xFFFFFFFF;
-  RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+  RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                   nullptr);
   RegCloseKey(h);
   return values;
 }

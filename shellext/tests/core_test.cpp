@@ -31,9 +31,9 @@ TEST(MenuPlan, ItemsAndCountPerKindOfItem) {
       {u"report.txt", kFile, {0, 1, 2, 3}, 4},
       {u"Letters.zip", kFile, {4, 5, 6, 1, 2, 3}, 7},
       {u"notes.enf", kFile, {0, 7, 2, 3}, 8},
-      {u"backup.zip", kFolder, {0, 2, 3}, 4},      // a folder is never extracted
-      {u"vault.enf", kFolder, {0, 2, 3}, 4},       // nor decrypted
-      {u"DATA.ZIP", kFile, {0, 1, 2, 3}, 4},       // the type is case-sensitive
+      {u"backup.zip", kFolder, {0, 2, 3}, 4},  // a folder is never extracted
+      {u"vault.enf", kFolder, {0, 2, 3}, 4},   // nor decrypted
+      {u"DATA.ZIP", kFile, {0, 1, 2, 3}, 4},   // the type is case-sensitive
       {u"notes.ENF", kFile, {0, 1, 2, 3}, 4},
       {u"archivezip", kFile, {4, 5, 6, 1, 2, 3}, 7},  // the dot is not looked at
       {u"zip", kFile, {4, 5, 6, 1, 2, 3}, 7},

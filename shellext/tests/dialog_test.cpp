@@ -221,8 +221,9 @@ TEST_F(CryptDialogs, CancelDoesNothing) {
 // ---- What the dialogs show, where, in every shape ----
 
 struct SipWindow {
-  SipWindow() : cls(L"SipWndClass"), window(CreateWindowExW(0, L"SipWndClass", L"", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                                            nullptr, nullptr, nullptr)) {}
+  SipWindow()
+      : cls(L"SipWndClass"),
+        window(CreateWindowExW(0, L"SipWndClass", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr)) {}
   testsupport::ScopedWindowClass cls;
   testsupport::UniqueWindow window;
 };
@@ -268,8 +269,10 @@ void CheckLayout(HWND dialog, dialogs::ScreenShape shape, int titleId, const cha
     EXPECT_GE(r.top, 0) << at;
     EXPECT_LE(r.right, width) << at;
     EXPECT_LE(r.bottom, height - 26 * scale) << at << ": clear of the menu bar";
-    if (id == titleId) EXPECT_LE(r.bottom, line) << at << " above the line";
-    else EXPECT_GT(r.top, line) << at << " below the line";
+    if (id == titleId)
+      EXPECT_LE(r.bottom, line) << at << " above the line";
+    else
+      EXPECT_GT(r.top, line) << at << " below the line";
     for (size_t j = i + 1; j < controls.size(); ++j)
       EXPECT_FALSE(Overlap(r, controls[j].second)) << at << " and " << controls[j].first;
   }
@@ -297,8 +300,8 @@ void SaveScreen(const std::wstring& name) {
   constexpr DWORD kHeaders = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
   BITMAPFILEHEADER file = {0x4D42, kHeaders + size, 0, 0, kHeaders};
   CreateDirectoryW(L"T:\\screenshots", nullptr);
-  HANDLE out = CreateFileW((L"T:\\screenshots\\" + name + L".bmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           0, nullptr);
+  HANDLE out = CreateFileW((L"T:\\screenshots\\" + name + L".bmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                           nullptr);
   if (out != INVALID_HANDLE_VALUE) {
     DWORD n;
     WriteFile(out, &file, sizeof file, &n, nullptr);
@@ -312,9 +315,7 @@ void SaveScreen(const std::wstring& name) {
   ReleaseDC(nullptr, screen);
 }
 
-std::wstring ProfileName() {
-  return dialogs::ScreenScale() == 2 ? L"vga" : L"qvga";
-}
+std::wstring ProfileName() { return dialogs::ScreenScale() == 2 ? L"vga" : L"qvga"; }
 
 TEST_F(CryptDialogs, EncryptionDialogOpensReadyAndLaysOutInEveryShape) {
   SipWindow sip;
@@ -324,34 +325,36 @@ TEST_F(CryptDialogs, EncryptionDialogOpensReadyAndLaysOutInEveryShape) {
   Command command(source);
   ASSERT_TRUE(command.built());
   bool inspected = false;
-  EXPECT_TRUE(WithDialog([&] { command.Run(kEncrypt); }, [&](HWND dialog) {
-    inspected = true;
-    EXPECT_EQ(testsupport::WindowText(dialog), L"Encrypt File");
-    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_ENCRYPT_TITLE), L"Encrypt File");
-    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_CONFIRM_LABEL), L"Confirm Password:");
-    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DELETE_ORIGINAL), L"Delete Original File");
-    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_ENCRYPT), L"Encrypt");
-    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_ENCRYPT_CANCEL), L"Cancel");
-    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_PASSWORD));
-    EXPECT_TRUE(IsWindowVisible(sip.window.get())) << "the panel is up for typing";
-    const LONG style = GetWindowLongW(GetDlgItem(dialog, IDC_PASSWORD), GWL_STYLE);
-    EXPECT_TRUE(style & ES_PASSWORD);
-    EXPECT_TRUE(style & ES_AUTOHSCROLL);
-    EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, IDC_CONFIRM), GWL_STYLE) & ES_PASSWORD);
-    RECT window;
-    GetWindowRect(dialog, &window);
-    EXPECT_EQ(window.right - window.left, GetSystemMetrics(SM_CXSCREEN)) << "full screen";
-    UpdateWindow(dialog);
-    SaveScreen(L"menuvex-encrypt-" + ProfileName());
-    for (auto shape : {dialogs::ScreenShape::Square, dialogs::ScreenShape::Portrait, dialogs::ScreenShape::Landscape}) {
-      ASSERT_TRUE(dialogs::RelayoutForShape(dialog, Menuvex().module,
-                                            dialogs::TemplatesById(IDD_ENCRYPT_SQUARE, IDD_ENCRYPT_PORTRAIT,
-                                                                   IDD_ENCRYPT_LANDSCAPE),
-                                            shape));
-      CheckLayout(dialog, shape, IDC_ENCRYPT_TITLE, "encrypt");
-    }
-    SendMessageW(dialog, WM_COMMAND, IDC_ENCRYPT_CANCEL, 0);
-  }));
+  EXPECT_TRUE(WithDialog(
+      [&] { command.Run(kEncrypt); },
+      [&](HWND dialog) {
+        inspected = true;
+        EXPECT_EQ(testsupport::WindowText(dialog), L"Encrypt File");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_ENCRYPT_TITLE), L"Encrypt File");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_CONFIRM_LABEL), L"Confirm Password:");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DELETE_ORIGINAL), L"Delete Original File");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_ENCRYPT), L"Encrypt");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_ENCRYPT_CANCEL), L"Cancel");
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_PASSWORD));
+        EXPECT_TRUE(IsWindowVisible(sip.window.get())) << "the panel is up for typing";
+        const LONG style = GetWindowLongW(GetDlgItem(dialog, IDC_PASSWORD), GWL_STYLE);
+        EXPECT_TRUE(style & ES_PASSWORD);
+        EXPECT_TRUE(style & ES_AUTOHSCROLL);
+        EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, IDC_CONFIRM), GWL_STYLE) & ES_PASSWORD);
+        RECT window;
+        GetWindowRect(dialog, &window);
+        EXPECT_EQ(window.right - window.left, GetSystemMetrics(SM_CXSCREEN)) << "full screen";
+        UpdateWindow(dialog);
+        SaveScreen(L"menuvex-encrypt-" + ProfileName());
+        for (auto shape :
+             {dialogs::ScreenShape::Square, dialogs::ScreenShape::Portrait, dialogs::ScreenShape::Landscape}) {
+          ASSERT_TRUE(dialogs::RelayoutForShape(
+              dialog, Menuvex().module,
+              dialogs::TemplatesById(IDD_ENCRYPT_SQUARE, IDD_ENCRYPT_PORTRAIT, IDD_ENCRYPT_LANDSCAPE), shape));
+          CheckLayout(dialog, shape, IDC_ENCRYPT_TITLE, "encrypt");
+        }
+        SendMessageW(dialog, WM_COMMAND, IDC_ENCRYPT_CANCEL, 0);
+      }));
   EXPECT_TRUE(inspected);
   EXPECT_FALSE(IsWindowVisible(sip.window.get())) << "the panel goes down with the dialog";
 }
@@ -363,34 +366,36 @@ TEST_F(CryptDialogs, DecryptionDialogShowsThePathAndLaysOutInEveryShape) {
   WriteFileBytes(path, std::string(88, 'e'));
   Command command(path);
   ASSERT_TRUE(command.built());
-  EXPECT_TRUE(WithDialog([&] { command.Run(kDecrypt); }, [&](HWND dialog) {
-    EXPECT_EQ(testsupport::WindowText(dialog), L"Decrypt File");
-    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DECRYPT_LABEL), L"Decryption Password For :");
-    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DECRYPT_PATH), path);
-    EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, IDC_DECRYPT_PATH), GWL_STYLE) & SS_NOPREFIX)
-        << "an ampersand in a name is shown as it is";
-    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DELETE_ENCRYPTED), L"Delete Encrypted File");
-    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DECRYPT), L"Decrypt");
-    EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_DECRYPT_PASSWORD));
-    EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, IDC_DECRYPT_PASSWORD), GWL_STYLE) & ES_PASSWORD);
-    EXPECT_TRUE(IsWindowVisible(sip.window.get()));
-    RECT window;
-    GetWindowRect(dialog, &window);
-    EXPECT_GE(window.left, 0);
-    EXPECT_GE(window.top, 0);
-    EXPECT_LE(window.right, GetSystemMetrics(SM_CXSCREEN)) << "the whole dialog on the screen";
-    EXPECT_LE(window.bottom, GetSystemMetrics(SM_CYSCREEN));
-    UpdateWindow(dialog);
-    SaveScreen(L"menuvex-decrypt-" + ProfileName());
-    for (auto shape : {dialogs::ScreenShape::Square, dialogs::ScreenShape::Portrait, dialogs::ScreenShape::Landscape}) {
-      ASSERT_TRUE(dialogs::RelayoutForShape(dialog, Menuvex().module,
-                                            dialogs::TemplatesById(IDD_DECRYPT_SQUARE, IDD_DECRYPT_PORTRAIT,
-                                                                   IDD_DECRYPT_LANDSCAPE),
-                                            shape));
-      CheckLayout(dialog, shape, IDC_DECRYPT_LABEL, "decrypt");
-    }
-    SendMessageW(dialog, WM_COMMAND, IDC_DECRYPT_CANCEL, 0);
-  }));
+  EXPECT_TRUE(WithDialog(
+      [&] { command.Run(kDecrypt); },
+      [&](HWND dialog) {
+        EXPECT_EQ(testsupport::WindowText(dialog), L"Decrypt File");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DECRYPT_LABEL), L"Decryption Password For :");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DECRYPT_PATH), path);
+        EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, IDC_DECRYPT_PATH), GWL_STYLE) & SS_NOPREFIX)
+            << "an ampersand in a name is shown as it is";
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DELETE_ENCRYPTED), L"Delete Encrypted File");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_DECRYPT), L"Decrypt");
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_DECRYPT_PASSWORD));
+        EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, IDC_DECRYPT_PASSWORD), GWL_STYLE) & ES_PASSWORD);
+        EXPECT_TRUE(IsWindowVisible(sip.window.get()));
+        RECT window;
+        GetWindowRect(dialog, &window);
+        EXPECT_GE(window.left, 0);
+        EXPECT_GE(window.top, 0);
+        EXPECT_LE(window.right, GetSystemMetrics(SM_CXSCREEN)) << "the whole dialog on the screen";
+        EXPECT_LE(window.bottom, GetSystemMetrics(SM_CYSCREEN));
+        UpdateWindow(dialog);
+        SaveScreen(L"menuvex-decrypt-" + ProfileName());
+        for (auto shape :
+             {dialogs::ScreenShape::Square, dialogs::ScreenShape::Portrait, dialogs::ScreenShape::Landscape}) {
+          ASSERT_TRUE(dialogs::RelayoutForShape(
+              dialog, Menuvex().module,
+              dialogs::TemplatesById(IDD_DECRYPT_SQUARE, IDD_DECRYPT_PORTRAIT, IDD_DECRYPT_LANDSCAPE), shape));
+          CheckLayout(dialog, shape, IDC_DECRYPT_LABEL, "decrypt");
+        }
+        SendMessageW(dialog, WM_COMMAND, IDC_DECRYPT_CANCEL, 0);
+      }));
   EXPECT_FALSE(IsWindowVisible(sip.window.get()));
   EXPECT_EQ(ReadFileBytes(path), std::string(88, 'e'));
 }
@@ -412,22 +417,23 @@ TEST_F(CryptDialogs, TurningTheScreenMovesTheControls) {
   ASSERT_TRUE(command.built());
   const int width0 = GetSystemMetrics(SM_CXSCREEN), height0 = GetSystemMetrics(SM_CYSCREEN);
   responder_.SetLeaveUnmatched(true);
-  WithDialog([&] { command.Run(kEncrypt); }, [&](HWND dialog) {
-    if (SetScreen(height0, width0)) {
-      SetWindowPos(dialog, nullptr, 0, 0, height0, width0, SWP_NOZORDER | SWP_NOACTIVATE);
-      const RECT landscape = Mapped(dialog, RECT{78, 17, 99, 12});
-      const RECT now = ControlRect(dialog, IDC_PASSWORD);
-      EXPECT_TRUE(EqualRect(&landscape, &now)) << now.left << "," << now.top;
-      SetScreen(width0, height0);
-      SetWindowPos(dialog, nullptr, 0, 0, width0, height0, SWP_NOZORDER | SWP_NOACTIVATE);
-      const RECT portrait = Mapped(dialog, RECT{5, 27, 127, 12});
-      const RECT back = ControlRect(dialog, IDC_PASSWORD);
-      EXPECT_TRUE(EqualRect(&portrait, &back)) << back.left << "," << back.top;
-    } else {
-      std::printf("note: the display cannot turn; rotation not checked\n");
-    }
-    SendMessageW(dialog, WM_COMMAND, IDC_ENCRYPT_CANCEL, 0);
-  });
+  WithDialog([&] { command.Run(kEncrypt); },
+             [&](HWND dialog) {
+               if (SetScreen(height0, width0)) {
+                 SetWindowPos(dialog, nullptr, 0, 0, height0, width0, SWP_NOZORDER | SWP_NOACTIVATE);
+                 const RECT landscape = Mapped(dialog, RECT{78, 17, 99, 12});
+                 const RECT now = ControlRect(dialog, IDC_PASSWORD);
+                 EXPECT_TRUE(EqualRect(&landscape, &now)) << now.left << "," << now.top;
+                 SetScreen(width0, height0);
+                 SetWindowPos(dialog, nullptr, 0, 0, width0, height0, SWP_NOZORDER | SWP_NOACTIVATE);
+                 const RECT portrait = Mapped(dialog, RECT{5, 27, 127, 12});
+                 const RECT back = ControlRect(dialog, IDC_PASSWORD);
+                 EXPECT_TRUE(EqualRect(&portrait, &back)) << back.left << "," << back.top;
+               } else {
+                 std::printf("note: the display cannot turn; rotation not checked\n");
+               }
+               SendMessageW(dialog, WM_COMMAND, IDC_ENCRYPT_CANCEL, 0);
+             });
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), width0);
 }
 

@@ -2,8 +2,8 @@
 // selections handed over through a site, including sites that misbehave.
 #pragma once
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <functional>
 #include <string>

@@ -54,14 +54,22 @@ TEST_F(ContextMenu, ItemsAndResultPerKindOfItem) {
     HRESULT hr;
   };
   const Case cases[] = {
-      {txt, {L"Open=1", L"-", L"Add to ZIP File=100", L"Encrypt File...=101", L"Add to Today Screen=102",
-             L"Properties...=103"}, 4},
-      {zip, {L"Open=1", L"-", L"Extract To>[Current Directory=104;data\\=105;Specify Directory=106;]",
-             L"Encrypt File...=101", L"Add to Today Screen=102", L"Properties...=103"}, 7},
-      {enf, {L"Open=1", L"-", L"Add to ZIP File=100", L"Decrypt File...=107", L"Add to Today Screen=102",
-             L"Properties...=103"}, 8},
-      {upper, {L"Open=1", L"-", L"Add to ZIP File=100", L"Encrypt File...=101", L"Add to Today Screen=102",
-               L"Properties...=103"}, 4},
+      {txt,
+       {L"Open=1", L"-", L"Add to ZIP File=100", L"Encrypt File...=101", L"Add to Today Screen=102",
+        L"Properties...=103"},
+       4},
+      {zip,
+       {L"Open=1", L"-", L"Extract To>[Current Directory=104;data\\=105;Specify Directory=106;]",
+        L"Encrypt File...=101", L"Add to Today Screen=102", L"Properties...=103"},
+       7},
+      {enf,
+       {L"Open=1", L"-", L"Add to ZIP File=100", L"Decrypt File...=107", L"Add to Today Screen=102",
+        L"Properties...=103"},
+       8},
+      {upper,
+       {L"Open=1", L"-", L"Add to ZIP File=100", L"Encrypt File...=101", L"Add to Today Screen=102",
+        L"Properties...=103"},
+       4},
       {folder, {L"Open=1", L"-", L"Add to ZIP File=100", L"Add to Today Screen=102", L"Properties...=103"}, 4},
   };
   for (const Case& c : cases) {
@@ -81,6 +89,22 @@ TEST_F(ContextMenu, ReadOnlyOrCardFoldersAreStillFolders) {
             (Strings{L"Open=1", L"-", L"Add to ZIP File=100", L"Add to Today Screen=102", L"Properties...=103"}));
   EXPECT_EQ(hr, MAKE_HRESULT(SEVERITY_SUCCESS, 0, 4));
   SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(ContextMenu, PositionAndFlagsDoNotChangeTheMenu) {
+  // Items always go to the end, whatever position and flags the host passes.
+  const std::wstring txt = TestPath(L"flags.txt");
+  WriteFileBytes(txt, "x");
+  FakeData* site = SiteFor({txt});
+  IObjectWithSite* withSite = nullptr;
+  ASSERT_EQ(handler_->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite)), S_OK);
+  withSite->SetSite(site);
+  withSite->Release();
+  EXPECT_EQ(handler_->QueryContextMenu(menu_, 0, 200, 300, CMF_DEFAULTONLY | CMF_EXPLORE),
+            MAKE_HRESULT(SEVERITY_SUCCESS, 0, 4));
+  EXPECT_EQ(Items(menu_), (Strings{L"Open=1", L"-", L"Add to ZIP File=200", L"Encrypt File...=201",
+                                   L"Add to Today Screen=202", L"Properties...=203"}));
+  site->Release();
 }
 
 TEST_F(ContextMenu, SeveralItemsMenuOfTheFirst) {
