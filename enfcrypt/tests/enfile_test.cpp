@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "enfcrypt/enfcrypt.h"
@@ -204,6 +206,39 @@ TEST_F(EnfileTest, UnreadableShortAndOddSizedEncryptedFilesAreRefusedLikeAWrongP
   CloseHandle(h);
   EXPECT_EQ(EncryptFile(Path(L"absent.txt"), "pw"), FileResult::SourceUnreadable);
   EXPECT_FALSE(Exists(Path(L"absent.txt.enf")));
+}
+
+// A read that fails midway is reported, and the partial output, which the call made itself, is
+// removed. The source is cut short by another handle while it is being encrypted (the open
+// shares writing); if the encryption wins the race, the attempt is repeated.
+TEST_F(EnfileTest, ASourceCutShortMidwayReportsFailureAndRemovesThePartialOutput) {
+  const std::wstring source = Path(L"midway.bin");
+  bool sawFailure = false;
+  for (int attempt = 0; attempt < 4 && !sawFailure; ++attempt) {
+    DeleteFileW((source + L".enf").c_str());
+    ASSERT_TRUE(Write(source, Random(std::size_t{24} << 20, 21)));
+    HANDLE h = CreateFileW(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    FileResult result = FileResult::Ok;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+      result = EncryptFile(source, "pw");
+      done = true;
+    });
+    while (!done && !Exists(source + L".enf")) Sleep(0);
+    LARGE_INTEGER cut;
+    cut.QuadPart = 1 << 20;
+    SetFilePointerEx(h, cut, nullptr, FILE_BEGIN);
+    SetEndOfFile(h);
+    worker.join();
+    CloseHandle(h);
+    if (result == FileResult::Ok) continue;  // it was done before the cut
+    sawFailure = true;
+    EXPECT_EQ(result, FileResult::SourceUnreadable);
+    EXPECT_FALSE(Exists(source + L".enf")) << "the partial output is removed";
+  }
+  EXPECT_TRUE(sawFailure) << "the encryption always finished before the source was cut";
 }
 
 TEST_F(EnfileTest, NamesWithoutTheDotAndReadOnlySources) {
