@@ -415,26 +415,30 @@ TEST_F(CryptDialogs, TurningTheScreenMovesTheControls) {
   WriteFileBytes(source, "turn");
   Command command(source);
   ASSERT_TRUE(command.built());
+  // The password box's place in each shape's template.
+  const dialogs::PerShape<RECT> passwordBox{{5, 25, 127, 12}, {5, 27, 127, 12}, {78, 17, 99, 12}};
   const int width0 = GetSystemMetrics(SM_CXSCREEN), height0 = GetSystemMetrics(SM_CYSCREEN);
   responder_.SetLeaveUnmatched(true);
+  int turned = 0;
   WithDialog([&] { command.Run(kEncrypt); },
              [&](HWND dialog) {
-               if (SetScreen(height0, width0)) {
-                 SetWindowPos(dialog, nullptr, 0, 0, height0, width0, SWP_NOZORDER | SWP_NOACTIVATE);
-                 const RECT landscape = Mapped(dialog, RECT{78, 17, 99, 12});
+               const SIZE modes[] = {{320, 240}, {240, 320}, {240, 240}, {width0, height0}};
+               for (const SIZE& m : modes) {
+                 if (!SetScreen(m.cx, m.cy)) {
+                   std::printf("note: no %ld x %ld display mode\n", m.cx, m.cy);
+                   continue;
+                 }
+                 ++turned;
+                 SetWindowPos(dialog, nullptr, 0, 0, m.cx, m.cy, SWP_NOZORDER | SWP_NOACTIVATE);  // WM_SIZE
+                 const RECT expected = Mapped(dialog, passwordBox.For(dialogs::ShapeOf(m.cx, m.cy)));
                  const RECT now = ControlRect(dialog, IDC_PASSWORD);
-                 EXPECT_TRUE(EqualRect(&landscape, &now)) << now.left << "," << now.top;
-                 SetScreen(width0, height0);
-                 SetWindowPos(dialog, nullptr, 0, 0, width0, height0, SWP_NOZORDER | SWP_NOACTIVATE);
-                 const RECT portrait = Mapped(dialog, RECT{5, 27, 127, 12});
-                 const RECT back = ControlRect(dialog, IDC_PASSWORD);
-                 EXPECT_TRUE(EqualRect(&portrait, &back)) << back.left << "," << back.top;
-               } else {
-                 std::printf("note: the display cannot turn; rotation not checked\n");
+                 EXPECT_TRUE(EqualRect(&expected, &now)) << m.cx << " x " << m.cy << ": " << now.left << "," << now.top;
                }
                SendMessageW(dialog, WM_COMMAND, IDC_ENCRYPT_CANCEL, 0);
              });
+  EXPECT_GE(turned, 2) << "at least one turn and the way back";
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), width0);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), height0);
 }
 
 }  // namespace
