@@ -46,8 +46,6 @@ bool WriteDataFile(const FileImage& image) {
   if (!WriteFile(file.get(), image.data(), static_cast<DWORD>(image.size()), &written, nullptr) ||
       written != image.size())
     return false;
-  // A longer file left by something else is cut back to the image.
-  SetEndOfFile(file.get());
   return true;
 }
 

@@ -1,7 +1,7 @@
 // Drawing: the whole item into one off-screen buffer over the Today screen's own background,
 // copied in one operation; and the pressed states drawn straight to the window.
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <map>
@@ -28,7 +28,38 @@ class Gdi {
   HGDIOBJ h_;
 };
 
-// The bitmaps one drawing needs, each read from its file once for that drawing.
+// The artwork and shell icons, read once per process: a paint then costs no file reads, and a
+// new version of the artwork is picked up when the Today screen reloads its items.
+// A bitmap prepared for keyed drawing: a mask with the key colour white and everything else
+// black, and the picture with the key colour turned black, so that two plain raster operations
+// draw it (far cheaper than a keyed blit, which builds its masks on every call).
+struct Keyed {
+  HBITMAP mask = nullptr;
+  HBITMAP picture = nullptr;
+};
+
+struct Cache {
+  std::map<std::wstring, HBITMAP> bitmaps;
+  std::map<std::wstring, HICON> icons;  // keyed by size letter and target
+  std::map<std::pair<std::wstring, COLORREF>, Keyed> keyed;
+};
+Cache& TheCache() {
+  static Cache cache;
+  return cache;
+}
+
+HBITMAP CachedBitmap(const std::wstring& path) {
+  auto& bitmaps = TheCache().bitmaps;
+  auto it = bitmaps.find(path);
+  if (it == bitmaps.end())
+    it =
+        bitmaps
+            .emplace(path, static_cast<HBITMAP>(LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)))
+            .first;
+  return it->second;
+}
+
+// Draws parts of the cached bitmaps, keyed, through one scratch DC per drawing.
 class Bitmaps {
  public:
   explicit Bitmaps(HDC like) : dc_(CreateCompatibleDC(like)) {}
@@ -36,34 +67,81 @@ class Bitmaps {
   Bitmaps& operator=(const Bitmaps&) = delete;
   ~Bitmaps() {
     if (old_) SelectObject(dc_, old_);
-    for (auto& [path, bitmap] : cache_)
-      if (bitmap) DeleteObject(bitmap);
     if (dc_) DeleteDC(dc_);
   }
-  // The source DC with the bitmap selected, or nullptr when it is missing; `size` gets its size.
-  HDC Select(const std::wstring& path, SIZE* size = nullptr) {
-    if (!dc_ || path.empty()) return nullptr;
-    auto it = cache_.find(path);
-    if (it == cache_.end()) {
-      auto bitmap =
-          static_cast<HBITMAP>(LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-      it = cache_.emplace(path, bitmap).first;
-    }
-    if (!it->second) return nullptr;
-    HGDIOBJ previous = SelectObject(dc_, it->second);
-    if (!old_) old_ = previous;
-    if (size) {
-      BITMAP info = {};
-      GetObjectW(it->second, sizeof info, &info);
-      *size = {info.bmWidth, info.bmHeight};
-    }
-    return dc_;
+
+  // Size of the bitmap at `path`; false when it is missing.
+  bool Size(const std::wstring& path, SIZE& size) {
+    HBITMAP bitmap = path.empty() ? nullptr : CachedBitmap(path);
+    BITMAP info = {};
+    if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) return false;
+    size = {info.bmWidth, info.bmHeight};
+    return true;
+  }
+
+  // The source rectangle drawn into the destination rectangle, stretched as needed; pixels of
+  // `key` (the bitmap's pixel (0, 0) when `keyFromCorner`) leave the destination as it was.
+  void Draw(HDC dst, const std::wstring& path, int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh,
+            COLORREF key, bool keyFromCorner = false) {
+    if (!dc_ || path.empty() || sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
+    HBITMAP bitmap = CachedBitmap(path);
+    if (!bitmap) return;
+    if (keyFromCorner) key = GetPixel(Select(bitmap), 0, 0);
+    const Keyed& k = Prepared(path, bitmap, key);
+    if (!k.mask || !k.picture) return;
+    COLORREF oldText = SetTextColor(dst, RGB(0, 0, 0)), oldBack = SetBkColor(dst, RGB(255, 255, 255));
+    StretchBlt(dst, dx, dy, dw, dh, Select(k.mask), sx, sy, sw, sh, SRCAND);
+    StretchBlt(dst, dx, dy, dw, dh, Select(k.picture), sx, sy, sw, sh, SRCPAINT);
+    SetTextColor(dst, oldText);
+    SetBkColor(dst, oldBack);
   }
 
  private:
+  HDC Select(HBITMAP bitmap) {
+    HGDIOBJ previous = SelectObject(dc_, bitmap);
+    if (!old_) old_ = previous;
+    return dc_;
+  }
+
+  const Keyed& Prepared(const std::wstring& path, HBITMAP bitmap, COLORREF key) {
+    auto& keyed = TheCache().keyed;
+    auto it = keyed.find({path, key});
+    if (it != keyed.end()) return it->second;
+    Keyed k;
+    BITMAP info = {};
+    GetObjectW(bitmap, sizeof info, &info);
+    int w = info.bmWidth, h = info.bmHeight;
+    HDC src = Select(bitmap);
+    HDC work = CreateCompatibleDC(src);
+    k.mask = CreateBitmap(w, h, 1, 1, nullptr);
+    k.picture = CreateCompatibleBitmap(src, w, h);
+    if (work && k.mask && k.picture) {
+      // Colour to monochrome: the background colour becomes white, all else black.
+      HGDIOBJ saved = SelectObject(work, k.mask);
+      COLORREF oldBack = SetBkColor(src, key);
+      BitBlt(work, 0, 0, w, h, src, 0, 0, SRCCOPY);
+      SetBkColor(src, oldBack);
+      SelectObject(work, k.picture);
+      BitBlt(work, 0, 0, w, h, src, 0, 0, SRCCOPY);
+      // Picture AND NOT mask: the key's pixels go black (monochrome white maps to the
+      // background colour white here).
+      SetTextColor(work, RGB(0, 0, 0));
+      SetBkColor(work, RGB(255, 255, 255));
+      SelectObject(src, k.mask);
+      BitBlt(work, 0, 0, w, h, src, 0, 0, 0x00220326);
+      SelectObject(src, bitmap);
+      SelectObject(work, saved);
+    } else {
+      if (k.mask) DeleteObject(k.mask);
+      if (k.picture) DeleteObject(k.picture);
+      k = {};
+    }
+    if (work) DeleteDC(work);
+    return keyed.emplace(std::make_pair(path, key), k).first->second;
+  }
+
   HDC dc_;
   HGDIOBJ old_ = nullptr;
-  std::map<std::wstring, HBITMAP> cache_;
 };
 
 // The item font: the system font's face at the Today screen's sizes.
@@ -87,27 +165,38 @@ COLORREF TextColour(HWND window) {
   return static_cast<COLORREF>(SendMessageW(parent, TODAYM_GETCOLOR, TODAYCOLOR_TEXT, 0));
 }
 
-void Sprite(HDC dst, HDC src, int sx, int sy, int sw, int sh, int dx, int dy, int dw, int dh, COLORREF key) {
-  if (src && sw > 0 && dw > 0) TransparentImage(dst, dx, dy, dw, dh, src, sx, sy, sw, sh, key);
-}
-
 void StripFrame(HDC dc, Bitmaps& bitmaps, const std::wstring& path, int index, int x, int y, int size) {
   SIZE bitmapSize = {};
-  HDC src = bitmaps.Select(path, &bitmapSize);
-  if (!src || bitmapSize.cy <= 0 || index < 0) return;
+  if (!bitmaps.Size(path, bitmapSize) || bitmapSize.cy <= 0 || index < 0) return;
   int frame = bitmapSize.cy;  // strips hold square icons side by side
   if (static_cast<long long>(index + 1) * frame > bitmapSize.cx) return;
-  Sprite(dc, src, index * frame, 0, frame, frame, x, y, size, size, GetPixel(src, 0, 0));
+  bitmaps.Draw(dc, path, index * frame, 0, frame, frame, x, y, size, size, 0, true);
+}
+
+HICON LoadShellIcon(const std::wstring& target, bool large) {
+  SHFILEINFOW info = {};
+  UINT flags = SHGFI_SYSICONINDEX | SHGFI_ICON | (large ? 0 : SHGFI_SMALLICON);
+  if (SHGetFileInfoW(target.c_str(), 0, &info, sizeof info, flags) && info.hIcon) return info.hIcon;
+  // A shell that cannot parse the device's drive-less path (or a target that is gone) still
+  // gives the icon of the target's type.
+  DWORD attributes = GetFileAttributesW(target.c_str());
+  attributes = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+                   ? FILE_ATTRIBUTE_DIRECTORY
+                   : FILE_ATTRIBUTE_NORMAL;
+  info = {};
+  if (SHGetFileInfoW(target.c_str(), attributes, &info, sizeof info, flags | SHGFI_USEFILEATTRIBUTES))
+    return info.hIcon;
+  return nullptr;
 }
 
 void ShellIcon(HDC dc, const ItemRecord& item, int x, int y, bool large) {
   std::wstring target = Wide(FieldText(item.target));
   if (target.empty()) return;
-  SHFILEINFOW info = {};
-  UINT flags = SHGFI_SYSICONINDEX | SHGFI_ICON | (large ? 0 : SHGFI_SMALLICON);
-  if (!SHGetFileInfoW(target.c_str(), 0, &info, sizeof info, flags) || !info.hIcon) return;
-  DrawIconEx(dc, x, y, info.hIcon, 0, 0, 0, nullptr, DI_NORMAL);
-  DestroyIcon(info.hIcon);
+  auto& icons = TheCache().icons;
+  std::wstring key = (large ? L"L" : L"S") + target;
+  auto it = icons.find(key);
+  if (it == icons.end()) it = icons.emplace(key, LoadShellIcon(target, large)).first;
+  if (it->second) DrawIconEx(dc, x, y, it->second, 0, 0, 0, nullptr, DI_NORMAL);
 }
 
 void LauncherIcon(HDC dc, Bitmaps& bitmaps, const ItemRecord& item, int x, int y) {
@@ -154,19 +243,19 @@ void Gauge(HDC dc, Bitmaps& bitmaps, int32_t kind, int x0, int y0, bool highligh
     SelectObject(dc, oldPen);
     SelectObject(dc, oldBrush);
   }
-  HDC src = bitmaps.Select(Wide(GaugeBitmap(kind)));
+  std::wstring path = Wide(GaugeBitmap(kind));
   bool battery = kind == kBattery, backlight = kind == kBacklight;
   int iconHeight = battery ? 15 : 16;
-  Sprite(dc, src, 3, 17, 11, iconHeight, x0, y0 + 2 * s, 11 * s, iconHeight * s, battery ? 0xFFFFFF : 0x4F4F4F);
-  Sprite(dc, src, 20, 37, 32, 11, x0 + 18 * s, y0 + 6 * s, 32 * s, 11 * s, backlight ? 0x000000 : 0xFFFFFF);
+  bitmaps.Draw(dc, path, 3, 17, 11, iconHeight, x0, y0 + 2 * s, 11 * s, iconHeight * s, battery ? 0xFFFFFF : 0x4F4F4F);
+  bitmaps.Draw(dc, path, 20, 37, 32, 11, x0 + 18 * s, y0 + 6 * s, 32 * s, 11 * s, backlight ? 0x000000 : 0xFFFFFF);
   if (backlight) {
     int knob = ClampKnob(g.knobX, x0, s);
-    Sprite(dc, src, 22, 50, 8, 14, knob, y0 + 4 * s, 8 * s, 14 * s, 0x000000);
+    bitmaps.Draw(dc, path, 22, 50, 8, 14, knob, y0 + 4 * s, 8 * s, 14 * s, 0x000000);
     return;
   }
   uint64_t percent = GaugePercent(kind);
   int w = BarWidth(percent);
-  Sprite(dc, src, 20, 21, w, 11, x0 + 18 * s, y0 + 6 * s, w * s, 11 * s, 0xFFFFFF);
+  bitmaps.Draw(dc, path, 20, 21, w, 11, x0 + 18 * s, y0 + 6 * s, w * s, 11 * s, 0xFFFFFF);
   wchar_t text[24];
   swprintf(text, 24, L"%i%%", static_cast<int>(static_cast<uint32_t>(percent)));
   Gdi font(CreateItemFont(dc, 7));
@@ -185,8 +274,8 @@ void Line(HDC dc, int x1, int y1, int x2, int y2) {
 
 void TabOutline(HDC dc, const Rect32& r, bool closed) {
   int right = r.right - 1, bottom = r.bottom - 1;
-  POINT pts[6] = {{r.left, bottom}, {r.left, r.top + 3}, {r.left + 3, r.top},
-                  {right - 3, r.top}, {right, r.top + 3}, {right, bottom}};
+  POINT pts[6] = {{r.left, bottom},   {r.left, r.top + 3}, {r.left + 3, r.top},
+                  {right - 3, r.top}, {right, r.top + 3},  {right, bottom}};
   Polyline(dc, pts, 6);
   if (closed) Line(dc, right, bottom, r.left, bottom);
 }
@@ -195,8 +284,7 @@ void TabFace(HDC dc, Bitmaps& bitmaps, const TabRecord& tab, int lineHeight) {
   const Metrics& m = G().metrics;
   int y = (m.TabBarHeight() - m.SmallIcon()) / 2;
   StripFrame(dc, bitmaps, Wide(FieldText(tab.bitmap)), tab.iconIndex, tab.rect.left + 2, y, m.SmallIcon());
-  RECT text = {tab.rect.left + m.SmallIcon() + 4, (m.TabBarHeight() - lineHeight) / 2, tab.rect.right,
-               tab.rect.bottom};
+  RECT text = {tab.rect.left + m.SmallIcon() + 4, (m.TabBarHeight() - lineHeight) / 2, tab.rect.right, tab.rect.bottom};
   std::wstring name = Wide(FieldText(tab.name));
   DrawTextW(dc, name.c_str(), -1, &text, DT_LEFT | DT_NOPREFIX | DT_SINGLELINE | DT_END_ELLIPSIS);
 }
@@ -225,7 +313,8 @@ void TabBar(HDC dc, Bitmaps& bitmaps, COLORREF colour) {
     }
   }
   Line(dc, s.logo.rect.left, s.logo.rect.bottom - 1, s.logo.rect.right, s.logo.rect.bottom - 1);
-  if (s.MoreTabsThanFit()) Line(dc, s.next.rect.left, s.next.rect.bottom - 1, s.next.rect.right, s.next.rect.bottom - 1);
+  if (s.MoreTabsThanFit())
+    Line(dc, s.next.rect.left, s.next.rect.bottom - 1, s.next.rect.right, s.next.rect.bottom - 1);
   SelectObject(dc, oldPen);
 
   int y = (m.TabBarHeight() - m.SmallIcon()) / 2;
@@ -260,6 +349,19 @@ void Cells(HDC dc, Bitmaps& bitmaps) {
 
 }  // namespace
 
+void ReleaseDrawingCache() {
+  Cache& cache = TheCache();
+  for (auto& [path, bitmap] : cache.bitmaps)
+    if (bitmap) DeleteObject(bitmap);
+  for (auto& [key, icon] : cache.icons)
+    if (icon) DestroyIcon(icon);
+  for (auto& [key, k] : cache.keyed) {
+    if (k.mask) DeleteObject(k.mask);
+    if (k.picture) DeleteObject(k.picture);
+  }
+  cache = Cache{};
+}
+
 RECT NextIconSquare() {
   const Plugin& g = G();
   const Metrics& m = g.metrics;
@@ -286,9 +388,10 @@ void DrawItem(HDC target, HWND window) {
   RECT client = {};
   if (window) GetClientRect(window, &client);
   HWND parent = window ? GetParent(window) : nullptr;
+  bool background = false;
   if (parent) {
     TODAYDRAWWATERMARKINFO info = {mem, client, window};
-    SendMessageW(parent, TODAYM_DRAWWATERMARK, 0, reinterpret_cast<LPARAM>(&info));
+    background = SendMessageW(parent, TODAYM_DRAWWATERMARK, 0, reinterpret_cast<LPARAM>(&info)) != 0;
   }
   {
     Gdi font(CreateNamesFont(mem));
@@ -301,7 +404,12 @@ void DrawItem(HDC target, HWND window) {
     Cells(mem, bitmaps);
     SelectObject(mem, oldFont);
   }
-  TransparentImage(target, 0, 0, width, height, mem, 0, 0, width, height, kBufferKey);
+  // Where the Today screen drew its background the buffer is opaque and a plain copy gives the
+  // same picture; a keyed copy, which has to read the screen back, is only needed without it.
+  if (background && client.right <= width && client.bottom <= height)
+    BitBlt(target, 0, 0, client.right, client.bottom, mem, 0, 0, SRCCOPY);
+  else
+    TransparentImage(target, 0, 0, width, height, mem, 0, 0, width, height, kBufferKey);
   SelectObject(mem, oldBitmap);
   DeleteDC(mem);
 }
@@ -334,8 +442,8 @@ void DrawSelectedTab(HDC dc, int tab) {
   const Plugin& g = G();
   const TabRecord& t = g.state->tabs[tab];
   const Rect32& r = t.rect;
-  POINT pts[6] = {{r.left + 1, r.bottom - 1}, {r.left + 1, r.top + 3}, {r.left + 3, r.top + 1},
-                  {r.right - 4, r.top + 1}, {r.right - 2, r.top + 3}, {r.right - 2, r.bottom - 1}};
+  POINT pts[6] = {{r.left + 1, r.bottom - 1}, {r.left + 1, r.top + 3},  {r.left + 3, r.top + 1},
+                  {r.right - 4, r.top + 1},   {r.right - 2, r.top + 3}, {r.right - 2, r.bottom - 1}};
   Gdi blue(CreateSolidBrush(kPressBlue));
   HGDIOBJ oldBrush = SelectObject(dc, blue.get());
   HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));

@@ -86,6 +86,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
   } else if (reason == DLL_PROCESS_DETACH && !reserved) {
     // Unloaded while the process goes on (the Today screen reloads its items): free the content.
     Plugin& g = G();
+    ReleaseDrawingCache();
     delete g.state;
     delete g.image;
     g = Plugin{};
@@ -105,8 +106,8 @@ extern "C" HWND APIENTRY InitializeCustomItem(TODAYLISTITEM* item, HWND parent) 
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
   wc.lpszClassName = kClassName;
   RegisterClassW(&wc);  // already registered by an earlier item: fine
-  HWND hwnd = CreateWindowExW(0, kClassName, kWindowTitle, WS_CHILD | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, 0,
-                              0, parent, nullptr, g.instance, nullptr);
+  HWND hwnd = CreateWindowExW(0, kClassName, kWindowTitle, WS_CHILD | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
+                              parent, nullptr, g.instance, nullptr);
   if (!hwnd) return nullptr;
   g.window = hwnd;
   g.reportedHeight = 0;

@@ -27,8 +27,8 @@ struct Plugin {
   HWND window = nullptr;
   Metrics metrics;
   StripPaths paths;
-  State* state = nullptr;       // large: on the heap for the process's life
-  FileImage* image = nullptr;   // what was last read or written
+  State* state = nullptr;      // large: on the heap for the process's life
+  FileImage* image = nullptr;  // what was last read or written
   GaugeValues gauges;
   int reportedHeight = 0;  // unscaled, as last handed to the Today screen
   int lineHeight = 13;
@@ -65,6 +65,8 @@ void DrawSelectedTab(HDC dc, int tab);
 // Draws frame `index` of a strip of square icons, `size` pixels square, keyed on its pixel (0, 0).
 void DrawStripFrame(HDC dc, const std::wstring& path, int index, int x, int y, int size);
 RECT NextIconSquare();
+// Frees the bitmaps and icons kept between paints.
+void ReleaseDrawingCache();
 
 // status.cpp
 // Reads the platform's status into the gauges; false when no storage card was found.

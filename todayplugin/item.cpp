@@ -15,9 +15,9 @@ namespace {
 
 // Commands of tab and launcher editing, tap actions and themes: not built yet, so their entries
 // are shown disabled and the commands are ignored.
-constexpr UINT kUnbuiltCommands[] = {IDM_NEW_TAB,       IDM_RENAME_TAB,      IDM_DELETE_TAB,     IDM_CHANGE_ICON,
-                                     IDM_ADD_ITEMS_TAB, IDM_ARRANGE,         IDM_AUTO_ARRANGE,   IDM_ADD_ITEMS_EMPTY,
-                                     IDM_ADD_FILE,      IDM_ADD_FOLDER,      IDM_ADD_ITEMS_ITEM, IDM_REMOVE_ITEM,
+constexpr UINT kUnbuiltCommands[] = {IDM_NEW_TAB,       IDM_RENAME_TAB, IDM_DELETE_TAB,     IDM_CHANGE_ICON,
+                                     IDM_ADD_ITEMS_TAB, IDM_ARRANGE,    IDM_AUTO_ARRANGE,   IDM_ADD_ITEMS_EMPTY,
+                                     IDM_ADD_FILE,      IDM_ADD_FOLDER, IDM_ADD_ITEMS_ITEM, IDM_REMOVE_ITEM,
                                      IDM_LARGE_ICON};
 
 bool IsUnbuilt(UINT id) {
@@ -116,8 +116,8 @@ void OpenItemMenu(HWND hwnd, const ItemRecord& item, int x, int y) {
 void SetCheckMarks(HMENU menu) {
   const State& s = *G().state;
   CheckMenuRadioItem(menu, IDM_CARD_FIRST, IDM_CARD_LAST, IDM_CARD_FIRST + CheckedCard(s), MF_BYCOMMAND);
-  CheckMenuRadioItem(menu, IDM_FREE_SPACE, IDM_USED_SPACE,
-                     s.settings.showFree == kOn ? IDM_FREE_SPACE : IDM_USED_SPACE, MF_BYCOMMAND);
+  CheckMenuRadioItem(menu, IDM_FREE_SPACE, IDM_USED_SPACE, s.settings.showFree == kOn ? IDM_FREE_SPACE : IDM_USED_SPACE,
+                     MF_BYCOMMAND);
   CheckMenuItem(menu, IDM_LARGE_ICON, MF_BYCOMMAND | (s.settings.largeIconCheck == kOn ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, IDM_AUTO_ARRANGE, MF_BYCOMMAND | (s.settings.autoArrange == kOn ? MF_CHECKED : MF_UNCHECKED));
   int32_t mode = s.settings.memoryMode;

@@ -18,8 +18,7 @@ void WriteBacklight(const BacklightSetting& setting) {
     DWORD onOff = setting.onOff, level = setting.level;
     RegSetValueExW(key, L"OnOff", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&onOff), sizeof onOff);
     RegSetValueExW(key, L"Brightness", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level), sizeof level);
-    RegSetValueExW(key, L"BacklightLuminanceLevel", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level),
-                   sizeof level);
+    RegSetValueExW(key, L"BacklightLuminanceLevel", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&level), sizeof level);
     RegCloseKey(key);
   }
   // The backlight driver re-reads its settings when this event is set.
@@ -46,9 +45,8 @@ bool RefreshStatus() {
   State& s = *g.state;
   SYSTEM_POWER_STATUS_EX power = {};
   // 255 is the platform's "unknown", not a percentage.
-  g.gauges.battery = GetSystemPowerStatusEx(&power, TRUE) && power.BatteryLifePercent <= 100
-                         ? power.BatteryLifePercent
-                         : 0;
+  g.gauges.battery =
+      GetSystemPowerStatusEx(&power, TRUE) && power.BatteryLifePercent <= 100 ? power.BatteryLifePercent : 0;
   MEMORYSTATUS memory = {};
   memory.dwLength = sizeof memory;
   CeGlobalMemoryStatus(&memory);
@@ -56,9 +54,8 @@ bool RefreshStatus() {
   STORE_INFORMATION store = {};
   if (!GetStoreInformation(&store)) store = {};
   g.gauges.storageUsed = StorageUsedPercent(store.dwStoreSize, store.dwFreeSize);
-  g.gauges.totalUsed =
-      TotalUsedPercent({memory.dwMemoryLoad, memory.dwTotalPhys, memory.dwAvailPhys, store.dwStoreSize,
-                        store.dwFreeSize});
+  g.gauges.totalUsed = TotalUsedPercent(
+      {memory.dwMemoryLoad, memory.dwTotalPhys, memory.dwAvailPhys, store.dwStoreSize, store.dwFreeSize});
 
   WIN32_FIND_DATAW found = {};
   HANDLE search = FindFirstFlashCard(&found);

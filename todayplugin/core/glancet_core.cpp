@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace glancet {
 namespace {
@@ -114,8 +115,7 @@ void State::Select(int tab) {
   if (tab >= 0 && tab < kMaxTabs) tabs[tab].selected = 1;
 }
 
-bool PlaceItem(const ItemRecord& item, int columns, ItemRecord (&tab)[kGridRows][kMaxColumns], int& row,
-               int& column) {
+bool PlaceItem(const ItemRecord& item, int columns, ItemRecord (&tab)[kGridRows][kMaxColumns], int& row, int& column) {
   int32_t kind = item.kind;
   bool placed = IsOneCell(kind) || IsLarge(kind) || IsGauge(kind);
   int width = IsLarge(kind) ? 2 : (IsGauge(kind) ? 3 : 1);
@@ -209,9 +209,14 @@ int TallestTab(const State& state) { return *std::max_element(state.heights.begi
 
 void Load(std::span<const uint8_t> data, const Metrics& m, State& state) {
   // A short file leaves the rest of the image zero.
-  FileImage image{};
-  if (!data.empty()) std::memcpy(image.data(), data.data(), std::min(data.size(), kFileSize));
-  std::span<const uint8_t> in(image);
+  std::unique_ptr<FileImage> padded;
+  std::span<const uint8_t> in = data;
+  if (data.size() < kFileSize) {
+    padded = std::make_unique<FileImage>();
+    padded->fill(0);
+    if (!data.empty()) std::memcpy(padded->data(), data.data(), data.size());
+    in = *padded;
+  }
 
   state.columns = m.Columns();
   state.tabsPerPage = m.TabsPerPage();

@@ -19,7 +19,7 @@ static_assert(std::endian::native == std::endian::little, "the data file is the 
 inline constexpr std::size_t kFileSize = 287344;
 inline constexpr int kMaxTabs = 20;
 inline constexpr int kItemsPerTab = 30;
-inline constexpr int kGridRows = 4;   // row 3 only takes overflow while loading
+inline constexpr int kGridRows = 4;  // row 3 only takes overflow while loading
 inline constexpr int kShownRows = 3;
 inline constexpr int kMaxColumns = 14;
 inline constexpr int kCardSlots = 10;
@@ -43,7 +43,9 @@ enum ItemKind : int32_t {
   kHardReset = 12,
 };
 
-inline bool IsOneCell(int32_t k) { return k == kSmall || k == kThemeSmall || k == kPowerOff || k == kSoftReset || k == kHardReset; }
+inline bool IsOneCell(int32_t k) {
+  return k == kSmall || k == kThemeSmall || k == kPowerOff || k == kSoftReset || k == kHardReset;
+}
 inline bool IsLarge(int32_t k) { return k == kLarge || k == kThemeLarge; }
 inline bool IsGauge(int32_t k) { return k >= kBattery && k <= kBacklight; }
 
@@ -97,9 +99,9 @@ struct Settings {
 
 static_assert(sizeof(TabRecord) == 264 && offsetof(TabRecord, name) == 200 && offsetof(TabRecord, rect) == 240 &&
               offsetof(TabRecord, iconIndex) == 256 && offsetof(TabRecord, selected) == 260);
-static_assert(sizeof(ItemRecord) == 468 && offsetof(ItemRecord, rect) == 240 && offsetof(ItemRecord, highlight) == 256 &&
-              offsetof(ItemRecord, iconIndex) == 260 && offsetof(ItemRecord, kind) == 264 &&
-              offsetof(ItemRecord, target) == 268);
+static_assert(sizeof(ItemRecord) == 468 && offsetof(ItemRecord, rect) == 240 &&
+              offsetof(ItemRecord, highlight) == 256 && offsetof(ItemRecord, iconIndex) == 260 &&
+              offsetof(ItemRecord, kind) == 264 && offsetof(ItemRecord, target) == 268);
 static_assert(sizeof(CardSlot) == 64 && offsetof(CardSlot, name) == 4 && offsetof(CardSlot, usedPercent) == 48);
 static_assert(sizeof(Settings) == 28);
 
@@ -163,7 +165,7 @@ struct Metrics {
 
 // The absolute paths of the image folder's bitmaps for one scale.
 struct StripPaths {
-  std::u16string folder;        // "\Program Files\Zek\Pellvane\image\"
+  std::u16string folder;          // "\Program Files\Zek\Pellvane\image\"
   std::u16string settingsFolder;  // "\Program Files\Zek\Pellvane\Settings\"
   std::u16string smallSettings, largeSettings, smallCustom, largeCustom, reset, logo, next;
   std::u16string battery, memory, storage, backlight;

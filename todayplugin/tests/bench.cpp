@@ -64,8 +64,8 @@ int DrawBench() {
   wc.lpszClassName = L"GlancetBenchHost";
   RegisterClassW(&wc);
   int cx = GetSystemMetrics(SM_CXSCREEN);
-  HWND host = CreateWindowExW(0, wc.lpszClassName, L"DeskTop", WS_POPUP | WS_VISIBLE, 0, 0, cx, 400, nullptr,
-                              nullptr, wc.hInstance, nullptr);
+  HWND host = CreateWindowExW(0, wc.lpszClassName, L"DeskTop", WS_POPUP | WS_VISIBLE, 0, 0, cx, 400, nullptr, nullptr,
+                              wc.hInstance, nullptr);
   DeleteFileW(kDataFile);
   HMODULE dll = LoadLibraryW(L"Glancet.dll");
   if (!host || !dll) {
@@ -122,7 +122,8 @@ int FileBench() {
   Metrics m;
   m.screenWidth = GetSystemMetrics(SM_CXSCREEN);
   m.screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  BuildDefaults(m, MakeStripPaths(m.scale), [](std::u16string_view p) { return std::u16string(p); }, *image, *state);
+  BuildDefaults(
+      m, MakeStripPaths(m.scale), [](std::u16string_view p) { return std::u16string(p); }, *image, *state);
   if (!WriteDataFile(*image)) {
     std::printf("file: the data file cannot be written\n");
     return 1;

@@ -90,7 +90,8 @@ TEST(DefaultFile, TabRectanglesFollowTheLogoAndScale) {
   EXPECT_EQ(FieldText(logo.bitmap), u"\\Program Files\\Zek\\Pellvane\\image\\zek16.bmp");
   EXPECT_EQ(logo.rect, (Rect32{0, 0, 21, 18}));
   // w = (240 - 21) / 3 = 73; tab t spans logo right + 73 t + 1.
-  EXPECT_EQ(At<TabRecord>(*f.image, offsets::kTabs + sizeof(TabRecord)).rect, (Rect32{21 + 73 + 1, 0, 21 + 146 + 1, 18}));
+  EXPECT_EQ(At<TabRecord>(*f.image, offsets::kTabs + sizeof(TabRecord)).rect,
+            (Rect32{21 + 73 + 1, 0, 21 + 146 + 1, 18}));
   auto next = At<TabRecord>(*f.image, offsets::kNext);
   EXPECT_EQ(FieldText(next.name), u"Next");
   EXPECT_EQ(FieldText(next.bitmap), u"\\Program Files\\Zek\\Pellvane\\image\\Wizard16.bmp");
@@ -170,9 +171,8 @@ TEST(DefaultFile, FlowsIntoTheGridAndSavesBackToTheSameImage) {
   // The tab bar is laid out anew at load, but the items, settings and cards come back byte for byte.
   auto saved = std::make_unique<FileImage>(*f.image);
   Save(*f.state, *saved);
-  EXPECT_EQ(std::memcmp(saved->data() + offsets::kItems, f.image->data() + offsets::kItems,
-                        kFileSize - offsets::kItems),
-            0);
+  EXPECT_EQ(
+      std::memcmp(saved->data() + offsets::kItems, f.image->data() + offsets::kItems, kFileSize - offsets::kItems), 0);
 }
 
 // ---- Flow, save and close-up --------------------------------------------------------------------
@@ -519,9 +519,9 @@ TEST(Backlight, OffsetsMapToTheTable) {
     int d;
     bool valid;
     uint32_t onOff, level;
-  } cases[] = {{17, false, 0, 0}, {18, true, 0, 1}, {24, true, 0, 1}, {25, true, 1, 1}, {30, true, 1, 1},
-               {31, true, 1, 2},  {35, true, 1, 2}, {36, true, 1, 3}, {41, true, 1, 3}, {42, true, 1, 4},
-               {49, true, 1, 4},  {50, false, 0, 0}};
+  } cases[] = {{17, false, 0, 0}, {18, true, 0, 1}, {24, true, 0, 1}, {25, true, 1, 1},
+               {30, true, 1, 1},  {31, true, 1, 2}, {35, true, 1, 2}, {36, true, 1, 3},
+               {41, true, 1, 3},  {42, true, 1, 4}, {49, true, 1, 4}, {50, false, 0, 0}};
   for (const Case& c : cases) {
     BacklightSetting b = BacklightFromOffset(c.d);
     EXPECT_EQ(b.valid, c.valid) << c.d;

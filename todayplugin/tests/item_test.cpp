@@ -104,9 +104,9 @@ class ItemTest : public ::testing::Test {
   void SetUp() override {
     DeleteFileW(kFile);
     SetCards({L"Storage Card"});
-    host_ = CreateWindowExW(0, L"GlancetTestHost", L"DeskTop", WS_POPUP | WS_VISIBLE, 0, 0,
-                            GetSystemMetrics(SM_CXSCREEN), 300 * Scale(), nullptr, nullptr, GetModuleHandleW(nullptr),
-                            nullptr);
+    host_ =
+        CreateWindowExW(0, L"GlancetTestHost", L"DeskTop", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                        300 * Scale(), nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(host_, nullptr);
   }
 
@@ -148,8 +148,8 @@ class ItemTest : public ::testing::Test {
   }
 
   LRESULT Query(bool withRecord = true) {
-    return SendMessageW(item_, WM_TODAYCUSTOM_QUERYREFRESHCACHE,
-                        withRecord ? reinterpret_cast<WPARAM>(&record_) : 0, 0);
+    return SendMessageW(item_, WM_TODAYCUSTOM_QUERYREFRESHCACHE, withRecord ? reinterpret_cast<WPARAM>(&record_) : 0,
+                        0);
   }
 
   // Lays the item out as the Today screen does and paints it once.
