@@ -1,7 +1,8 @@
 // Drawing: the whole item into one off-screen buffer over the Today screen's own background,
 // copied in one operation; and the pressed states drawn straight to the window.
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <cstdio>
 #include <map>
