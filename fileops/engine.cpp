@@ -26,7 +26,6 @@ constexpr UINT MSG_SHOW_STOP = WM_USER + 500;    // wParam: text; a stop box ove
 constexpr UINT MSG_TOTAL_KNOWN = WM_USER + 501;  // the counting walk is done
 constexpr UINT_PTR kIdleTimer = 1;
 constexpr UINT_PTR kRefreshTimer = 2;
-constexpr UINT kIdleMs = 10000;
 constexpr UINT kRefreshMs = 100;
 constexpr DWORD kCopyBlock = 1 << 20;
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -868,18 +867,6 @@ ReplaceMode ToMode(INT_PTR answer, ReplaceMode whenOther) {
 
 // ---- Progress dialog -----------------------------------------------------------------------
 
-void ResetIdleTimer() {
-  using Fn = void(WINAPI*)();
-  static Fn reset = [] {
-    HMODULE core = GetModuleHandleW(L"coredll.dll");
-    return core ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(core, "SystemIdleTimerReset"))) : nullptr;
-  }();
-  if (reset)
-    reset();
-  else
-    SetThreadExecutionState(ES_SYSTEM_REQUIRED | ES_DISPLAY_REQUIRED);
-}
-
 INT_PTR CALLBACK ProgressProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
   Operation* op = gRunning.load();
   if (!op) return FALSE;
@@ -902,12 +889,12 @@ INT_PTR CALLBACK ProgressProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM) {
         EndDialog(dlg, 0);
         return TRUE;
       }
-      SetTimer(dlg, kIdleTimer, kIdleMs, nullptr);
+      SetTimer(dlg, kIdleTimer, op->hooks->idleResetMs, nullptr);
       SetTimer(dlg, kRefreshTimer, kRefreshMs, nullptr);
       return TRUE;
     }
     case WM_TIMER:
-      if (wParam == kIdleTimer && op->promptClosed.load()) ResetIdleTimer();
+      if (wParam == kIdleTimer && op->promptClosed.load()) SystemIdleTimerReset();
       if (wParam == kRefreshTimer) FlushTexts(*op);
       return TRUE;
     case WM_COMMAND:

@@ -52,6 +52,8 @@ struct Hooks {
   // storage locations. Empty in the program.
   std::function<bool(const std::wstring& source, const std::wstring& target)> renameAcrossStorage;
   RunReport* report = nullptr;
+  // How often a run keeps the device awake while no question is open.
+  unsigned idleResetMs = 10000;
 };
 
 inline constexpr int kRan = 1;      // the request ran to its end (done or canceled)

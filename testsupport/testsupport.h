@@ -190,6 +190,10 @@ ChildProcess StartProgram(const std::wstring& program, const std::wstring& argum
 // Writes what the screen shows to a 24-bit BMP file at `path`, for pictures reviewed by hand.
 bool SaveScreenBitmap(const std::wstring& path);
 
+// The lines of the emulated device's event log ("\Windows\device-events.log"), where the
+// platform records resets, power requests and the like.
+std::vector<std::string> DeviceEventLines();
+
 // How many top-level windows of class `cls` there are.
 int CountTopWindows(LPCWSTR cls);
 

@@ -1,6 +1,7 @@
 // The copy/move and delete engines on the test device, answered through the dialog responder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -357,6 +358,24 @@ TEST_F(Engine, WhatArrivesAfterTheCountIsMovedAndDeletedToo) {
   EXPECT_EQ(items[1].done, 1);
   EXPECT_EQ(Names(base), (Names_t{L"src"}));
   EXPECT_EQ(Unanswered(), 0);
+}
+
+TEST_F(Engine, KeepsTheDeviceAwakeWhileItWorks) {
+  auto resets = [] {
+    auto lines = testsupport::DeviceEventLines();
+    return std::count(lines.begin(), lines.end(), "idle-timer-reset");
+  };
+  auto before = resets();
+  Put(base + L"\\a.txt", "a");
+  CreateDirectoryW((base + L"\\to").c_str(), nullptr);
+  hooks_.idleResetMs = 40;
+  hooks_.beforeWrite = [](const std::wstring&, unsigned long long) {
+    Sleep(400);
+    return true;
+  };
+  ASSERT_EQ(Copy({Item(kKindFile, base, L"a.txt")}, base + L"\\to"), kRan);
+  EXPECT_EQ(Get(base + L"\\to\\a.txt"), "a");
+  EXPECT_GE(resets() - before, 2);
 }
 
 TEST_F(Engine, VanishedSourceEndsTheRequest) {

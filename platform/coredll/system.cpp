@@ -51,6 +51,13 @@ extern "C" DWORD WINAPI CeSetSystemPowerState(LPCWSTR psState, DWORD StateFlags,
   }
 }
 
+// Keeps the device from suspending during long work; recorded as "idle-timer-reset".
+extern "C" void WINAPI SystemIdleTimerReset(void) {
+  DWORD saved = GetLastError();
+  LogEvent(L"idle-timer-reset");
+  SetLastError(saved);
+}
+
 extern "C" BOOL WINAPI EventModify(HANDLE hEvent, DWORD func) {
   switch (func) {
     case EVENT_PULSE:

@@ -94,6 +94,8 @@ BOOL WINAPI KernelIoControl(DWORD dwIoControlCode, LPVOID lpInBuf, DWORD nInBufS
                             DWORD nOutBufSize, LPDWORD lpBytesReturned);
 // Recorded as "clean-reboot-flag".
 void WINAPI SetCleanRebootFlag(void);
+// Recorded as "idle-timer-reset".
+void WINAPI SystemIdleTimerReset(void);
 
 // System power states (pm.h).
 #define POWER_STATE_ON 0x00010000

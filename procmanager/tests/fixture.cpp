@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "testsupport/testsupport.h"
+
 namespace vorrel_test {
 
 namespace {
@@ -35,20 +37,7 @@ void DeleteProfileValue(const wchar_t* name) {
   RegCloseKey(key);
 }
 
-std::vector<std::string> EventLines() {
-  std::vector<std::string> lines;
-  HANDLE file = CreateFileW(L"\\Windows\\device-events.log", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return lines;
-  std::string text;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
-  CloseHandle(file);
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
+std::vector<std::string> EventLines() { return testsupport::DeviceEventLines(); }
 
 Sleeper::Sleeper(const std::wstring& exeName, DWORD ms) {
   CreateDirectoryW(L"\\Temp", nullptr);

@@ -49,8 +49,9 @@ TEST_F(LogFixture, RebootRequestsAreRecordedAndSucceed) {
   EXPECT_TRUE(KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, &returned));
   EXPECT_EQ(returned, 0u);
   SetCleanRebootFlag();
+  SystemIdleTimerReset();
   EXPECT_TRUE(KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr));
-  EXPECT_EQ(EventLines(), (std::vector<std::string>{"reboot", "clean-reboot-flag", "reboot"}));
+  EXPECT_EQ(EventLines(), (std::vector<std::string>{"reboot", "clean-reboot-flag", "idle-timer-reset", "reboot"}));
 }
 
 TEST_F(LogFixture, UnknownIoControlCodesFailAndLogNothing) {
