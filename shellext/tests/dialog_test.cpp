@@ -57,8 +57,8 @@ class CryptDialogs : public ::testing::Test {
 #ifndef MENUVEX_WITH_ENFCRYPT
     GTEST_SKIP() << "built without the encrypted-file module";
 #endif
-    responder_.SetStuckTimeout(400);
-    responder_.SetAnswerDelay(200);  // the delete box is ticked first
+    responder_.SetStuckTimeout(1500);  // past the answer to a message box inside, on a busy machine too
+    responder_.SetAnswerDelay(200);    // the delete box is ticked first
     responder_.OnCaption(kEncryptError, IDOK);
     responder_.OnCaption(kDecryptError, IDOK);
   }
