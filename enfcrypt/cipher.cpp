@@ -1,7 +1,8 @@
-// The cipher, fast: a block is a little-endian 64-bit word (bit n of the word is entry n of the
-// block's bit array), the initial and final permutations are a byte swap, an 8x8 bit transpose
-// and a byte gather, and each round is eight lookups in tables that fold the S-boxes (output
-// least significant bit first) with P. The tables come from the FIPS tables at compile time.
+// The cipher, fast. Long runs of blocks go to the bit-sliced kernels (bitslice_kernel.h); the
+// rest go one block at a time: a block is a little-endian 64-bit word (bit n of the word is
+// entry n of the block's bit array), the initial and final permutations are a byte swap, an 8x8
+// bit transpose and a byte gather, and each round is eight lookups in tables that fold the
+// S-boxes (output least significant bit first) with P, made from the FIPS tables at compile time.
 #include <bit>
 #include <cstring>
 
