@@ -16,6 +16,12 @@ namespace {
 constexpr HRESULT kNoDataObject = static_cast<HRESULT>(0x800004E1);
 constexpr HRESULT kNoSelection = static_cast<HRESULT>(0x80030057);
 
+// The thread's last error as a failure, never as success even when the call left none.
+HRESULT LastError() noexcept {
+  const DWORD error = GetLastError();
+  return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : E_FAIL;
+}
+
 // One reference, released on scope exit.
 template <class T>
 class Ref {
@@ -133,31 +139,30 @@ STDMETHODIMP ContextMenuHandler::QueryContextMenu(HMENU menu, UINT, UINT idCmdFi
     // An item that cannot be found gets no commands rather than commands for a guess.
     WIN32_FIND_DATAW found;
     HANDLE find = FindFirstFileW(path.c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());
+    if (find == INVALID_HANDLE_VALUE) return LastError();
     FindClose(find);
     const std::u16string name(reinterpret_cast<const char16_t*>(found.cFileName));
     const MenuPlan plan = PlanMenu(name, found.dwFileAttributes);
 
     auto caption = [](int offset) { return reinterpret_cast<const wchar_t*>(OffsetCaption(offset).data()); };
-    if (!AppendMenuW(menu, MF_SEPARATOR, 0, nullptr)) return HRESULT_FROM_WIN32(GetLastError());
+    if (!AppendMenuW(menu, MF_SEPARATOR, 0, nullptr)) return LastError();
     if (plan.extractPopup) {
       HMENU popup = CreatePopupMenu();
-      if (popup == nullptr) return HRESULT_FROM_WIN32(GetLastError());
+      if (popup == nullptr) return LastError();
       const std::wstring named(plan.extractFolderText.begin(), plan.extractFolderText.end());
       const bool filled = AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractHere, caption(kExtractHere)) &&
                           AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractToNamed, named.c_str()) &&
                           AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractSpecify, caption(kExtractSpecify));
       if (!filled || !AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
                                   reinterpret_cast<const wchar_t*>(kExtractToText))) {
-        const DWORD error = GetLastError();
+        const HRESULT error = LastError();
         DestroyMenu(popup);
-        return HRESULT_FROM_WIN32(error);
+        return error;
       }
       module.currentCommand += 4;  // the popup and its three entries
     }
     for (int offset : plan.topOffsets) {
-      if (!AppendMenuW(menu, MF_STRING | MF_BYPOSITION, idCmdFirst + offset, caption(offset)))
-        return HRESULT_FROM_WIN32(GetLastError());
+      if (!AppendMenuW(menu, MF_STRING | MF_BYPOSITION, idCmdFirst + offset, caption(offset))) return LastError();
       ++module.currentCommand;
     }
     return MAKE_HRESULT(SEVERITY_SUCCESS, 0, plan.itemCount);
