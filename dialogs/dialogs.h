@@ -70,4 +70,8 @@ void PaintHeaderLine(HWND page, HDC dc, HeaderLine line, bool highRes,
 // The separator under the title of a shell-extension dialog, for the current shape and scale.
 void PaintTitleSeparator(HDC dc) noexcept;
 
+// Small icons for folder trees (the caller destroys them); null when the shell has none.
+HICON SmallShellIcon(int shell32Index) noexcept;  // by position in shell32.dll: 15 the device, 7 a card
+HICON SmallFolderIcon(bool open) noexcept;
+
 }  // namespace quintar::dialogs

@@ -55,19 +55,6 @@ bool HasSubfolder(const std::wstring& folder) {
   return false;
 }
 
-HICON Icon(int shell32Index) {
-  HICON small = nullptr;
-  ExtractIconExW(L"shell32.dll", shell32Index, nullptr, &small, 1);
-  return small;
-}
-
-HICON FolderIcon(bool open) {
-  SHFILEINFOW info{};
-  SHGetFileInfoW(L"folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
-                 SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES | (open ? SHGFI_OPENICON : 0));
-  return info.hIcon;
-}
-
 }  // namespace
 
 TreePane::~TreePane() { Destroy(); }
@@ -93,9 +80,11 @@ bool TreePane::Create(HWND parent, HINSTANCE instance, bool visible) {
   const int size = 16 * quintar::dialogs::ScreenScale();
   images_ = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 7, 1);
   if (images_) {
-    HICON icons[] = {Icon(15), FolderIcon(false), FolderIcon(true), Icon(7), FolderIcon(false), Icon(19), Icon(9)};
+    using quintar::dialogs::SmallFolderIcon, quintar::dialogs::SmallShellIcon;
+    HICON icons[] = {SmallShellIcon(15), SmallFolderIcon(false), SmallFolderIcon(true), SmallShellIcon(7),
+                     SmallFolderIcon(false), SmallShellIcon(19), SmallShellIcon(9)};
     for (HICON icon : icons) {
-      if (!icon) icon = FolderIcon(false);
+      if (!icon) icon = quintar::dialogs::SmallFolderIcon(false);
       ImageList_AddIcon(images_, icon);
       if (icon) DestroyIcon(icon);
     }

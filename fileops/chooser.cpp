@@ -132,26 +132,21 @@ HTREEITEM FindChild(HWND tree, HTREEITEM parent, const std::wstring& label) {
   return nullptr;
 }
 
-HICON StockIcon(SHSTOCKICONID id) {
-  SHSTOCKICONINFO info{};
-  info.cbSize = sizeof info;
-  if (SUCCEEDED(SHGetStockIconInfo(id, SHGSI_ICON | SHGSI_SMALLICON, &info))) return info.hIcon;
-  return nullptr;
-}
-
+// The device, a folder, an open folder, a storage card, "My Documents"; 16 x 16 at 96 dpi,
+// scaled with the screen as the text is.
 HIMAGELIST MakeImages() {
-  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 5, 0);
+  const int size = 16 * dialogs::ScreenScale();
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 5, 0);
   if (!list) return nullptr;
-  const SHSTOCKICONID ids[] = {SIID_DESKTOPPC, SIID_FOLDER, SIID_FOLDEROPEN, SIID_DRIVEREMOVE, SIID_DOCASSOC};
-  HICON fallback = StockIcon(SIID_FOLDER);
-  for (SHSTOCKICONID id : ids) {
-    HICON icon = StockIcon(id);
-    HICON use = icon ? icon : fallback;
-    if (!use) use = LoadIconW(nullptr, IDI_APPLICATION);
-    ImageList_AddIcon(list, use);
+  using dialogs::SmallFolderIcon, dialogs::SmallShellIcon;
+  HICON icons[] = {SmallShellIcon(15), SmallFolderIcon(false), SmallFolderIcon(true), SmallShellIcon(7),
+                   SmallFolderIcon(false)};
+  for (HICON icon : icons) {
+    if (!icon) icon = SmallFolderIcon(false);
+    if (!icon) icon = static_cast<HICON>(CopyImage(LoadIconW(nullptr, IDI_APPLICATION), IMAGE_ICON, size, size, 0));
+    ImageList_AddIcon(list, icon);
     if (icon) DestroyIcon(icon);
   }
-  if (fallback) DestroyIcon(fallback);
   return list;
 }
 
