@@ -148,5 +148,8 @@ extern "C" BOOL APIENTRY CustomItemOptionsDlgProc(HWND dialog, UINT msg, UINT wP
       }
       return FALSE;
   }
-  return static_cast<BOOL>(DefWindowProcW(dialog, msg, wParam, lParam));
+  // The dialog manager does the default handling; a dialog procedure that also ran the window
+  // default would handle those messages twice.
+  (void)lParam;
+  return FALSE;
 }

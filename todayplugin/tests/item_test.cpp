@@ -420,6 +420,63 @@ TEST_F(ItemTest, HoldOnATabOpensTheTabMenu) {
   EXPECT_TRUE(states[1] & MF_GRAYED);
 }
 
+// ---- The options-dialog slot ---------------------------------------------------------------------
+
+// A dialog template in memory: one edit control 1000.
+std::vector<WORD> NameDialogTemplate() {
+  std::vector<WORD> t(64, 0);
+  auto* dlg = reinterpret_cast<DLGTEMPLATE*>(t.data());
+  dlg->style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+  dlg->cdit = 1;
+  dlg->cx = 100;
+  dlg->cy = 40;
+  std::size_t at = sizeof(DLGTEMPLATE) / sizeof(WORD) + 3;  // no menu, default class, empty title
+  at = (at + 1) & ~std::size_t{1};                          // items are DWORD aligned
+  auto* edit = reinterpret_cast<DLGITEMTEMPLATE*>(t.data() + at);
+  edit->style = WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL;
+  edit->x = 5;
+  edit->y = 5;
+  edit->cx = 80;
+  edit->cy = 12;
+  edit->id = 1000;
+  at += sizeof(DLGITEMTEMPLATE) / sizeof(WORD);
+  t[at++] = 0xFFFF;
+  t[at++] = 0x0081;  // edit class
+  t[at++] = 0;       // no text
+  t[at++] = 0;       // no creation data
+  return t;
+}
+
+HWND g_dialog = nullptr;
+void CALLBACK NameTheTab(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND dialog = FindWindowW(nullptr, L"new name");
+  if (!dialog) return;
+  KillTimer(nullptr, id);
+  g_dialog = dialog;
+  SetDlgItemTextW(dialog, 1000, L"A name far longer than a tab takes");
+  SendMessageW(dialog, WM_COMMAND, 1001, 0);
+}
+
+TEST_F(ItemTest, OptionsSlotRenamesTheSelectedTabUntilTheNextSave) {
+  ASSERT_NE(Start(), nullptr);
+  auto proc = reinterpret_cast<DLGPROC>(reinterpret_cast<void (*)()>(GetProcAddress(module_, MAKEINTRESOURCEA(241))));
+  ASSERT_NE(proc, nullptr);
+  std::vector<WORD> dialog = NameDialogTemplate();
+  g_dialog = nullptr;
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, NameTheTab);
+  INT_PTR result =
+      DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<DLGTEMPLATE*>(dialog.data()), host_, proc, 0);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(result, 1001);
+  EXPECT_NE(g_dialog, nullptr) << "captioned \"new name\"";
+  auto image = ReadFileImage();
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(FieldText(At<TabRecord>(*image, offsets::kTabs).name), u"System") << "not saved by the dialog";
+  SendMessageW(item_, WM_COMMAND, 40050, 0);  // any later change saves it
+  image = ReadFileImage();
+  EXPECT_EQ(FieldText(At<TabRecord>(*image, offsets::kTabs).name), u"A name far longer t");
+}
+
 // ---- Bad files -----------------------------------------------------------------------------------
 
 TEST_F(ItemTest, AShortOrGarbledFileLoadsAndDraws) {
