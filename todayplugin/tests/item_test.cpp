@@ -362,6 +362,16 @@ TEST_F(ItemTest, BacklightBarSetsTheLevelAndSignalsTheDriver) {
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, L"BacklightLuminanceLevel"), c.level) << c.d;
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0) << c.d;
   }
+  // Dragging along the bar sets the level at every move.
+  PostMessageW(item_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x0 + 20 * s, y));
+  PostMessageW(item_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x0 + 37 * s, y));
+  testsupport::PumpFor(100);
+  EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, L"Brightness"), 3u) << "after the drag";
+  PostMessageW(item_, WM_LBUTTONUP, 0, MAKELPARAM(x0 + 37 * s, y));
+  PostMessageW(item_, WM_MOUSEMOVE, 0, MAKELPARAM(x0 + 45 * s, y));
+  testsupport::PumpFor(100);
+  EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, L"Brightness"), 3u) << "a move after the release changes nothing";
+
   // A press on the gauge's icon is not on the bar.
   RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"OnOff");
   Tap(x0 + 2 * s, y);
