@@ -43,6 +43,9 @@ struct Cache {
   std::map<std::wstring, HBITMAP> bitmaps;
   std::map<std::wstring, HICON> icons;  // keyed by size letter and target
   std::map<std::pair<std::wstring, COLORREF>, Keyed> keyed;
+  HFONT namesFont = nullptr, gaugeFont = nullptr;  // the screen's dpi is fixed for the process
+  HBITMAP buffer = nullptr;
+  SIZE bufferSize = {};
 };
 Cache& TheCache() {
   static Cache cache;
@@ -158,7 +161,17 @@ HFONT CreateItemFont(HDC dc, double points) {
   return CreateFontIndirectW(&lf);
 }
 
-HFONT CreateNamesFont(HDC dc) { return CreateItemFont(dc, G().metrics.scale == 2 ? 7.5 : 8); }
+HFONT NamesFont(HDC dc) {
+  HFONT& font = TheCache().namesFont;
+  if (!font) font = CreateItemFont(dc, G().metrics.scale == 2 ? 7.5 : 8);
+  return font;
+}
+
+HFONT GaugeFont(HDC dc) {
+  HFONT& font = TheCache().gaugeFont;
+  if (!font) font = CreateItemFont(dc, 7);
+  return font;
+}
 
 COLORREF TextColour(HWND window) {
   HWND parent = window ? GetParent(window) : nullptr;
@@ -259,8 +272,7 @@ void Gauge(HDC dc, Bitmaps& bitmaps, int32_t kind, int x0, int y0, bool highligh
   bitmaps.Draw(dc, path, 20, 21, w, 11, x0 + 18 * s, y0 + 6 * s, w * s, 11 * s, 0xFFFFFF);
   wchar_t text[24];
   swprintf(text, 24, L"%i%%", static_cast<int>(static_cast<uint32_t>(percent)));
-  Gdi font(CreateItemFont(dc, 7));
-  HGDIOBJ oldFont = SelectObject(dc, font.get());
+  HGDIOBJ oldFont = SelectObject(dc, GaugeFont(dc));
   SetTextColor(dc, RGB(0, 0, 0));
   SetBkMode(dc, TRANSPARENT);
   RECT rc = {x0 + 18 * s, y0 + 6 * s, x0 + 50 * s, y0 + 17 * s};
@@ -360,6 +372,9 @@ void ReleaseDrawingCache() {
     if (k.mask) DeleteObject(k.mask);
     if (k.picture) DeleteObject(k.picture);
   }
+  for (HGDIOBJ object : {static_cast<HGDIOBJ>(cache.namesFont), static_cast<HGDIOBJ>(cache.gaugeFont),
+                         static_cast<HGDIOBJ>(cache.buffer)})
+    if (object) DeleteObject(object);
   cache = Cache{};
 }
 
@@ -377,12 +392,17 @@ void DrawItem(HDC target, HWND window) {
   int width = m.screenWidth, height = m.BufferHeight();
   HDC mem = CreateCompatibleDC(target);
   if (!mem) return;
-  Gdi buffer(CreateCompatibleBitmap(target, width, height));
-  if (!buffer.get()) {
+  Cache& cache = TheCache();
+  if (!cache.buffer || cache.bufferSize.cx != width || cache.bufferSize.cy != height) {
+    if (cache.buffer) DeleteObject(cache.buffer);
+    cache.buffer = CreateCompatibleBitmap(target, width, height);
+    cache.bufferSize = {width, height};
+  }
+  if (!cache.buffer) {
     DeleteDC(mem);
     return;
   }
-  HGDIOBJ oldBitmap = SelectObject(mem, buffer.get());
+  HGDIOBJ oldBitmap = SelectObject(mem, cache.buffer);
   RECT all = {0, 0, width, height};
   Gdi key(CreateSolidBrush(kBufferKey));
   FillRect(mem, &all, static_cast<HBRUSH>(key.get()));
@@ -395,8 +415,7 @@ void DrawItem(HDC target, HWND window) {
     background = SendMessageW(parent, TODAYM_DRAWWATERMARK, 0, reinterpret_cast<LPARAM>(&info)) != 0;
   }
   {
-    Gdi font(CreateNamesFont(mem));
-    HGDIOBJ oldFont = SelectObject(mem, font.get());
+    HGDIOBJ oldFont = SelectObject(mem, NamesFont(mem));
     COLORREF colour = TextColour(window);
     SetTextColor(mem, colour);
     SetBkMode(mem, TRANSPARENT);
@@ -451,8 +470,7 @@ void DrawSelectedTab(HDC dc, int tab) {
   Polygon(dc, pts, 6);
   SelectObject(dc, oldPen);
   SelectObject(dc, oldBrush);
-  Gdi font(CreateNamesFont(dc));
-  HGDIOBJ oldFont = SelectObject(dc, font.get());
+  HGDIOBJ oldFont = SelectObject(dc, NamesFont(dc));
   SetTextColor(dc, TextColour(g.window));
   SetBkMode(dc, TRANSPARENT);
   Bitmaps bitmaps(dc);
