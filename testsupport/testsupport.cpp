@@ -125,8 +125,13 @@ struct DialogResponder::Impl {
 
   void Track(HWND hwnd) {
     Tracked t;
-    const bool looksLikeBox = GetDlgItem(hwnd, kMessageBoxTextId) != nullptr;
-    if (!pending.empty() && pending.back().hwnd == nullptr && looksLikeBox) {
+    // A box is made by user32 (Wine gives it no instance); a dialog of a module may have an
+    // unnamed static too.
+    const auto instance = reinterpret_cast<HMODULE>(GetWindowLongPtrW(hwnd, GWLP_HINSTANCE));
+    const bool looksLikeBox = GetDlgItem(hwnd, kMessageBoxTextId) != nullptr &&
+                              (instance == nullptr || instance == GetModuleHandleW(L"user32.dll"));
+    const bool pendingBox = !pending.empty() && pending.back().hwnd == nullptr;
+    if (pendingBox && looksLikeBox) {
       pending.back().hwnd = hwnd;
       t.isBox = true;
       t.record = pending.back().record;

@@ -203,7 +203,18 @@ TEST(DialogResponder, FillsEditAndPressesButtonInDialog) {
             IDCANCEL);
   EXPECT_TRUE(typed.empty());
 
-  ASSERT_EQ(responder.Dialogs().size(), 2u);
+  // A dialog of ours with an unnamed static (id -1, as a box's text has) is still a dialog.
+  TemplateBuilder labelled(L"Labelled");
+  labelled.Item(0x0082, -1, L"Unnamed label", 0, 10, 30, 120, 10)
+      .Item(0x0080, IDCANCEL, L"Cancel", WS_TABSTOP, 80, 55, 50, 14);
+  responder.OnCaption(L"Labelled", IDCANCEL);
+  EXPECT_EQ(DialogBoxIndirectParamW(GetModuleHandleW(nullptr), labelled.Get(), nullptr, NameDialogProc,
+                                    reinterpret_cast<LPARAM>(&typed)),
+            IDCANCEL);
+  EXPECT_TRUE(responder.MessageBoxes().empty());
+
+  ASSERT_EQ(responder.Dialogs().size(), 3u);
+  EXPECT_EQ(responder.Dialogs()[2].caption, L"Labelled");
   EXPECT_EQ(responder.Dialogs()[0].caption, L"Rename folder");
   EXPECT_EQ(responder.Dialogs()[0].answer, IDOK);
   EXPECT_TRUE(responder.Dialogs()[1].expected);
