@@ -5,10 +5,6 @@
 #include "todayplugin/glancet.h"
 #include "todayplugin/resource.h"
 
-// coredll's program-memory status (also exported as GlobalMemoryStatus); declared here until the
-// platform header carries it.
-extern "C" void WINAPI CeGlobalMemoryStatus(LPMEMORYSTATUS lpBuffer);
-
 namespace glancet {
 namespace {
 

@@ -9,7 +9,7 @@ packages=(
   zlib1g-dev libminizip-dev libssl-dev openssl
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   wine64 xvfb xserver-xephyr imagemagick x11-utils
-  dpkg-dev
+  dpkg-dev python3
 )
 
 missing=()
