@@ -147,7 +147,8 @@ long long CountBelow(Operation& op, const std::wstring& folder, std::size_t at) 
   // Stops keeping this folder's listing, counting below what was kept of it so far.
   auto drop = [&] {
     for (std::size_t i = first; i < listing.size(); ++i)
-      if (listing[i].attributes & FILE_ATTRIBUTE_DIRECTORY) count += CountBelow(op, Join(folder, listing[i].name), kNotListed);
+      if (listing[i].attributes & FILE_ATTRIBUTE_DIRECTORY)
+        count += CountBelow(op, Join(folder, listing[i].name), kNotListed);
     listing.resize(first);
     keep = false;
   };
@@ -489,7 +490,7 @@ bool TransferFolder(Operation& op, const std::wstring& source, const std::wstrin
     if (op.cancel.load()) return Walk::Stopped;
     std::wstring from = Join(source, name), to = Join(target, name);
     bool ok = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? TransferFolder(op, from, to, mode, inner)
-                                                     : TransferFile(op, from, to, mode);
+                                                      : TransferFile(op, from, to, mode);
     return ok ? Walk::Finished : Walk::Failed;
   };
   Walk walk = ForEachEntry(op, source, listed, transfer);

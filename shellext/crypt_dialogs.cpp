@@ -63,8 +63,24 @@ void Fail(HWND owner, const wchar_t* text, const wchar_t* caption) {
   MessageBoxW(owner, text, caption, MB_OK | MB_ICONHAND);
 }
 
+// What differs between the two dialogs; the rest is CryptProc's.
+struct CryptForm {
+  const dialogs::TemplateSet& (*templates)();
+  void (*init)(HWND dialog);  // after the re-layout is attached
+  int focusId;
+  int runId;
+  void (*run)(HWND dialog);
+  int cancelId;
+  bool doneCloses;  // the title bar's Done button (IDOK) closes it too
+};
+
+struct CryptRequest {
+  const CryptForm& form;
+  const std::wstring& path;
+};
+
 const std::wstring& PathOf(HWND dialog) {
-  return *reinterpret_cast<const std::wstring*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  return reinterpret_cast<const CryptRequest*>(GetWindowLongPtrW(dialog, DWLP_USER))->path;
 }
 
 void PaintSeparator(HWND dialog) {
@@ -138,36 +154,35 @@ void OnDecrypt(HWND dialog) {
   EndDialog(dialog, IDOK);
 }
 
-INT_PTR CALLBACK EncryptProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
+INT_PTR CALLBACK CryptProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
   try {
+    const auto* request =
+        reinterpret_cast<const CryptRequest*>(msg == WM_INITDIALOG ? lp : GetWindowLongPtrW(dialog, DWLP_USER));
+    if (!request) return FALSE;
+    const CryptForm& form = request->form;
     switch (msg) {
-      case WM_INITDIALOG: {
+      case WM_INITDIALOG:
         SetWindowLongPtrW(dialog, DWLP_USER, lp);
-        SHINITDLGINFO init = {SHIDIM_FLAGS, dialog, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN};
-        SHInitDialog(&init);
-        dialogs::AttachRelayout(dialog, Module().instance, EncryptTemplates());
-        dialogs::RelayoutForCurrentShape(dialog, Module().instance, EncryptTemplates());
-        SetFocus(GetDlgItem(dialog, IDC_PASSWORD));
+        dialogs::AttachRelayout(dialog, Module().instance, form.templates());
+        form.init(dialog);
+        SetFocus(GetDlgItem(dialog, form.focusId));
         dialogs::AttachSipSwitch(dialog);
         return FALSE;  // focus is set
-      }
       case WM_PAINT:
         PaintSeparator(dialog);
         return TRUE;
-      case WM_COMMAND:
-        switch (LOWORD(wp)) {
-          case IDC_ENCRYPT:
-            OnEncrypt(dialog);
-            return TRUE;
-          case IDC_ENCRYPT_CANCEL:
-          case IDOK:
-          case IDCANCEL:
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-          default:
-            break;
+      case WM_COMMAND: {
+        const int id = LOWORD(wp);
+        if (id == form.runId) {
+          form.run(dialog);
+          return TRUE;
+        }
+        if (id == form.cancelId || id == IDCANCEL || (id == IDOK && form.doneCloses)) {
+          EndDialog(dialog, IDCANCEL);
+          return TRUE;
         }
         break;
+      }
       default:
         break;
     }
@@ -178,47 +193,26 @@ INT_PTR CALLBACK EncryptProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
   return FALSE;
 }
 
-INT_PTR CALLBACK DecryptProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
-  try {
-    switch (msg) {
-      case WM_INITDIALOG: {
-        SetWindowLongPtrW(dialog, DWLP_USER, lp);
-        SetWindowTextW(dialog, L"Decrypt File");
-        SetDlgItemTextW(dialog, IDC_DECRYPT_PATH, PathOf(dialog).c_str());
-        dialogs::AttachRelayout(dialog, Module().instance, DecryptTemplates());
-        SetFocus(GetDlgItem(dialog, IDC_DECRYPT_PASSWORD));
-        dialogs::AttachSipSwitch(dialog);
-        return FALSE;
-      }
-      case WM_PAINT:
-        PaintSeparator(dialog);
-        return TRUE;
-      case WM_COMMAND:
-        switch (LOWORD(wp)) {
-          case IDC_DECRYPT:
-            OnDecrypt(dialog);
-            return TRUE;
-          case IDC_DECRYPT_CANCEL:
-          case IDCANCEL:
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-          default:
-            break;
-        }
-        break;
-      default:
-        break;
-    }
-  } catch (...) {
-    EndDialog(dialog, IDABORT);
-    return TRUE;
-  }
-  return FALSE;
+void InitEncrypt(HWND dialog) {
+  SHINITDLGINFO init = {SHIDIM_FLAGS, dialog, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN};
+  SHInitDialog(&init);
+  dialogs::RelayoutForCurrentShape(dialog, Module().instance, EncryptTemplates());
 }
 
-HRESULT Run(const dialogs::TemplateSet& templates, HWND owner, DLGPROC proc, const std::wstring& path) {
-  const INT_PTR result =
-      dialogs::DialogBoxForShape(Module().instance, templates, owner, proc, reinterpret_cast<LPARAM>(&path));
+void InitDecrypt(HWND dialog) {
+  SetWindowTextW(dialog, L"Decrypt File");
+  SetDlgItemTextW(dialog, IDC_DECRYPT_PATH, PathOf(dialog).c_str());
+}
+
+constexpr CryptForm kEncryptForm{EncryptTemplates, InitEncrypt,        IDC_PASSWORD, IDC_ENCRYPT,
+                                 OnEncrypt,        IDC_ENCRYPT_CANCEL, true};
+constexpr CryptForm kDecryptForm{DecryptTemplates,   InitDecrypt, IDC_DECRYPT_PASSWORD, IDC_DECRYPT, OnDecrypt,
+                                 IDC_DECRYPT_CANCEL, false};
+
+HRESULT Run(const CryptForm& form, HWND owner, const std::wstring& path) {
+  const CryptRequest request{form, path};
+  const INT_PTR result = dialogs::DialogBoxForShape(Module().instance, form.templates(), owner, CryptProc,
+                                                    reinterpret_cast<LPARAM>(&request));
   if (result == -1) return HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_INVALID_DATA);
   return S_OK;
 }
@@ -226,11 +220,11 @@ HRESULT Run(const dialogs::TemplateSet& templates, HWND owner, DLGPROC proc, con
 }  // namespace
 
 HRESULT RunEncryptDialog(HWND owner, const std::wstring& sourcePath) noexcept {
-  return Run(EncryptTemplates(), owner, EncryptProc, sourcePath);
+  return Run(kEncryptForm, owner, sourcePath);
 }
 
 HRESULT RunDecryptDialog(HWND owner, const std::wstring& encryptedPath) noexcept {
-  return Run(DecryptTemplates(), owner, DecryptProc, encryptedPath);
+  return Run(kDecryptForm, owner, encryptedPath);
 }
 
 }  // namespace quintar::menuvex

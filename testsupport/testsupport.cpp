@@ -25,7 +25,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   }
 }
 
-void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
+void PumpFor(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
 
 HWND WaitForWindow(LPCWSTR className, LPCWSTR title, DWORD timeoutMs) {
   HWND found = nullptr;
@@ -44,8 +46,7 @@ constexpr int kMessageBoxTextId = 0xFFFF;  // the static holding a message box's
 thread_local DialogResponder* tlsResponder = nullptr;
 
 bool Matches(const Rule& rule, const std::wstring& subject) {
-  return rule.match == Match::Exact ? subject == rule.pattern
-                                    : subject.find(rule.pattern) != std::wstring::npos;
+  return rule.match == Match::Exact ? subject == rule.pattern : subject.find(rule.pattern) != std::wstring::npos;
 }
 
 bool IsDialogWindow(HWND hwnd) {
@@ -75,8 +76,10 @@ UINT InferMessageBoxStyle(HWND box) {
     const struct {
       LPCWSTR id;
       UINT flag;
-    } icons[] = {{IDI_HAND, MB_ICONHAND}, {IDI_QUESTION, MB_ICONQUESTION},
-                 {IDI_EXCLAMATION, MB_ICONEXCLAMATION}, {IDI_ASTERISK, MB_ICONASTERISK}};
+    } icons[] = {{IDI_HAND, MB_ICONHAND},
+                 {IDI_QUESTION, MB_ICONQUESTION},
+                 {IDI_EXCLAMATION, MB_ICONEXCLAMATION},
+                 {IDI_ASTERISK, MB_ICONASTERISK}};
     for (const auto& i : icons) {
       if (icon != nullptr && icon == LoadIconW(nullptr, i.id)) style |= i.flag;
     }
@@ -211,8 +214,7 @@ struct DialogResponder::Impl {
       self.dialogs_[t.record].expected = rule != nullptr;
     }
     if (self.stuckTimeoutMs_ != 0) SetTimer(hwnd, kStuckTimer, self.stuckTimeoutMs_, StuckTimerProc);
-    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(hwnd, button)));
+    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hwnd, button)));
   }
 
   void Stuck(HWND hwnd) {
@@ -432,8 +434,8 @@ UniqueWindow CreateTestWindow(LPCWSTR title, DWORD style) {
     return RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   }();
   if (!registered) return UniqueWindow();
-  return UniqueWindow(CreateWindowExW(0, L"QuintarTestWindow", title, style, 0, 0, 200, 150, nullptr,
-                                      nullptr, GetModuleHandleW(nullptr), nullptr));
+  return UniqueWindow(CreateWindowExW(0, L"QuintarTestWindow", title, style, 0, 0, 200, 150, nullptr, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr));
 }
 
 std::wstring WindowText(HWND hwnd) {
@@ -461,6 +463,13 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& o) noexcept {
 DWORD ChildProcess::Wait(DWORD ms) const {
   DWORD code = STILL_ACTIVE;
   if (process_ && WaitForSingleObject(process_, ms) == WAIT_OBJECT_0) GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+DWORD ChildProcess::WaitPumping(DWORD ms) const {
+  DWORD code = STILL_ACTIVE;
+  if (process_ && PumpUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, ms))
+    GetExitCodeProcess(process_, &code);
   return code;
 }
 

@@ -177,6 +177,8 @@ class ChildProcess {
   explicit operator bool() const { return process_ != nullptr; }
   // The exit code once it ended within `ms`, else STILL_ACTIVE.
   DWORD Wait(DWORD ms) const;
+  // The same, running this thread's messages meanwhile (for a program that talks to its windows).
+  DWORD WaitPumping(DWORD ms) const;
   void Kill();
 
  private:

@@ -16,41 +16,13 @@ constexpr wchar_t kProgram[] = L"T:\\decryptor.exe";
 constexpr wchar_t kWrongPassword[] = L"Sorry Your Decryption Password Is Wrong !!!";
 constexpr wchar_t kErrorCaption[] = L"Error Decryption File";
 
-class Process {
- public:
-  Process() = default;
-  explicit Process(const PROCESS_INFORMATION& pi) : process_(pi.hProcess) { CloseHandle(pi.hThread); }
-  ~Process() {
-    if (!process_) return;
-    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 99);
-    CloseHandle(process_);
-  }
-  Process(Process&& o) noexcept : process_(o.process_) { o.process_ = nullptr; }
-  Process& operator=(Process&&) = delete;
-  explicit operator bool() const { return process_ != nullptr; }
-  // Pumps while it waits: the program switches this thread's stand-in SIP window as it ends.
-  DWORD Wait(DWORD ms) const {
-    DWORD code = STILL_ACTIVE;
-    if (process_ && testsupport::PumpUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, ms))
-      GetExitCodeProcess(process_, &code);
-    return code;
-  }
-
- private:
-  HANDLE process_ = nullptr;
-};
+using Process = testsupport::ChildProcess;
 
 // `arguments` is appended after the program's name and one space, or nothing when empty.
 Process Start(const std::wstring& arguments) {
   std::wstring line = std::wstring(L"\"") + kProgram + L"\"";
   if (!arguments.empty()) line += L" " + arguments;
-  std::vector<wchar_t> buffer(line.begin(), line.end());
-  buffer.push_back(L'\0');
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(kProgram, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
-  return Process(pi);
+  return testsupport::StartProgram(kProgram, line, true);
 }
 
 std::wstring Text(HWND window) {
@@ -154,10 +126,12 @@ class DecryptorTest : public ::testing::Test {
     SendMessageW(GetDlgItem(dialog, 1003), BM_SETCHECK, deleteFile ? BST_CHECKED : BST_UNCHECKED, 0);
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1000)));
     HWND box = nullptr;
-    testsupport::PumpUntil([&] {
-      box = FindWindowW(L"#32770", kErrorCaption);
-      return box != nullptr || !IsWindow(dialog);
-    }, 15000);
+    testsupport::PumpUntil(
+        [&] {
+          box = FindWindowW(L"#32770", kErrorCaption);
+          return box != nullptr || !IsWindow(dialog);
+        },
+        15000);
     if (!box) {
       testsupport::PumpFor(100);
       box = FindWindowW(L"#32770", kErrorCaption);
@@ -198,7 +172,7 @@ TEST_F(DecryptorTest, DialogShowsThePathAndSwitchesTheSoftInputPanel) {
   EXPECT_EQ(gui.hwndFocus, GetDlgItem(dialog, 1001));
 
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), 0);
-  EXPECT_EQ(p.Wait(15000), 0u);
+  EXPECT_EQ(p.WaitPumping(15000), 0u);
   EXPECT_TRUE(testsupport::PumpUntil([&] { return !sip.Shown(); }, 5000));
   EXPECT_TRUE(Exists(encrypted_));
   EXPECT_FALSE(Exists(plain_));
@@ -209,7 +183,7 @@ TEST_F(DecryptorTest, RightPasswordWithTheDeleteBoxWritesThePlainFileAndRemovesT
   HWND dialog = WaitForDialog();
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(Decrypt(dialog, L"letmein", true), L"");
-  EXPECT_EQ(p.Wait(15000), 0u);
+  EXPECT_EQ(p.WaitPumping(15000), 0u);
   EXPECT_EQ(Read(plain_), content_);
   EXPECT_FALSE(Exists(encrypted_));
 }
@@ -219,7 +193,7 @@ TEST_F(DecryptorTest, RightPasswordWithoutTheDeleteBoxKeepsTheEncryptedFile) {
   HWND dialog = WaitForDialog();
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(Decrypt(dialog, L"letmein", false), L"");
-  EXPECT_EQ(p.Wait(15000), 0u);
+  EXPECT_EQ(p.WaitPumping(15000), 0u);
   EXPECT_EQ(Read(plain_), content_);
   EXPECT_TRUE(Exists(encrypted_));
 }
@@ -234,7 +208,7 @@ TEST_F(DecryptorTest, WrongPasswordWithTheDeleteBoxKeepsEverythingAndSaysSo) {
     EXPECT_EQ(Decrypt(dialog, wrong, true, &caption, &icon), kWrongPassword) << wrong;
     EXPECT_EQ(caption, kErrorCaption);
     EXPECT_TRUE(icon);
-    EXPECT_EQ(p.Wait(15000), 0u);
+    EXPECT_EQ(p.WaitPumping(15000), 0u);
     EXPECT_TRUE(Exists(encrypted_));
     EXPECT_FALSE(Exists(plain_));
   }
@@ -248,7 +222,7 @@ TEST_F(DecryptorTest, EmptyAndQuotedCommandLinesNameNoFile) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(Text(GetDlgItem(dialog, 1005)), L"");
     EXPECT_EQ(Decrypt(dialog, L"letmein", true), kWrongPassword);
-    EXPECT_EQ(p.Wait(15000), 0u);
+    EXPECT_EQ(p.WaitPumping(15000), 0u);
   }
   EXPECT_EQ(Listing(L""), before) << "nothing is written for an empty command line";
   {
@@ -258,7 +232,7 @@ TEST_F(DecryptorTest, EmptyAndQuotedCommandLinesNameNoFile) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(Text(GetDlgItem(dialog, 1005)), quoted) << "the quotes are kept";
     EXPECT_EQ(Decrypt(dialog, L"letmein", true), kWrongPassword);
-    EXPECT_EQ(p.Wait(15000), 0u);
+    EXPECT_EQ(p.WaitPumping(15000), 0u);
   }
   EXPECT_TRUE(Exists(encrypted_));
   EXPECT_FALSE(Exists(plain_));
@@ -271,7 +245,7 @@ TEST_F(DecryptorTest, AnExistingOutputIsReportedAndNothingIsOverwrittenOrDeleted
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(Decrypt(dialog, L"letmein", true),
             quintar::enfcrypt::FileResultText(quintar::enfcrypt::FileResult::OutputExists));
-  EXPECT_EQ(p.Wait(15000), 0u);
+  EXPECT_EQ(p.WaitPumping(15000), 0u);
   EXPECT_EQ(Read(plain_), "someone else's file");
   EXPECT_TRUE(Exists(encrypted_));
 }

@@ -82,7 +82,8 @@ class OnNthDialog {
   static LRESULT CALLBACK Proc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND && current_) {
       const wchar_t* cls = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->lpszClass;
-      bool dialog = IS_INTRESOURCE(cls) ? LOWORD(reinterpret_cast<ULONG_PTR>(cls)) == 32770 : wcscmp(cls, L"#32770") == 0;
+      bool dialog =
+          IS_INTRESOURCE(cls) ? LOWORD(reinterpret_cast<ULONG_PTR>(cls)) == 32770 : wcscmp(cls, L"#32770") == 0;
       if (dialog && --current_->left_ == 0) current_->act_();
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -261,9 +262,9 @@ TEST_F(Engine, MovesAcrossStorageCopyVerifyAndThenRemoveTheSource) {
   Put(dst + L"\\a.txt", "old");
   hooks_.renameAcrossStorage = [](const std::wstring&, const std::wstring&) { return true; };
   responder.OnText(kFileExists, ids::kYes);
-  ASSERT_EQ(Copy({Item(kKindFile, src, L"a.txt"), Item(kKindFile, src, L"b.txt"), Item(kKindFolder, src, L"F")},
-                 dst, true),
-            kRan);
+  ASSERT_EQ(
+      Copy({Item(kKindFile, src, L"a.txt"), Item(kKindFile, src, L"b.txt"), Item(kKindFolder, src, L"F")}, dst, true),
+      kRan);
   EXPECT_FALSE(report.canceled);
   EXPECT_EQ(Get(dst + L"\\a.txt"), "new");
   EXPECT_EQ(Get(dst + L"\\b.txt"), "b");

@@ -281,38 +281,8 @@ void CheckLayout(HWND dialog, dialogs::ScreenShape shape, int titleId, const cha
 void SaveScreen(const std::wstring& name) {
   wchar_t flag[8];
   if (!GetEnvironmentVariableW(L"QUINTAR_SCREENSHOTS", flag, 8)) return;
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-  GdiFlush();
-  const DWORD stride = ((w * 3 + 3) & ~3), size = stride * h;
-  constexpr DWORD kHeaders = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-  BITMAPFILEHEADER file = {0x4D42, kHeaders + size, 0, 0, kHeaders};
   CreateDirectoryW(L"T:\\screenshots", nullptr);
-  HANDLE out = CreateFileW((L"T:\\screenshots\\" + name + L".bmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                           nullptr);
-  if (out != INVALID_HANDLE_VALUE) {
-    DWORD n;
-    WriteFile(out, &file, sizeof file, &n, nullptr);
-    WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &n, nullptr);
-    WriteFile(out, bits, size, &n, nullptr);
-    CloseHandle(out);
-  }
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  testsupport::SaveScreenBitmap(L"T:\\screenshots\\" + name + L".bmp");
 }
 
 std::wstring ProfileName() { return dialogs::ScreenScale() == 2 ? L"vga" : L"qvga"; }
