@@ -11,25 +11,12 @@
 #include <string>
 
 #include "procmanager/resource.h"
-#include "testsupport/testsupport.h"
 #include "procmanager/vorrel.h"
+#include "testsupport/testsupport.h"
 
 namespace {
 
 std::wstring g_profile = L"qvga";
-
-void Pump(DWORD ms) {
-  DWORD end = GetTickCount() + ms;
-  while (GetTickCount() < end) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
-}
 
 bool SaveScreen(const std::wstring& name) {
   std::wstring path = L"T:\\shots\\vorrel-" + g_profile + L"-" + name + L".bmp";
@@ -47,7 +34,7 @@ void CALLBACK ShootHelp(HWND, UINT, UINT_PTR id, DWORD) {
   }
   KillTimer(nullptr, id);
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-  Pump(300);
+  testsupport::PumpFor(300);
   SaveScreen(L"help");
   EndDialog(dialog, IDOK);
 }
@@ -68,12 +55,12 @@ int wmain() {
   }
   const wchar_t* names[vorrel::kPageCount] = {L"main",    L"sdcard", L"programs", L"processes",
                                               L"actions", L"other",  L"about"};
-  Pump(300);
+  testsupport::PumpFor(300);
   for (int i = 0; i < vorrel::kPageCount; ++i) {
     PropSheet_SetCurSel(vorrel::g_app.sheet, nullptr, i);
-    Pump(200);
+    testsupport::PumpFor(200);
     RedrawWindow(vorrel::g_app.sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    Pump(300);
+    testsupport::PumpFor(300);
     SaveScreen(names[i]);
   }
   SetTimer(nullptr, 0, 100, ShootHelp);

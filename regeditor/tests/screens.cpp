@@ -18,19 +18,6 @@ namespace {
 
 std::wstring g_profile = L"qvga";
 
-void Pump(DWORD ms) {
-  DWORD end = GetTickCount() + ms;
-  while (GetTickCount() < end) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
-}
-
 bool SaveScreen(const std::wstring& name) {
   std::wstring path = L"T:\\shots\\" + g_profile + L"-" + name + L".bmp";
   bool ok = testsupport::SaveScreenBitmap(path);
@@ -52,7 +39,7 @@ void CALLBACK Shoot(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
   if (g_prepare) g_prepare(dialog);
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-  Pump(300);
+  testsupport::PumpFor(300);
   SaveScreen(g_shot);
   EndDialog(dialog, IDCANCEL);
 }
@@ -64,7 +51,7 @@ void ShootDialog(HWND main, int command, const wchar_t* caption, const wchar_t* 
   g_tries = 0;
   SetTimer(nullptr, 0, 100, Shoot);
   SendMessageW(main, WM_COMMAND, MAKEWPARAM(command, 0), 0);
-  Pump(200);
+  testsupport::PumpFor(200);
 }
 
 void SetValue(HKEY key, const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
@@ -97,11 +84,11 @@ int wmain() {
 
   HWND main = tamsk::CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOW);
   if (!main) return 1;
-  Pump(300);
+  testsupport::PumpFor(300);
   HTREEITEM item = tamsk::SelectPath(L"HKEY_CURRENT_USER", L"\\Software\\Zek\\Sample", true);
   TreeView_Expand(tamsk::TheApp().tree, item, TVE_EXPAND);
   tamsk::SelectRow(tamsk::FindRowByName(L"Greeting"));
-  Pump(300);
+  testsupport::PumpFor(300);
   SaveScreen(L"main");
 
   ShootDialog(main, IDM_ABOUT, L"About", L"about");

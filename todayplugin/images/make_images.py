@@ -174,23 +174,23 @@ GAUGES = {
 }
 
 
-def write_gauge(path, spec):
+def write_gauge(path, style):
     w, h = 64, 64
-    battery = spec["glyph"] == "battery"
-    backlight = spec["fill"] is None
+    battery = style["glyph"] == "battery"
+    backlight = style["fill"] is None
     icon_h = 15 if battery else 16
 
     def pixel(x, y):
         # Gauge icon
         if 3 <= x < 14 and 17 <= y < 17 + icon_h:
             u, v = (x - 3 + 0.5) / 11, (y - 17 + 0.5) / icon_h
-            for shape in GLYPHS[spec["glyph"]]:
+            for shape in GLYPHS[style["glyph"]]:
                 if shape(u, v):
-                    return shade(spec["colour"], v)
+                    return shade(style["colour"], v)
             return WHITE if battery else GREY_KEY
         # Full bar
-        if spec["fill"] and 20 <= x < 52 and 21 <= y < 32:
-            top, bottom = spec["fill"]
+        if style["fill"] and 20 <= x < 52 and 21 <= y < 32:
+            top, bottom = style["fill"]
             if y in (21, 31) or x in (20, 51):
                 return (60, 60, 60)
             t = (y - 22) / 8
@@ -234,8 +234,8 @@ def main():
                     lambda x, y, s=size: (90, 140, 230) if tile((x + 0.5) / s, (y + 0.5) / s, 0.0, 0.18) else KEY)
     write_plain(os.path.join(out, "write.bmp"), 64, 64,
                 lambda x, y: (250, 250, 244) if y % 16 else (215, 225, 240))
-    for name, spec in GAUGES.items():
-        write_gauge(os.path.join(out, name + ".bmp"), spec)
+    for name, style in GAUGES.items():
+        write_gauge(os.path.join(out, name + ".bmp"), style)
 
 
 if __name__ == "__main__":
