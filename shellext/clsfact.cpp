@@ -40,14 +40,6 @@ class HandlerClassFactory final : public IClassFactory {
 
 }  // namespace
 
-HRESULT CreateHandlerFactory(REFIID riid, void** ppv) noexcept {
-  auto* factory = new (std::nothrow) HandlerClassFactory();
-  if (factory == nullptr) return E_OUTOFMEMORY;
-  // A factory nobody took (an interface it lacks) goes at once.
-  factory->AddRef();
-  const HRESULT hr = factory->QueryInterface(riid, ppv);
-  factory->Release();
-  return hr;
-}
+HRESULT CreateHandlerFactory(REFIID riid, void** ppv) noexcept { return CreateObject<HandlerClassFactory>(riid, ppv); }
 
 }  // namespace quintar::menuvex

@@ -229,12 +229,7 @@ STDMETHODIMP ContextMenuHandler::GetCommandString(UINT_PTR idCmd, UINT flags, UI
 }  // namespace
 
 HRESULT CreateContextMenuHandler(REFIID riid, void** ppv) noexcept {
-  auto* handler = new (std::nothrow) ContextMenuHandler();
-  if (handler == nullptr) return E_OUTOFMEMORY;
-  handler->AddRef();
-  const HRESULT hr = handler->QueryInterface(riid, ppv);
-  handler->Release();
-  return hr;
+  return CreateObject<ContextMenuHandler>(riid, ppv);
 }
 
 }  // namespace quintar::menuvex

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <new>
+
 namespace quintar::menuvex {
 
 // {359BDB2D-B31D-41F9-9CD3-E136B4843987}
@@ -24,6 +26,18 @@ ModuleState& Module() noexcept;
 
 inline void ObjectCreated() noexcept { InterlockedIncrement(&Module().objects); }
 inline void ObjectDestroyed() noexcept { InterlockedDecrement(&Module().objects); }
+
+// A new T handed out as the interface asked for; one nobody took (an interface it lacks) goes at
+// once. Never throws.
+template <class T>
+HRESULT CreateObject(REFIID riid, void** ppv) noexcept {
+  auto* object = new (std::nothrow) T();
+  if (object == nullptr) return E_OUTOFMEMORY;
+  object->AddRef();
+  const HRESULT hr = object->QueryInterface(riid, ppv);
+  object->Release();
+  return hr;
+}
 
 // The class factory; *ppv gets the interface asked for. Never throws.
 HRESULT CreateHandlerFactory(REFIID riid, void** ppv) noexcept;
