@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace quintar::enfcrypt::bitslice {
 
@@ -15,15 +16,23 @@ struct Pass {
   bool encipher;
 };
 
-// Blocks per batch for each kernel; `blocks` given to a kernel must be a multiple of it.
-inline constexpr std::size_t kBatchSse2 = 128;
-inline constexpr std::size_t kBatchAvx2 = 256;
+// Runs the passes (one, or three for triple mode) in place over `blocks` blocks, a multiple of
+// the kernel's batch.
+using ApplyFn = void (*)(std::uint8_t* data, std::size_t blocks, const Pass* passes,
+                         int passCount) noexcept;
 
-// Runs the passes (one, or three for triple mode) over whole batches in place.
+struct Kernel {
+  const char* name;
+  std::size_t batch;  // blocks per batch
+  ApplyFn apply;
+};
+
+// The kernels this processor can run, fastest first; SSE2, last, is always there.
+std::span<const Kernel> Kernels() noexcept;
+
 void ApplySse2(std::uint8_t* data, std::size_t blocks, const Pass* passes, int passCount) noexcept;
 void ApplyAvx2(std::uint8_t* data, std::size_t blocks, const Pass* passes, int passCount) noexcept;
-
-bool CpuHasAvx2() noexcept;
+void ApplyAvx512(std::uint8_t* data, std::size_t blocks, const Pass* passes, int passCount) noexcept;
 
 // The sixteen round keys of an 8-byte key as the kernels take them.
 void RoundKeyBits(const std::uint8_t key[8], std::uint8_t (*bits)[48]) noexcept;

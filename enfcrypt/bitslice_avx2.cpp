@@ -6,7 +6,6 @@ namespace quintar::enfcrypt::bitslice {
 
 void ApplyAvx2(std::uint8_t* data, std::size_t blocks, const Pass* passes, int passCount) noexcept {
   using V = std::uint64_t __attribute__((vector_size(32)));
-  static_assert(sizeof(V) * 8 == kBatchAvx2);
   Apply<V>(data, blocks, passes, passCount);
 }
 

@@ -53,8 +53,9 @@ ENF_INLINE void Output(V& out, const V (&q)[16], const V (&h)[16], std::integer_
   (AddTerm<V, Box, J, RC>(out, q, h), ...);
 }
 
-// One S-box of f: reads its six expanded entries of `x` under the key bits, xors its four
-// outputs, through P, into `y`. The output value enters least significant bit first.
+// One S-box of f as a sum of products: reads its six expanded entries of `x` under the key
+// bits, xors its four outputs, through P, into `y`. The output value enters least significant
+// bit first.
 template <typename V, int Box>
 ENF_INLINE void SBox(const V* x, V* y, const std::uint8_t* key) {
   const V ones = ~V{};
@@ -84,7 +85,7 @@ ENF_INLINE void SBox(const V* x, V* y, const std::uint8_t* key) {
 }
 
 template <typename V>
-ENF_INLINE void F(const V* x, V* y, const std::uint8_t* key) {
+ENF_INLINE void SumOfProductsF(const V* x, V* y, const std::uint8_t* key) {
   SBox<V, 0>(x, y, key);
   SBox<V, 1>(x, y, key);
   SBox<V, 2>(x, y, key);
@@ -110,8 +111,23 @@ ENF_INLINE void Transpose64(V* a) {
   }
 }
 
-template <typename V>
+// The logic of f for instruction sets with only two-input operations.
+struct SumOfProducts {
+  SumOfProducts(const Pass* passes, int) : passes_(passes) {}
+  template <typename V>
+  ENF_INLINE void F(const V* x, V* y, int pass, int round) const {
+    SumOfProductsF(x, y, passes_[pass].keys[round]);
+  }
+
+ private:
+  const Pass* passes_;
+};
+
+// `Logic` computes f: constructed from the passes and their count, then logic.F<V>(x, y, pass, round) xors
+// f(x, K) into y.
+template <typename V, typename Logic = SumOfProducts>
 void Apply(std::uint8_t* data, std::size_t blocks, const Pass* passes, int passCount) noexcept {
+  const Logic logic(passes, passCount);
   constexpr std::size_t kBytes = sizeof(V) * 64;  // one batch
   V s[64], lr[64];
   for (std::size_t done = 0; done + sizeof(V) * 8 <= blocks; done += sizeof(V) * 8, data += kBytes) {
@@ -123,15 +139,14 @@ void Apply(std::uint8_t* data, std::size_t blocks, const Pass* passes, int passC
     V* l = lr;
     V* r = lr + 32;
     for (int p = 0; p < passCount; ++p) {
-      const auto* keys = passes[p].keys;
       if (passes[p].encipher) {
         for (int round = 0; round < 16; ++round) {  // (L, R) <- (R, L xor f(R, K))
-          F(r, l, keys[round]);
+          logic.template F<V>(r, l, p, round);
           std::swap(l, r);
         }
       } else {
         for (int round = 15; round >= 0; --round) {  // (L, R) <- (R xor f(L, K), L)
-          F(l, r, keys[round]);
+          logic.template F<V>(l, r, p, round);
           std::swap(l, r);
         }
       }
@@ -146,7 +161,6 @@ void Apply(std::uint8_t* data, std::size_t blocks, const Pass* passes, int passC
   }
 }
 
-#undef ENF_INLINE
 
 }  // namespace
 }  // namespace quintar::enfcrypt::bitslice

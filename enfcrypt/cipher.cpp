@@ -180,16 +180,15 @@ void KeyBits(const Cipher::Schedule& s, std::uint8_t (*bits)[48]) noexcept {
 }  // namespace
 
 std::size_t Cipher::ApplySliced(std::uint8_t* data, std::size_t blocks, Direction d) const noexcept {
-  static const bool avx2 = bitslice::CpuHasAvx2();
-  const std::size_t batch = avx2 ? bitslice::kBatchAvx2 : bitslice::kBatchSse2;
-  const std::size_t sliced = blocks / batch * batch;
+  const bitslice::Kernel& kernel = bitslice::Kernels().front();
+  const std::size_t sliced = blocks / kernel.batch * kernel.batch;
   if (!sliced) return 0;
   std::uint8_t k1[16][48], k2[16][48];
   KeyBits(k1_, k1);
   const bool enc = d == Direction::Encipher;
   bitslice::Pass passes[3] = {{k1, enc}, {k2, !enc}, {k1, enc}};
   if (triple_) KeyBits(k2_, k2);
-  (avx2 ? bitslice::ApplyAvx2 : bitslice::ApplySse2)(data, sliced, passes, triple_ ? 3 : 1);
+  kernel.apply(data, sliced, passes, triple_ ? 3 : 1);
   return sliced;
 }
 
@@ -252,13 +251,16 @@ void RoundKeyBits(const std::uint8_t key[8], std::uint8_t (*bits)[48]) noexcept 
   KeyBits(Cipher::MakeSchedule(key), bits);
 }
 
-bool CpuHasAvx2() noexcept {
-#if defined(__x86_64__) || defined(__i386__)
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
-#else
-  return false;
-#endif
+std::span<const Kernel> Kernels() noexcept {
+  static constexpr Kernel kAll[] = {
+      {"AVX-512", 512, ApplyAvx512}, {"AVX2", 256, ApplyAvx2}, {"SSE2", 128, ApplySse2}};
+  // The processor's answer covers the system's support too: a register file the system does
+  // not save counts as absent.
+  static const std::size_t first = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") ? 0 : __builtin_cpu_supports("avx2") ? 1 : 2;
+  }();
+  return std::span<const Kernel>(kAll).subspan(first);
 }
 
 }  // namespace bitslice

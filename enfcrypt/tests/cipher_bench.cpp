@@ -72,7 +72,7 @@ int main() {
   std::generate(buffer.begin(), buffer.end(), [&] { return static_cast<std::uint8_t>(rng()); });
   const std::uint8_t key[16] = {0x13, 0x34, 0x57, 0x79, 0x9B, 0xBC, 0xDF, 0xF1,
                                 0x0E, 0x32, 0x92, 0x32, 0xEA, 0x6D, 0x0D, 0x73};
-  std::printf("(bit-sliced kernel: %s)\n", quintar::enfcrypt::bitslice::CpuHasAvx2() ? "AVX2" : "SSE2");
+  std::printf("(bit-sliced kernel: %s)\n", quintar::enfcrypt::bitslice::Kernels().front().name);
   int rc = Compare("single mode 64 MiB vs DES-ECB", "DES-ECB", key, 8, buffer);
   rc |= Compare("triple mode 64 MiB vs DES-EDE-ECB", "DES-EDE-ECB", key, 16, buffer);
   if (legacy) OSSL_PROVIDER_unload(legacy);

@@ -112,8 +112,8 @@ TEST_F(EnfileTest, RoundTripsEverySizeUpToSeventeenBytesWithTheFormatsExactBytes
 }
 
 TEST_F(EnfileTest, LargerFilesThroughSeveralChunks) {
-  // Whole chunks, and chunks with a partial one and a tail after them.
-  for (std::size_t size : {std::size_t{1} << 20, (std::size_t{200} << 10) + 3, (std::size_t{785} << 10) + 5}) {
+  // Whole megabyte chunks (one per worker), and chunks with a partial one and a tail after them.
+  for (std::size_t size : {std::size_t{2} << 20, (std::size_t{1224} << 10) + 3, (std::size_t{2833} << 10) + 5}) {
     const std::wstring source = Path(L"big" + std::to_wstring(size) + L".bin");
     const Bytes data = Random(size, 42);
     ASSERT_TRUE(Write(source, data));

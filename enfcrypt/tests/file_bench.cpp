@@ -77,7 +77,7 @@ int wmain() {
                       }));
     std::printf("(the cipher alone, one thread, in memory: %.1f ms)\n", best);
   }
-  std::printf("(bit-sliced kernel: %s)\n", quintar::enfcrypt::bitslice::CpuHasAvx2() ? "AVX2" : "SSE2");
+  std::printf("(bit-sliced kernel: %s)\n", quintar::enfcrypt::bitslice::Kernels().front().name);
   std::printf("encrypt file 64 MiB vs CopyFileW: ours %.1f ms, anchor %.1f ms, ratio %.2f\n", ours, anchor,
               ours / anchor);
   return 0;
