@@ -175,12 +175,12 @@ ENF_INLINE V Node(const V (&b)[6]) {
 template <int Box, int J>
 ENF_INLINE void Out(const V (&b)[6], V* y) {
   constexpr bool flip = Complemented(Table(Box, J, kSplit<Box>, 0, 0));
-  V& to = y[kPInv.at[4 * Box + J]];
   const V out = Node<Box, J, 0, 0>(b);
-  to = Ternary<Immediate([](int a, int o, int) { return (a ^ o ^ flip) != 0; })>(to, out, out);
+  y[kPInv.at[4 * Box + J]] ^= flip ? ~out : out;
 }
 
-// The round keys as whole-word masks, so a key bit is one xor with a broadcast operand.
+// f through the trees. The round keys are kept as whole-word masks, so a key bit is one xor
+// with a broadcast operand.
 class TernaryTree {
  public:
   TernaryTree(const Pass* passes, int passCount) {
