@@ -146,7 +146,9 @@ template <int Box>
 constexpr Split kSplit = BestSplit(Box);
 
 // Node `path` at `depth` of output J's tree, canonical (see Complemented). The compiler merges
-// the identical instructions that different outputs' trees produce.
+// the identical instructions that different outputs' trees produce. A multiplexer takes its
+// children first: the instruction overwrites its first operand, and a child is usually dead
+// after it, while the select input is not.
 template <int Box, int J, int Depth, int Path>
 ENF_INLINE V Node(const V (&b)[6]) {
   constexpr const Split& s = kSplit<Box>;
@@ -165,9 +167,9 @@ ENF_INLINE V Node(const V (&b)[6]) {
     } else {
       constexpr bool c0 = Complemented(t0), c1 = Complemented(t1);
       constexpr bool self = Complemented(Table(Box, J, s, Depth, Path));
-      constexpr int imm = Immediate([](int sel, int x0, int x1) { return ((sel ? x1 ^ c1 : x0 ^ c0) ^ self) != 0; });
-      return Ternary<imm>(b[s.select[Depth]], Node<Box, J, Depth + 1, 2 * Path>(b),
-                          Node<Box, J, Depth + 1, 2 * Path + 1>(b));
+      constexpr int imm = Immediate([](int x0, int x1, int sel) { return ((sel ? x1 ^ c1 : x0 ^ c0) ^ self) != 0; });
+      return Ternary<imm>(Node<Box, J, Depth + 1, 2 * Path>(b), Node<Box, J, Depth + 1, 2 * Path + 1>(b),
+                          b[s.select[Depth]]);
     }
   }
 }
