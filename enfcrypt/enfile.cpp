@@ -5,8 +5,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <thread>
 
@@ -15,9 +16,9 @@
 namespace quintar::enfcrypt {
 namespace {
 
-// A multiple of the block size and of every bit-sliced kernel's batch. Each read or write costs
-// the system a fixed amount on top of the bytes, so chunks are large; a megabyte was fastest.
-constexpr DWORD kChunkSize = 1024 * 1024;
+// A multiple of the block size and of every bit-sliced kernel's batch; large enough that the
+// hand-over between the threads costs little, small enough to stay in the processor's cache.
+constexpr DWORD kChunkSize = 256 * 1024;
 static_assert(kChunkSize % (512 * kBlockSize) == 0);
 
 struct HandleCloser {
@@ -27,34 +28,35 @@ using FileHandle = std::unique_ptr<void, HandleCloser>;
 
 FileHandle Own(HANDLE h) noexcept { return FileHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
 
-// Reads or writes all of `size` bytes at `offset`, whatever the file pointer: the two workers
-// of a pump share the handles.
+// Reads or writes all of `size` bytes at `offset`. Only one thread ever moves a handle's file
+// pointer. Plain reads and writes after a seek: under Wine an OVERLAPPED offset costs a round
+// trip to the server on every call.
+bool Seek(HANDLE file, std::uint64_t offset) noexcept {
+  LARGE_INTEGER to;
+  to.QuadPart = static_cast<LONGLONG>(offset);
+  return SetFilePointerEx(file, to, nullptr, FILE_BEGIN) != FALSE;
+}
+
 bool ReadAt(HANDLE file, void* buffer, DWORD size, std::uint64_t offset) noexcept {
+  if (!Seek(file, offset)) return false;
   auto* p = static_cast<std::uint8_t*>(buffer);
   while (size) {
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD got = 0;
-    if (!ReadFile(file, p, size, &got, &at) || got == 0) return false;
+    if (!ReadFile(file, p, size, &got, nullptr) || got == 0) return false;
     p += got;
     size -= got;
-    offset += got;
   }
   return true;
 }
 
 bool WriteAt(HANDLE file, const void* buffer, DWORD size, std::uint64_t offset) noexcept {
+  if (!Seek(file, offset)) return false;
   const auto* p = static_cast<const std::uint8_t*>(buffer);
   while (size) {
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD put = 0;
-    if (!WriteFile(file, p, size, &put, &at) || put == 0) return false;
+    if (!WriteFile(file, p, size, &put, nullptr) || put == 0) return false;
     p += put;
     size -= put;
-    offset += put;
   }
   return true;
 }
@@ -109,40 +111,95 @@ bool SizeOf(HANDLE file, std::uint64_t& size) noexcept {
 }
 
 // Moves the first `length` bytes (a multiple of 8) of `in` through the cipher to the same
-// offsets of `out`. Two workers take alternate chunks, each reading, ciphering and writing its
-// own, so that one's reading and writing overlaps the other's ciphering. The first failure
-// stops both.
+// offsets of `out`. This thread reads and writes, in file order, through a ring of buffers; a
+// helper enciphers the chunks read, and this thread enciphers too whenever it has nothing to
+// move. The two only spin on counters while waiting: under Wine every blocking wait is a round
+// trip to the server, which costs more than a chunk. Without a helper, this thread does all.
 FileResult Pump(HANDLE in, HANDLE out, std::uint64_t length, std::string_view password,
                 Direction d) noexcept {
   const std::uint64_t chunks = (length + kChunkSize - 1) / kChunkSize;
-  std::atomic<FileResult> failure{FileResult::Ok};
-  auto fail = [&failure](FileResult why) {
-    FileResult none = FileResult::Ok;
-    failure.compare_exchange_strong(none, why);
+  const auto sizeOf = [&](std::uint64_t k) {
+    return static_cast<DWORD>(std::min<std::uint64_t>(kChunkSize, length - k * kChunkSize));
   };
-  auto work = [&](std::uint64_t first, std::uint64_t step) noexcept {
-    const std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[kChunkSize]);
-    if (!buffer) return fail(FileResult::WriteFailed);
-    const DataStream stream(password, d);
-    for (std::uint64_t i = first; i < chunks && failure.load() == FileResult::Ok; i += step) {
-      const std::uint64_t offset = i * kChunkSize;
-      const DWORD size = static_cast<DWORD>(std::min<std::uint64_t>(kChunkSize, length - offset));
-      if (!ReadAt(in, buffer.get(), size, offset)) return fail(FileResult::SourceUnreadable);
-      stream.Process(buffer.get(), size);
-      if (!WriteAt(out, buffer.get(), size, offset)) return fail(FileResult::WriteFailed);
+  const DataStream stream(password, d);
+  const bool twoThreads = chunks > 1 && std::thread::hardware_concurrency() > 1;
+  constexpr std::uint64_t kRing = 8;
+  const std::uint64_t buffers = twoThreads ? kRing : 1;
+  const std::unique_ptr<std::uint8_t[]> memory(new (std::nothrow) std::uint8_t[buffers * kChunkSize]);
+  if (!memory) return FileResult::WriteFailed;
+  const auto buffer = [&](std::uint64_t k) { return memory.get() + k % buffers * kChunkSize; };
+
+  if (!twoThreads) {
+    for (std::uint64_t k = 0; k < chunks; ++k) {
+      if (!ReadAt(in, buffer(k), sizeOf(k), k * kChunkSize)) return FileResult::SourceUnreadable;
+      stream.Process(buffer(k), sizeOf(k));
+      if (!WriteAt(out, buffer(k), sizeOf(k), k * kChunkSize)) return FileResult::WriteFailed;
+    }
+    return FileResult::Ok;
+  }
+
+  std::atomic<std::uint64_t> read{0};     // chunks read
+  std::atomic<std::uint64_t> claimed{0};  // chunks taken for enciphering
+  std::atomic<std::uint64_t> done[kRing] = {};  // chunk k's slot holds k + 1 once enciphered
+  std::atomic<bool> stop{false};
+  // Takes the next chunk read and not yet taken, if there is one, and enciphers it.
+  const auto cipherOne = [&](const DataStream& with) noexcept {
+    std::uint64_t k = claimed.load();
+    if (k >= read.load(std::memory_order_acquire) || !claimed.compare_exchange_weak(k, k + 1)) return false;
+    with.Process(buffer(k), sizeOf(k));
+    done[k % kRing].store(k + 1, std::memory_order_release);
+    return true;
+  };
+  // Waiting: a pause at first, then the processor for anyone else, and after a long wait (a slow
+  // card) sleep, so that a spinning thread never holds a core for long.
+  const auto idle = [](int& spins) {
+    if (++spins < 64) {
+      YieldProcessor();
+    } else if (spins < 512) {
+      SwitchToThread();
+    } else {
+      Sleep(1);
     }
   };
   std::thread helper;
-  if (chunks > 1 && std::thread::hardware_concurrency() > 1) {
-    try {
-      helper = std::thread(work, 1, 2);
-    } catch (...) {
-      // No second thread: this one does every chunk.
+  try {
+    helper = std::thread([&]() noexcept {
+      const DataStream own(password, d);
+      for (int spins = 0; !stop.load() && claimed.load() < chunks;) {
+        if (cipherOne(own)) spins = 0;
+        else idle(spins);
+      }
+    });
+  } catch (...) {
+    // No second thread: this one enciphers every chunk between its reads and writes.
+  }
+
+  FileResult result = FileResult::Ok;
+  std::uint64_t next = 0, written = 0;
+  for (int spins = 0; written < chunks;) {
+    if (written < next && done[written % kRing].load(std::memory_order_acquire) == written + 1) {
+      if (!WriteAt(out, buffer(written), sizeOf(written), written * kChunkSize)) {
+        result = FileResult::WriteFailed;
+        break;
+      }
+      ++written;
+      spins = 0;
+    } else if (next < chunks && next < written + kRing) {
+      if (!ReadAt(in, buffer(next), sizeOf(next), next * kChunkSize)) {
+        result = FileResult::SourceUnreadable;
+        break;
+      }
+      read.store(++next, std::memory_order_release);
+      spins = 0;
+    } else if (cipherOne(stream)) {
+      spins = 0;
+    } else {
+      idle(spins);
     }
   }
-  work(0, helper.joinable() ? 2 : 1);
+  stop = true;
   if (helper.joinable()) helper.join();
-  return failure.load();
+  return result;
 }
 
 FileResult Encrypt(const std::wstring& sourcePath, std::string_view password) {

@@ -112,7 +112,8 @@ TEST_F(EnfileTest, RoundTripsEverySizeUpToSeventeenBytesWithTheFormatsExactBytes
 }
 
 TEST_F(EnfileTest, LargerFilesThroughSeveralChunks) {
-  // Whole megabyte chunks (one per worker), and chunks with a partial one and a tail after them.
+  // Exactly as many whole chunks as the ring has buffers, and more chunks than it has, with a
+  // partial one and a tail after them: the buffers go round while both threads encipher.
   for (std::size_t size : {std::size_t{2} << 20, (std::size_t{1224} << 10) + 3, (std::size_t{2833} << 10) + 5}) {
     const std::wstring source = Path(L"big" + std::to_wstring(size) + L".bin");
     const Bytes data = Random(size, 42);
