@@ -1,6 +1,6 @@
-// The bit-sliced kernel, a template over the vector type. Included by one source file per
-// instruction set, each compiled with its own flags; everything here has internal linkage so
-// the two builds never mix.
+// The bit-sliced kernel, a template over the vector type and the logic of f. Included by one
+// source file per instruction set, each compiled with its own flags; everything here has
+// internal linkage so the builds never mix.
 #pragma once
 
 #include <bit>
@@ -15,6 +15,7 @@ namespace {
 
 static_assert(std::endian::native == std::endian::little, "the slices are loaded as little-endian words");
 
+// Left defined for the including file's own logic.
 #define ENF_INLINE [[gnu::always_inline]] inline
 
 // P's inverse: the f output entry that S-box output entry s lands in.
@@ -123,8 +124,8 @@ struct SumOfProducts {
   const Pass* passes_;
 };
 
-// `Logic` computes f: constructed from the passes and their count, then logic.F<V>(x, y, pass, round) xors
-// f(x, K) into y.
+// `Logic` computes f: made from the passes and their count, then logic.F<V>(x, y, pass, round)
+// xors f(x, K) into y.
 template <typename V, typename Logic = SumOfProducts>
 void Apply(std::uint8_t* data, std::size_t blocks, const Pass* passes, int passCount) noexcept {
   const Logic logic(passes, passCount);
@@ -160,7 +161,6 @@ void Apply(std::uint8_t* data, std::size_t blocks, const Pass* passes, int passC
     std::memcpy(data, s, kBytes);
   }
 }
-
 
 }  // namespace
 }  // namespace quintar::enfcrypt::bitslice
