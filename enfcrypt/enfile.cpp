@@ -5,9 +5,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <condition_variable>
+#include <atomic>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <thread>
 
@@ -114,29 +113,21 @@ bool SizeOf(HANDLE file, std::uint64_t& size) noexcept {
 // offsets of `out`. This thread reads and writes, in file order, through a ring of buffers; a
 // helper enciphers the chunks read, and this thread enciphers too whenever it has nothing to
 // move. The two only spin on counters while waiting: under Wine every blocking wait is a round
-// trip to the server, which costs more than a chunk. Without a helper, this thread does all.
+// trip to the server, which costs more than a chunk. Without a helper (one core, or one chunk)
+// this thread does all.
 FileResult Pump(HANDLE in, HANDLE out, std::uint64_t length, std::string_view password,
                 Direction d) noexcept {
   const std::uint64_t chunks = (length + kChunkSize - 1) / kChunkSize;
+  if (!chunks) return FileResult::Ok;
   const auto sizeOf = [&](std::uint64_t k) {
     return static_cast<DWORD>(std::min<std::uint64_t>(kChunkSize, length - k * kChunkSize));
   };
   const DataStream stream(password, d);
-  const bool twoThreads = chunks > 1 && std::thread::hardware_concurrency() > 1;
   constexpr std::uint64_t kRing = 8;
-  const std::uint64_t buffers = twoThreads ? kRing : 1;
-  const std::unique_ptr<std::uint8_t[]> memory(new (std::nothrow) std::uint8_t[buffers * kChunkSize]);
+  const std::uint64_t slots = std::min(kRing, chunks);
+  const std::unique_ptr<std::uint8_t[]> memory(new (std::nothrow) std::uint8_t[slots * kChunkSize]);
   if (!memory) return FileResult::WriteFailed;
-  const auto buffer = [&](std::uint64_t k) { return memory.get() + k % buffers * kChunkSize; };
-
-  if (!twoThreads) {
-    for (std::uint64_t k = 0; k < chunks; ++k) {
-      if (!ReadAt(in, buffer(k), sizeOf(k), k * kChunkSize)) return FileResult::SourceUnreadable;
-      stream.Process(buffer(k), sizeOf(k));
-      if (!WriteAt(out, buffer(k), sizeOf(k), k * kChunkSize)) return FileResult::WriteFailed;
-    }
-    return FileResult::Ok;
-  }
+  const auto buffer = [&](std::uint64_t k) { return memory.get() + k % slots * kChunkSize; };
 
   std::atomic<std::uint64_t> read{0};     // chunks read
   std::atomic<std::uint64_t> claimed{0};  // chunks taken for enciphering
@@ -161,17 +152,21 @@ FileResult Pump(HANDLE in, HANDLE out, std::uint64_t length, std::string_view pa
       Sleep(1);
     }
   };
+  const auto helperWork = [&]() noexcept {
+    const DataStream own(password, d);
+    for (int spins = 0; !stop.load() && claimed.load() < chunks;) {
+      if (cipherOne(own)) spins = 0;
+      else idle(spins);
+    }
+  };
   std::thread helper;
-  try {
-    helper = std::thread([&]() noexcept {
-      const DataStream own(password, d);
-      for (int spins = 0; !stop.load() && claimed.load() < chunks;) {
-        if (cipherOne(own)) spins = 0;
-        else idle(spins);
-      }
-    });
-  } catch (...) {
-    // No second thread: this one enciphers every chunk between its reads and writes.
+  if (chunks > 1 && std::thread::hardware_concurrency() > 1) {
+    try {
+      helper = std::thread(helperWork);
+    } catch (...) {
+      // No second thread: this one enciphers every chunk between its reads and writes, as it
+      // does with one core.
+    }
   }
 
   FileResult result = FileResult::Ok;
@@ -184,7 +179,7 @@ FileResult Pump(HANDLE in, HANDLE out, std::uint64_t length, std::string_view pa
       }
       ++written;
       spins = 0;
-    } else if (next < chunks && next < written + kRing) {
+    } else if (next < chunks && next < written + slots) {
       if (!ReadAt(in, buffer(next), sizeOf(next), next * kChunkSize)) {
         result = FileResult::SourceUnreadable;
         break;
