@@ -165,6 +165,8 @@ using GlobalMemory = Owner<GlobalTraits>;
 class WindowDc {
  public:
   explicit WindowDc(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
+  // Takes over a DC the window gave out otherwise (GetWindowDC, GetDCEx).
+  WindowDc(HWND window, HDC dc) noexcept : window_(window), dc_(dc) {}
   ~WindowDc() {
     if (dc_) ReleaseDC(window_, dc_);
   }

@@ -3,7 +3,9 @@
 
 #include <aygshell.h>
 
-namespace ayg {
+#include "win32/handle.h"
+
+namespace quintar::aygshell {
 
 // The module handle of aygshell.dll, set when it loads.
 extern HINSTANCE g_module;
@@ -30,4 +32,4 @@ RECT SipRect();
 // The part of the screen the SIP leaves free.
 RECT VisibleDesktop();
 
-}  // namespace ayg
+}  // namespace quintar::aygshell

@@ -1,21 +1,18 @@
 #include "aygshell_internal.h"
 
-namespace ayg {
+namespace quintar::aygshell {
 
 HINSTANCE g_module = nullptr;
 
 int ScreenDpi() {
-  HDC dc = GetDC(nullptr);
-  int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-  if (dc) ReleaseDC(nullptr, dc);
+  win32::WindowDc dc(nullptr);
+  int dpi = dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
   return dpi > 0 ? dpi : 96;
 }
 
 int Scale(int px96) { return MulDiv(px96, ScreenDpi(), 96); }
 
-RECT ScreenRect() {
-  return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-}
+RECT ScreenRect() { return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 int MenuBandHeight() { return Scale(kMenuBandPx); }
 
@@ -45,11 +42,11 @@ RECT VisibleDesktop() {
   return rc;
 }
 
-}  // namespace ayg
+}  // namespace quintar::aygshell
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
-    ayg::g_module = instance;
+    quintar::aygshell::g_module = instance;
     DisableThreadLibraryCalls(instance);
   }
   return TRUE;

@@ -8,6 +8,8 @@
 
 #include "aygshell_internal.h"
 
+using namespace quintar;
+
 namespace {
 
 constexpr UINT_PTR kDoneSubclassId = 0x51594744;  // any fixed value unique to this unit
@@ -42,21 +44,20 @@ bool CloseBoxRect(HWND hwnd, RECT& box) {
 void PaintDoneLabel(HWND hwnd, const DoneState& state) {
   RECT box;
   if (!(GetWindowLongW(hwnd, GWL_STYLE) & WS_CAPTION) || !CloseBoxRect(hwnd, box)) return;
-  HDC dc = GetWindowDC(hwnd);
-  if (!dc) return;
+  // The whole window's DC: the label sits in the caption.
+  const win32::WindowDc windowDc(hwnd, GetWindowDC(hwnd));
+  if (!windowDc) return;
+  const HDC dc = windowDc.get();
   InflateRect(&box, -1, -1);
   FillRect(dc, &box, GetSysColorBrush(COLOR_BTNFACE));
   DrawEdge(dc, &box, EDGE_RAISED, BF_RECT);
-  HFONT old = static_cast<HFONT>(SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT)));
+  win32::Selection font(dc, GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(state.enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
   DrawTextW(dc, L"ok", 2, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd, dc);
 }
 
-LRESULT CALLBACK DoneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                          DWORD_PTR ref) {
+LRESULT CALLBACK DoneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {
   auto* state = reinterpret_cast<DoneState*>(ref);
   switch (msg) {
     case WM_SYSCOMMAND:
@@ -113,16 +114,14 @@ bool AddDoneButton(HWND hwnd) {
   LONG wanted = (style | WS_CAPTION | WS_SYSMENU) & ~(WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
   if (wanted != style) SetWindowLongW(hwnd, GWL_STYLE, wanted);
   if (HMENU sys = GetSystemMenu(hwnd, FALSE)) EnableMenuItem(sys, SC_CLOSE, MF_BYCOMMAND | MF_ENABLED);
-  SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   return true;
 }
 
 }  // namespace
 
 extern "C" BOOL WINAPI SHInitDialog(PSHINITDLGINFO info) {
-  if (!info || (info->dwMask & ~static_cast<DWORD>(SHIDIM_FLAGS)) || !info->hDlg ||
-      !IsWindow(info->hDlg)) {
+  if (!info || (info->dwMask & ~static_cast<DWORD>(SHIDIM_FLAGS)) || !info->hDlg || !IsWindow(info->hDlg)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
@@ -138,10 +137,10 @@ extern "C" BOOL WINAPI SHInitDialog(PSHINITDLGINFO info) {
   }
 
   if (target && (flags & (SHIDIF_SIZEDLG | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR))) {
-    RECT rc = ayg::ScreenRect();
-    if (!(flags & SHIDIF_FULLSCREENNOMENUBAR)) rc.bottom -= ayg::MenuBandHeight();
+    RECT rc = aygshell::ScreenRect();
+    if (!(flags & SHIDIF_FULLSCREENNOMENUBAR)) rc.bottom -= aygshell::MenuBandHeight();
     if ((flags & SHIDIF_SIZEDLG) && !(flags & (SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR))) {
-      RECT visible = ayg::VisibleDesktop();
+      RECT visible = aygshell::VisibleDesktop();
       if (visible.bottom < rc.bottom) rc.bottom = visible.bottom;
     }
     SetWindowPos(target, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,

@@ -4,6 +4,8 @@
 
 #include "aygshell_internal.h"
 
+using namespace quintar;
+
 namespace {
 
 struct Folder {
@@ -46,8 +48,7 @@ bool CreateFolderTree(const wchar_t* path) {
     if (path[i] != L'\\' && path[i] != L'\0') continue;
     wcsncpy(partial, path, i);
     partial[i] = L'\0';
-    if (!IsFolder(partial) && !CreateDirectoryW(partial, nullptr) &&
-        GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (!IsFolder(partial) && !CreateDirectoryW(partial, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
       return false;
     }
   }
@@ -87,12 +88,12 @@ extern "C" BOOL WINAPI CeExitWindowsEx(UINT flags, DWORD) {
     return FALSE;
   }
   using LogEvent = BOOL(WINAPI*)(LPCWSTR);
-  HMODULE core = LoadLibraryW(L"coredll.dll");
-  auto log = core ? reinterpret_cast<LogEvent>(reinterpret_cast<void*>(GetProcAddress(core, "QuintarLogEvent")))
+  win32::Module core(LoadLibraryW(L"coredll.dll"));
+  auto log = core ? reinterpret_cast<LogEvent>(reinterpret_cast<void*>(GetProcAddress(core.get(), "QuintarLogEvent")))
                   : nullptr;
   if (!log) {
     DWORD error = core ? ERROR_PROC_NOT_FOUND : GetLastError();
-    if (core) FreeLibrary(core);
+    core.reset();
     SetLastError(error ? error : ERROR_MOD_NOT_FOUND);
     return FALSE;
   }
@@ -100,7 +101,7 @@ extern "C" BOOL WINAPI CeExitWindowsEx(UINT flags, DWORD) {
   swprintf(line, 32, L"exit-windows 0x%x", flags);
   BOOL logged = log(line);
   DWORD error = GetLastError();
-  FreeLibrary(core);
+  core.reset();
   if (!logged) SetLastError(error);
   return logged;
 }

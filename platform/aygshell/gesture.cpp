@@ -8,6 +8,8 @@
 
 #include "aygshell_internal.h"
 
+using namespace quintar;
+
 namespace {
 
 enum class Wait { kHeld, kEnded };
@@ -17,9 +19,8 @@ bool DispatchOthers() {
   struct Range {
     UINT first, last;
   };
-  static constexpr Range kRanges[] = {{0, WM_KEYFIRST - 1},
-                                      {WM_KEYLAST + 1, WM_MOUSEFIRST - 1},
-                                      {WM_MOUSELAST + 1, 0xFFFFFFFFu}};
+  static constexpr Range kRanges[] = {
+      {0, WM_KEYFIRST - 1}, {WM_KEYLAST + 1, WM_MOUSEFIRST - 1}, {WM_MOUSELAST + 1, 0xFFFFFFFFu}};
   for (const Range& range : kRanges) {
     MSG msg;
     // Bounded, so that a window that never validates its paint cannot hold the wait here.
@@ -49,7 +50,7 @@ bool MouseEndsHold(POINT down, int slop) {
 }
 
 Wait WaitForHold(HWND client, POINT down, DWORD holdMs) {
-  int slop = ayg::Scale(ayg::kHoldSlopPx);
+  int slop = aygshell::Scale(aygshell::kHoldSlopPx);
   DWORD start = GetTickCount();
   for (;;) {
     if (MouseEndsHold(down, slop)) return Wait::kEnded;
@@ -77,7 +78,7 @@ extern "C" DWORD WINAPI SHRecognizeGesture(SHRGINFO* info) {
 
   // No capture is taken: releasing one while the stylus is still down loses the coming
   // WM_LBUTTONUP on this platform, and the wait watches the whole thread's queue anyway.
-  Wait result = WaitForHold(client, down, (flags & SHRG_LONGDELAY) ? ayg::kLongHoldTimeMs : ayg::kHoldTimeMs);
+  Wait result = WaitForHold(client, down, (flags & SHRG_LONGDELAY) ? aygshell::kLongHoldTimeMs : aygshell::kHoldTimeMs);
   if (result != Wait::kHeld || !IsWindow(client)) return 0;
 
   if (flags & SHRG_RETURNCMD) return GN_CONTEXTMENU;

@@ -12,6 +12,8 @@
 
 #include "aygshell_internal.h"
 
+using namespace quintar;
+
 namespace {
 
 constexpr wchar_t kBarClass[] = L"menu_worker";
@@ -31,19 +33,13 @@ struct Key {
 struct Bar {
   HWND hwnd = nullptr;
   HWND owner = nullptr;  // the window given as hwndParent: commands go there
-  HMENU menu = nullptr;  // loaded from the resources; destroyed with the bar
-  HIMAGELIST images = nullptr;
-  HFONT font = nullptr;
+  win32::Menu menu;      // loaded from the resources
+  win32::ImageList images;
+  win32::Font font;
   std::vector<Key> keys;
   COLORREF back = CLR_INVALID;
   int pressed = -1;
   bool pressedInside = false;
-
-  ~Bar() {
-    if (menu) DestroyMenu(menu);
-    if (images) ImageList_Destroy(images);
-    if (font) DeleteObject(font);
-  }
 };
 
 std::wstring StripAccelerator(const wchar_t* text) {
@@ -60,8 +56,8 @@ std::wstring StripAccelerator(const wchar_t* text) {
 }
 
 std::wstring ShellString(UINT id) {
-  static const wchar_t* const kNames[] = {L"",     L"New",  L"Edit",      L"Tools", L"View",
-                                          L"File", L"Go",   L"Favorites", L"Open",  L"Menu"};
+  static const wchar_t* const kNames[] = {L"",     L"New", L"Edit",      L"Tools", L"View",
+                                          L"File", L"Go",  L"Favorites", L"Open",  L"Menu"};
   return id < sizeof kNames / sizeof kNames[0] ? kNames[id] : L"";
 }
 
@@ -97,7 +93,7 @@ bool LoadFromShMenuBar(Bar& bar, HINSTANCE inst, HRSRC res) {
   bool needsMenu = false;
   for (WORD i = 0; i < count; ++i) needsMenu |= words[2 + i * 7 + 6] != NOMENU;
   if (needsMenu) {
-    bar.menu = LoadMenuW(inst, MAKEINTRESOURCEW(menuId));
+    bar.menu.reset(LoadMenuW(inst, MAKEINTRESOURCEW(menuId)));
     if (!bar.menu) return false;
   }
   for (WORD i = 0; i < count; ++i) {
@@ -108,9 +104,9 @@ bool LoadFromShMenuBar(Bar& bar, HINSTANCE inst, HRSRC res) {
     key.state = static_cast<BYTE>(w[2]);
     key.style = static_cast<BYTE>(w[3]);
     key.text = LoadText(inst, w[4]);
-    if (w[6] != NOMENU && bar.menu && w[6] < GetMenuItemCount(bar.menu)) {
-      key.popup = GetSubMenu(bar.menu, w[6]);
-      if (key.text.empty()) key.text = MenuItemText(bar.menu, w[6]);
+    if (w[6] != NOMENU && bar.menu && w[6] < GetMenuItemCount(bar.menu.get())) {
+      key.popup = GetSubMenu(bar.menu.get(), w[6]);
+      if (key.text.empty()) key.text = MenuItemText(bar.menu.get(), w[6]);
     }
     bar.keys.push_back(std::move(key));
   }
@@ -118,20 +114,20 @@ bool LoadFromShMenuBar(Bar& bar, HINSTANCE inst, HRSRC res) {
 }
 
 bool LoadFromMenu(Bar& bar, HINSTANCE inst, UINT id) {
-  bar.menu = LoadMenuW(inst, MAKEINTRESOURCEW(id));
+  bar.menu.reset(LoadMenuW(inst, MAKEINTRESOURCEW(id)));
   if (!bar.menu) return false;
-  int count = GetMenuItemCount(bar.menu);
+  int count = GetMenuItemCount(bar.menu.get());
   for (int i = 0; i < count; ++i) {
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_STATE | MIIM_FTYPE;
-    if (!GetMenuItemInfoW(bar.menu, i, TRUE, &info) || (info.fType & MFT_SEPARATOR)) continue;
+    if (!GetMenuItemInfoW(bar.menu.get(), i, TRUE, &info) || (info.fType & MFT_SEPARATOR)) continue;
     Key key;
     key.popup = info.hSubMenu;
     // A popup key has no command of its own; programs reach it by index (TBIF_BYINDEX).
     key.id = info.hSubMenu ? 0 : static_cast<int>(info.wID);
     if (info.fState & MFS_DISABLED) key.state &= ~TBSTATE_ENABLED;
-    key.text = MenuItemText(bar.menu, i);
+    key.text = MenuItemText(bar.menu.get(), i);
     bar.keys.push_back(std::move(key));
   }
   return true;
@@ -152,8 +148,7 @@ RECT KeyRect(const Bar& bar, int index) {
   }
   if (slot < 0) return RECT{};
   LONG width = client.right - client.left;
-  return RECT{client.left + width * slot / shown, client.top, client.left + width * (slot + 1) / shown,
-              client.bottom};
+  return RECT{client.left + width * slot / shown, client.top, client.left + width * (slot + 1) / shown, client.bottom};
 }
 
 int HitTest(const Bar& bar, POINT pt) {
@@ -182,15 +177,13 @@ bool Usable(const Bar& bar, int index) {
 }
 
 void Paint(Bar& bar) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(bar.hwnd, &ps);
+  win32::PaintDc paint(bar.hwnd);
+  const HDC dc = paint.get();
   RECT client;
   GetClientRect(bar.hwnd, &client);
   COLORREF back = bar.back != CLR_INVALID ? bar.back : GetSysColor(COLOR_BTNFACE);
-  HBRUSH brush = CreateSolidBrush(back);
-  FillRect(dc, &client, brush);
-  DeleteObject(brush);
-  HGDIOBJ oldFont = SelectObject(dc, bar.font ? bar.font : GetStockObject(DEFAULT_GUI_FONT));
+  FillRect(dc, &client, win32::Brush(CreateSolidBrush(back)).get());
+  win32::Selection font(dc, bar.font ? bar.font.get() : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   bool ownerTakesInput = IsWindow(bar.owner) && IsWindowEnabled(bar.owner);
   for (int i = 0; i < static_cast<int>(bar.keys.size()); ++i) {
@@ -202,11 +195,11 @@ void Paint(Bar& bar) {
     bool enabled = (key.state & TBSTATE_ENABLED) && ownerTakesInput;
     SetTextColor(dc, GetSysColor(down ? COLOR_HIGHLIGHTTEXT : enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
     RECT textRect = rc;
-    if (bar.images && key.image >= 0 && key.image < ImageList_GetImageCount(bar.images)) {
+    if (bar.images && key.image >= 0 && key.image < ImageList_GetImageCount(bar.images.get())) {
       int cx = 0, cy = 0;
-      ImageList_GetIconSize(bar.images, &cx, &cy);
+      ImageList_GetIconSize(bar.images.get(), &cx, &cy);
       int x = key.text.empty() ? (rc.left + rc.right - cx) / 2 : rc.left + 4;
-      ImageList_Draw(bar.images, key.image, dc, x, (rc.top + rc.bottom - cy) / 2,
+      ImageList_Draw(bar.images.get(), key.image, dc, x, (rc.top + rc.bottom - cy) / 2,
                      enabled ? ILD_NORMAL : ILD_BLEND50);
       if (!key.text.empty()) textRect.left = x + cx + 2;
     }
@@ -221,13 +214,11 @@ void Paint(Bar& bar) {
   }
   RECT top{client.left, client.top, client.right, client.top + 1};
   FillRect(dc, &top, GetSysColorBrush(COLOR_BTNSHADOW));
-  SelectObject(dc, oldFont);
-  EndPaint(bar.hwnd, &ps);
 }
 
 void Place(Bar& bar) {
-  RECT screen = ayg::ScreenRect();
-  int band = ayg::MenuBandHeight();
+  RECT screen = aygshell::ScreenRect();
+  int band = aygshell::MenuBandHeight();
   SetWindowPos(bar.hwnd, nullptr, screen.left, screen.bottom - band, screen.right - screen.left, band,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -256,8 +247,8 @@ void OpenPopup(Bar& bar, int index) {
   HWND root = GetAncestor(menuOwner, GA_ROOT);
   if (root && GetForegroundWindow() != root) SetForegroundWindow(root);
   UINT flags = TPM_RETURNCMD | TPM_BOTTOMALIGN | TPM_LEFTBUTTON | (rightSide ? TPM_RIGHTALIGN : TPM_LEFTALIGN);
-  UINT cmd = static_cast<UINT>(
-      TrackPopupMenuEx(popup, flags, rightSide ? key.right : key.left, key.top, menuOwner, nullptr));
+  UINT cmd =
+      static_cast<UINT>(TrackPopupMenuEx(popup, flags, rightSide ? key.right : key.left, key.top, menuOwner, nullptr));
   PostMessageW(menuOwner, WM_NULL, 0, 0);
   if (!IsWindow(self)) return;
   bar.pressed = -1;
@@ -270,12 +261,12 @@ HMENU SubMenuById(const Bar& bar, LPARAM id) {
   if (index >= 0 && bar.keys[index].popup) return bar.keys[index].popup;
   if (!bar.menu) return nullptr;
   // A popup of the loaded menu that carries an id of its own (MENUEX).
-  int count = GetMenuItemCount(bar.menu);
+  int count = GetMenuItemCount(bar.menu.get());
   for (int i = 0; i < count; ++i) {
     MENUITEMINFOW info{};
     info.cbSize = sizeof info;
     info.fMask = MIIM_ID | MIIM_SUBMENU;
-    if (GetMenuItemInfoW(bar.menu, i, TRUE, &info) && info.hSubMenu && info.wID == static_cast<UINT>(id)) {
+    if (GetMenuItemInfoW(bar.menu.get(), i, TRUE, &info) && info.hSubMenu && info.wID == static_cast<UINT>(id)) {
       return info.hSubMenu;
     }
   }
@@ -320,8 +311,8 @@ LRESULT SetButtonInfo(Bar& bar, WPARAM which, const TBBUTTONINFOW* info) {
   if (info->dwMask & TBIF_IMAGE) key.image = info->iImage;
   if (info->dwMask & TBIF_LPARAM) key.data = info->lParam;
   if (info->dwMask & TBIF_TEXT) {
-    key.text = (info->pszText && info->pszText != LPSTR_TEXTCALLBACKW) ? StripAccelerator(info->pszText)
-                                                                         : std::wstring();
+    key.text =
+        (info->pszText && info->pszText != LPSTR_TEXTCALLBACKW) ? StripAccelerator(info->pszText) : std::wstring();
   }
   InvalidateRect(bar.hwnd, nullptr, TRUE);
   return TRUE;
@@ -392,8 +383,8 @@ LRESULT HandleToolbarMessage(Bar& bar, UINT msg, WPARAM wParam, LPARAM lParam, b
     case TB_GETITEMRECT:
     case TB_GETRECT: {
       auto* rc = reinterpret_cast<RECT*>(lParam);
-      int index = msg == TB_GETRECT ? IndexOfCommand(bar, wParam)
-                                    : (wParam < bar.keys.size() ? static_cast<int>(wParam) : -1);
+      int index =
+          msg == TB_GETRECT ? IndexOfCommand(bar, wParam) : (wParam < bar.keys.size() ? static_cast<int>(wParam) : -1);
       if (!rc || index < 0 || !Visible(bar.keys[index])) return FALSE;
       *rc = KeyRect(bar, index);
       return TRUE;
@@ -475,7 +466,7 @@ LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     case SHCMBM_GETMENU:
-      return reinterpret_cast<LRESULT>(bar->menu);
+      return reinterpret_cast<LRESULT>(bar->menu.get());
     case SHCMBM_GETSUBMENU:
       return reinterpret_cast<LRESULT>(SubMenuById(*bar, lParam));
     case SHCMBM_SETSUBMENU: {
@@ -513,10 +504,10 @@ LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 bool RegisterBarClass() {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(ayg::g_module, kBarClass, &wc)) return true;
+  if (GetClassInfoExW(aygshell::g_module, kBarClass, &wc)) return true;
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = BarProc;
-  wc.hInstance = ayg::g_module;
+  wc.hInstance = aygshell::g_module;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = kBarClass;
   return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
@@ -524,7 +515,7 @@ bool RegisterBarClass() {
 
 HFONT CreateBarFont() {
   LOGFONTW lf{};
-  lf.lfHeight = -MulDiv(8, ayg::ScreenDpi(), 72);
+  lf.lfHeight = -MulDiv(8, aygshell::ScreenDpi(), 72);
   lf.lfWeight = FW_BOLD;
   lf.lfCharSet = DEFAULT_CHARSET;
   lstrcpynW(lf.lfFaceName, L"Tahoma", LF_FACESIZE);
@@ -549,9 +540,8 @@ extern "C" BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO* info) {
   if (info->dwFlags & SHCMBF_COLORBK) bar->back = info->clrBk;
   if (!(info->dwFlags & SHCMBF_EMPTYBAR)) {
     HINSTANCE inst = info->hInstRes;
-    HRSRC res = (info->dwFlags & SHCMBF_HMENU)
-                    ? nullptr
-                    : FindResourceW(inst, MAKEINTRESOURCEW(info->nToolBarId), RT_RCDATA);
+    HRSRC res =
+        (info->dwFlags & SHCMBF_HMENU) ? nullptr : FindResourceW(inst, MAKEINTRESOURCEW(info->nToolBarId), RT_RCDATA);
     bool loaded = res ? LoadFromShMenuBar(*bar, inst, res) : LoadFromMenu(*bar, inst, info->nToolBarId);
     if (!loaded) {
       DWORD error = GetLastError();
@@ -560,18 +550,18 @@ extern "C" BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO* info) {
       return FALSE;
     }
     if (info->nBmpId && info->cBmpImages > 0) {
-      int size = ayg::Scale(16);
-      bar->images = ImageList_LoadImageW(inst, MAKEINTRESOURCEW(info->nBmpId), size, 0, CLR_DEFAULT,
-                                         IMAGE_BITMAP, LR_CREATEDIBSECTION);
+      int size = aygshell::Scale(16);
+      bar->images.reset(ImageList_LoadImageW(inst, MAKEINTRESOURCEW(info->nBmpId), size, 0, CLR_DEFAULT, IMAGE_BITMAP,
+                                             LR_CREATEDIBSECTION));
     }
   }
-  bar->font = CreateBarFont();
+  bar->font.reset(CreateBarFont());
 
-  RECT screen = ayg::ScreenRect();
-  int band = ayg::MenuBandHeight();
+  RECT screen = aygshell::ScreenRect();
+  int band = aygshell::MenuBandHeight();
   HWND hwnd = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kBarClass, L"", WS_POPUP | WS_CLIPSIBLINGS,
-                              screen.left, screen.bottom - band, screen.right - screen.left, band,
-                              info->hwndParent, nullptr, ayg::g_module, bar);
+                              screen.left, screen.bottom - band, screen.right - screen.left, band, info->hwndParent,
+                              nullptr, aygshell::g_module, bar);
   if (!hwnd) {
     // Before WM_NCCREATE the bar is still ours to free; after it, WM_NCDESTROY freed it.
     DWORD error = GetLastError();
@@ -603,7 +593,7 @@ extern "C" HRESULT WINAPI SHEnableSoftkey(HWND bar, UINT uid, BOOL byIndex, BOOL
   info.cbSize = sizeof info;
   info.dwMask = TBIF_STATE | (byIndex ? TBIF_BYINDEX : 0);
   if (SendMessageW(bar, TB_GETBUTTONINFOW, uid, reinterpret_cast<LPARAM>(&info)) < 0) return E_INVALIDARG;
-  info.fsState = enable ? static_cast<BYTE>(info.fsState | TBSTATE_ENABLED)
-                        : static_cast<BYTE>(info.fsState & ~TBSTATE_ENABLED);
+  info.fsState =
+      enable ? static_cast<BYTE>(info.fsState | TBSTATE_ENABLED) : static_cast<BYTE>(info.fsState & ~TBSTATE_ENABLED);
   return SendMessageW(bar, TB_SETBUTTONINFOW, uid, reinterpret_cast<LPARAM>(&info)) ? S_OK : E_FAIL;
 }

@@ -2,6 +2,8 @@
 // whose visibility is the SIP's state. With no such window the SIP is down and cannot go up.
 #include "aygshell_internal.h"
 
+using namespace quintar;
+
 namespace {
 
 // Set on a window that declared itself an input dialog (SIP_INPUTDIALOG): plain SIP_DOWN
@@ -12,7 +14,7 @@ constexpr wchar_t kInputDialogProp[] = L"Quintar.Ayg.InputDialog";
 constexpr wchar_t kDeactivatedProp[] = L"Quintar.Ayg.Deactivated";
 
 bool ShowSip(bool up) {
-  HWND sip = ayg::FindSipWindow();
+  HWND sip = aygshell::FindSipWindow();
   if (!sip) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return false;
@@ -36,9 +38,9 @@ extern "C" BOOL WINAPI SipGetInfo(SIPINFO* info) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  info->fdwFlags = SIPF_DOCKED | (ayg::SipIsUp() ? SIPF_ON : SIPF_OFF);
-  info->rcSipRect = ayg::SipRect();
-  info->rcVisibleDesktop = ayg::VisibleDesktop();
+  info->fdwFlags = SIPF_DOCKED | (aygshell::SipIsUp() ? SIPF_ON : SIPF_OFF);
+  info->rcSipRect = aygshell::SipRect();
+  info->rcVisibleDesktop = aygshell::VisibleDesktop();
   info->pvImData = nullptr;
   return TRUE;
 }
@@ -60,7 +62,7 @@ extern "C" BOOL WINAPI SHSipPreference(HWND hwnd, SIPSTATE state) {
       [[fallthrough]];
     case SIP_FORCEDOWN:
       // Down is where an absent SIP already is.
-      return (ShowSip(false) || !ayg::FindSipWindow()) ? TRUE : FALSE;
+      return (ShowSip(false) || !aygshell::FindSipWindow()) ? TRUE : FALSE;
     case SIP_UNCHANGED:
       return TRUE;
     case SIP_INPUTDIALOG:
@@ -87,13 +89,12 @@ extern "C" BOOL WINAPI SHSipInfo(UINT action, UINT, PVOID param, UINT) {
   return FALSE;
 }
 
-extern "C" BOOL WINAPI SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM, SHACTIVATEINFO* sai,
-                                          DWORD flags) {
+extern "C" BOOL WINAPI SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM, SHACTIVATEINFO* sai, DWORD flags) {
   if (!sai || sai->cbSize < sizeof(SHACTIVATEINFO) || !IsWindow(hwnd)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  bool up = ayg::SipIsUp();
+  bool up = aygshell::SipIsUp();
   if (LOWORD(wParam) == WA_INACTIVE) {
     HWND focus = GetFocus();
     sai->hwndLastFocus = (focus && (focus == hwnd || IsChild(hwnd, focus))) ? focus : nullptr;
@@ -119,38 +120,36 @@ extern "C" BOOL WINAPI SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM, SHAC
   return TRUE;
 }
 
-extern "C" BOOL WINAPI SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM,
-                                               SHACTIVATEINFO* sai) {
+extern "C" BOOL WINAPI SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM, SHACTIVATEINFO* sai) {
   if (!sai || sai->cbSize < sizeof(SHACTIVATEINFO) || !IsWindow(hwnd)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   if (wParam != SPI_SETSIPINFO) return TRUE;
-  bool up = ayg::SipIsUp();
+  bool up = aygshell::SipIsUp();
   sai->fSipUp = up;
   // Only a full-width top-level window follows the SIP; others are laid out by their owners.
   if (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) return TRUE;
   RECT rc;
   if (!GetWindowRect(hwnd, &rc)) return FALSE;
-  RECT screen = ayg::ScreenRect();
+  RECT screen = aygshell::ScreenRect();
   LONG bottom;
   if (up) {
-    bottom = ayg::VisibleDesktop().bottom;
+    bottom = aygshell::VisibleDesktop().bottom;
   } else {
     // Down: to the bottom of the screen, less the window's own menu bar.
-    bottom = screen.bottom - (SHFindMenuBar(hwnd) ? ayg::MenuBandHeight() : 0);
+    bottom = screen.bottom - (SHFindMenuBar(hwnd) ? aygshell::MenuBandHeight() : 0);
   }
   if (bottom <= rc.top) return TRUE;
   if (rc.bottom != bottom) {
-    SetWindowPos(hwnd, nullptr, 0, 0, rc.right - rc.left, bottom - rc.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd, nullptr, 0, 0, rc.right - rc.left, bottom - rc.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   return TRUE;
 }
 
 extern "C" BOOL WINAPI SHFullScreen(HWND hwnd, DWORD state) {
-  constexpr DWORD kKnown = SHFS_SHOWTASKBAR | SHFS_HIDETASKBAR | SHFS_SHOWSIPBUTTON |
-                           SHFS_HIDESIPBUTTON | SHFS_SHOWSTARTICON | SHFS_HIDESTARTICON;
+  constexpr DWORD kKnown = SHFS_SHOWTASKBAR | SHFS_HIDETASKBAR | SHFS_SHOWSIPBUTTON | SHFS_HIDESIPBUTTON |
+                           SHFS_SHOWSTARTICON | SHFS_HIDESTARTICON;
   bool contradicts = ((state & SHFS_SHOWTASKBAR) && (state & SHFS_HIDETASKBAR)) ||
                      ((state & SHFS_SHOWSIPBUTTON) && (state & SHFS_HIDESIPBUTTON)) ||
                      ((state & SHFS_SHOWSTARTICON) && (state & SHFS_HIDESTARTICON));

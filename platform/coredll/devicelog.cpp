@@ -5,36 +5,19 @@
 
 #include "devicelog_internal.h"
 #include "profile.h"
+#include "win32/handle.h"
 
-namespace quintar::device {
+namespace quintar::coredll {
 
 namespace {
 
 constexpr size_t kMaxLineUnits = 8192;
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  void reset(HANDLE h) {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    h_ = h;
-  }
-  HANDLE get() const { return h_; }
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_;
-};
-
 HANDLE OpenForAppend(const std::wstring& path) {
   // FILE_APPEND_DATA without FILE_WRITE_DATA: every write lands at the current end of file.
-  return CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 void CreateParentFolders(const std::wstring& path) {
@@ -110,12 +93,12 @@ bool AppendLogLine(const wchar_t* valueName, const std::wstring& text) {
     SetLastError(ERROR_TIMEOUT);
     return false;
   }
-  FileHandle file(OpenForAppend(path));
-  if (!file.valid() && GetLastError() == ERROR_PATH_NOT_FOUND) {
+  win32::FileHandle file(OpenForAppend(path));
+  if (!file && GetLastError() == ERROR_PATH_NOT_FOUND) {
     CreateParentFolders(path);
     file.reset(OpenForAppend(path));
   }
-  if (!file.valid()) return false;
+  if (!file) return false;
   DWORD written = 0;
   if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return false;
   if (written != bytes.size()) {
@@ -125,7 +108,7 @@ bool AppendLogLine(const wchar_t* valueName, const std::wstring& text) {
   return true;
 }
 
-}  // namespace quintar::device
+}  // namespace quintar::coredll
 
 extern "C" BOOL WINAPI QuintarLogEvent(LPCWSTR line) {
   if (!line) {
@@ -133,7 +116,7 @@ extern "C" BOOL WINAPI QuintarLogEvent(LPCWSTR line) {
     return FALSE;
   }
   try {
-    return quintar::device::AppendLogLine(L"EventLog", line) ? TRUE : FALSE;
+    return quintar::coredll::AppendLogLine(L"EventLog", line) ? TRUE : FALSE;
   } catch (...) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return FALSE;
@@ -149,7 +132,7 @@ extern "C" BOOL WINAPI QuintarLogLaunch(LPCWSTR program, LPCWSTR commandLine) {
     std::wstring line = program;
     line += L'|';
     if (commandLine) line += commandLine;
-    return quintar::device::AppendLogLine(L"LaunchLog", line) ? TRUE : FALSE;
+    return quintar::coredll::AppendLogLine(L"LaunchLog", line) ? TRUE : FALSE;
   } catch (...) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return FALSE;

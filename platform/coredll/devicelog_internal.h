@@ -4,9 +4,9 @@
 
 #include <string>
 
-namespace quintar::device {
+namespace quintar::coredll {
 
 // Appends one line to the log named by the profile value valueName. May throw std::bad_alloc.
 bool AppendLogLine(const wchar_t* valueName, const std::wstring& text);
 
-}  // namespace quintar::device
+}  // namespace quintar::coredll

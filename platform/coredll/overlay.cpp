@@ -10,7 +10,7 @@
 
 #include "profile.h"
 
-using namespace quintar::device;
+using namespace quintar::coredll;
 
 namespace {
 
@@ -127,7 +127,7 @@ extern "C" BOOL WINAPI CeFindNextFile(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFin
 
 extern "C" BOOL WINAPI CeFindClose(HANDLE hFindFile) {
   Searches().Set(hFindFile, nullptr);
-  return FindClose(hFindFile);
+  return FindClose(hFindFile);  // this is the close function itself: the caller's handle ends here
 }
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "profile.h"
 
-using quintar::device::ProfileKey;
+using quintar::coredll::ProfileKey;
 
 namespace {
 

@@ -1,22 +1,16 @@
 #include "profile.h"
 
-namespace quintar::device {
+namespace quintar::coredll {
 
 ProfileKey::ProfileKey() {
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProfileKey, 0, KEY_QUERY_VALUE, &key_) != ERROR_SUCCESS) {
-    key_ = nullptr;
-  }
-}
-
-ProfileKey::~ProfileKey() {
-  if (key_) RegCloseKey(key_);
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProfileKey, 0, KEY_QUERY_VALUE, key_.put()) != ERROR_SUCCESS) key_.release();
 }
 
 std::optional<DWORD> ProfileKey::Dword(const wchar_t* name) const {
   if (!key_) return std::nullopt;
   DWORD value = 0;
   DWORD size = sizeof(value);
-  if (RegGetValueW(key_, nullptr, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(key_.get(), nullptr, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   return value;
@@ -46,7 +40,7 @@ std::optional<std::wstring> ReadRaw(HKEY key, const wchar_t* name, DWORD flags) 
 }  // namespace
 
 std::optional<std::wstring> ProfileKey::String(const wchar_t* name) const {
-  auto raw = ReadRaw(key_, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND);
+  auto raw = ReadRaw(key_.get(), name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND);
   if (!raw) return std::nullopt;
   raw->resize(wcsnlen(raw->c_str(), raw->size()));
   return raw;
@@ -54,7 +48,7 @@ std::optional<std::wstring> ProfileKey::String(const wchar_t* name) const {
 
 std::vector<std::wstring> ProfileKey::MultiString(const wchar_t* name) const {
   std::vector<std::wstring> out;
-  auto raw = ReadRaw(key_, name, RRF_RT_REG_MULTI_SZ);
+  auto raw = ReadRaw(key_.get(), name, RRF_RT_REG_MULTI_SZ);
   if (!raw) return out;
   // Tolerates a missing final terminator: whatever follows the last zero is one more string.
   size_t start = 0;
@@ -68,9 +62,8 @@ std::vector<std::wstring> ProfileKey::MultiString(const wchar_t* name) const {
 }
 
 bool SameName(const std::wstring& a, const std::wstring& b) {
-  return a.size() == b.size() &&
-         CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-             CSTR_EQUAL;
+  return a.size() == b.size() && CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                                      static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 namespace {
@@ -149,4 +142,4 @@ std::vector<std::wstring> RomFilePaths(const ProfileKey& profile) {
   return paths;
 }
 
-}  // namespace quintar::device
+}  // namespace quintar::coredll

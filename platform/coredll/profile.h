@@ -8,26 +8,25 @@
 #include <string>
 #include <vector>
 
-namespace quintar::device {
+#include "win32/handle.h"
+
+namespace quintar::coredll {
 
 inline constexpr wchar_t kProfileKey[] = L"Software\\Quintar\\Device";
 
-// An open handle on the profile key (read-only); empty when the key is missing.
+// The profile key opened for reading; empty when the key is missing.
 class ProfileKey {
  public:
   ProfileKey();
-  ~ProfileKey();
-  ProfileKey(const ProfileKey&) = delete;
-  ProfileKey& operator=(const ProfileKey&) = delete;
 
-  bool IsOpen() const { return key_ != nullptr; }
+  bool IsOpen() const { return static_cast<bool>(key_); }
   std::optional<DWORD> Dword(const wchar_t* name) const;
   std::optional<std::wstring> String(const wchar_t* name) const;
   // The strings of a REG_MULTI_SZ value, empty strings dropped; empty when missing.
   std::vector<std::wstring> MultiString(const wchar_t* name) const;
 
  private:
-  HKEY key_ = nullptr;
+  win32::RegKey key_;
 };
 
 // Ordinal, case-insensitive equality, as the device's file system compares names.
@@ -46,4 +45,4 @@ std::vector<std::wstring> StorageCardNames(const ProfileKey& profile);
 // The profile's files in ROM, as device paths.
 std::vector<std::wstring> RomFilePaths(const ProfileKey& profile);
 
-}  // namespace quintar::device
+}  // namespace quintar::coredll

@@ -10,7 +10,7 @@ namespace {
 
 bool LogEvent(const wchar_t* line) {
   try {
-    return quintar::device::AppendLogLine(L"EventLog", line);
+    return quintar::coredll::AppendLogLine(L"EventLog", line);
   } catch (...) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return false;

@@ -1,6 +1,8 @@
 // TransparentImage over msimg32's TransparentBlt, accepting a bitmap as well as a DC for source.
 #include <ceservices.h>
 
+#include "win32/handle.h"
+
 extern "C" BOOL WINAPI TransparentImage(HDC hdcDest, LONG DstX, LONG DstY, LONG DstCx, LONG DstCy, HANDLE hSrc,
                                         LONG SrcX, LONG SrcY, LONG SrcCx, LONG SrcCy, COLORREF TransparentColor) {
   if (!hdcDest || !hSrc) {
@@ -13,8 +15,9 @@ extern "C" BOOL WINAPI TransparentImage(HDC hdcDest, LONG DstX, LONG DstY, LONG 
       return TransparentBlt(hdcDest, DstX, DstY, DstCx, DstCy, static_cast<HDC>(hSrc), SrcX, SrcY, SrcCx, SrcCy,
                             TransparentColor);
     case OBJ_BITMAP: {
-      HDC memory = CreateCompatibleDC(hdcDest);
-      if (!memory) return FALSE;
+      const quintar::win32::MemoryDc memoryDc(CreateCompatibleDC(hdcDest));
+      if (!memoryDc) return FALSE;
+      const HDC memory = memoryDc.get();
       // Fails when the bitmap is still selected into another DC, as on the device.
       HGDIOBJ previous = SelectObject(memory, static_cast<HBITMAP>(hSrc));
       BOOL ok = FALSE;
@@ -24,7 +27,6 @@ extern "C" BOOL WINAPI TransparentImage(HDC hdcDest, LONG DstX, LONG DstY, LONG 
       } else {
         SetLastError(ERROR_INVALID_PARAMETER);
       }
-      DeleteDC(memory);
       return ok;
     }
     default:

@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "profile.h"
+#include "win32/handle.h"
 
-using namespace quintar::device;
+using namespace quintar::coredll;
+namespace win32 = quintar::win32;
 
 namespace {
 
@@ -27,15 +29,11 @@ std::unordered_map<HANDLE, CardSearch>& Searches() {
   return table;
 }
 
-// Opens a find over the card's own folder; INVALID_HANDLE_VALUE when no such folder is present.
-HANDLE FindCard(const std::wstring& name, WIN32_FIND_DATAW* data) {
+// Opens a find over the card's own folder; empty when no such folder is present.
+win32::FindHandle FindCard(const std::wstring& name, WIN32_FIND_DATAW* data) {
   const std::wstring path = L"\\" + name;
-  HANDLE h = FindFirstFileW(path.c_str(), data);
-  if (h == INVALID_HANDLE_VALUE) return h;
-  if (!(data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    FindClose(h);
-    return INVALID_HANDLE_VALUE;
-  }
+  win32::FindHandle h(FindFirstFileW(path.c_str(), data));
+  if (!h || !(data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
   data->dwFileAttributes |= FILE_ATTRIBUTE_TEMPORARY;
   return h;
 }
@@ -54,19 +52,18 @@ extern "C" HANDLE WINAPI FindFirstFlashCard(LPWIN32_FIND_DATAW lpFindFlashData) 
       names = StorageCardNames(profile);
     }
     for (size_t i = 0; i < names.size(); ++i) {
-      HANDLE h = FindCard(names[i], lpFindFlashData);
-      if (h == INVALID_HANDLE_VALUE) continue;
+      win32::FindHandle h = FindCard(names[i], lpFindFlashData);
+      if (!h) continue;
       CardSearch search{std::move(names), i + 1};
       AcquireSRWLockExclusive(&g_lock);
       try {
-        Searches()[h] = std::move(search);
+        Searches()[h.get()] = std::move(search);
       } catch (...) {
         ReleaseSRWLockExclusive(&g_lock);
-        FindClose(h);
         throw;
       }
       ReleaseSRWLockExclusive(&g_lock);
-      return h;
+      return h.release();  // the caller's search handle, ended with FindClose
     }
     SetLastError(ERROR_NO_MORE_FILES);
     return INVALID_HANDLE_VALUE;
@@ -92,11 +89,7 @@ extern "C" BOOL WINAPI FindNextFlashCard(HANDLE hFlashCard, LPWIN32_FIND_DATAW l
     } else {
       CardSearch& search = it->second;
       while (!found && search.next < search.names.size()) {
-        HANDLE h = FindCard(search.names[search.next++], lpFindFlashData);
-        if (h != INVALID_HANDLE_VALUE) {
-          FindClose(h);
-          found = TRUE;
-        }
+        if (FindCard(search.names[search.next++], lpFindFlashData)) found = TRUE;
       }
     }
   } catch (...) {

@@ -6,7 +6,8 @@
 
 #include "test_util.h"
 
-using namespace ayg_test;
+using namespace quintar::aygshell::tests;
+namespace win32 = quintar::win32;
 
 namespace {
 
@@ -397,29 +398,28 @@ TEST(SpecialFolders, MissingVirtualAndBadRequests) {
 }
 
 std::string ReadEventLog() {
-  HANDLE file = CreateFileW(L"\\Windows\\device-events.log", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
+  const win32::FileHandle file(CreateFileW(L"\\Windows\\device-events.log", GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return {};
   std::string text;
   char buffer[4096];
   DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read) text.append(buffer, read);
-  CloseHandle(file);
+  while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read) text.append(buffer, read);
   return text;
 }
 
 TEST(ExitWindowsEx, RecordsTheRequestInsteadOfStopping) {
   using Fn = BOOL(WINAPI*)(UINT, DWORD);
-  HMODULE lib = LoadLibraryW(L"aygshell.dll");
-  ASSERT_NE(lib, nullptr);
-  auto exitWindows = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(lib, "ExitWindowsEx")));
+  const win32::Module lib(LoadLibraryW(L"aygshell.dll"));
+  ASSERT_TRUE(lib);
+  auto exitWindows = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(lib.get(), "ExitWindowsEx")));
   ASSERT_NE(exitWindows, nullptr);
   SetLastError(0);
   EXPECT_FALSE(exitWindows(EWX_LOGOFF, 0));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 
-  HMODULE core = LoadLibraryW(L"coredll.dll");
-  bool logAvailable = core && GetProcAddress(core, "QuintarLogEvent");
+  const win32::Module core(LoadLibraryW(L"coredll.dll"));
+  bool logAvailable = core && GetProcAddress(core.get(), "QuintarLogEvent");
   BOOL result = exitWindows(EWX_REBOOT, 0);
   if (logAvailable) {
     EXPECT_TRUE(result);
@@ -429,8 +429,6 @@ TEST(ExitWindowsEx, RecordsTheRequestInsteadOfStopping) {
     EXPECT_FALSE(result);
     EXPECT_NE(GetLastError(), 0u);
   }
-  if (core) FreeLibrary(core);
-  FreeLibrary(lib);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include "test_util.h"
 
-using namespace ayg_test;
+using namespace quintar::aygshell::tests;
 
 namespace {
 

@@ -6,8 +6,9 @@
 #include <functional>
 
 #include "testsupport/testsupport.h"
+#include "win32/handle.h"
 
-namespace ayg_test {
+namespace quintar::aygshell::tests {
 
 using testsupport::PumpFor;
 
@@ -33,8 +34,8 @@ inline LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-inline HWND CreateTestWindow(Handler* handler, DWORD style = WS_POPUP | WS_VISIBLE,
-                             RECT rc = RECT{0, 0, 240, 200}, HWND parent = nullptr) {
+inline HWND CreateTestWindow(Handler* handler, DWORD style = WS_POPUP | WS_VISIBLE, RECT rc = RECT{0, 0, 240, 200},
+                             HWND parent = nullptr) {
   static ATOM atom = [] {
     WNDCLASSW wc{};
     wc.lpfnWndProc = TestWindowProc;
@@ -45,8 +46,8 @@ inline HWND CreateTestWindow(Handler* handler, DWORD style = WS_POPUP | WS_VISIB
     return RegisterClassW(&wc);
   }();
   static_cast<void>(atom);
-  return CreateWindowExW(0, L"AygTestWindow", L"test", style, rc.left, rc.top, rc.right - rc.left,
-                         rc.bottom - rc.top, parent, nullptr, GetModuleHandleW(nullptr), handler);
+  return CreateWindowExW(0, L"AygTestWindow", L"test", style, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                         parent, nullptr, GetModuleHandleW(nullptr), handler);
 }
 
 struct WindowOwner {
@@ -59,12 +60,7 @@ struct WindowOwner {
   WindowOwner& operator=(const WindowOwner&) = delete;
 };
 
-inline int Dpi() {
-  HDC dc = GetDC(nullptr);
-  int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
-  return dpi;
-}
+inline int Dpi() { return GetDeviceCaps(win32::WindowDc(nullptr).get(), LOGPIXELSY); }
 inline int ScreenW() { return GetSystemMetrics(SM_CXSCREEN); }
 inline int ScreenH() { return GetSystemMetrics(SM_CYSCREEN); }
 inline int Band() { return MulDiv(26, Dpi(), 96); }
@@ -81,9 +77,8 @@ inline HWND CreateSipStandIn() {
   }();
   static_cast<void>(atom);
   int bottom = ScreenH() - Band();
-  return CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"SipWndClass", L"SIP", WS_POPUP, 0,
-                         bottom - SipH(), ScreenW(), SipH(), nullptr, nullptr, GetModuleHandleW(nullptr),
-                         nullptr);
+  return CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"SipWndClass", L"SIP", WS_POPUP, 0, bottom - SipH(),
+                         ScreenW(), SipH(), nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
-}  // namespace ayg_test
+}  // namespace quintar::aygshell::tests

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "win32/handle.h"
+
 namespace {
 
 HWND g_desktop = nullptr;
@@ -24,8 +26,8 @@ TEST(DesktopWindow, IsTheTodayScreenWhenOneRuns) {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = L"DesktopExplorerWindow";
   ASSERT_TRUE(RegisterClassW(&wc));
-  g_desktop = CreateWindowExW(0, wc.lpszClassName, L"DeskTop", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                              wc.hInstance, nullptr);
+  g_desktop =
+      CreateWindowExW(0, wc.lpszClassName, L"DeskTop", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
   ASSERT_NE(g_desktop, nullptr);
   EXPECT_EQ(CeGetDesktopWindow(), g_desktop);
 
@@ -48,6 +50,7 @@ TEST(DesktopWindow, SettingsChangeReachesAnotherProcess) {
   wchar_t line[] = L"T:\\shell.exe /refresh-ms 100000";
   if (GetFileAttributesW(L"T:\\shell.exe") == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no shell.exe built";
   ASSERT_TRUE(CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  const quintar::win32::KernelHandle process(pi.hProcess), thread(pi.hThread);
   HWND today = nullptr;
   for (int i = 0; i < 200 && !(today = FindWindowW(L"DesktopExplorerWindow", L"DeskTop")); ++i) Sleep(50);
   ASSERT_NE(today, nullptr);
@@ -60,6 +63,4 @@ TEST(DesktopWindow, SettingsChangeReachesAnotherProcess) {
 
   TerminateProcess(pi.hProcess, 0);
   WaitForSingleObject(pi.hProcess, 5000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
 }

@@ -8,7 +8,8 @@
 
 #include "test_util.h"
 
-using namespace coredll_test;
+using namespace quintar::coredll::tests;
+namespace win32 = quintar::win32;
 
 namespace {
 
@@ -21,8 +22,7 @@ class DeviceFiles : public ::testing::Test {
     for (const wchar_t* path : kPaths) RemoveTree(path);
   }
 
-  static constexpr const wchar_t* kPaths[] = {L"\\Storage Card", L"\\SD Card", L"\\Card3", L"\\Plain",
-                                              L"\\RomTest"};
+  static constexpr const wchar_t* kPaths[] = {L"\\Storage Card", L"\\SD Card", L"\\Card3", L"\\Plain", L"\\RomTest"};
   ProfileValue cards_{L"StorageCards"};
   ProfileValue roms_{L"RomFiles"};
 };
@@ -30,16 +30,16 @@ class DeviceFiles : public ::testing::Test {
 std::vector<std::wstring> EnumerateCards(bool* closed = nullptr) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFlashCard(&data);
-  if (h == INVALID_HANDLE_VALUE) return names;
+  win32::FindHandle h(FindFirstFlashCard(&data));
+  if (!h) return names;
   do {
     EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_TEMPORARY);
     names.push_back(data.cFileName);
-  } while (FindNextFlashCard(h, &data));
+  } while (FindNextFlashCard(h.get(), &data));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
-  BOOL ok = FindClose(h);
-  if (closed) *closed = ok != FALSE;
+  const bool ok = h.Close();
+  if (closed) *closed = ok;
   return names;
 }
 
@@ -47,13 +47,13 @@ std::vector<std::wstring> EnumerateCards(bool* closed = nullptr) {
 std::map<std::wstring, DWORD> CeList(const wchar_t* pattern) {
   std::map<std::wstring, DWORD> entries;
   WIN32_FIND_DATAW data;
-  HANDLE h = CeFindFirstFile(pattern, &data);
-  EXPECT_NE(h, INVALID_HANDLE_VALUE) << Utf8(pattern);
-  if (h == INVALID_HANDLE_VALUE) return entries;
+  win32::FindHandle h(CeFindFirstFile(pattern, &data));
+  EXPECT_TRUE(h) << Utf8(pattern);
+  if (!h) return entries;
   do {
     entries[data.cFileName] = data.dwFileAttributes;
-  } while (CeFindNextFile(h, &data));
-  EXPECT_TRUE(FindClose(h));
+  } while (CeFindNextFile(h.get(), &data));
+  EXPECT_TRUE(h.Close());
   return entries;
 }
 
@@ -96,23 +96,22 @@ TEST_F(DeviceFiles, SearchesAreIndependentAndForeignHandlesAreRefused) {
   MakeFolders(L"\\Storage Card");
   MakeFolders(L"\\SD Card");
   WIN32_FIND_DATAW a, b;
-  HANDLE first = FindFirstFlashCard(&a);
-  HANDLE second = FindFirstFlashCard(&b);
-  ASSERT_NE(first, INVALID_HANDLE_VALUE);
-  ASSERT_NE(second, INVALID_HANDLE_VALUE);
-  EXPECT_TRUE(FindNextFlashCard(first, &a));
+  win32::FindHandle first(FindFirstFlashCard(&a));
+  win32::FindHandle second(FindFirstFlashCard(&b));
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(second);
+  EXPECT_TRUE(FindNextFlashCard(first.get(), &a));
   EXPECT_STREQ(a.cFileName, L"SD Card");
-  EXPECT_FALSE(FindNextFlashCard(first, &a));
-  EXPECT_TRUE(FindNextFlashCard(second, &b));
+  EXPECT_FALSE(FindNextFlashCard(first.get(), &a));
+  EXPECT_TRUE(FindNextFlashCard(second.get(), &b));
   EXPECT_STREQ(b.cFileName, L"SD Card");
-  EXPECT_TRUE(FindClose(first));
-  EXPECT_TRUE(FindClose(second));
+  EXPECT_TRUE(first.Close());
+  EXPECT_TRUE(second.Close());
 
   WIN32_FIND_DATAW data;
-  HANDLE plain = FindFirstFileW(L"\\*", &data);
-  ASSERT_NE(plain, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(FindNextFlashCard(plain, &data));
-  FindClose(plain);
+  const win32::FindHandle plain(FindFirstFileW(L"\\*", &data));
+  ASSERT_TRUE(plain);
+  EXPECT_FALSE(FindNextFlashCard(plain.get(), &data));
 }
 
 TEST_F(DeviceFiles, CardFoldersAtTheRootCarryTheTemporaryAttribute) {
@@ -179,7 +178,7 @@ TEST_F(DeviceFiles, RomFilesCarryTheInRomAttributes) {
     WIN32_FIND_DATAW data;
     HANDLE h = CeFindFirstFile(L"\\RomTest\\*", &data);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(i == 0 ? FindClose(h) : CeFindClose(h));
+    EXPECT_TRUE(i == 0 ? FindClose(h) : CeFindClose(h));  // the two close functions are what is tested
     EXPECT_EQ(CeList(L"\\Plain\\*")[L"calc.exe"] & rom, 0u);
   }
 }
@@ -192,24 +191,23 @@ TEST_F(DeviceFiles, PathsOffTheDeviceDriveGetNoOverlay) {
   // The test binaries' drive is not the device: its root entries are never cards.
   std::wstring otherRoot = std::wstring(exe, 3) + L"*";
   WIN32_FIND_DATAW data;
-  HANDLE h = CeFindFirstFile(otherRoot.c_str(), &data);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  const win32::FindHandle h(CeFindFirstFile(otherRoot.c_str(), &data));
+  ASSERT_TRUE(h);
   do {
     EXPECT_FALSE(data.dwFileAttributes & FILE_ATTRIBUTE_TEMPORARY) << Utf8(data.cFileName);
-  } while (CeFindNextFile(h, &data));
-  FindClose(h);
+  } while (CeFindNextFile(h.get(), &data));
   EXPECT_EQ(CeFindFirstFile(L"\\NoSuchFolder\\*", &data), INVALID_HANDLE_VALUE);
 }
 
 TEST(NotePrj, CardEnumerationIsExportedByTheDevicesOrdinals) {
-  HMODULE lib = LoadLibraryW(L"note_prj.dll");
-  ASSERT_NE(lib, nullptr);
+  const win32::Module module(LoadLibraryW(L"note_prj.dll"));
+  ASSERT_TRUE(module);
+  const HMODULE lib = module.get();
   EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(lib, MAKEINTRESOURCEA(7))),
             reinterpret_cast<void*>(GetProcAddress(lib, "FindFirstFlashCard")));
   EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(lib, MAKEINTRESOURCEA(8))),
             reinterpret_cast<void*>(GetProcAddress(lib, "FindNextFlashCard")));
   EXPECT_NE(GetProcAddress(lib, MAKEINTRESOURCEA(7)), nullptr);
-  FreeLibrary(lib);
 }
 
 TEST(DeviceProfileDefaults, CardAndRomListsAreReadable) {
@@ -222,10 +220,8 @@ TEST(DeviceProfileDefaults, CardAndRomListsAreReadable) {
 
   EXPECT_TRUE(CeGetFileAttributes(L"\\Windows\\calc.exe") & FILE_ATTRIBUTE_INROM);
   WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFlashCard(&data);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(win32::FindHandle(FindFirstFlashCard(&data)));
   EXPECT_STREQ(data.cFileName, L"Storage Card");
-  FindClose(h);
 
   if (!hadCard) RemoveTree(L"\\Storage Card");
   if (!hadCalc) RemoveTree(L"\\Windows\\calc.exe");

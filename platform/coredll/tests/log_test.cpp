@@ -10,7 +10,8 @@
 
 #include "test_util.h"
 
-using namespace coredll_test;
+using namespace quintar::coredll::tests;
+namespace win32 = quintar::win32;
 
 namespace {
 
@@ -35,13 +36,12 @@ class LogFixture : public ::testing::Test {
 }  // namespace
 
 TEST(DeviceLogDefaults, ProfileNamesTheDeviceLogs) {
-  HKEY key;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Quintar\\Device", 0, KEY_READ, &key), ERROR_SUCCESS);
+  win32::RegKey key;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Quintar\\Device", 0, KEY_READ, key.put()), ERROR_SUCCESS);
   wchar_t value[MAX_PATH];
   DWORD size = sizeof(value);
-  EXPECT_EQ(RegGetValueW(key, nullptr, L"EventLog", RRF_RT_REG_SZ, nullptr, value, &size), ERROR_SUCCESS);
+  EXPECT_EQ(RegGetValueW(key.get(), nullptr, L"EventLog", RRF_RT_REG_SZ, nullptr, value, &size), ERROR_SUCCESS);
   EXPECT_STREQ(value, L"\\Windows\\device-events.log");
-  RegCloseKey(key);
 }
 
 TEST_F(LogFixture, RebootRequestsAreRecordedAndSucceed) {
@@ -62,15 +62,15 @@ TEST_F(LogFixture, UnknownIoControlCodesFailAndLogNothing) {
 }
 
 TEST_F(LogFixture, SetSystemPowerStateIsFoundByNameAndRecorded) {
-  HMODULE coredll = LoadLibraryW(L"Coredll.dll");
-  ASSERT_NE(coredll, nullptr);
+  win32::Module coredll(LoadLibraryW(L"Coredll.dll"));
+  ASSERT_TRUE(coredll);
   auto setPowerState = reinterpret_cast<PFN_SetSystemPowerState>(
-      reinterpret_cast<void*>(GetProcAddress(coredll, "SetSystemPowerState")));
+      reinterpret_cast<void*>(GetProcAddress(coredll.get(), "SetSystemPowerState")));
   ASSERT_NE(setPowerState, nullptr);
   EXPECT_EQ(setPowerState(nullptr, POWER_STATE_RESET, 0), static_cast<DWORD>(ERROR_SUCCESS));
   EXPECT_EQ(setPowerState(L"suspend", POWER_STATE_SUSPEND, POWER_FORCE), static_cast<DWORD>(ERROR_SUCCESS));
   EXPECT_EQ(setPowerState(L"", POWER_STATE_ON, 0), static_cast<DWORD>(ERROR_SUCCESS));
-  FreeLibrary(coredll);
+  coredll.reset();
   EXPECT_EQ(EventLines(), (std::vector<std::string>{"power-state - 0x800000 0x0", "power-state suspend 0x200000 0x1000",
                                                     "power-state - 0x10000 0x0"}));
 }

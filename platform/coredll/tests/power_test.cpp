@@ -7,7 +7,8 @@
 
 #include "test_util.h"
 
-using coredll_test::ProfileValue;
+using quintar::coredll::tests::ProfileValue;
+namespace win32 = quintar::win32;
 
 // The records keep the device's field order; their sizes follow the build.
 static_assert(offsetof(SYSTEM_POWER_STATUS_EX, BatteryLifeTime) == 4);
@@ -137,7 +138,8 @@ TEST(ProgramMemory, FollowsTheProfileAndFallsBackToTheDesktop) {
 
   // The name the device's programs import resolves to the same service.
   using Fn = void(WINAPI*)(LPMEMORYSTATUS);
-  auto byName = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"coredll.dll"), "GlobalMemoryStatus")));
+  auto byName = reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"coredll.dll"), "GlobalMemoryStatus")));
   ASSERT_NE(byName, nullptr);
   MEMORYSTATUS n{};
   byName(&n);
@@ -156,13 +158,13 @@ TEST(ProgramMemory, FollowsTheProfileAndFallsBackToTheDesktop) {
 }
 
 TEST(Events, EventModifySetsResetsAndRejectsUnknownFunctions) {
-  HANDLE e = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  ASSERT_NE(e, nullptr);
+  const win32::KernelHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  ASSERT_TRUE(event);
+  const HANDLE e = event.get();
   EXPECT_TRUE(EventModify(e, EVENT_SET));
   EXPECT_EQ(WaitForSingleObject(e, 0), WAIT_OBJECT_0);
   EXPECT_TRUE(EventModify(e, EVENT_RESET));
   EXPECT_EQ(WaitForSingleObject(e, 0), static_cast<DWORD>(WAIT_TIMEOUT));
   EXPECT_FALSE(EventModify(e, 7));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-  CloseHandle(e);
 }

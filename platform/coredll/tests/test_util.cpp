@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace coredll_test {
+namespace quintar::coredll::tests {
 
 namespace {
 constexpr wchar_t kKey[] = L"Software\\Quintar\\Device";
@@ -14,7 +14,8 @@ void Write(const std::wstring& name, DWORD type, const void* data, DWORD size) {
 
 ProfileValue::ProfileValue(const wchar_t* name) : name_(name) {
   DWORD size = 0;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, kKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type_, nullptr, &size) == ERROR_SUCCESS) {
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type_, nullptr, &size) ==
+      ERROR_SUCCESS) {
     data_.resize(size);
     existed_ = RegGetValueW(HKEY_LOCAL_MACHINE, kKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type_,
                             data_.empty() ? nullptr : data_.data(), &size) == ERROR_SUCCESS;
@@ -49,14 +50,14 @@ void ProfileValue::SetMultiString(std::initializer_list<const wchar_t*> values) 
 void ProfileValue::Remove() { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, name_.c_str()); }
 
 std::string ReadFileBytes(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return {};
+  const win32::FileHandle h(CreateFileW(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        0, nullptr));
+  if (!h) return {};
   std::string out;
   char buffer[65536];
   DWORD got = 0;
-  while (ReadFile(h, buffer, sizeof(buffer), &got, nullptr) && got > 0) out.append(buffer, got);
-  CloseHandle(h);
+  while (ReadFile(h.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) out.append(buffer, got);
   return out;
 }
 
@@ -79,11 +80,11 @@ void MakeFolders(const std::wstring& path) {
 }
 
 void MakeFile(const std::wstring& path, const char* content) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
+  const win32::FileHandle h(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return;
   DWORD written = 0;
-  WriteFile(h, content, static_cast<DWORD>(strlen(content)), &written, nullptr);
-  CloseHandle(h);
+  WriteFile(h.get(), content, static_cast<DWORD>(strlen(content)), &written, nullptr);
 }
 
 void RemoveTree(const std::wstring& path) {
@@ -95,23 +96,13 @@ void RemoveTree(const std::wstring& path) {
     return;
   }
   WIN32_FIND_DATAW data;
-  HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &data);
-  if (h != INVALID_HANDLE_VALUE) {
+  if (const win32::FindHandle h(FindFirstFileW((path + L"\\*").c_str(), &data)); h) {
     do {
       std::wstring name = data.cFileName;
       if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
-    } while (FindNextFileW(h, &data));
-    FindClose(h);
+    } while (FindNextFileW(h.get(), &data));
   }
   RemoveDirectoryW(path.c_str());
 }
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
-}  // namespace coredll_test
+}  // namespace quintar::coredll::tests

@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
-namespace coredll_test {
+#include "win32/handle.h"
+#include "win32/text.h"
+
+namespace quintar::coredll::tests {
 
 // Remembers a profile value (or its absence) and puts it back on destruction.
 class ProfileValue {
@@ -38,6 +41,6 @@ void MakeFolders(const std::wstring& path);
 void MakeFile(const std::wstring& path, const char* content = "x");
 // Removes a file or a folder tree; silent when missing.
 void RemoveTree(const std::wstring& path);
-std::string Utf8(const std::wstring& text);
+using win32::Utf8;
 
-}  // namespace coredll_test
+}  // namespace quintar::coredll::tests

@@ -2,6 +2,10 @@
 #include <ceservices.h>
 #include <gtest/gtest.h>
 
+#include "win32/handle.h"
+
+namespace win32 = quintar::win32;
+
 namespace {
 
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
@@ -19,10 +23,10 @@ struct Dib {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    owner.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bitmap = owner.get();
     pixels = static_cast<DWORD*>(bits);
   }
-  ~Dib() { DeleteObject(bitmap); }
   void Fill(COLORREF c) {
     for (int i = 0; i < width * height; ++i) pixels[i] = ToPixel(c);
   }
@@ -34,6 +38,7 @@ struct Dib {
   static DWORD ToPixel(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
   int width, height;
+  win32::Bitmap owner;
   HBITMAP bitmap = nullptr;
   DWORD* pixels = nullptr;
 };
@@ -52,8 +57,9 @@ TEST(TransparentImage, BitmapSourceStretchesAndKeepsTransparentPixels) {
   ASSERT_TRUE(dst.bitmap && src.bitmap);
   dst.Fill(kBlue);
   PaintSource(src);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, dst.bitmap);
+  const win32::MemoryDc memory(CreateCompatibleDC(nullptr));
+  const HDC dc = memory.get();
+  const win32::Selection selected(dc, dst.bitmap);
   ASSERT_TRUE(TransparentImage(dc, 0, 0, 8, 8, src.bitmap, 0, 0, 4, 4, kMagenta));
   GdiFlush();
   for (int y = 0; y < 8; ++y) {
@@ -64,18 +70,15 @@ TEST(TransparentImage, BitmapSourceStretchesAndKeepsTransparentPixels) {
   }
   // The source bitmap is free again afterwards: it can be drawn a second time.
   EXPECT_TRUE(TransparentImage(dc, 0, 0, 4, 4, src.bitmap, 0, 0, 4, 4, kMagenta));
-  SelectObject(dc, old);
-  DeleteDC(dc);
 }
 
 TEST(TransparentImage, DcSourceAndBadHandles) {
   Dib dst(4, 4), src(4, 4);
   dst.Fill(kBlue);
   PaintSource(src);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HDC sdc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, dst.bitmap);
-  HGDIOBJ sold = SelectObject(sdc, src.bitmap);
+  const win32::MemoryDc memory(CreateCompatibleDC(nullptr)), sourceMemory(CreateCompatibleDC(nullptr));
+  const HDC dc = memory.get(), sdc = sourceMemory.get();
+  const win32::Selection selected(dc, dst.bitmap), sourceSelected(sdc, src.bitmap);
   ASSERT_TRUE(TransparentImage(dc, 0, 0, 4, 4, sdc, 0, 0, 4, 4, kMagenta));
   GdiFlush();
   EXPECT_EQ(dst.At(0, 0), kBlue);
@@ -84,11 +87,6 @@ TEST(TransparentImage, DcSourceAndBadHandles) {
   // A bitmap still selected into a DC is refused, as on the device.
   EXPECT_FALSE(TransparentImage(dc, 0, 0, 4, 4, src.bitmap, 0, 0, 4, 4, kMagenta));
   EXPECT_FALSE(TransparentImage(dc, 0, 0, 4, 4, nullptr, 0, 0, 4, 4, kMagenta));
-  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  EXPECT_FALSE(TransparentImage(dc, 0, 0, 4, 4, event, 0, 0, 4, 4, kMagenta));
-  CloseHandle(event);
-  SelectObject(sdc, sold);
-  SelectObject(dc, old);
-  DeleteDC(sdc);
-  DeleteDC(dc);
+  const win32::KernelHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  EXPECT_FALSE(TransparentImage(dc, 0, 0, 4, 4, event.get(), 0, 0, 4, 4, kMagenta));
 }
