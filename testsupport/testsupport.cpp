@@ -438,49 +438,34 @@ UniqueWindow CreateTestWindow(LPCWSTR title, DWORD style) {
                                       GetModuleHandleW(nullptr), nullptr));
 }
 
-std::wstring WindowText(HWND hwnd) {
-  const int n = GetWindowTextLengthW(hwnd);
-  if (n <= 0) return {};
-  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), n + 1)));
-  return text;
-}
-
-std::wstring DlgItemText(HWND dialog, int id) {
-  HWND item = GetDlgItem(dialog, id);
-  return item != nullptr ? WindowText(item) : std::wstring();
-}
-
 ChildProcess& ChildProcess::operator=(ChildProcess&& o) noexcept {
   if (this != &o) {
     Kill();
-    process_ = o.process_;
-    o.process_ = nullptr;
+    process_ = std::move(o.process_);
   }
   return *this;
 }
 
 DWORD ChildProcess::Wait(DWORD ms) const {
   DWORD code = STILL_ACTIVE;
-  if (process_ && WaitForSingleObject(process_, ms) == WAIT_OBJECT_0) GetExitCodeProcess(process_, &code);
+  if (process_ && WaitForSingleObject(process_.get(), ms) == WAIT_OBJECT_0) GetExitCodeProcess(process_.get(), &code);
   return code;
 }
 
 DWORD ChildProcess::WaitPumping(DWORD ms) const {
   DWORD code = STILL_ACTIVE;
-  if (process_ && PumpUntil([&] { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }, ms))
-    GetExitCodeProcess(process_, &code);
+  if (process_ && PumpUntil([&] { return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; }, ms))
+    GetExitCodeProcess(process_.get(), &code);
   return code;
 }
 
 void ChildProcess::Kill() {
   if (!process_) return;
-  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(process_, 99);
-    WaitForSingleObject(process_, 5000);
+  if (WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.get(), 99);
+    WaitForSingleObject(process_.get(), 5000);
   }
-  CloseHandle(process_);
-  process_ = nullptr;
+  process_.reset();
 }
 
 ChildProcess StartProgram(const std::wstring& program, const std::wstring& arguments, bool verbatim) {
@@ -496,6 +481,68 @@ ChildProcess StartProgram(const std::wstring& program, const std::wstring& argum
   return ChildProcess(pi);
 }
 
+int RunProgram(const std::wstring& commandLine, std::string* output, DWORD timeoutMs) {
+  SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+  quintar::win32::KernelHandle readEnd, writeEnd;
+  if (!CreatePipe(readEnd.put(), writeEnd.put(), &sa, 0)) return -1;
+  SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+  std::wstring line = commandLine;
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = writeEnd.get();
+  si.hStdError = writeEnd.get();
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION pi = {};
+  const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+  writeEnd.reset();  // the child's copy alone keeps the pipe open, so its end is seen
+  if (!started) return -1;
+  ChildProcess process(pi);
+  // Read as it comes, so a full pipe never stalls the program; a program that outlives the time
+  // limit is ended and reported as -1.
+  std::string text;
+  const DWORD start = GetTickCount();
+  bool ended = false;
+  for (;;) {
+    DWORD available = 0;
+    while (PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+      char buffer[4096];
+      DWORD got = 0;
+      if (!ReadFile(readEnd.get(), buffer, sizeof buffer, &got, nullptr) || got == 0) break;
+      text.append(buffer, got);
+    }
+    if (ended) break;
+    ended = WaitForSingleObject(process.get(), 20) == WAIT_OBJECT_0;
+    if (!ended && GetTickCount() - start > timeoutMs) break;
+  }
+  if (output) *output = text;
+  if (!ended) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(process.get(), &code);
+  return static_cast<int>(code);
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  const quintar::win32::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                    OPEN_EXISTING, 0, nullptr));
+  if (!file) return {};
+  std::string text;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  return text;
+}
+
+bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
+  quintar::win32::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  const bool wrote = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                     written == bytes.size();
+  return file.Close() && wrote;
+}
+
 int CountTopWindows(LPCWSTR cls) {
   int count = 0;
   for (HWND w = FindWindowW(cls, nullptr); w; w = FindWindowExW(nullptr, w, cls, nullptr)) ++count;
@@ -504,8 +551,10 @@ int CountTopWindows(LPCWSTR cls) {
 
 bool SaveScreenBitmap(const std::wstring& path) {
   const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
+  const quintar::win32::WindowDc screenDc(nullptr);
+  const HDC screen = screenDc.get();
+  const quintar::win32::MemoryDc memoryDc(CreateCompatibleDC(screen));
+  const HDC memory = memoryDc.get();
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = w;
@@ -514,43 +563,34 @@ bool SaveScreenBitmap(const std::wstring& path) {
   info.bmiHeader.biBitCount = 24;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool ok = bitmap != nullptr;
+  const quintar::win32::Bitmap bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  bool ok = static_cast<bool>(bitmap);
   if (ok) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
+    {
+      const quintar::win32::Selection selected(memory, bitmap.get());
+      BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+    }
     const DWORD imageBytes = ((static_cast<DWORD>(w) * 3 + 3) & ~3u) * static_cast<DWORD>(h);
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof info.bmiHeader;
     file.bfSize = file.bfOffBits + imageBytes;
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ok = out != INVALID_HANDLE_VALUE;
+    const quintar::win32::FileHandle out(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ok = static_cast<bool>(out);
     if (ok) {
       DWORD written = 0;
-      ok = WriteFile(out, &file, sizeof file, &written, nullptr) &&
-           WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-           WriteFile(out, bits, imageBytes, &written, nullptr);
-      CloseHandle(out);
+      ok = WriteFile(out.get(), &file, sizeof file, &written, nullptr) &&
+           WriteFile(out.get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+           WriteFile(out.get(), bits, imageBytes, &written, nullptr);
     }
-    DeleteObject(bitmap);
   }
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
   return ok;
 }
 
 std::vector<std::string> DeviceEventLines() {
   std::vector<std::string> lines;
-  HANDLE file = CreateFileW(L"\\Windows\\device-events.log", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return lines;
-  std::string text;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
-  CloseHandle(file);
+  const std::string text = ReadFileBytes(L"\\Windows\\device-events.log");
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);

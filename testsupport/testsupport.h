@@ -1,5 +1,6 @@
 // Helpers for the suite's Win32 tests: a responder that answers message boxes and dialogs on the
-// test's thread and records every message box, message pumps with a time limit, RAII owners.
+// test's thread and records every message box, message pumps with a time limit, programs started
+// and files read the way the device tests need them.
 #pragma once
 
 #include <windows.h>
@@ -7,14 +8,18 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "win32/handle.h"
+#include "win32/text.h"
 
 namespace testsupport {
 
 // ---- Message pumps -------------------------------------------------------------------------
 
 // Dispatches this thread's messages until `done` holds or `timeoutMs` passes; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 // Dispatches this thread's messages for `ms` milliseconds.
 void PumpFor(DWORD ms);
 // Pumps until a top-level window of that class and title exists (either may be null).
@@ -124,31 +129,13 @@ class DialogResponder {
 
 // ---- RAII owners ---------------------------------------------------------------------------
 
-class UniqueWindow {
- public:
-  UniqueWindow() = default;
-  explicit UniqueWindow(HWND hwnd) : hwnd_(hwnd) {}
-  ~UniqueWindow() { reset(); }
-  UniqueWindow(UniqueWindow&& o) noexcept : hwnd_(o.release()) {}
-  UniqueWindow& operator=(UniqueWindow&& o) noexcept {
-    if (this != &o) reset(o.release());
-    return *this;
-  }
-  HWND get() const { return hwnd_; }
-  explicit operator bool() const { return hwnd_ != nullptr; }
-  HWND release() {
-    HWND h = hwnd_;
-    hwnd_ = nullptr;
-    return h;
-  }
-  void reset(HWND h = nullptr) {
-    if (hwnd_ != nullptr && IsWindow(hwnd_)) DestroyWindow(hwnd_);
-    hwnd_ = h;
-  }
-
- private:
-  HWND hwnd_ = nullptr;
+// A window, destroyed unless something else destroyed it first.
+struct WindowTraits {
+  using Handle = HWND;
+  static Handle Invalid() noexcept { return nullptr; }
+  static bool Close(Handle h) noexcept { return !IsWindow(h) || DestroyWindow(h); }
 };
+using UniqueWindow = quintar::win32::Owner<WindowTraits>;
 
 // A registered window class, unregistered on scope exit.
 class ScopedWindowClass {
@@ -169,12 +156,14 @@ class ScopedWindowClass {
 class ChildProcess {
  public:
   ChildProcess() = default;
-  explicit ChildProcess(const PROCESS_INFORMATION& pi) : process_(pi.hProcess) { CloseHandle(pi.hThread); }
+  explicit ChildProcess(const PROCESS_INFORMATION& pi) : process_(pi.hProcess) {
+    quintar::win32::KernelHandle thread(pi.hThread);
+  }
   ~ChildProcess() { Kill(); }
-  ChildProcess(ChildProcess&& o) noexcept : process_(o.process_) { o.process_ = nullptr; }
+  ChildProcess(ChildProcess&& o) noexcept = default;
   ChildProcess& operator=(ChildProcess&& o) noexcept;
-  HANDLE get() const { return process_; }
-  explicit operator bool() const { return process_ != nullptr; }
+  HANDLE get() const { return process_.get(); }
+  explicit operator bool() const { return static_cast<bool>(process_); }
   // The exit code once it ended within `ms`, else STILL_ACTIVE.
   DWORD Wait(DWORD ms) const;
   // The same, running this thread's messages meanwhile (for a program that talks to its windows).
@@ -182,12 +171,21 @@ class ChildProcess {
   void Kill();
 
  private:
-  HANDLE process_ = nullptr;
+  quintar::win32::KernelHandle process_;
 };
 
 // Starts `program` (quoted) with `arguments`; empty when it cannot start. With `verbatim` the
 // command line is `arguments` exactly as given, for programs that take it whole.
 ChildProcess StartProgram(const std::wstring& program, const std::wstring& arguments = L"", bool verbatim = false);
+
+// Runs `commandLine` to its end (at most `timeoutMs`) and returns its exit code, or -1 when it
+// could not start or was ended for running too long. Its standard output and error, when
+// wanted, are collected as bytes.
+int RunProgram(const std::wstring& commandLine, std::string* output = nullptr, DWORD timeoutMs = 20000);
+
+// A whole file's bytes ("" when it cannot be read); a file written whole (false on failure).
+std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
 
 // Writes what the screen shows to a 24-bit BMP file at `path`, for pictures reviewed by hand.
 bool SaveScreenBitmap(const std::wstring& path);
@@ -203,7 +201,7 @@ int CountTopWindows(LPCWSTR cls);
 UniqueWindow CreateTestWindow(LPCWSTR title = L"Test", DWORD style = WS_OVERLAPPEDWINDOW);
 
 // The text of a window or of a dialog control.
-std::wstring WindowText(HWND hwnd);
-std::wstring DlgItemText(HWND dialog, int id);
+using quintar::win32::WindowText;
+inline std::wstring DlgItemText(HWND dialog, int id) { return quintar::win32::ControlText(dialog, id); }
 
 }  // namespace testsupport

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-namespace device {
+namespace quintar::device {
 
 inline FARPROC CoreDllExport(const char* name) {
   static HMODULE coredll = LoadLibraryW(L"coredll.dll");
@@ -23,4 +23,4 @@ inline bool LogLaunch(const wchar_t* program, const wchar_t* commandLine) {
   return fn && fn(program, commandLine);
 }
 
-}  // namespace device
+}  // namespace quintar::device

@@ -6,10 +6,10 @@
 // FILE is a device path or a name in the listed folder. A submenu item is named by its own text
 // or as "<submenu>><item>". Exit codes: 0 done, 1 bad usage or no such file, 2 no such item,
 // 3 the handler failed.
-#include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <string>
@@ -17,8 +17,12 @@
 
 #include "menu_host.h"
 #include "screen.h"
+#include "win32/handle.h"
+#include "win32/text.h"
 
 namespace {
+
+namespace win32 = quintar::win32;
 
 constexpr wchar_t kClass[] = L"Explore";
 constexpr wchar_t kTitle[] = L"File Explorer";
@@ -37,10 +41,7 @@ HWND g_list = nullptr;
 void Print(const std::wstring& line) {
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   if (!out || out == INVALID_HANDLE_VALUE) return;
-  std::wstring text = line + L"\n";
-  int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string utf8(bytes, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), utf8.data(), bytes, nullptr, nullptr);
+  const std::string utf8 = win32::Utf8(line + L"\n");
   DWORD written = 0;
   WriteFile(out, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
@@ -50,14 +51,12 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) { return
 void FillList() {
   g_entries.clear();
   WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW(Join(g_folder, L"*.*").c_str(), &fd);
-  if (find != INVALID_HANDLE_VALUE) {
+  if (const win32::FindHandle find(FindFirstFileW(Join(g_folder, L"*.*").c_str(), &fd)); find) {
     do {
       if (lstrcmpW(fd.cFileName, L".") == 0 || lstrcmpW(fd.cFileName, L"..") == 0) continue;
       g_entries.push_back({fd.cFileName, (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
                            (ULONGLONG{fd.nFileSizeHigh} << 32) | fd.nFileSizeLow});
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &fd));
   }
   std::sort(g_entries.begin(), g_entries.end(), [](const Entry& a, const Entry& b) {
     if (a.folder != b.folder) return a.folder;
@@ -93,8 +92,10 @@ void CollectItems(HMENU menu, const std::wstring& prefix, std::vector<std::pair<
     std::wstring name;
     for (const wchar_t* p = text; *p; ++p)
       if (*p != L'&') name += *p;
-    if (mii.hSubMenu) CollectItems(mii.hSubMenu, prefix + name + L">", out);
-    else out.emplace_back(prefix + name, mii.wID);
+    if (mii.hSubMenu)
+      CollectItems(mii.hSubMenu, prefix + name + L">", out);
+    else
+      out.emplace_back(prefix + name, mii.wID);
   }
 }
 
@@ -120,17 +121,19 @@ void OpenPath(HWND owner, const std::wstring& path) {
 void ShowContextMenu(HWND owner, int row, POINT screenPt) {
   if (row < 0 || row >= static_cast<int>(g_entries.size())) return;
   std::vector<std::wstring> selection = SelectedPaths(row);
-  HMENU menu = CreatePopupMenu();
+  const win32::Menu popup(CreatePopupMenu());
+  const HMENU menu = popup.get();
   AppendMenuW(menu, MF_STRING, kOpenId, L"Open");
   {
-    device::ContextMenuSession session;
+    quintar::device::ContextMenuSession session;
     session.Build(menu, selection);
-    UINT id = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, screenPt.x, screenPt.y, 0, owner,
-                             nullptr);
-    if (id == kOpenId) OpenPath(owner, selection.front());
-    else if (id) session.Invoke(owner, id);
+    UINT id =
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, screenPt.x, screenPt.y, 0, owner, nullptr);
+    if (id == kOpenId)
+      OpenPath(owner, selection.front());
+    else if (id)
+      session.Invoke(owner, id);
   }
-  DestroyMenu(menu);
   FillList();
 }
 
@@ -142,16 +145,16 @@ void Navigate(const std::wstring& folder) {
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE: {
-      g_list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 0,
-                               0, hwnd, nullptr, nullptr, nullptr);
+      g_list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 0, 0,
+                               hwnd, nullptr, nullptr, nullptr);
       ListView_SetExtendedListViewStyle(g_list, LVS_EX_FULLROWSELECT);
       LVCOLUMNW col = {};
       col.mask = LVCF_TEXT | LVCF_WIDTH;
       col.pszText = const_cast<wchar_t*>(L"Name");
-      col.cx = device::ScreenSize().cx * 2 / 3;
+      col.cx = quintar::device::ScreenSize().cx * 2 / 3;
       ListView_InsertColumn(g_list, 0, &col);
       col.pszText = const_cast<wchar_t*>(L"Size");
-      col.cx = device::ScreenSize().cx / 3 - device::Scaled(4);
+      col.cx = quintar::device::ScreenSize().cx / 3 - quintar::device::Scaled(4);
       ListView_InsertColumn(g_list, 1, &col);
       FillList();
       return 0;
@@ -169,8 +172,10 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         ShowContextMenu(hwnd, act->iItem, pt);
       } else if (hdr->code == NM_DBLCLK && act->iItem >= 0 && act->iItem < static_cast<int>(g_entries.size())) {
         const Entry& entry = g_entries[act->iItem];
-        if (entry.folder) Navigate(Join(g_folder, entry.name));
-        else OpenPath(hwnd, Join(g_folder, entry.name));
+        if (entry.folder)
+          Navigate(Join(g_folder, entry.name));
+        else
+          OpenPath(hwnd, Join(g_folder, entry.name));
       }
       return 0;
     }
@@ -188,11 +193,12 @@ int RunMenuCommand(HWND owner, const std::wstring& file, const std::wstring* ite
     Print(L"error: no such file: " + path);
     return 1;
   }
-  HMENU menu = CreatePopupMenu();
+  const win32::Menu popup(CreatePopupMenu());
+  const HMENU menu = popup.get();
   AppendMenuW(menu, MF_STRING, kOpenId, L"Open");
   int rc = 0;
   {
-    device::ContextMenuSession session;
+    quintar::device::ContextMenuSession session;
     session.Build(menu, {path});
     std::vector<std::pair<std::wstring, UINT>> items;
     CollectItems(menu, L"", items);
@@ -218,7 +224,6 @@ int RunMenuCommand(HWND owner, const std::wstring& file, const std::wstring* ite
       }
     }
   }
-  DestroyMenu(menu);
   return rc;
 }
 
@@ -263,9 +268,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = kClass;
   RegisterClassW(&wc);
-  SIZE screen = device::ScreenSize();
+  SIZE screen = quintar::device::ScreenSize();
   HWND hwnd = CreateWindowExW(0, kClass, kTitle, WS_POPUP | WS_VISIBLE, 0, 0, screen.cx,
-                              screen.cy - device::BandHeight(), nullptr, nullptr, instance, nullptr);
+                              screen.cy - quintar::device::BandHeight(), nullptr, nullptr, instance, nullptr);
   int rc = 0;
   if (!hwnd) {
     rc = 1;

@@ -2,10 +2,12 @@
 
 #include <new>
 
-namespace device {
+#include "win32/handle.h"
+
+namespace quintar::device {
 namespace {
 
-using Microsoft::WRL::ComPtr;
+using win32::ComPtr;
 
 class DropData final : public IDataObject {
  public:
@@ -82,9 +84,11 @@ class DropData final : public IDataObject {
 // default value; each class is asked once.
 std::vector<CLSID> RegisteredHandlers() {
   std::vector<CLSID> classes;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"*\\Shellex\\ContextMenuHandlers", 0, KEY_READ, &key) != ERROR_SUCCESS)
+  win32::RegKey handlers;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"*\\Shellex\\ContextMenuHandlers", 0, KEY_READ, handlers.put()) !=
+      ERROR_SUCCESS)
     return classes;
+  const HKEY key = handlers.get();
   for (DWORD index = 0;; ++index) {
     wchar_t name[256];
     DWORD length = ARRAYSIZE(name);
@@ -102,7 +106,6 @@ std::vector<CLSID> RegisteredHandlers() {
     for (const CLSID& c : classes) seen = seen || IsEqualCLSID(c, clsid);
     if (!seen) classes.push_back(clsid);
   }
-  RegCloseKey(key);
   return classes;
 }
 
@@ -123,8 +126,8 @@ void LoadFromSystemPath(const CLSID& clsid) {
   if (GetFileAttributesW(windowsCopy.c_str()) != INVALID_FILE_ATTRIBUTES) return;  // found the usual way
   wchar_t folders[1024] = L"";
   size = sizeof folders - 2 * sizeof(wchar_t);  // room for the list's end even if the value lacks it
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Loader", L"SystemPath", RRF_RT_REG_MULTI_SZ | RRF_RT_REG_SZ, nullptr, folders, &size) !=
-      ERROR_SUCCESS)
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Loader", L"SystemPath", RRF_RT_REG_MULTI_SZ | RRF_RT_REG_SZ, nullptr, folders,
+                   &size) != ERROR_SUCCESS)
     return;
   for (const wchar_t* folder = folders; *folder; folder += lstrlenW(folder) + 1) {
     std::wstring path = folder;
@@ -190,4 +193,4 @@ ContextMenuSession::~ContextMenuSession() {
   }
 }
 
-}  // namespace device
+}  // namespace quintar::device

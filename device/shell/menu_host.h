@@ -4,14 +4,15 @@
 // and for the chosen item GetCommandString with that item's identifier, then InvokeCommand.
 #pragma once
 
-#include <windows.h>
 #include <shlobj.h>
-#include <wrl/client.h>
+#include <windows.h>
+
+#include "win32/com.h"
 
 #include <string>
 #include <vector>
 
-namespace device {
+namespace quintar::device {
 
 class ContextMenuSession {
  public:
@@ -29,14 +30,14 @@ class ContextMenuSession {
 
  private:
   struct Handler {
-    Microsoft::WRL::ComPtr<IContextMenu> menu;
+    win32::ComPtr<IContextMenu> menu;
     UINT first = 0, count = 0;
   };
   std::vector<Handler> handlers_;
-  Microsoft::WRL::ComPtr<IUnknown> site_;
+  win32::ComPtr<IUnknown> site_;
 };
 
 // The data object that carries a selection of device paths as CF_HDROP; also serves as the site.
-Microsoft::WRL::ComPtr<IDataObject> CreateDropData(const std::vector<std::wstring>& paths);
+win32::ComPtr<IDataObject> CreateDropData(const std::vector<std::wstring>& paths);
 
-}  // namespace device
+}  // namespace quintar::device

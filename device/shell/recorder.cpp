@@ -25,8 +25,10 @@ std::wstring Arguments() {
   const wchar_t* p = GetCommandLineW();
   bool quoted = false;
   for (; *p; ++p) {
-    if (*p == L'"') quoted = !quoted;
-    else if (!quoted && (*p == L' ' || *p == L'\t')) break;
+    if (*p == L'"')
+      quoted = !quoted;
+    else if (!quoted && (*p == L' ' || *p == L'\t'))
+      break;
   }
   while (*p == L' ' || *p == L'\t') ++p;
   return p;
@@ -35,5 +37,5 @@ std::wstring Arguments() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
-  return device::LogLaunch(ProgramName().c_str(), Arguments().c_str()) ? 0 : 2;
+  return quintar::device::LogLaunch(ProgramName().c_str(), Arguments().c_str()) ? 0 : 2;
 }

@@ -3,12 +3,13 @@
 
 #include <windows.h>
 
-namespace device {
+#include "win32/handle.h"
+
+namespace quintar::device {
 
 inline int ScreenDpi() {
-  HDC dc = GetDC(nullptr);
-  int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-  if (dc) ReleaseDC(nullptr, dc);
+  const win32::WindowDc dc(nullptr);
+  int dpi = dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
   return dpi > 0 ? dpi : 96;
 }
 
@@ -25,22 +26,4 @@ inline HFONT CreateUiFont(int points, int weight = FW_NORMAL) {
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
 }
 
-// Owns a GDI object.
-class GdiObject {
- public:
-  explicit GdiObject(HGDIOBJ object = nullptr) : object_(object) {}
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  ~GdiObject() {
-    if (object_) DeleteObject(object_);
-  }
-  template <typename T>
-  T get() const {
-    return static_cast<T>(object_);
-  }
-
- private:
-  HGDIOBJ object_;
-};
-
-}  // namespace device
+}  // namespace quintar::device

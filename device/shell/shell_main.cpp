@@ -1,6 +1,6 @@
 // shell.exe: the device's Today screen, its menu-bar band and soft input panel, started first.
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <string>
 
@@ -16,7 +16,7 @@ HWND g_today = nullptr;
 LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN)) {
     auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    if (key->vkCode == kPowerOffKey && g_today) PostMessageW(g_today, device::kMsgPowerOffKey, 0, 0);
+    if (key->vkCode == kPowerOffKey && g_today) PostMessageW(g_today, quintar::device::kMsgPowerOffKey, 0, 0);
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -24,15 +24,16 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
 DWORD RefreshMsFromRegistry(DWORD fallback) {
   DWORD value = 0, size = sizeof value;
   if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Quintar\\Device\\Today", L"RefreshMs", RRF_RT_REG_DWORD, nullptr,
-                   &value, &size) == ERROR_SUCCESS && value > 0) {
+                   &value, &size) == ERROR_SUCCESS &&
+      value > 0) {
     return value;
   }
   return fallback;
 }
 
 // Switches: /refresh-ms N (period of the items' refresh queries), /screenshot-ready FILE.
-device::TodayOptions ParseOptions() {
-  device::TodayOptions options;
+quintar::device::TodayOptions ParseOptions() {
+  quintar::device::TodayOptions options;
   options.refreshMs = RefreshMsFromRegistry(options.refreshMs);
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
@@ -51,14 +52,14 @@ device::TodayOptions ParseOptions() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
-  device::TodayOptions options = ParseOptions();
-  g_today = device::CreateTodayScreen(instance, options);
+  quintar::device::TodayOptions options = ParseOptions();
+  g_today = quintar::device::CreateTodayScreen(instance, options);
   if (!g_today) return 1;
   // The hook comes before the SIP: whoever waits for the SIP window may press keys at once.
   HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHook, instance, 0);
-  device::CreateMenuBand(instance, g_today);
-  device::CreateSipWindow(instance, g_today);
-  PostMessageW(g_today, device::kMsgShellReady, 0, 0);
+  quintar::device::CreateMenuBand(instance, g_today);
+  quintar::device::CreateSipWindow(instance, g_today);
+  PostMessageW(g_today, quintar::device::kMsgShellReady, 0, 0);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);

@@ -3,8 +3,9 @@
 #include <vector>
 
 #include "screen.h"
+#include "win32/handle.h"
 
-namespace device {
+namespace quintar::device {
 namespace {
 
 constexpr wchar_t kSipClass[] = L"SipWndClass";
@@ -24,23 +25,21 @@ wchar_t KeyAt(const RECT& client, POINT pt, RECT* keyRect) {
   if (keyWidth <= 0 || pt.x < indent) return 0;
   int column = (pt.x - indent) / width;
   if (column >= count) return 0;
-  if (keyRect) *keyRect = {indent + column * width, row * rowHeight, indent + (column + 1) * width, (row + 1) * rowHeight};
+  if (keyRect)
+    *keyRect = {indent + column * width, row * rowHeight, indent + (column + 1) * width, (row + 1) * rowHeight};
   return kRows[row][column];
 }
 
 void PaintKeyboard(HWND hwnd) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
+  const win32::PaintDc paint(hwnd);
+  const HDC dc = paint.get();
   RECT client;
   GetClientRect(hwnd, &client);
-  GdiObject back(CreateSolidBrush(RGB(214, 218, 226)));
-  FillRect(dc, &client, back.get<HBRUSH>());
-  GdiObject keyBrush(CreateSolidBrush(RGB(255, 255, 255)));
-  GdiObject pen(CreatePen(PS_SOLID, 1, RGB(120, 128, 140)));
-  GdiObject font(CreateUiFont(7));
-  HGDIOBJ oldPen = SelectObject(dc, pen.get<HPEN>());
-  HGDIOBJ oldBrush = SelectObject(dc, keyBrush.get<HBRUSH>());
-  HGDIOBJ oldFont = SelectObject(dc, font.get<HFONT>());
+  FillRect(dc, &client, win32::Brush(CreateSolidBrush(RGB(214, 218, 226))).get());
+  const win32::Brush keyBrush(CreateSolidBrush(RGB(255, 255, 255)));
+  const win32::Pen pen(CreatePen(PS_SOLID, 1, RGB(120, 128, 140)));
+  const win32::Font font(CreateUiFont(7));
+  const win32::Selection penSelected(dc, pen.get()), brushSelected(dc, keyBrush.get()), fontSelected(dc, font.get());
   SetBkMode(dc, TRANSPARENT);
   int rowHeight = client.bottom / kRowCount;
   for (int row = 0; row < kRowCount; ++row) {
@@ -53,10 +52,6 @@ void PaintKeyboard(HWND hwnd) {
       x = key.right - 1;
     }
   }
-  SelectObject(dc, oldFont);
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
-  EndPaint(hwnd, &ps);
 }
 
 // Tells every top-level window that the SIP came up or went down. A hung window is skipped.
@@ -123,4 +118,4 @@ HWND CreateSipWindow(HINSTANCE instance, HWND owner) {
                          screen.cy - BandHeight() - height, screen.cx, height, owner, nullptr, instance, nullptr);
 }
 
-}  // namespace device
+}  // namespace quintar::device

@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-namespace device {
+namespace quintar::device {
 
 // Creates the panel hidden, docked on top of the menu-bar band.
 HWND CreateSipWindow(HINSTANCE instance, HWND owner);
 
-}  // namespace device
+}  // namespace quintar::device

@@ -1,6 +1,6 @@
 #include "today.h"
 
-#include <platform/include/todaycmn.h>
+#include <todaycmn.h>
 
 #include <algorithm>
 #include <memory>
@@ -8,8 +8,9 @@
 
 #include "devicelog_dyn.h"
 #include "screen.h"
+#include "win32/handle.h"
 
-namespace device {
+namespace quintar::device {
 namespace {
 
 constexpr wchar_t kTodayClass[] = L"DesktopExplorerWindow";
@@ -31,7 +32,7 @@ constexpr COLORREF kHeaderColour = RGB(0, 84, 166);
 
 struct Item {
   TODAYLISTITEM record{};  // handed to the item by address, so an Item never moves
-  HMODULE module = nullptr;
+  win32::Module module;
   std::wstring windowClass;
 };
 
@@ -43,41 +44,40 @@ struct ItemKey {
 
 DWORD ReadDword(HKEY key, const wchar_t* name, DWORD fallback) {
   DWORD value = 0, size = sizeof value;
-  return RegGetValueW(key, nullptr, name, RRF_RT_REG_DWORD, nullptr, &value, &size) == ERROR_SUCCESS ? value
-                                                                                                   : fallback;
+  return RegGetValueW(key, nullptr, name, RRF_RT_REG_DWORD, nullptr, &value, &size) == ERROR_SUCCESS ? value : fallback;
 }
 
 // The item keys in the order the screen stacks them; keys that cannot name a custom item are left out.
 std::vector<ItemKey> ReadItemKeys() {
   std::vector<ItemKey> keys;
-  HKEY items = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kItemsKey, 0, KEY_READ, &items) != ERROR_SUCCESS) return keys;
+  win32::RegKey itemsKey;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kItemsKey, 0, KEY_READ, itemsKey.put()) != ERROR_SUCCESS) return keys;
+  const HKEY items = itemsKey.get();
   for (DWORD index = 0;; ++index) {
     wchar_t name[256];
     DWORD nameLength = ARRAYSIZE(name);
     LONG rc = RegEnumKeyExW(items, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
     if (rc == ERROR_MORE_DATA) continue;
     if (rc != ERROR_SUCCESS) break;
-    HKEY sub = nullptr;
-    if (RegOpenKeyExW(items, name, 0, KEY_READ, &sub) != ERROR_SUCCESS) continue;
+    win32::RegKey subKey;
+    if (RegOpenKeyExW(items, name, 0, KEY_READ, subKey.put()) != ERROR_SUCCESS) continue;
+    const HKEY sub = subKey.get();
     ItemKey key;
     key.name = name;
     wchar_t dll[MAX_PATH];
     DWORD size = sizeof dll;  // a path that does not fit is refused, never cut
-    bool hasDll = RegGetValueW(sub, nullptr, L"DLL", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr,
-                               dll, &size) == ERROR_SUCCESS &&
+    bool hasDll = RegGetValueW(sub, nullptr, L"DLL", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, dll,
+                               &size) == ERROR_SUCCESS &&
                   dll[0] != L'\0';
     DWORD type = ReadDword(sub, L"Type", tlitCustom);
     key.order = ReadDword(sub, L"Order", 0);
     key.enabled = ReadDword(sub, L"Enabled", 0);
     key.options = ReadDword(sub, L"Options", 0);
     key.flags = ReadDword(sub, L"Flags", 0);
-    RegCloseKey(sub);
     if (!hasDll || type != tlitCustom) continue;
     key.dll = dll;
     keys.push_back(std::move(key));
   }
-  RegCloseKey(items);
   std::stable_sort(keys.begin(), keys.end(), [](const ItemKey& a, const ItemKey& b) { return a.order < b.order; });
   return keys;
 }
@@ -176,10 +176,10 @@ class TodayScreen {
       r.fOptions = key.options != 0;
       r.grfFlags = key.flags;
       lstrcpynW(r.szDLLPath, key.dll.c_str(), MAX_PATH);
-      item->module = LoadLibraryW(r.szDLLPath);
+      item->module.reset(LoadLibraryW(r.szDLLPath));
       if (!item->module) continue;
-      r.hinstDLL = item->module;
-      FARPROC entry = GetProcAddress(item->module, MAKEINTRESOURCEA(ORDINAL_INITIALIZEITEM));
+      r.hinstDLL = item->module.get();
+      FARPROC entry = GetProcAddress(item->module.get(), MAKEINTRESOURCEA(ORDINAL_INITIALIZEITEM));
       HWND window = nullptr;
       if (entry) {
         auto init = reinterpret_cast<PFNCUSTOMINITIALIZEITEM>(reinterpret_cast<void (*)()>(entry));
@@ -187,10 +187,7 @@ class TodayScreen {
       }
       // A disabled item is asked too (it learns of the flag), but is never shown.
       if (window && IsWindow(window) && !r.fEnabled) DestroyWindow(window), window = nullptr;
-      if (!window || !IsWindow(window)) {
-        FreeLibrary(item->module);
-        continue;
-      }
+      if (!window || !IsWindow(window)) continue;
       r.hwndCustom = window;
       wchar_t className[256];
       if (GetClassNameW(window, className, ARRAYSIZE(className))) item->windowClass = className;
@@ -209,9 +206,8 @@ class TodayScreen {
     }
     // Classes outlive their DLL unless unregistered, and a later load would find a dangling procedure.
     for (auto& item : items_) {
-      if (!item->windowClass.empty()) UnregisterClassW(item->windowClass.c_str(), item->module);
+      if (!item->windowClass.empty()) UnregisterClassW(item->windowClass.c_str(), item->module.get());
     }
-    for (auto& item : items_) FreeLibrary(item->module);
     items_.clear();
     selected_ = nullptr;
   }
@@ -222,8 +218,7 @@ class TodayScreen {
     int y = HeaderHeight();
     for (auto& item : items_) {
       const TODAYLISTITEM& r = item->record;
-      SetWindowPos(r.hwndCustom, nullptr, 0, y, client.right, static_cast<int>(r.cyp),
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      SetWindowPos(r.hwndCustom, nullptr, 0, y, client.right, static_cast<int>(r.cyp), SWP_NOZORDER | SWP_NOACTIVATE);
       y += static_cast<int>(r.cyp);
     }
   }
@@ -285,7 +280,8 @@ class TodayScreen {
   void TookSelection(WPARAM wParam, LPARAM lParam) {
     Item* taker = nullptr;
     for (auto& item : items_) {
-      auto record = reinterpret_cast<UINT_PTR>(&item->record), window = reinterpret_cast<UINT_PTR>(item->record.hwndCustom);
+      auto record = reinterpret_cast<UINT_PTR>(&item->record),
+           window = reinterpret_cast<UINT_PTR>(item->record.hwndCustom);
       UINT_PTR w = wParam, l = static_cast<UINT_PTR>(lParam);
       if (w == record || w == window || l == record || l == window) taker = item.get();
     }
@@ -296,32 +292,30 @@ class TodayScreen {
   }
 
   void Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
+    const win32::PaintDc paint(hwnd_);
+    const HDC dc = paint.get();
+    const RECT& dirty = paint.paint().rcPaint;
     RECT client;
     GetClientRect(hwnd_, &client);
     // Drawn off screen so a repaint does not flicker through white.
-    HDC mem = CreateCompatibleDC(dc);
-    GdiObject bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
-    HGDIOBJ oldBitmap = SelectObject(mem, bitmap.get<HBITMAP>());
+    const win32::MemoryDc memory(CreateCompatibleDC(dc));
+    const HDC mem = memory.get();
+    const win32::Bitmap bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    const win32::Selection selected(mem, bitmap.get());
     PaintBackground(mem, {0, 0}, client);
     PaintHeader(mem, client);
-    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-           ps.rcPaint.bottom - ps.rcPaint.top, mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-    SelectObject(mem, oldBitmap);
-    DeleteDC(mem);
-    EndPaint(hwnd_, &ps);
+    BitBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, mem, dirty.left, dirty.top,
+           SRCCOPY);
   }
 
   void PaintHeader(HDC dc, const RECT& client) const {
     int h = HeaderHeight();
     RECT band = {0, 0, client.right, h};
-    GdiObject brush(CreateSolidBrush(kHeaderColour));
-    FillRect(dc, &band, brush.get<HBRUSH>());
+    FillRect(dc, &band, win32::Brush(CreateSolidBrush(kHeaderColour)).get());
     wchar_t date[80] = L"";
     GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, nullptr, nullptr, date, ARRAYSIZE(date));
-    GdiObject font(CreateUiFont(8, FW_BOLD));
-    HGDIOBJ oldFont = SelectObject(dc, font.get<HFONT>());
+    const win32::Font font(CreateUiFont(8, FW_BOLD));
+    const win32::Selection selected(dc, font.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, kHighlightTextColour);
     RECT text = {Scaled(6), 0, client.right - Scaled(6), h};
@@ -333,7 +327,6 @@ class TodayScreen {
       text.right -= ownerSize.cx + Scaled(6);
     }
     DrawTextW(dc, date, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
   }
 
   // Every window of the shell, items included, is painted before the marker appears.
@@ -348,9 +341,8 @@ class TodayScreen {
         },
         0);
     GdiFlush();
-    HANDLE file = CreateFileW(options_.readyMarker.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    win32::FileHandle(CreateFileW(options_.readyMarker.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
   }
 
   HWND hwnd_ = nullptr;
@@ -370,14 +362,13 @@ LRESULT CALLBACK BandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
+      const win32::PaintDc paint(hwnd);
+      const HDC dc = paint.get();
       RECT rc;
       GetClientRect(hwnd, &rc);
-      GdiObject back(CreateSolidBrush(RGB(0, 56, 120)));
-      FillRect(dc, &rc, back.get<HBRUSH>());
-      GdiObject font(CreateUiFont(9, FW_BOLD));
-      HGDIOBJ oldFont = SelectObject(dc, font.get<HFONT>());
+      FillRect(dc, &rc, win32::Brush(CreateSolidBrush(RGB(0, 56, 120))).get());
+      const win32::Font font(CreateUiFont(9, FW_BOLD));
+      const win32::Selection selected(dc, font.get());
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, RGB(255, 255, 255));
       // The Start flag: four small coloured squares before the caption.
@@ -385,16 +376,13 @@ LRESULT CALLBACK BandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       const COLORREF flag[4] = {RGB(240, 80, 40), RGB(120, 200, 40), RGB(40, 150, 240), RGB(250, 200, 20)};
       for (int i = 0; i < 4; ++i) {
         RECT q = {x + (i % 2) * (s + 1), y + (i / 2) * (s + 1), x + (i % 2) * (s + 1) + s, y + (i / 2) * (s + 1) + s};
-        GdiObject b(CreateSolidBrush(flag[i]));
-        FillRect(dc, &q, b.get<HBRUSH>());
+        FillRect(dc, &q, win32::Brush(CreateSolidBrush(flag[i])).get());
       }
       RECT text = {x + 2 * s + Scaled(6), 0, rc.right - Scaled(6), rc.bottom};
       DrawTextW(dc, L"Start", -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
       wchar_t clock[32] = L"";
       GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, nullptr, nullptr, clock, ARRAYSIZE(clock));
       DrawTextW(dc, clock, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
-      SelectObject(dc, oldFont);
-      EndPaint(hwnd, &ps);
       return 0;
     }
   }
@@ -438,4 +426,4 @@ HWND CreateMenuBand(HINSTANCE instance, HWND owner) {
   return hwnd;
 }
 
-}  // namespace device
+}  // namespace quintar::device

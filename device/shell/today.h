@@ -5,11 +5,11 @@
 
 #include <string>
 
-namespace device {
+namespace quintar::device {
 
 struct TodayOptions {
-  UINT refreshMs = 2000;        // period of the refresh queries sent to the items
-  std::wstring readyMarker;     // file written once the items have loaded and painted
+  UINT refreshMs = 2000;     // period of the refresh queries sent to the items
+  std::wstring readyMarker;  // file written once the items have loaded and painted
 };
 
 // Creates the Today screen and loads its items; nullptr on failure.
@@ -24,4 +24,4 @@ constexpr UINT kMsgPowerOffKey = WM_APP + 10;
 // Posted to the Today screen once every shell window exists: paints all and writes the marker.
 constexpr UINT kMsgShellReady = WM_APP + 11;
 
-}  // namespace device
+}  // namespace quintar::device

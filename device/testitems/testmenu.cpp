@@ -3,18 +3,22 @@
 // "Test One" and "Test Two" and records under HKEY_CURRENT_USER "Software\Quintar\Tests\TestMenu":
 // "Calls" (the order of the host's calls), "Selection" (the paths, '|'-separated), "File" and
 // "Command" of the invoked item, "VerbOffset" (the offset in the verb field) and "InvokeOwner".
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <new>
 #include <string>
 
 #include "testmenu.h"
 #include "testrecord.h"
+#include "win32/com.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
+
+using quintar::win32::ComPtr;
+namespace testitems = quintar::device::testitems;
 
 const CLSID kClsid = {0x6F1C7E52, 0x3A8B, 0x4D1E, {0x9C, 0x40, 0x7B, 0x2D, 0x5E, 0x8A, 0x1F, 0x03}};
 const wchar_t* const kCommands[] = {L"Test One", L"Test Two"};
@@ -26,8 +30,8 @@ void Call(const wchar_t* step) { testitems::Append(Key(), L"Calls", step); }
 // The selection, read the way the device's handlers read it; empty when the site gives none.
 std::wstring ReadSelection(IUnknown* site, std::wstring* first) {
   if (!site) return {};
-  IDataObject* data = nullptr;
-  if (FAILED(site->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)))) return {};
+  ComPtr<IDataObject> data;
+  if (FAILED(site->QueryInterface(IID_PPV_ARGS(&data)))) return {};
   FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   STGMEDIUM medium = {};
   std::wstring all;
@@ -47,7 +51,6 @@ std::wstring ReadSelection(IUnknown* site, std::wstring* first) {
     GlobalUnlock(medium.hGlobal);
     LocalFree(medium.hGlobal);  // as the device's handlers do: the block must be a fixed one
   }
-  data->Release();
   return all;
 }
 
@@ -58,9 +61,12 @@ class Handler final : public IContextMenu, public IObjectWithSite {
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IContextMenu) *ppv = static_cast<IContextMenu*>(this);
-    else if (riid == IID_IObjectWithSite) *ppv = static_cast<IObjectWithSite*>(this);
-    else return E_NOINTERFACE;
+    if (riid == IID_IUnknown || riid == IID_IContextMenu)
+      *ppv = static_cast<IContextMenu*>(this);
+    else if (riid == IID_IObjectWithSite)
+      *ppv = static_cast<IObjectWithSite*>(this);
+    else
+      return E_NOINTERFACE;
     AddRef();
     return S_OK;
   }
@@ -73,8 +79,6 @@ class Handler final : public IContextMenu, public IObjectWithSite {
 
   STDMETHODIMP SetSite(IUnknown* site) override {
     Call(site ? L"SetSite" : L"SetSite(null)");
-    if (site) site->AddRef();
-    if (site_) site_->Release();
     site_ = site;
     return S_OK;
   }
@@ -87,7 +91,7 @@ class Handler final : public IContextMenu, public IObjectWithSite {
   STDMETHODIMP QueryContextMenu(HMENU menu, UINT index, UINT first, UINT last, UINT) override {
     Call(L"QueryContextMenu");
     if (last < first + 1) return E_INVALIDARG;
-    std::wstring selection = ReadSelection(site_, nullptr);
+    std::wstring selection = ReadSelection(site_.Get(), nullptr);
     if (selection.empty()) return E_FAIL;
     testitems::SetString(Key(), L"Selection", selection);
     first_ = first;
@@ -107,7 +111,7 @@ class Handler final : public IContextMenu, public IObjectWithSite {
     UINT offset = current_ - first_;
     if (offset >= 2) return E_INVALIDARG;
     std::wstring file;
-    ReadSelection(site_, &file);
+    ReadSelection(site_.Get(), &file);
     if (file.empty()) return E_FAIL;
     testitems::SetString(Key(), L"File", file);
     testitems::SetString(Key(), L"Command", kCommands[offset]);
@@ -120,12 +124,9 @@ class Handler final : public IContextMenu, public IObjectWithSite {
   }
 
  private:
-  ~Handler() {
-    if (site_) site_->Release();
-    InterlockedDecrement(&g_objects);
-  }
+  ~Handler() { InterlockedDecrement(&g_objects); }
   LONG refs_ = 1;
-  IUnknown* site_ = nullptr;
+  ComPtr<IUnknown> site_;
   UINT first_ = 0, current_ = 0;
 };
 
@@ -150,11 +151,10 @@ class Factory final : public IClassFactory {
     if (!ppv) return E_INVALIDARG;
     *ppv = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    auto* handler = new (std::nothrow) Handler;
+    ComPtr<IContextMenu> handler;
+    handler.Attach(new (std::nothrow) Handler);
     if (!handler) return E_OUTOFMEMORY;
-    HRESULT hr = handler->QueryInterface(riid, ppv);
-    handler->Release();
-    return hr;
+    return handler->QueryInterface(riid, ppv);
   }
   STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 
@@ -174,11 +174,10 @@ extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** 
   if (!ppv) return E_INVALIDARG;
   *ppv = nullptr;
   if (!IsEqualCLSID(clsid, kClsid)) return CLASS_E_CLASSNOTAVAILABLE;
-  auto* factory = new (std::nothrow) Factory;
+  ComPtr<IClassFactory> factory;
+  factory.Attach(new (std::nothrow) Factory);
   if (!factory) return E_OUTOFMEMORY;
-  HRESULT hr = factory->QueryInterface(riid, ppv);
-  factory->Release();
-  return hr;
+  return factory->QueryInterface(riid, ppv);
 }
 
 extern "C" HRESULT WINAPI DllCanUnloadNow() { return g_objects == 0 ? S_OK : S_FALSE; }

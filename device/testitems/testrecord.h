@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace testitems {
+namespace quintar::device::testitems {
 
 inline std::wstring KeyPath(const wchar_t* component, const wchar_t* sub) {
   std::wstring path = std::wstring(L"Software\\Quintar\\Tests\\") + component;
@@ -21,7 +21,7 @@ inline void SetDword(const std::wstring& key, const wchar_t* name, DWORD value) 
 inline DWORD GetDword(HKEY root, const std::wstring& key, const wchar_t* name, DWORD fallback) {
   DWORD value = 0, size = sizeof value;
   return RegGetValueW(root, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) == ERROR_SUCCESS ? value
-                                                                                                        : fallback;
+                                                                                                          : fallback;
 }
 
 inline void Increment(const std::wstring& key, const wchar_t* name) {
@@ -45,4 +45,4 @@ inline void Append(const std::wstring& key, const wchar_t* name, const std::wstr
   SetString(key, name, value.empty() ? step : value + L"," + step);
 }
 
-}  // namespace testitems
+}  // namespace quintar::device::testitems

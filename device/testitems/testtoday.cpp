@@ -4,7 +4,7 @@
 // of it under HKEY_CURRENT_USER "Software\Quintar\Tests\TestToday\<item name>".
 #include <windows.h>
 
-#include <platform/include/todaycmn.h>
+#include <todaycmn.h>
 
 #include <string>
 
@@ -13,6 +13,8 @@
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
+
+namespace testitems = quintar::device::testitems;
 
 constexpr wchar_t kClass[] = L"QuintarTestTodayItem";
 
@@ -102,6 +104,6 @@ extern "C" HWND APIENTRY InitializeCustomItem(TODAYLISTITEM* item, HWND parent) 
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = kClass;
   RegisterClassW(&wc);  // already registered by a sibling item: fine
-  return CreateWindowExW(0, kClass, item->szName, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr,
-                         item->hinstDLL, nullptr);
+  return CreateWindowExW(0, kClass, item->szName, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr, item->hinstDLL,
+                         nullptr);
 }

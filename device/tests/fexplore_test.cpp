@@ -1,8 +1,8 @@
 // The File Explorer stand-in as a context-menu host: the test handler's items appear, the chosen
 // one runs, and the host keeps the device's order of calls.
-#include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,10 @@
 #include "device/shell/menu_host.h"
 #include "device/testitems/testmenu.h"
 #include "device_test_util.h"
+#include "win32/handle.h"
+
+using namespace quintar::device::tests;
+namespace win32 = quintar::win32;
 
 namespace {
 
@@ -41,22 +45,22 @@ class FileExplorerTest : public ::testing::Test {
   void SetUp() override {
     RegDeleteTreeW(HKEY_CURRENT_USER, kRecords);
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kHandlers);
-    HMODULE handler = LoadLibraryW(L"T:\\testmenu.dll");
-    ASSERT_NE(handler, nullptr);
+    const win32::Module handler(LoadLibraryW(L"T:\\testmenu.dll"));
+    ASSERT_TRUE(handler);
     using Register = HRESULT(WINAPI*)();
-    auto reg = reinterpret_cast<Register>(reinterpret_cast<void (*)()>(GetProcAddress(handler, "DllRegisterServer")));
+    auto reg =
+        reinterpret_cast<Register>(reinterpret_cast<void (*)()>(GetProcAddress(handler.get(), "DllRegisterServer")));
     ASSERT_NE(reg, nullptr);
     ASSERT_EQ(reg(), S_OK);
-    FreeLibrary(handler);
     CreateDirectoryW(L"\\My Documents", nullptr);
-    devicetest::WriteTextFile(L"\\My Documents\\report.txt", "quarterly");
+    testsupport::WriteFileBytes(L"\\My Documents\\report.txt", "quarterly");
   }
   void TearDown() override { RegDeleteTreeW(HKEY_CLASSES_ROOT, kHandlers); }
 };
 
 TEST_F(FileExplorerTest, ListsTheHandlersItemsForAFile) {
   std::string out;
-  ASSERT_EQ(devicetest::Run(L"T:\\fexplore.exe /list-menu \"\\My Documents\\report.txt\"", &out), 0) << out;
+  ASSERT_EQ(testsupport::RunProgram(L"T:\\fexplore.exe /list-menu \"\\My Documents\\report.txt\"", &out), 0) << out;
   EXPECT_NE(out.find("item: Open\n"), std::string::npos) << out;
   EXPECT_NE(out.find("item: Test One\n"), std::string::npos) << out;
   EXPECT_NE(out.find("item: Test Two\n"), std::string::npos) << out;
@@ -67,7 +71,7 @@ TEST_F(FileExplorerTest, ListsTheHandlersItemsForAFile) {
 
 TEST_F(FileExplorerTest, InvokesTheChosenItemInTheDevicesOrderOfCalls) {
   std::string out;
-  ASSERT_EQ(devicetest::Run(L"T:\\fexplore.exe /invoke report.txt \"Test Two\"", &out), 0) << out;
+  ASSERT_EQ(testsupport::RunProgram(L"T:\\fexplore.exe /invoke report.txt \"Test Two\"", &out), 0) << out;
   EXPECT_NE(out.find("invoked: Test Two -> 0x00000000"), std::string::npos) << out;
   EXPECT_EQ(Recorded(L"Calls"), L"SetSite,QueryContextMenu,GetCommandString,InvokeCommand,SetSite(null)");
   EXPECT_EQ(Recorded(L"Command"), L"Test Two") << "found through GetCommandString's identifier";
@@ -78,11 +82,11 @@ TEST_F(FileExplorerTest, InvokesTheChosenItemInTheDevicesOrderOfCalls) {
 
 TEST_F(FileExplorerTest, RefusesUnknownItemsFilesAndUsage) {
   std::string out;
-  EXPECT_EQ(devicetest::Run(L"T:\\fexplore.exe /invoke report.txt \"Test Three\"", &out), 2);
+  EXPECT_EQ(testsupport::RunProgram(L"T:\\fexplore.exe /invoke report.txt \"Test Three\"", &out), 2);
   EXPECT_NE(out.find("error: no menu item: Test Three"), std::string::npos) << out;
-  EXPECT_EQ(devicetest::Run(L"T:\\fexplore.exe /invoke nothing-here.txt \"Test One\"", &out), 1);
-  EXPECT_EQ(devicetest::Run(L"T:\\fexplore.exe /invoke report.txt", &out), 1);
-  EXPECT_EQ(devicetest::Run(L"T:\\fexplore.exe /list-menu \"" + std::wstring(400, L'x') + L"\"", &out), 1);
+  EXPECT_EQ(testsupport::RunProgram(L"T:\\fexplore.exe /invoke nothing-here.txt \"Test One\"", &out), 1);
+  EXPECT_EQ(testsupport::RunProgram(L"T:\\fexplore.exe /invoke report.txt", &out), 1);
+  EXPECT_EQ(testsupport::RunProgram(L"T:\\fexplore.exe /list-menu \"" + std::wstring(400, L'x') + L"\"", &out), 1);
   EXPECT_EQ(Recorded(L"Command"), L"");
 }
 
@@ -99,35 +103,34 @@ TEST_F(FileExplorerTest, AcceptsHandlersKeyedByClassIdAndSkipsBrokenRegistration
   setDefault(L"Garbage", L"not a class id");
   setDefault(L"Again", TESTMENU_CLSID_TEXT);
   std::string out;
-  ASSERT_EQ(devicetest::Run(L"T:\\fexplore.exe /list-menu \"\\My Documents\\report.txt\"", &out), 0) << out;
+  ASSERT_EQ(testsupport::RunProgram(L"T:\\fexplore.exe /list-menu \"\\My Documents\\report.txt\"", &out), 0) << out;
   EXPECT_EQ(Count(out, "item: Test One\n"), 1u) << out;
   EXPECT_EQ(Count(out, "item: Test Two\n"), 1u) << out;
 }
 
 TEST_F(FileExplorerTest, ShowsTheFolderInAListView) {
   CreateDirectoryW(L"\\My Documents\\Sub", nullptr);
-  devicetest::Process explorer = devicetest::Start(L"T:\\fexplore.exe \"\\My Documents\"");
+  testsupport::ChildProcess explorer = Start(L"T:\\fexplore.exe \"\\My Documents\"");
   ASSERT_TRUE(explorer);
   // The frame is visible to FindWindow before it has made its list, so wait for both.
   HWND list = nullptr;
-  ASSERT_TRUE(devicetest::WaitUntil([&] {
+  ASSERT_TRUE(testsupport::PumpUntil([&] {
     HWND window = FindWindowW(L"Explore", nullptr);
     return window && (list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr)) != nullptr;
   }));
   int entries = 0;
   WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW(L"\\My Documents\\*.*", &fd);
-  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  const win32::FindHandle find(FindFirstFileW(L"\\My Documents\\*.*", &fd));
+  ASSERT_TRUE(find);
   do {
     if (lstrcmpW(fd.cFileName, L".") && lstrcmpW(fd.cFileName, L"..")) ++entries;
-  } while (FindNextFileW(find, &fd));
-  FindClose(find);
-  EXPECT_TRUE(devicetest::WaitUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == entries; }));
+  } while (FindNextFileW(find.get(), &fd));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == entries; }));
 }
 
 // The selection object itself: what every handler reads.
 TEST(DropData, OffersTheSelectionAsAFixedWideDropList) {
-  auto data = device::CreateDropData({L"\\My Documents\\a.txt", L"\\Temp\\b.zip"});
+  auto data = quintar::device::CreateDropData({L"\\My Documents\\a.txt", L"\\Temp\\b.zip"});
   ASSERT_TRUE(data);
   FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   STGMEDIUM medium = {};
@@ -161,35 +164,35 @@ constexpr wchar_t kInstalled[] = L"\\Program Files\\Zek\\Quintar\\Menuvex.dll";
 class MenuvexOnTheDevice : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!devicetest::FileExists(kInstalled)) GTEST_SKIP() << "the device image carries no Menuvex.dll";
+    if (!FileExists(kInstalled)) GTEST_SKIP() << "the device image carries no Menuvex.dll";
     // The tests above clear the handlers; put back what installation registered.
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kMenuvexKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-      RegCloseKey(key);
-    } else {
-      HMODULE menuvex = LoadLibraryW(kInstalled);
-      ASSERT_NE(menuvex, nullptr);
+    win32::RegKey key;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kMenuvexKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+      const win32::Module menuvex(LoadLibraryW(kInstalled));
+      ASSERT_TRUE(menuvex);
       using Register = HRESULT(WINAPI*)();
-      auto reg = reinterpret_cast<Register>(reinterpret_cast<void (*)()>(GetProcAddress(menuvex, "DllRegisterServer")));
+      auto reg =
+          reinterpret_cast<Register>(reinterpret_cast<void (*)()>(GetProcAddress(menuvex.get(), "DllRegisterServer")));
       ASSERT_NE(reg, nullptr);
       ASSERT_EQ(reg(), S_OK);
-      FreeLibrary(menuvex);
     }
     RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(kHandlers) + L"\\" TESTMENU_HANDLER_NAME).c_str());
     CreateDirectoryW(L"\\My Documents", nullptr);
-    devicetest::WriteTextFile(L"\\My Documents\\report.txt", "quarterly");
+    testsupport::WriteFileBytes(L"\\My Documents\\report.txt", "quarterly");
     DeleteFileW(L"\\My Documents\\report.txt.enf");
   }
 };
 
 TEST_F(MenuvexOnTheDevice, FileExplorerListsMenuvexItemsForAFileAndAnArchive) {
   std::string out;
-  ASSERT_EQ(devicetest::Run(L"\\Windows\\fexplore.exe /list-menu \"\\My Documents\\report.txt\"", &out), 0) << out;
+  ASSERT_EQ(testsupport::RunProgram(L"\\Windows\\fexplore.exe /list-menu \"\\My Documents\\report.txt\"", &out), 0)
+      << out;
   EXPECT_NE(out.find("item: Open\nitem: Add to ZIP File\nitem: Encrypt File...\nitem: Add to Today Screen\n"
                      "item: Properties...\n"),
             std::string::npos)
       << out;
-  ASSERT_EQ(devicetest::Run(L"\\Windows\\fexplore.exe /list-menu \"\\My Documents\\Letters.zip\"", &out), 0) << out;
+  ASSERT_EQ(testsupport::RunProgram(L"\\Windows\\fexplore.exe /list-menu \"\\My Documents\\Letters.zip\"", &out), 0)
+      << out;
   EXPECT_NE(out.find("item: Extract To>Current Directory\nitem: Extract To>Letters\\\n"
                      "item: Extract To>Specify Directory\nitem: Encrypt File...\n"),
             std::string::npos)
@@ -199,25 +202,27 @@ TEST_F(MenuvexOnTheDevice, FileExplorerListsMenuvexItemsForAFileAndAnArchive) {
 
 TEST_F(MenuvexOnTheDevice, CommandsNotBuiltYetAreRefusedHonestly) {
   std::string out;
-  EXPECT_EQ(devicetest::Run(L"\\Windows\\fexplore.exe /invoke \"\\My Documents\\report.txt\" \"Add to ZIP File\"", &out),
+  EXPECT_EQ(testsupport::RunProgram(
+                L"\\Windows\\fexplore.exe /invoke \"\\My Documents\\report.txt\" \"Add to ZIP File\"", &out),
             3);
   EXPECT_NE(out.find("-> 0x80004001"), std::string::npos) << out;
 }
 
 TEST_F(MenuvexOnTheDevice, EncryptsThroughTheDialogInFileExplorer) {
-  devicetest::Process explorer = devicetest::Start(
-      L"\\Windows\\fexplore.exe /invoke \"\\My Documents\\report.txt\" \"Encrypt File...\"");
+  testsupport::ChildProcess explorer =
+      Start(L"\\Windows\\fexplore.exe /invoke \"\\My Documents\\report.txt\" \"Encrypt File...\"");
   ASSERT_TRUE(explorer);
   HWND dialog = nullptr;
   // Typed into once it is on the screen, as a user would.
-  ASSERT_TRUE(devicetest::WaitUntil([&] {
+  ASSERT_TRUE(testsupport::PumpUntil([&] {
     dialog = FindWindowW(L"#32770", L"Encrypt File");
     return dialog && IsWindowVisible(dialog) && GetDlgItem(dialog, 1028);
   }));
   ASSERT_TRUE(SetDlgItemTextW(dialog, 1026, L"device"));
   ASSERT_TRUE(SetDlgItemTextW(dialog, 1028, L"device"));
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1023, BN_CLICKED), 0);
-  const bool ended = devicetest::WaitUntil([&] { return WaitForSingleObject(explorer.get(), 0) == WAIT_OBJECT_0; }, 15000);
+  const bool ended =
+      testsupport::PumpUntil([&] { return WaitForSingleObject(explorer.get(), 0) == WAIT_OBJECT_0; }, 15000);
   if (!ended) {
     HWND box = FindWindowW(L"#32770", L"Error Encrypting File");
     FAIL() << "File Explorer still runs" << (box ? ", showing an error box" : "");
@@ -225,8 +230,8 @@ TEST_F(MenuvexOnTheDevice, EncryptsThroughTheDialogInFileExplorer) {
   DWORD code = 99;
   GetExitCodeProcess(explorer.get(), &code);
   EXPECT_EQ(code, 0u);
-  EXPECT_TRUE(devicetest::FileExists(L"\\My Documents\\report.txt.enf"));
-  EXPECT_EQ(devicetest::ReadFileUtf8(L"\\My Documents\\report.txt"), "quarterly") << "the original stays";
+  EXPECT_TRUE(FileExists(L"\\My Documents\\report.txt.enf"));
+  EXPECT_EQ(testsupport::ReadFileBytes(L"\\My Documents\\report.txt"), "quarterly") << "the original stays";
 }
 
 }  // namespace

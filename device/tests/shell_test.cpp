@@ -4,15 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include <platform/include/todaycmn.h>
+#include <todaycmn.h>
 
 #include <string>
 
 #include "device_test_util.h"
+#include "win32/handle.h"
+
+using namespace quintar::device::tests;
 
 namespace {
 
-using devicetest::WaitUntil;
+using testsupport::PumpUntil;
 
 constexpr wchar_t kItems[] = L"SOFTWARE\\Microsoft\\Today\\Items";
 constexpr wchar_t kRecords[] = L"Software\\Quintar\\Tests\\TestToday";
@@ -32,8 +35,7 @@ void SetString(HKEY root, const std::wstring& key, const wchar_t* name, const st
 DWORD Recorded(const wchar_t* item, const wchar_t* name) {
   DWORD value = 0, size = sizeof value;
   std::wstring key = std::wstring(kRecords) + L"\\" + item;
-  return RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) ==
-                 ERROR_SUCCESS
+  return RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) == ERROR_SUCCESS
              ? value
              : 0;
 }
@@ -67,11 +69,11 @@ class TodayScreenTest : public ::testing::Test {
   }
 
   HWND StartShell(const std::wstring& commandLine = kShell) {
-    shell_ = devicetest::Start(commandLine);
+    shell_ = Start(commandLine);
     EXPECT_TRUE(shell_) << "shell.exe did not start";
     HWND desktop = nullptr;
     // The SIP is the last window the shell makes.
-    WaitUntil([&] {
+    PumpUntil([&] {
       desktop = FindWindowW(L"DesktopExplorerWindow", L"DeskTop");
       return desktop && FindWindowW(L"SipWndClass", nullptr);
     });
@@ -80,16 +82,14 @@ class TodayScreenTest : public ::testing::Test {
 
   static HWND Item(HWND desktop, const wchar_t* name) { return FindWindowExW(desktop, nullptr, nullptr, name); }
 
-  devicetest::Process shell_;
+  testsupport::ChildProcess shell_;
 };
 
 TEST_F(TodayScreenTest, CoversTheScreenAboveTheBandAndOwnsAHiddenSip) {
   HWND desktop = StartShell();
   ASSERT_NE(desktop, nullptr);
   int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-  HDC dc = GetDC(nullptr);
-  int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
+  int dpi = GetDeviceCaps(quintar::win32::WindowDc(nullptr).get(), LOGPIXELSY);
   int band = MulDiv(26, dpi, 96);
   RECT rc = ScreenRect(desktop);
   EXPECT_EQ(rc.left, 0);
@@ -119,7 +119,7 @@ TEST_F(TodayScreenTest, StacksEnabledItemsByOrderAndSkipsBrokenOnes) {
   HWND desktop = StartShell();
   ASSERT_NE(desktop, nullptr);
   HWND first = nullptr, second = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
+  ASSERT_TRUE(PumpUntil([&] {
     return (first = Item(desktop, L"First")) && (second = Item(desktop, L"Second")) &&
            ScreenRect(second).bottom > ScreenRect(second).top;
   }));
@@ -152,11 +152,11 @@ TEST_F(TodayScreenTest, QueriesItemsAndAnswersTheirColourAndWatermarkRequests) {
   AddItem(L"Second", L"T:\\testtoday.dll", 2, 1, 30);
   HWND desktop = StartShell();
   ASSERT_NE(desktop, nullptr);
-  ASSERT_TRUE(WaitUntil([] { return Recorded(L"First", L"Queries") >= 6 && Recorded(L"First", L"Paints") >= 3; }))
+  ASSERT_TRUE(PumpUntil([] { return Recorded(L"First", L"Queries") >= 6 && Recorded(L"First", L"Paints") >= 3; }))
       << "queries " << Recorded(L"First", L"Queries") << ", paints " << Recorded(L"First", L"Paints");
 
-  EXPECT_EQ(Recorded(L"First", L"TextColour"), static_cast<DWORD>(SendMessageW(desktop, TODAYM_GETCOLOR,
-                                                                               TODAYCOLOR_TEXT, 0)));
+  EXPECT_EQ(Recorded(L"First", L"TextColour"),
+            static_cast<DWORD>(SendMessageW(desktop, TODAYM_GETCOLOR, TODAYCOLOR_TEXT, 0)));
   DWORD highlight = Recorded(L"First", L"HighlightColour"), highlighted = Recorded(L"First", L"HighlightedTextColour");
   EXPECT_NE(highlight, highlighted) << "highlighted text stands out from its highlight";
   EXPECT_GE(Recorded(L"First", L"Watermarks"), 1u);
@@ -166,7 +166,7 @@ TEST_F(TodayScreenTest, QueriesItemsAndAnswersTheirColourAndWatermarkRequests) {
   // A new cyp moves the items below it.
   SetDword(HKEY_LOCAL_MACHINE, std::wstring(kItems) + L"\\First", L"TestHeight", 60);
   HWND first = Item(desktop, L"First"), second = Item(desktop, L"Second");
-  ASSERT_TRUE(WaitUntil([&] {
+  ASSERT_TRUE(PumpUntil([&] {
     RECT a = ScreenRect(first), b = ScreenRect(second);
     return a.bottom - a.top == 60 && b.top == a.bottom;
   }));
@@ -177,7 +177,7 @@ TEST_F(TodayScreenTest, ReloadsItsItemsOnWinIniChange) {
   AddItem(L"Second", L"T:\\testtoday.dll", 2, 1, 30);
   HWND desktop = StartShell();
   ASSERT_NE(desktop, nullptr);
-  ASSERT_TRUE(WaitUntil([&] { return Item(desktop, L"Second") != nullptr; }));
+  ASSERT_TRUE(PumpUntil([&] { return Item(desktop, L"Second") != nullptr; }));
   RECT before = ScreenRect(Item(desktop, L"Second"));
 
   SetDword(HKEY_LOCAL_MACHINE, std::wstring(kItems) + L"\\First", L"Enabled", 0);
@@ -185,7 +185,7 @@ TEST_F(TodayScreenTest, ReloadsItsItemsOnWinIniChange) {
   EXPECT_TRUE(SendMessageTimeoutW(desktop, WM_WININICHANGE, 0xF2, 0, SMTO_ABORTIFHUNG, 2000, nullptr));
   // The item records its start before its window exists, and the shell lays the items out after.
   HWND second = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
+  ASSERT_TRUE(PumpUntil([&] {
     return Item(desktop, L"First") == nullptr && Recorded(L"Second", L"Inits") == 2 &&
            (second = Item(desktop, L"Second")) != nullptr && ScreenRect(second).top == before.top - 40;
   })) << "the remaining item was reloaded and moved up";
@@ -194,7 +194,7 @@ TEST_F(TodayScreenTest, ReloadsItsItemsOnWinIniChange) {
 
   SetDword(HKEY_LOCAL_MACHINE, std::wstring(kItems) + L"\\First", L"Enabled", 1);
   SendMessageW(desktop, WM_WININICHANGE, 0xF2, 0);
-  ASSERT_TRUE(WaitUntil([&] { return Item(desktop, L"First") != nullptr; }));
+  ASSERT_TRUE(PumpUntil([&] { return Item(desktop, L"First") != nullptr; }));
   EXPECT_EQ(Recorded(L"First", L"Inits"), 3u);
 }
 
@@ -211,18 +211,18 @@ TEST_F(TodayScreenTest, SipVisibilityChangesAreBroadcast) {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = L"SipNoticeCounter";
   RegisterClassW(&wc);
-  HWND counter = CreateWindowExW(0, wc.lpszClassName, L"counter", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                 wc.hInstance, nullptr);
+  HWND counter =
+      CreateWindowExW(0, wc.lpszClassName, L"counter", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
   ASSERT_NE(counter, nullptr);
   ASSERT_NE(StartShell(), nullptr);
   HWND sip = FindWindowW(L"SipWndClass", nullptr);
   ASSERT_NE(sip, nullptr);
   g_sipNotices = 0;
   ShowWindow(sip, SW_SHOWNOACTIVATE);
-  EXPECT_TRUE(WaitUntil([] { return g_sipNotices == 1; }));
+  EXPECT_TRUE(PumpUntil([] { return g_sipNotices == 1; }));
   EXPECT_TRUE(IsWindowVisible(sip));
   ShowWindow(sip, SW_HIDE);
-  EXPECT_TRUE(WaitUntil([] { return g_sipNotices == 2; }));
+  EXPECT_TRUE(PumpUntil([] { return g_sipNotices == 2; }));
   EXPECT_FALSE(IsWindowVisible(sip));
   DestroyWindow(counter);
 }
@@ -231,36 +231,36 @@ TEST_F(TodayScreenTest, WritesTheScreenshotMarkerOnceReady) {
   AddItem(L"First", L"T:\\testtoday.dll", 1, 1, 40);
   DeleteFileW(L"\\shell-ready.flag");
   ASSERT_NE(StartShell(std::wstring(kShell) + L" /screenshot-ready \\shell-ready.flag"), nullptr);
-  ASSERT_TRUE(WaitUntil([] { return devicetest::FileExists(L"\\shell-ready.flag"); }));
+  ASSERT_TRUE(PumpUntil([] { return FileExists(L"\\shell-ready.flag"); }));
   EXPECT_GE(Recorded(L"First", L"Paints"), 1u) << "the items had painted before the marker";
   DeleteFileW(L"\\shell-ready.flag");
 }
 
-bool HaveDeviceLog() { return devicetest::FileExists(L"T:\\coredll.dll"); }
+bool HaveDeviceLog() { return FileExists(L"T:\\coredll.dll"); }
 
 TEST_F(TodayScreenTest, RecordsThePowerOffKey) {
   if (!HaveDeviceLog()) GTEST_SKIP() << "coredll.dll is not built: no event log to read";
   ASSERT_NE(StartShell(), nullptr);
-  std::wstring log = devicetest::DeviceLogPath(L"EventLog", L"\\Windows\\device-events.log");
+  std::wstring log = DeviceLogPath(L"EventLog", L"\\Windows\\device-events.log");
   keybd_event(0xDF, 0, 0, 0);
   keybd_event(0xDF, 0, KEYEVENTF_KEYUP, 0);
-  EXPECT_TRUE(WaitUntil([&] { return devicetest::ReadFileUtf8(log).find("power-off-key") != std::string::npos; }));
+  EXPECT_TRUE(PumpUntil([&] { return testsupport::ReadFileBytes(log).find("power-off-key") != std::string::npos; }));
 }
 
 TEST(Recorders, AppendTheirCommandLinesToTheLaunchLog) {
   const wchar_t* programs[] = {L"ctlpnl", L"tmail", L"beam", L"irsquirt", L"repllog", L"iexplore", L"wceload"};
-  std::wstring log = devicetest::DeviceLogPath(L"LaunchLog", L"\\Windows\\device-launch.log");
+  std::wstring log = DeviceLogPath(L"LaunchLog", L"\\Windows\\device-launch.log");
   for (const wchar_t* program : programs) {
     std::wstring line = std::wstring(L"\"T:\\") + program + L".exe\" cplmain.cpl,4 \"\\My Documents\\a b.txt\"";
-    int rc = devicetest::Run(line);
+    int rc = testsupport::RunProgram(line);
     if (!HaveDeviceLog()) {
       EXPECT_EQ(rc, 2) << "without the device log a recorder reports failure";
       continue;
     }
     EXPECT_EQ(rc, 0);
-    std::string expected = std::string(program, program + lstrlenW(program)) +
-                           ".exe|cplmain.cpl,4 \"\\My Documents\\a b.txt\"";
-    EXPECT_NE(devicetest::ReadFileUtf8(log).find(expected), std::string::npos) << expected;
+    std::string expected =
+        std::string(program, program + lstrlenW(program)) + ".exe|cplmain.cpl,4 \"\\My Documents\\a b.txt\"";
+    EXPECT_NE(testsupport::ReadFileBytes(log).find(expected), std::string::npos) << expected;
   }
 }
 
