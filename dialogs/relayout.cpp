@@ -1,16 +1,18 @@
 
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <new>
 #include <string>
 #include <vector>
 
 #include "dialogs/dialogs.h"
 
-#include <commctrl.h>
-
 namespace quintar::dialogs {
 namespace {
 
-constexpr UINT_PTR kRelayoutSubclass = 0x51524C59;  // "QRLY"
+constexpr UINT_PTR kRelayoutSubclass = 0x51524C59;       // "QRLY"
 constexpr wchar_t kRelayoutProp[] = L"QuintarRelayout";  // the subclass's data, for detaching
 
 // A template name that outlives the caller's string.
@@ -37,8 +39,7 @@ struct RelayoutData {
   TemplateSet Templates() const noexcept { return {square.Get(), portrait.Get(), landscape.Get()}; }
 };
 
-LRESULT CALLBACK RelayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
-                              DWORD_PTR ref) {
+LRESULT CALLBACK RelayoutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
   auto* data = reinterpret_cast<RelayoutData*>(ref);
   switch (msg) {
     case WM_SIZE:
@@ -80,8 +81,7 @@ INT_PTR DialogBoxForShape(HINSTANCE module, const TemplateSet& templates, HWND o
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return -1;
   }
-  return DialogBoxIndirectParamW(module, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), owner, proc,
-                                 param);
+  return DialogBoxIndirectParamW(module, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), owner, proc, param);
 }
 
 HWND CreateDialogForShape(HINSTANCE module, const TemplateSet& templates, HWND owner, DLGPROC proc,
@@ -91,8 +91,7 @@ HWND CreateDialogForShape(HINSTANCE module, const TemplateSet& templates, HWND o
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
     return nullptr;
   }
-  return CreateDialogIndirectParamW(module, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), owner,
-                                    proc, param);
+  return CreateDialogIndirectParamW(module, reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), owner, proc, param);
 }
 
 int ApplyLayout(HWND dialog, const TemplateLayout& layout) noexcept {
@@ -123,8 +122,8 @@ int ApplyLayout(HWND dialog, const TemplateLayout& layout) noexcept {
       }
       // A control the template leaves unsized (an icon, sized from its picture) keeps its size.
       const UINT keepSize = (c.cx == 0 && c.cy == 0) ? SWP_NOSIZE : 0;
-      batch = DeferWindowPos(batch, children[static_cast<std::size_t>(pairs[i])], nullptr, r.left, r.top,
-                             r.right, r.bottom, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER | keepSize);
+      batch = DeferWindowPos(batch, children[static_cast<std::size_t>(pairs[i])], nullptr, r.left, r.top, r.right,
+                             r.bottom, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER | keepSize);
     }
     if (batch == nullptr || !EndDeferWindowPos(batch)) return -1;
     return moves;
@@ -133,8 +132,7 @@ int ApplyLayout(HWND dialog, const TemplateLayout& layout) noexcept {
   }
 }
 
-bool RelayoutForShape(HWND dialog, HINSTANCE module, const TemplateSet& templates,
-                      ScreenShape shape) noexcept {
+bool RelayoutForShape(HWND dialog, HINSTANCE module, const TemplateSet& templates, ScreenShape shape) noexcept {
   try {
     if (!IsWindow(dialog)) return false;
     const auto bytes = FindDialogTemplate(module, templates.For(shape));

@@ -1,7 +1,9 @@
 
-#include "dialogs/dialogs.h"
+#include <windows.h>
 
 #include <commctrl.h>
+
+#include "dialogs/dialogs.h"
 
 namespace quintar::dialogs {
 namespace {

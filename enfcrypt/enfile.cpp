@@ -65,13 +65,11 @@ class NewOutput {
  public:
   // OutputExists / OutputUncreatable when the file cannot be made new.
   FileResult Create(const std::wstring& path) noexcept {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       const DWORD error = GetLastError();
-      return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS
-                 ? FileResult::OutputExists
-                 : FileResult::OutputUncreatable;
+      return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? FileResult::OutputExists
+                                                                         : FileResult::OutputUncreatable;
     }
     file_.reset(h);
     path_ = &path;  // only a file we made ourselves is ever removed
@@ -98,8 +96,8 @@ class NewOutput {
 };
 
 FileHandle OpenForReading(const std::wstring& path) noexcept {
-  return Own(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return Own(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 bool SizeOf(HANDLE file, std::uint64_t& size) noexcept {
@@ -115,8 +113,7 @@ bool SizeOf(HANDLE file, std::uint64_t& size) noexcept {
 // move. The two only spin on counters while waiting: under Wine every blocking wait is a round
 // trip to the server, which costs more than a chunk. Without a helper (one core, or one chunk)
 // this thread does all.
-FileResult Pump(HANDLE in, HANDLE out, std::uint64_t length, std::string_view password,
-                Direction d) noexcept {
+FileResult Pump(HANDLE in, HANDLE out, std::uint64_t length, std::string_view password, Direction d) noexcept {
   const std::uint64_t chunks = (length + kChunkSize - 1) / kChunkSize;
   if (!chunks) return FileResult::Ok;
   const auto sizeOf = [&](std::uint64_t k) {
@@ -129,8 +126,8 @@ FileResult Pump(HANDLE in, HANDLE out, std::uint64_t length, std::string_view pa
   if (!memory) return FileResult::WriteFailed;
   const auto buffer = [&](std::uint64_t k) { return memory.get() + k % slots * kChunkSize; };
 
-  std::atomic<std::uint64_t> read{0};     // chunks read
-  std::atomic<std::uint64_t> claimed{0};  // chunks taken for enciphering
+  std::atomic<std::uint64_t> read{0};           // chunks read
+  std::atomic<std::uint64_t> claimed{0};        // chunks taken for enciphering
   std::atomic<std::uint64_t> done[kRing] = {};  // chunk k's slot holds k + 1 once enciphered
   std::atomic<bool> stop{false};
   // Takes the next chunk read and not yet taken, if there is one, and enciphers it.
@@ -155,8 +152,10 @@ FileResult Pump(HANDLE in, HANDLE out, std::uint64_t length, std::string_view pa
   const auto helperWork = [&]() noexcept {
     const DataStream own(password, d);
     for (int spins = 0; !stop.load() && claimed.load() < chunks;) {
-      if (cipherOne(own)) spins = 0;
-      else idle(spins);
+      if (cipherOne(own))
+        spins = 0;
+      else
+        idle(spins);
     }
   };
   std::thread helper;
@@ -205,12 +204,10 @@ FileResult Encrypt(const std::wstring& sourcePath, std::string_view password) {
   if (!source || !SizeOf(source.get(), size)) return FileResult::SourceUnreadable;
   const std::wstring outputPath = sourcePath + L".enf";
   NewOutput output;
-  if (const FileResult created = output.Create(outputPath); created != FileResult::Ok)
-    return created;
+  if (const FileResult created = output.Create(outputPath); created != FileResult::Ok) return created;
 
   const std::uint64_t whole = size / kBlockSize * kBlockSize;
-  if (const FileResult pumped =
-          Pump(source.get(), output.get(), whole, password, Direction::Encipher);
+  if (const FileResult pumped = Pump(source.get(), output.get(), whole, password, Direction::Encipher);
       pumped != FileResult::Ok)
     return pumped;
 
@@ -227,8 +224,7 @@ FileResult Decrypt(const std::wstring& encryptedPath, std::string_view password)
   // Whatever has no readable trailer counts as the wrong password, as the callers expect.
   FileHandle source = OpenForReading(encryptedPath);
   std::uint64_t size = 0;
-  if (!source || !SizeOf(source.get(), size) || !PlausibleEncryptedSize(size))
-    return FileResult::WrongPassword;
+  if (!source || !SizeOf(source.get(), size) || !PlausibleEncryptedSize(size)) return FileResult::WrongPassword;
 
   const std::uint64_t dataSize = size - kTrailerSize;
   std::uint8_t raw[kTrailerSize];
@@ -240,11 +236,9 @@ FileResult Decrypt(const std::wstring& encryptedPath, std::string_view password)
       encryptedPath.size() > 4 ? encryptedPath.substr(0, encryptedPath.size() - 4) : std::wstring();
   if (outputPath.empty()) return FileResult::OutputUncreatable;
   NewOutput output;
-  if (const FileResult created = output.Create(outputPath); created != FileResult::Ok)
-    return created;
+  if (const FileResult created = output.Create(outputPath); created != FileResult::Ok) return created;
 
-  if (const FileResult pumped =
-          Pump(source.get(), output.get(), dataSize, password, Direction::Decipher);
+  if (const FileResult pumped = Pump(source.get(), output.get(), dataSize, password, Direction::Decipher);
       pumped != FileResult::Ok)
     return pumped;
   if (!WriteAt(output.get(), trailer->tail.data(), static_cast<DWORD>(trailer->tail.size()), dataSize))

@@ -2,6 +2,10 @@
 // and decryptor.exe; neither function shows anything, the caller reports the result.
 #pragma once
 
+// Included first: EncryptFile and DecryptFile are also the system's macros, and every unit must
+// see these names the same way.
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 

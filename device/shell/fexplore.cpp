@@ -6,10 +6,11 @@
 // FILE is a device path or a name in the listed folder. A submenu item is named by its own text
 // or as "<submenu>><item>". Exit codes: 0 done, 1 bad usage or no such file, 2 no such item,
 // 3 the handler failed.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlwapi.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <string>

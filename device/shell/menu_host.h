@@ -4,13 +4,14 @@
 // and for the chosen item GetCommandString with that item's identifier, then InvokeCommand.
 #pragma once
 
-#include <shlobj.h>
 #include <windows.h>
 
-#include "win32/com.h"
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
+
+#include "win32/com.h"
 
 namespace quintar::device {
 

@@ -1,6 +1,7 @@
 // shell.exe: the device's Today screen, its menu-bar band and soft input panel, started first.
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <string>
 

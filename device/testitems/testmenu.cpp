@@ -3,13 +3,15 @@
 // "Test One" and "Test Two" and records under HKEY_CURRENT_USER "Software\Quintar\Tests\TestMenu":
 // "Calls" (the order of the host's calls), "Selection" (the paths, '|'-separated), "File" and
 // "Command" of the invoked item, "VerbOffset" (the offset in the verb field) and "InvokeOwner".
-#include <shlobj.h>
+#include "testmenu.h"
+
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include <new>
 #include <string>
 
-#include "testmenu.h"
 #include "testrecord.h"
 #include "win32/com.h"
 

@@ -1,12 +1,13 @@
 // The File Explorer stand-in as a context-menu host: the test handler's items appear, the chosen
 // one runs, and the host keeps the device's order of calls.
-#include <commctrl.h>
-#include <shlobj.h>
 #include <windows.h>
 
-#include <gtest/gtest.h>
+#include <commctrl.h>
+#include <shlobj.h>
 
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "device/shell/menu_host.h"
 #include "device/testitems/testmenu.h"

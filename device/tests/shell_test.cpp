@@ -2,11 +2,11 @@
 // the suite drives them.
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <todaycmn.h>
 
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "device_test_util.h"
 #include "win32/handle.h"

@@ -1,10 +1,11 @@
-#include <gtest/gtest.h>
+#include "dialogs/dialogs.h"
 
 #include <cstdio>
 #include <map>
 #include <vector>
 
-#include "dialogs/dialogs.h"
+#include <gtest/gtest.h>
+
 #include "testsupport/testsupport.h"
 
 using namespace quintar::dialogs;
@@ -103,8 +104,8 @@ bool SetScreen(int width, int height) {
 // A value of the device profile the test device was made from.
 DWORD ProfileValue(LPCWSTR name, DWORD fallback) {
   DWORD value = 0, size = sizeof value;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Quintar\\Device", name, RRF_RT_REG_DWORD, nullptr, &value,
-                   &size) != ERROR_SUCCESS)
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Quintar\\Device", name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+      ERROR_SUCCESS)
     return fallback;
   return value;
 }
@@ -155,8 +156,8 @@ TEST(Relayout, OpensWithCurrentShapeAndFollowsEveryShape) {
   EXPECT_TRUE(PlacedAs(dlg.get(), kPortrait, beforeSquare));
 
   // Extended templates are read as well.
-  ASSERT_TRUE(RelayoutForShape(dlg.get(), Module(), TemplatesById(kExtended, kExtended, kExtended),
-                               ScreenShape::Square));
+  ASSERT_TRUE(
+      RelayoutForShape(dlg.get(), Module(), TemplatesById(kExtended, kExtended, kExtended), ScreenShape::Square));
   EXPECT_TRUE(PlacedAs(dlg.get(), kExtended, Children(dlg.get())));
 }
 
@@ -181,8 +182,8 @@ TEST(Relayout, MalformedOrMissingTemplateMovesNothing) {
   ASSERT_TRUE(dlg);
   const Placement before = Children(dlg.get());
   EXPECT_FALSE(ParseDialogTemplate(FindDialogTemplate(Module(), MAKEINTRESOURCEW(kMalformed))));
-  EXPECT_FALSE(RelayoutForShape(dlg.get(), Module(), TemplatesById(kMalformed, kMalformed, kMalformed),
-                                ScreenShape::Square));
+  EXPECT_FALSE(
+      RelayoutForShape(dlg.get(), Module(), TemplatesById(kMalformed, kMalformed, kMalformed), ScreenShape::Square));
   EXPECT_FALSE(RelayoutForShape(dlg.get(), Module(), TemplatesById(999, 999, 999), ScreenShape::Portrait));
   EXPECT_FALSE(RelayoutForShape(nullptr, Module(), kShapes, ScreenShape::Portrait));
   const Placement after = Children(dlg.get());
@@ -226,18 +227,19 @@ TEST(Relayout, OnSizeAfterTheScreenTurns) {
 TEST(Relayout, ModalDialogFromCurrentShape) {
   static int seenWidth;
   seenWidth = 0;
-  const INT_PTR result = DialogBoxForShape(Module(), kShapes, nullptr, [](HWND dlg, UINT msg, WPARAM, LPARAM) -> INT_PTR {
-    if (msg != WM_INITDIALOG) return FALSE;
-    // The templates' sizes: square 160 x 160, portrait 160 x 213, landscape 213 x 160 units.
-    const ScreenShape shape = CurrentScreenShape();
-    RECT r{0, 0, shape == ScreenShape::Landscape ? 213 : 160, shape == ScreenShape::Portrait ? 213 : 160};
-    MapDialogRect(dlg, &r);
-    RECT client;
-    GetClientRect(dlg, &client);
-    seenWidth = client.right == r.right && client.bottom == r.bottom ? 1 : -1;
-    EndDialog(dlg, 42);
-    return TRUE;
-  });
+  const INT_PTR result =
+      DialogBoxForShape(Module(), kShapes, nullptr, [](HWND dlg, UINT msg, WPARAM, LPARAM) -> INT_PTR {
+        if (msg != WM_INITDIALOG) return FALSE;
+        // The templates' sizes: square 160 x 160, portrait 160 x 213, landscape 213 x 160 units.
+        const ScreenShape shape = CurrentScreenShape();
+        RECT r{0, 0, shape == ScreenShape::Landscape ? 213 : 160, shape == ScreenShape::Portrait ? 213 : 160};
+        MapDialogRect(dlg, &r);
+        RECT client;
+        GetClientRect(dlg, &client);
+        seenWidth = client.right == r.right && client.bottom == r.bottom ? 1 : -1;
+        EndDialog(dlg, 42);
+        return TRUE;
+      });
   EXPECT_EQ(result, 42);
   EXPECT_EQ(seenWidth, 1);
 }
@@ -255,8 +257,8 @@ TEST(Sip, SwitchWithoutPanelIsHarmless) {
 TEST(Sip, ShownWhileTextDialogOpen) {
   testsupport::ScopedWindowClass cls(L"SipWndClass");
   ASSERT_TRUE(cls.ok());
-  UniqueWindow sip(CreateWindowExW(WS_EX_TOOLWINDOW, L"SipWndClass", L"SIP", WS_POPUP, 0, 214, 240, 80,
-                                   nullptr, nullptr, Module(), nullptr));
+  UniqueWindow sip(CreateWindowExW(WS_EX_TOOLWINDOW, L"SipWndClass", L"SIP", WS_POPUP, 0, 214, 240, 80, nullptr,
+                                   nullptr, Module(), nullptr));
   ASSERT_TRUE(sip);
   EXPECT_FALSE(IsSipShown());
   EXPECT_TRUE(ShowSip(true));

@@ -1,8 +1,8 @@
 // The file functions on the device's file system: exact bytes, round trips, and that nothing is
 // ever overwritten or left half-written.
-#include <windows.h>
+#include "enfcrypt/enfile.h"
 
-#include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <random>
@@ -10,8 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "enfcrypt/enfcrypt.h"
-#include "enfcrypt/enfile.h"
 #include "enfcrypt/tests/reference_des.h"
 
 namespace quintar::enfcrypt {
@@ -68,8 +69,7 @@ Bytes ExpectedEncrypted(const Bytes& source, std::string_view password) {
 class EnfileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = L"\\enftest-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-              std::to_wstring(++counter_);
+    folder_ = L"\\enftest-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter_);
     ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
   }
   void TearDown() override {
@@ -132,8 +132,8 @@ TEST_F(EnfileTest, PasswordsAreCheckedExactly) {
   ASSERT_TRUE(Write(source, data));
   ASSERT_EQ(EncryptFile(source, "door-one"), FileResult::Ok);
   ASSERT_TRUE(DeleteFileW(source.c_str()));
-  for (std::string_view wrong : {"door-one2", "door-on", "doorway", "", "DOOR-ONE",
-                                 "door-one and far more than thirty-two bytes"}) {
+  for (std::string_view wrong :
+       {"door-one2", "door-on", "doorway", "", "DOOR-ONE", "door-one and far more than thirty-two bytes"}) {
     EXPECT_EQ(DecryptFile(source + L".enf", wrong), FileResult::WrongPassword) << wrong;
     EXPECT_FALSE(Exists(source)) << "nothing is written for a refused password";
   }
@@ -218,8 +218,8 @@ TEST_F(EnfileTest, ASourceCutShortMidwayReportsFailureAndRemovesThePartialOutput
   for (int attempt = 0; attempt < 4 && !sawFailure; ++attempt) {
     DeleteFileW((source + L".enf").c_str());
     ASSERT_TRUE(Write(source, Random(std::size_t{24} << 20, 21)));
-    HANDLE h = CreateFileW(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     FileResult result = FileResult::Ok;
     std::atomic<bool> done{false};

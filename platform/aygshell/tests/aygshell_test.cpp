@@ -1,8 +1,8 @@
 // Full-screen dialogs, the soft-key menu bar, special folders and the exports by CE name.
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "test_util.h"
 

@@ -1,8 +1,8 @@
 // Tap and hold: held still it is a context-menu gesture; released or moved away early it is not,
 // and what ended it stays queued for the window.
-#include <gtest/gtest.h>
-
 #include <thread>
+
+#include <gtest/gtest.h>
 
 #include "test_util.h"
 

@@ -1,8 +1,9 @@
 // The suite reaches the Today screen as "the desktop window", across processes.
 #include <ceservices.h>
-#include <gtest/gtest.h>
 
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "win32/handle.h"
 

@@ -1,10 +1,11 @@
 // Storage cards and the CE attributes laid over finds and attribute reads.
 #include <ceservices.h>
-#include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "test_util.h"
 

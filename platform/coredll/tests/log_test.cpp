@@ -2,11 +2,12 @@
 // launch log. Nothing stops the emulator.
 #include <ceservices.h>
 #include <devicelog.h>
-#include <gtest/gtest.h>
 
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "test_util.h"
 

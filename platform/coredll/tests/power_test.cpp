@@ -1,9 +1,10 @@
 // Battery and object store: read from the device profile at every call.
 #include <ceservices.h>
-#include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstring>
+
+#include <gtest/gtest.h>
 
 #include "test_util.h"
 

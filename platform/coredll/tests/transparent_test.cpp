@@ -1,5 +1,6 @@
 // TransparentImage: the transparent colour leaves the destination as it was, from a bitmap or a DC.
 #include <ceservices.h>
+
 #include <gtest/gtest.h>
 
 #include "win32/handle.h"
