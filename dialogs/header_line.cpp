@@ -1,23 +1,20 @@
 #include "dialogs/dialogs.h"
+#include "win32/handle.h"
 
 namespace quintar::dialogs {
 
 int ScreenScale() noexcept {
-  HDC screen = GetDC(nullptr);
-  if (screen == nullptr) return 1;
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
-  return DisplayScale(dpi);
+  const win32::WindowDc screen(nullptr);
+  if (!screen) return 1;
+  return DisplayScale(GetDeviceCaps(screen.get(), LOGPIXELSX));
 }
 
 void PaintHorizontalLine(HDC dc, int x0, int x1, int y, COLORREF color) noexcept {
-  HPEN pen = CreatePen(PS_SOLID, 1, color);
-  if (pen == nullptr) return;
-  HGDIOBJ old = SelectObject(dc, pen);
+  const win32::Pen pen(CreatePen(PS_SOLID, 1, color));
+  if (!pen) return;
+  const win32::Selection selected(dc, pen.get());
   const POINT line[2] = {{x0, y}, {x1, y}};
   Polyline(dc, line, 2);
-  SelectObject(dc, old);
-  DeleteObject(pen);
 }
 
 void PaintHeaderLine(HWND page, HDC dc, HeaderLine line, bool highRes, COLORREF color) noexcept {

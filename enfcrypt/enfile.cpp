@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "enfcrypt/enfcrypt.h"
+#include "win32/handle.h"
 
 namespace quintar::enfcrypt {
 namespace {
@@ -20,12 +21,7 @@ namespace {
 constexpr DWORD kChunkSize = 256 * 1024;
 static_assert(kChunkSize % (512 * kBlockSize) == 0);
 
-struct HandleCloser {
-  void operator()(HANDLE h) const noexcept { CloseHandle(h); }
-};
-using FileHandle = std::unique_ptr<void, HandleCloser>;
-
-FileHandle Own(HANDLE h) noexcept { return FileHandle(h == INVALID_HANDLE_VALUE ? nullptr : h); }
+using win32::FileHandle;
 
 // Reads or writes all of `size` bytes at `offset`. Only one thread ever moves a handle's file
 // pointer. Plain reads and writes after a seek: under Wine an OVERLAPPED offset costs a round
@@ -65,13 +61,12 @@ class NewOutput {
  public:
   // OutputExists / OutputUncreatable when the file cannot be made new.
   FileResult Create(const std::wstring& path) noexcept {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    file_.reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_) {
       const DWORD error = GetLastError();
       return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? FileResult::OutputExists
                                                                          : FileResult::OutputUncreatable;
     }
-    file_.reset(h);
     path_ = &path;  // only a file we made ourselves is ever removed
     return FileResult::Ok;
   }
@@ -80,7 +75,7 @@ class NewOutput {
 
   // Closes the file; false when the close itself reports an error (data may not have landed).
   bool Finish() noexcept {
-    const bool closed = CloseHandle(file_.release()) != 0;
+    const bool closed = file_.Close();
     if (closed) path_ = nullptr;
     return closed;
   }
@@ -96,8 +91,8 @@ class NewOutput {
 };
 
 FileHandle OpenForReading(const std::wstring& path) noexcept {
-  return Own(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr));
+  return FileHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 bool SizeOf(HANDLE file, std::uint64_t& size) noexcept {

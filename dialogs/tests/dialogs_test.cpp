@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "testsupport/testsupport.h"
+#include "win32/handle.h"
 
 using namespace quintar::dialogs;
 using testsupport::PumpFor;
@@ -290,9 +292,10 @@ namespace {
 
 // A white 320 x 240 bitmap in a memory DC.
 struct Canvas {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bmp = nullptr;
-  HGDIOBJ old = nullptr;
+  quintar::win32::MemoryDc memory{CreateCompatibleDC(nullptr)};
+  HDC dc = memory.get();
+  quintar::win32::Bitmap bmp;
+  std::optional<quintar::win32::Selection> selected;
   Canvas() {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -301,15 +304,10 @@ struct Canvas {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    old = SelectObject(dc, bmp);
+    bmp.reset(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    selected.emplace(dc, bmp.get());
     RECT all{0, 0, 320, 240};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  }
-  ~Canvas() {
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
   }
   // The rows of column x that are not white.
   std::vector<int> MarkedRows(int x) const {

@@ -14,6 +14,7 @@
 
 #include "enfcrypt/enfcrypt.h"
 #include "enfcrypt/tests/reference_des.h"
+#include "win32/handle.h"
 
 namespace quintar::enfcrypt {
 namespace {
@@ -23,24 +24,23 @@ using Bytes = std::vector<std::uint8_t>;
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 bool Write(const std::wstring& path, const Bytes& data) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  const win32::FileHandle h(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return false;
   DWORD written = 0;
-  const bool ok = data.empty() || (WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
-                                   written == data.size());
-  CloseHandle(h);
-  return ok;
+  return data.empty() || (WriteFile(h.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+                          written == data.size());
 }
 
 Bytes Read(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return {};
+  const win32::FileHandle h(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!h) return {};
   LARGE_INTEGER size{};
-  GetFileSizeEx(h, &size);
+  GetFileSizeEx(h.get(), &size);
   Bytes data(static_cast<std::size_t>(size.QuadPart));
   DWORD got = 0;
-  if (!data.empty()) ReadFile(h, data.data(), static_cast<DWORD>(data.size()), &got, nullptr);
-  CloseHandle(h);
+  if (!data.empty()) ReadFile(h.get(), data.data(), static_cast<DWORD>(data.size()), &got, nullptr);
   data.resize(got);
   return data;
 }
@@ -74,14 +74,12 @@ class EnfileTest : public ::testing::Test {
   }
   void TearDown() override {
     WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW((folder_ + L"\\*").c_str(), &fd);
-    if (find != INVALID_HANDLE_VALUE) {
+    if (const win32::FindHandle find(FindFirstFileW((folder_ + L"\\*").c_str(), &fd)); find) {
       do {
         const std::wstring p = folder_ + L"\\" + fd.cFileName;
         SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(p.c_str());
-      } while (FindNextFileW(find, &fd));
-      FindClose(find);
+      } while (FindNextFileW(find.get(), &fd));
     }
     RemoveDirectoryW(folder_.c_str());
   }
@@ -200,11 +198,11 @@ TEST_F(EnfileTest, UnreadableShortAndOddSizedEncryptedFilesAreRefusedLikeAWrongP
   // A file held open without sharing cannot be read.
   const std::wstring locked = Path(L"locked.txt");
   ASSERT_TRUE(Write(locked, Random(16, 9)));
-  HANDLE h = CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  win32::FileHandle h(CreateFileW(locked.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(h);
   EXPECT_EQ(EncryptFile(locked, "pw"), FileResult::SourceUnreadable);
   EXPECT_FALSE(Exists(locked + L".enf"));
-  CloseHandle(h);
+  h.reset();
   EXPECT_EQ(EncryptFile(Path(L"absent.txt"), "pw"), FileResult::SourceUnreadable);
   EXPECT_FALSE(Exists(Path(L"absent.txt.enf")));
 }
@@ -218,9 +216,10 @@ TEST_F(EnfileTest, ASourceCutShortMidwayReportsFailureAndRemovesThePartialOutput
   for (int attempt = 0; attempt < 4 && !sawFailure; ++attempt) {
     DeleteFileW((source + L".enf").c_str());
     ASSERT_TRUE(Write(source, Random(std::size_t{24} << 20, 21)));
-    HANDLE h = CreateFileW(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    win32::FileHandle cutter(CreateFileW(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(cutter);
+    const HANDLE h = cutter.get();
     FileResult result = FileResult::Ok;
     std::atomic<bool> done{false};
     std::thread worker([&] {
@@ -233,7 +232,7 @@ TEST_F(EnfileTest, ASourceCutShortMidwayReportsFailureAndRemovesThePartialOutput
     SetFilePointerEx(h, cut, nullptr, FILE_BEGIN);
     SetEndOfFile(h);
     worker.join();
-    CloseHandle(h);
+    cutter.reset();
     if (result == FileResult::Ok) continue;  // it was done before the cut
     sawFailure = true;
     EXPECT_EQ(result, FileResult::SourceUnreadable);

@@ -12,6 +12,7 @@
 #include "enfcrypt/bitslice.h"
 #include "enfcrypt/enfcrypt.h"
 #include "enfcrypt/enfile.h"
+#include "win32/handle.h"
 
 namespace {
 
@@ -36,13 +37,13 @@ int wmain() {
     std::vector<std::uint8_t> data(kSize);
     std::mt19937 rng(5);
     std::generate(data.begin(), data.end(), [&] { return static_cast<std::uint8_t>(rng()); });
-    HANDLE h = CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    const quintar::win32::FileHandle h(
+        CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD written = 0;
-    if (h == INVALID_HANDLE_VALUE || !WriteFile(h, data.data(), kSize, &written, nullptr) || written != kSize) {
+    if (!h || !WriteFile(h.get(), data.data(), kSize, &written, nullptr) || written != kSize) {
       std::printf("could not write the sample file\n");
       return 1;
     }
-    CloseHandle(h);
   }
   const std::wstring encrypted = source + L".enf", copy = folder + L"\\copy.bin";
   // Turn about, best of each: the machine's other load falls on both alike.
