@@ -52,25 +52,19 @@ make_shortcut("Windows/SendTo/Mail Recipient.lnk" "\\Windows\\tmail.exe")
 make_shortcut("Windows/SendTo/Storage Card.lnk" "\"\\Storage Card\"")
 
 # The device's system programs and libraries go to \Windows, the suite to its install folder.
-# A missing file is left out: the image is also laid for partial builds.
+# The image is laid after every one of them is built, so each must be there.
 set(windows_files coredll.dll aygshell.dll note_prj.dll shell.exe fexplore.exe
     ctlpnl.exe tmail.exe beam.exe irsquirt.exe repllog.exe iexplore.exe wceload.exe)
 set(suite_files Folderon.exe Tamsk.exe Vorrel.exe Menuvex.dll decryptor.exe Glancet.dll setup.dll)
 foreach(f ${windows_files})
-  if(EXISTS "${BIN}/${f}")
-    file(COPY "${BIN}/${f}" DESTINATION "${OUT}/Windows")
-  endif()
+  file(COPY "${BIN}/${f}" DESTINATION "${OUT}/Windows")
 endforeach()
 foreach(f ${suite_files})
-  if(EXISTS "${BIN}/${f}")
-    file(COPY "${BIN}/${f}" DESTINATION "${OUT}/Program Files/Zek/Quintar")
-  endif()
+  file(COPY "${BIN}/${f}" DESTINATION "${OUT}/Program Files/Zek/Quintar")
 endforeach()
 # The device's own applications are recorders too: they log how they were started.
-if(EXISTS "${BIN}/tmail.exe")
-  foreach(app pword.exe notes.exe pimg.exe)
-    file(COPY_FILE "${BIN}/tmail.exe" "${OUT}/Windows/${app}")
-  endforeach()
-endif()
+foreach(app pword.exe notes.exe pimg.exe)
+  file(COPY_FILE "${BIN}/tmail.exe" "${OUT}/Windows/${app}")
+endforeach()
 file(WRITE "${OUT}/Windows/device-events.log" "")
 file(WRITE "${OUT}/Windows/device-launch.log" "")
