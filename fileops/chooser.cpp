@@ -5,34 +5,31 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <aygshell.h>
+#include <ceservices.h>
+
 #include <algorithm>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "dialogs/dialogs.h"
 #include "fileops/fileops.h"
 #include "fileops/winutil.h"
-#include "platform/include/aygshell.h"
-#include "platform/include/ceservices.h"
+#include "win32/handle.h"
+#include "win32/scope.h"
+#include "win32/shell.h"
+#include "win32/text.h"
+#include "win32/window.h"
 
 namespace quintar::fileops {
 namespace {
 
-using namespace detail;
+using core::kMaxPath;
 
 constexpr wchar_t kRootLabel[] = L"My Pocket PC";
 enum Image { kDevice = 0, kFolder = 1, kFolderOpen = 2, kCard = 3, kMyDocuments = 4 };
-
-struct Chooser {
-  std::wstring title;
-  std::wstring path;
-  bool changed = false;
-  HIMAGELIST images = nullptr;
-  std::wstring renameText;
-  HWND tree = nullptr;
-};
-
-Chooser* gChooser = nullptr;
+// The chooser's messages name no caption: the platform's default shows.
 
 dialogs::TemplateSet ChooserTemplates() {
   return dialogs::TemplatesById(ids::kChooserSquare, ids::kChooserPortrait, ids::kChooserLandscape);
@@ -64,9 +61,9 @@ std::wstring ItemPath(HWND tree, HTREEITEM item) {
 bool HasSubfolder(const std::wstring& folder) {
   if (folder.size() + 4 > kMaxPath) return false;
   WIN32_FIND_DATAW fd;
-  UniqueFind find(
+  win32::FindHandle find(
       FindFirstFileExW((folder + L"\\*.*").c_str(), FindExInfoBasic, &fd, FindExSearchLimitToDirectories, nullptr, 0));
-  if (!find.valid()) return false;
+  if (!find) return false;
   do {
     if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !IsDots(fd.cFileName)) return true;
   } while (FindNextFileW(find.get(), &fd));
@@ -106,8 +103,9 @@ void Fill(HWND tree, HTREEITEM item) {
   std::wstring folder = ItemPath(tree, item);
   bool any = false;
   WIN32_FIND_DATAW fd;
-  HANDLE h = folder.size() + 4 <= kMaxPath ? CeFindFirstFile((folder + L"\\*.*").c_str(), &fd) : INVALID_HANDLE_VALUE;
-  if (h != INVALID_HANDLE_VALUE) {
+  CeFindHandle find;
+  if (folder.size() + 4 <= kMaxPath) find.reset(CeFindFirstFile((folder + L"\\*.*").c_str(), &fd));
+  if (find) {
     do {
       if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsDots(fd.cFileName)) continue;
       if (CompareStringOrdinal(fd.cFileName, -1, L"Recycled", -1, TRUE) == CSTR_EQUAL) continue;
@@ -119,8 +117,7 @@ void Fill(HWND tree, HTREEITEM item) {
       std::wstring child = folder + L"\\" + fd.cFileName;
       InsertChild(tree, item, fd.cFileName, image, selected, HasSubfolder(child));
       any = true;
-    } while (CeFindNextFile(h, &fd));
-    CeFindClose(h);
+    } while (CeFindNextFile(find.get(), &fd));
   }
   SetHasChildren(tree, item, any);
   TreeView_SortChildren(tree, item, FALSE);
@@ -132,20 +129,39 @@ HTREEITEM FindChild(HWND tree, HTREEITEM parent, const std::wstring& label) {
   return nullptr;
 }
 
+void SelectPath(HWND tree, HTREEITEM root, const std::wstring& path) {
+  HTREEITEM at = root;
+  std::size_t pos = 0;
+  while (pos < path.size()) {
+    std::size_t next = path.find(L'\\', pos);
+    if (next == std::wstring::npos) next = path.size();
+    std::wstring part = path.substr(pos, next - pos);
+    pos = next + 1;
+    if (part.empty()) continue;
+    HTREEITEM child = FindChild(tree, at, part);
+    if (!child) break;
+    at = child;
+    TreeView_Expand(tree, at, TVE_EXPAND);
+  }
+  TreeView_SelectItem(tree, at);
+  TreeView_EnsureVisible(tree, at);
+}
+
 // The device, a folder, an open folder, a storage card, "My Documents"; 16 x 16 at 96 dpi,
 // scaled with the screen as the text is.
-HIMAGELIST MakeImages() {
+win32::ImageList MakeImages() {
   const int size = 16 * dialogs::ScreenScale();
-  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 5, 0);
-  if (!list) return nullptr;
+  win32::ImageList list(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 5, 0));
+  if (!list) return list;
   using dialogs::SmallFolderIcon, dialogs::SmallShellIcon;
   HICON icons[] = {SmallShellIcon(15), SmallFolderIcon(false), SmallFolderIcon(true), SmallShellIcon(7),
                    SmallFolderIcon(false)};
-  for (HICON icon : icons) {
-    if (!icon) icon = SmallFolderIcon(false);
-    if (!icon) icon = static_cast<HICON>(CopyImage(LoadIconW(nullptr, IDI_APPLICATION), IMAGE_ICON, size, size, 0));
-    ImageList_AddIcon(list, icon);
-    if (icon) DestroyIcon(icon);
+  for (HICON made : icons) {
+    win32::Icon icon(made);
+    if (!icon) icon.reset(SmallFolderIcon(false));
+    if (!icon)
+      icon.reset(static_cast<HICON>(CopyImage(LoadIconW(nullptr, IDI_APPLICATION), IMAGE_ICON, size, size, 0)));
+    ImageList_AddIcon(list.get(), icon.get());  // the list keeps a copy
   }
   return list;
 }
@@ -175,301 +191,311 @@ void KeepTopRight(HWND dlg, int id, int margin) {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void FitRename(HWND dlg) {
-  KeepTopRight(dlg, IDCANCEL, 4);
-  Stretch(dlg, ids::kOldName, 4, false);
-  Stretch(dlg, ids::kNewName, 4, false);
-}
-
 // ---- Rename dialog -------------------------------------------------------------------------
 
-struct RenameState {
-  std::wstring oldName;
-  std::wstring newName;
+class RenameDialog : public win32::Dialog<RenameDialog> {
+ public:
+  explicit RenameDialog(const std::wstring& oldName) : oldName_(oldName) {}
+
+  INT_PTR Run(HWND over) {
+    return DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(ids::kRenameFolder), over, Proc, Param());
+  }
+  const std::wstring& NewName() const noexcept { return newName_; }
+
+ private:
+  friend Dialog;
+
+  static std::span<const win32::DialogMessageEntry<RenameDialog>> Messages() {
+    static constexpr win32::DialogMessageEntry<RenameDialog> kTable[] = {
+        win32::On<&RenameDialog::OnInit>(WM_INITDIALOG),
+        win32::On<&RenameDialog::OnSize>(WM_SIZE),
+        win32::On<&RenameDialog::OnClose>(WM_CLOSE),
+    };
+    return kTable;
+  }
+  static std::span<const win32::CommandEntry<RenameDialog>> Commands() {
+    static constexpr win32::CommandEntry<RenameDialog> kTable[] = {
+        win32::Command<&RenameDialog::Done>(IDOK),
+        win32::Command<&RenameDialog::Cancel>(IDCANCEL),
+    };
+    return kTable;
+  }
+
+  INT_PTR OnInit(WPARAM, LPARAM) {
+    HWND dlg = hwnd();
+    win32::InitFullScreenDialog(dlg, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN);
+    Fit();
+    SetDlgItemTextW(dlg, ids::kOldName, oldName_.c_str());
+    HWND edit = GetDlgItem(dlg, ids::kNewName);
+    SendMessageW(edit, EM_LIMITTEXT, kMaxPath, 0);
+    SetWindowTextW(edit, oldName_.c_str());
+    SetFocus(edit);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    return FALSE;
+  }
+
+  INT_PTR OnSize(WPARAM, LPARAM) {
+    Fit();
+    return FALSE;
+  }
+
+  INT_PTR OnClose(WPARAM, LPARAM) {
+    Cancel();
+    return TRUE;
+  }
+
+  void Fit() {
+    KeepTopRight(hwnd(), IDCANCEL, 4);
+    Stretch(hwnd(), ids::kOldName, 4, false);
+    Stretch(hwnd(), ids::kNewName, 4, false);
+  }
+
+  void Done() {
+    wchar_t text[261] = L"";
+    GetDlgItemTextW(hwnd(), ids::kNewName, text, 261);
+    try {
+      newName_ = text;
+    } catch (...) {
+      Cancel();
+      return;
+    }
+    EndDialog(hwnd(), IDOK);
+  }
+
+  void Cancel() { EndDialog(hwnd(), IDCANCEL); }
+
+  const std::wstring& oldName_;
+  std::wstring newName_;
 };
 
-INT_PTR CALLBACK RenameProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_INITDIALOG: {
-      SetWindowLongPtrW(dlg, DWLP_USER, lParam);
-      auto* state = reinterpret_cast<RenameState*>(lParam);
-      SHINITDLGINFO init{SHIDIM_FLAGS, dlg, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN};
-      SHInitDialog(&init);
-      FitRename(dlg);
-      SetDlgItemTextW(dlg, ids::kOldName, state->oldName.c_str());
-      HWND edit = GetDlgItem(dlg, ids::kNewName);
-      SendMessageW(edit, EM_LIMITTEXT, kMaxPath, 0);
-      SetWindowTextW(edit, state->oldName.c_str());
-      SetFocus(edit);
-      SendMessageW(edit, EM_SETSEL, 0, -1);
+// ---- Folder chooser ------------------------------------------------------------------------
+
+class FolderChooser : public win32::Dialog<FolderChooser> {
+ public:
+  FolderChooser(std::wstring_view title, const std::wstring& path) : title_(title), path_(path) {}
+
+  INT_PTR Run(HWND owner, const dialogs::TemplateSet& templates) {
+    return dialogs::DialogBoxForShape(ResourceModule(), templates, owner, Proc, Param());
+  }
+  const std::wstring& Path() const noexcept { return path_; }
+  bool Changed() const noexcept { return changed_; }
+
+ private:
+  friend Dialog;
+
+  static std::span<const win32::DialogMessageEntry<FolderChooser>> Messages() {
+    static constexpr win32::DialogMessageEntry<FolderChooser> kTable[] = {
+        win32::On<&FolderChooser::OnInit>(WM_INITDIALOG),
+        win32::On<&FolderChooser::OnNotify>(WM_NOTIFY),
+        win32::On<&FolderChooser::OnSize>(WM_SIZE),
+        win32::On<&FolderChooser::OnDestroy>(WM_DESTROY),
+    };
+    return kTable;
+  }
+  static std::span<const win32::CommandEntry<FolderChooser>> Commands() {
+    static constexpr win32::CommandEntry<FolderChooser> kTable[] = {
+        win32::Command<&FolderChooser::Done>(IDOK),
+        win32::Command<&FolderChooser::Cancel>(IDCANCEL),
+        win32::Command<&FolderChooser::NewFolder>(ids::kCmdNewFolder),
+        win32::Command<&FolderChooser::Rename>(ids::kCmdRename),
+    };
+    return kTable;
+  }
+
+  INT_PTR OnInit(WPARAM, LPARAM) {
+    HWND dlg = hwnd();
+    win32::InitFullScreenDialog(dlg);
+    dialogs::AttachRelayout(dlg, ResourceModule(), ChooserTemplates());
+    if (!title_.empty()) {
+      SetWindowTextW(dlg, title_.c_str());
+      SetDlgItemTextW(dlg, ids::kChooserHeader, title_.c_str());
+    }
+    tree_ = GetDlgItem(dlg, ids::kChooserTree);
+    Stretch(dlg, ids::kChooserHeader, 4, false);
+    Stretch(dlg, ids::kChooserTree, 0, true);
+    {
+      win32::WaitCursor wait;
+      images_ = MakeImages();
+      TreeView_SetImageList(tree_, images_.get(), TVSIL_NORMAL);
+      SetWindowSubclass(tree_, TreeProc, 1, reinterpret_cast<DWORD_PTR>(this));
+      HTREEITEM root = InsertChild(tree_, TVI_ROOT, kRootLabel, kDevice, kDevice, true);
+      TreeView_Expand(tree_, root, TVE_EXPAND);
+      SelectPath(tree_, root, path_);
+    }
+    SetFocus(tree_);
+    return FALSE;
+  }
+
+  INT_PTR OnNotify(WPARAM, LPARAM lParam) {
+    auto* hdr = reinterpret_cast<NMHDR*>(lParam);
+    if (hdr->idFrom != ids::kChooserTree) return FALSE;
+    auto* tv = reinterpret_cast<NMTREEVIEWW*>(lParam);
+    if (hdr->code == TVN_ITEMEXPANDINGW) {
+      if (tv->action & TVE_EXPAND) {
+        win32::WaitCursor wait;
+        Fill(hdr->hwndFrom, tv->itemNew.hItem);
+      }
       return FALSE;
     }
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDOK) {
-        auto* state = reinterpret_cast<RenameState*>(GetWindowLongPtrW(dlg, DWLP_USER));
-        wchar_t text[261] = L"";
-        GetDlgItemTextW(dlg, ids::kNewName, text, 261);
-        try {
-          state->newName = text;
-        } catch (...) {
-          EndDialog(dlg, IDCANCEL);
-          return TRUE;
-        }
-        EndDialog(dlg, IDOK);
-        return TRUE;
+    if (hdr->code == TVN_ITEMEXPANDEDW) {
+      if (tv->action & TVE_COLLAPSE) {
+        // Read again at the next expand; the button stays.
+        DeleteChildren(hdr->hwndFrom, tv->itemNew.hItem);
+        SetHasChildren(hdr->hwndFrom, tv->itemNew.hItem, true);
       }
-      if (LOWORD(wParam) == IDCANCEL) {
-        EndDialog(dlg, IDCANCEL);
-        return TRUE;
-      }
-      break;
-    case WM_SIZE:
-      FitRename(dlg);
       return FALSE;
-    case WM_CLOSE:
-      EndDialog(dlg, IDCANCEL);
+    }
+    if (hdr->code == NM_RCLICK && TreeView_GetSelection(hdr->hwndFrom)) {
+      POINT pt;
+      GetCursorPos(&pt);
+      ShowMenu(pt);
+      SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, TRUE);
       return TRUE;
-  }
-  return FALSE;
-}
-
-// ---- Commands ------------------------------------------------------------------------------
-
-void NewFolder(HWND dlg, Chooser& chooser) {
-  HWND tree = chooser.tree;
-  HTREEITEM parent = TreeView_GetSelection(tree);
-  if (!parent) parent = TreeView_GetRoot(tree);
-  std::wstring folder = ItemPath(tree, parent);
-  std::wstring name;
-  for (int n = 1; n <= kChooserNewFolderLimit; ++n) {
-    std::wstring candidate = W(NewFolderName(n));
-    std::wstring full = folder + L"\\" + candidate;
-    if (full.size() > kMaxPath) break;
-    if (CreateDirectoryW(full.c_str(), nullptr)) {
-      name = candidate;
-      break;
     }
+    return FALSE;
   }
-  if (name.empty()) {
-    Box(dlg, L"This folder cannot be created.", MB_OK | MB_ICONSTOP);
-    return;
-  }
-  HTREEITEM item = nullptr;
-  if (TreeView_GetItemState(tree, parent, TVIS_EXPANDED) & TVIS_EXPANDED) {
-    item = InsertChild(tree, parent, name.c_str(), kFolder, kFolder, false);
-    SetHasChildren(tree, parent, true);
-  } else {
-    SetHasChildren(tree, parent, true);
-    TreeView_Expand(tree, parent, TVE_EXPAND);  // reads the folder, the new one with it
-    item = FindChild(tree, parent, name);
-    if (item) {
-      TVITEMW tv{};
-      tv.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-      tv.hItem = item;
-      tv.iImage = tv.iSelectedImage = kFolder;
-      TreeView_SetItem(tree, &tv);
-    }
-  }
-  TreeView_Expand(tree, parent, TVE_EXPAND);
-  if (item) TreeView_SelectItem(tree, item);
-  SetFocus(tree);
-  chooser.changed = true;
-}
 
-void Rename(HWND dlg, Chooser& chooser) {
-  HWND tree = chooser.tree;
-  HTREEITEM item = TreeView_GetSelection(tree);
-  if (!item) return;
-  std::wstring oldName = Label(tree, item);
-  if (!TreeView_GetParent(tree, item)) {
-    Box(dlg, oldName + L"\n\ncannot be renamed.", MB_OK | MB_ICONEXCLAMATION);
-    return;
+  INT_PTR OnSize(WPARAM, LPARAM) {  // after the re-layout from the shape's template
+    Stretch(hwnd(), ids::kChooserHeader, 4, false);
+    Stretch(hwnd(), ids::kChooserTree, 0, true);
+    return FALSE;
   }
-  bool raised = !dialogs::IsSipShown() && dialogs::ShowSip(true);
-  RenameState state{oldName, {}};
-  INT_PTR result = DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(ids::kRenameFolder), dlg, RenameProc,
-                                   reinterpret_cast<LPARAM>(&state));
-  if (raised) dialogs::ShowSip(false);
-  chooser.renameText = state.newName;
-  if (result == IDOK && state.newName != oldName) {
-    std::wstring parent = ItemPath(tree, TreeView_GetParent(tree, item)) + L"\\";
-    std::wstring from = parent + oldName, to = parent + state.newName;
-    if (to.size() <= kMaxPath && MoveFileW(from.c_str(), to.c_str())) {
-      TVITEMW tv{};
-      tv.mask = TVIF_TEXT;
-      tv.hItem = item;
-      tv.pszText = state.newName.data();
-      TreeView_SetItem(tree, &tv);
-      chooser.changed = true;
+
+  INT_PTR OnDestroy(WPARAM, LPARAM) {
+    dialogs::DetachRelayout(hwnd());
+    return FALSE;
+  }
+
+  void Done() {
+    HTREEITEM item = TreeView_GetSelection(tree_);
+    path_ = item ? ItemPath(tree_, item) : std::wstring();
+    EndDialog(hwnd(), 1);
+  }
+
+  void Cancel() { EndDialog(hwnd(), 2); }
+
+  void NewFolder() {
+    HTREEITEM parent = TreeView_GetSelection(tree_);
+    if (!parent) parent = TreeView_GetRoot(tree_);
+    std::wstring folder = ItemPath(tree_, parent);
+    std::wstring name;
+    for (int n = 1; n <= core::kChooserNewFolderLimit; ++n) {
+      std::wstring candidate = win32::Wide(core::NewFolderName(n));
+      std::wstring full = folder + L"\\" + candidate;
+      if (full.size() > kMaxPath) break;
+      if (CreateDirectoryW(full.c_str(), nullptr)) {
+        name = candidate;
+        break;
+      }
+    }
+    if (name.empty()) {
+      MessageBoxW(hwnd(), L"This folder cannot be created.", nullptr, MB_OK | MB_ICONSTOP);
+      return;
+    }
+    HTREEITEM item = nullptr;
+    if (TreeView_GetItemState(tree_, parent, TVIS_EXPANDED) & TVIS_EXPANDED) {
+      item = InsertChild(tree_, parent, name.c_str(), kFolder, kFolder, false);
+      SetHasChildren(tree_, parent, true);
     } else {
-      Box(dlg, L"This file cannot be renamed.", MB_OK | MB_ICONSTOP);
-    }
-  }
-  SetFocus(tree);
-}
-
-void ShowMenu(HWND dlg, POINT screen) {
-  HMENU menu = CreatePopupMenu();
-  if (!menu) return;
-  AppendMenuW(menu, MF_STRING, ids::kCmdNewFolder, L"New Folder");
-  AppendMenuW(menu, MF_STRING, ids::kCmdRename, L"Rename");
-  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN, screen.x, screen.y, 0, dlg, nullptr);
-  DestroyMenu(menu);
-}
-
-LRESULT CALLBACK TreeGestureProc(HWND tree, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {
-  if (msg == WM_LBUTTONDOWN) {
-    SHRGINFO info{};
-    info.cbSize = sizeof info;
-    info.hwndClient = tree;
-    info.ptDown = POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
-    info.dwFlags = SHRG_RETURNCMD;
-    if (SHRecognizeGesture(&info) == GN_CONTEXTMENU) {
-      TVHITTESTINFO hit{};
-      hit.pt = info.ptDown;
-      if (HTREEITEM item = TreeView_HitTest(tree, &hit)) TreeView_SelectItem(tree, item);
-      if (TreeView_GetSelection(tree)) {
-        POINT screen = info.ptDown;
-        ClientToScreen(tree, &screen);
-        ShowMenu(reinterpret_cast<HWND>(ref), screen);
+      SetHasChildren(tree_, parent, true);
+      TreeView_Expand(tree_, parent, TVE_EXPAND);  // reads the folder, the new one with it
+      item = FindChild(tree_, parent, name);
+      if (item) {
+        TVITEMW tv{};
+        tv.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        tv.hItem = item;
+        tv.iImage = tv.iSelectedImage = kFolder;
+        TreeView_SetItem(tree_, &tv);
       }
-      return 0;
     }
+    TreeView_Expand(tree_, parent, TVE_EXPAND);
+    if (item) TreeView_SelectItem(tree_, item);
+    SetFocus(tree_);
+    changed_ = true;
   }
-  if (msg == WM_NCDESTROY) RemoveWindowSubclass(tree, TreeGestureProc, 1);
-  return DefSubclassProc(tree, msg, wParam, lParam);
-}
 
-void SelectPath(HWND tree, HTREEITEM root, const std::wstring& path) {
-  HTREEITEM at = root;
-  std::size_t pos = 0;
-  while (pos < path.size()) {
-    std::size_t next = path.find(L'\\', pos);
-    if (next == std::wstring::npos) next = path.size();
-    std::wstring part = path.substr(pos, next - pos);
-    pos = next + 1;
-    if (part.empty()) continue;
-    HTREEITEM child = FindChild(tree, at, part);
-    if (!child) break;
-    at = child;
-    TreeView_Expand(tree, at, TVE_EXPAND);
-  }
-  TreeView_SelectItem(tree, at);
-  TreeView_EnsureVisible(tree, at);
-}
-
-INT_PTR CALLBACK ChooserProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Chooser* chooser = gChooser;
-  if (!chooser) return FALSE;
-  try {
-    switch (msg) {
-      case WM_INITDIALOG: {
-        SHINITDLGINFO init{SHIDIM_FLAGS, dlg, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN};
-        SHInitDialog(&init);
-        dialogs::AttachRelayout(dlg, ResourceModule(), ChooserTemplates());
-        if (!chooser->title.empty()) {
-          SetWindowTextW(dlg, chooser->title.c_str());
-          SetDlgItemTextW(dlg, ids::kChooserHeader, chooser->title.c_str());
-        }
-        HWND tree = chooser->tree = GetDlgItem(dlg, ids::kChooserTree);
-        Stretch(dlg, ids::kChooserHeader, 4, false);
-        Stretch(dlg, ids::kChooserTree, 0, true);
-        HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        chooser->images = MakeImages();
-        TreeView_SetImageList(tree, chooser->images, TVSIL_NORMAL);
-        SetWindowSubclass(tree, TreeGestureProc, 1, reinterpret_cast<DWORD_PTR>(dlg));
-        HTREEITEM root = InsertChild(tree, TVI_ROOT, kRootLabel, kDevice, kDevice, true);
-        TreeView_Expand(tree, root, TVE_EXPAND);
-        SelectPath(tree, root, chooser->path);
-        SetCursor(old);
-        SetFocus(tree);
-        return FALSE;
-      }
-      case WM_NOTIFY: {
-        auto* hdr = reinterpret_cast<NMHDR*>(lParam);
-        if (hdr->idFrom != ids::kChooserTree) break;
-        if (hdr->code == TVN_ITEMEXPANDINGW) {
-          auto* tv = reinterpret_cast<NMTREEVIEWW*>(lParam);
-          if (tv->action & TVE_EXPAND) {
-            HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-            Fill(hdr->hwndFrom, tv->itemNew.hItem);
-            SetCursor(old);
-          }
-          return FALSE;
-        }
-        if (hdr->code == TVN_ITEMEXPANDEDW) {
-          auto* tv = reinterpret_cast<NMTREEVIEWW*>(lParam);
-          if (tv->action & TVE_COLLAPSE) {
-            // Read again at the next expand; the button stays.
-            DeleteChildren(hdr->hwndFrom, tv->itemNew.hItem);
-            SetHasChildren(hdr->hwndFrom, tv->itemNew.hItem, true);
-          }
-          return FALSE;
-        }
-        if (hdr->code == NM_RCLICK && TreeView_GetSelection(hdr->hwndFrom)) {
-          POINT pt;
-          GetCursorPos(&pt);
-          ShowMenu(dlg, pt);
-          SetWindowLongPtrW(dlg, DWLP_MSGRESULT, TRUE);
-          return TRUE;
-        }
-        break;
-      }
-      case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-          case IDOK: {
-            HTREEITEM item = TreeView_GetSelection(chooser->tree);
-            chooser->path = item ? ItemPath(chooser->tree, item) : std::wstring();
-            EndDialog(dlg, 1);
-            return TRUE;
-          }
-          case IDCANCEL:
-            EndDialog(dlg, 2);
-            return TRUE;
-          case ids::kCmdNewFolder:
-            NewFolder(dlg, *chooser);
-            return TRUE;
-          case ids::kCmdRename:
-            Rename(dlg, *chooser);
-            return TRUE;
-        }
-        break;
-      case WM_SIZE:  // after the re-layout from the shape's template
-        Stretch(dlg, ids::kChooserHeader, 4, false);
-        Stretch(dlg, ids::kChooserTree, 0, true);
-        return FALSE;
-      case WM_DESTROY:
-        dialogs::DetachRelayout(dlg);
-        break;
+  void Rename() {
+    HTREEITEM item = TreeView_GetSelection(tree_);
+    if (!item) return;
+    std::wstring oldName = Label(tree_, item);
+    if (!TreeView_GetParent(tree_, item)) {
+      MessageBoxW(hwnd(), (oldName + L"\n\ncannot be renamed.").c_str(), nullptr, MB_OK | MB_ICONEXCLAMATION);
+      return;
     }
-  } catch (...) {  // out of memory: the dialog stays as it was
+    RenameDialog dialog(oldName);
+    bool raised = !dialogs::IsSipShown() && dialogs::ShowSip(true);
+    INT_PTR result = dialog.Run(hwnd());
+    if (raised) dialogs::ShowSip(false);
+    const std::wstring& newName = dialog.NewName();
+    if (result == IDOK && newName != oldName) {
+      std::wstring parent = ItemPath(tree_, TreeView_GetParent(tree_, item)) + L"\\";
+      std::wstring from = parent + oldName, to = parent + newName;
+      if (to.size() <= kMaxPath && MoveFileW(from.c_str(), to.c_str())) {
+        TVITEMW tv{};
+        tv.mask = TVIF_TEXT;
+        tv.hItem = item;
+        tv.pszText = const_cast<wchar_t*>(newName.c_str());
+        TreeView_SetItem(tree_, &tv);
+        changed_ = true;
+      } else {
+        MessageBoxW(hwnd(), L"This file cannot be renamed.", nullptr, MB_OK | MB_ICONSTOP);
+      }
+    }
+    SetFocus(tree_);
   }
-  return FALSE;
-}
+
+  void ShowMenu(POINT screen) {
+    win32::Menu menu(CreatePopupMenu());
+    if (!menu) return;
+    AppendMenuW(menu.get(), MF_STRING, ids::kCmdNewFolder, L"New Folder");
+    AppendMenuW(menu.get(), MF_STRING, ids::kCmdRename, L"Rename");
+    TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN, screen.x, screen.y, 0, hwnd(), nullptr);
+  }
+
+  // The tree's tap-and-hold selects the folder under the stylus and opens the menu.
+  static LRESULT CALLBACK TreeProc(HWND tree, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+    if (msg == WM_LBUTTONDOWN) {
+      POINT down = win32::PointOf(lParam);
+      if (win32::IsTapAndHold(tree, down)) {
+        TVHITTESTINFO hit{};
+        hit.pt = down;
+        if (HTREEITEM item = TreeView_HitTest(tree, &hit)) TreeView_SelectItem(tree, item);
+        if (TreeView_GetSelection(tree)) {
+          POINT screen = down;
+          ClientToScreen(tree, &screen);
+          reinterpret_cast<FolderChooser*>(self)->ShowMenu(screen);
+        }
+        return 0;
+      }
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(tree, TreeProc, 1);
+    return DefSubclassProc(tree, msg, wParam, lParam);
+  }
+
+  std::wstring title_;
+  std::wstring path_;
+  bool changed_ = false;
+  win32::ImageList images_;
+  HWND tree_ = nullptr;
+};
 
 }  // namespace
 
 int ChooseFolder(HWND owner, std::wstring_view title, std::wstring& path, bool* changed) {
   if (changed) *changed = false;
-  if (gChooser) return 2;
+  if (IsDialogOpen(FolderChooser::Proc)) return 2;
   try {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&icc);
     dialogs::TemplateSet templates = ChooserTemplates();
     if (dialogs::FindDialogTemplate(ResourceModule(), templates.For(dialogs::CurrentScreenShape())).empty()) return 0;
-    Chooser chooser;
-    chooser.title.assign(title);
-    chooser.path = path;
-    gChooser = &chooser;
-    INT_PTR result = dialogs::DialogBoxForShape(ResourceModule(), templates, owner, ChooserProc);
-    gChooser = nullptr;
-    if (chooser.images) ImageList_Destroy(chooser.images);
-    if (changed) *changed = chooser.changed;
+    FolderChooser chooser(title, path);
+    INT_PTR result = chooser.Run(owner, templates);
+    if (changed) *changed = chooser.Changed();
     if (result == -1) return 0;
-    if (result == 1) path = chooser.path;
+    if (result == 1) path = chooser.Path();
     return result == 1 ? 1 : 2;
   } catch (...) {
-    gChooser = nullptr;
     return 2;
   }
 }

@@ -150,10 +150,4 @@ inline constexpr int kCmdNewFolder = 40001;
 inline constexpr int kCmdRename = 40046;
 }  // namespace ids
 
-// The worker's private messages to its progress dialog.
-inline constexpr UINT MSG_OP_FINISHED = WM_USER + 100;
-inline constexpr UINT MSG_ASK_REPLACE = WM_USER + 200;
-inline constexpr UINT MSG_ITEM_FAILED = WM_USER + 300;
-inline constexpr UINT MSG_ASK_MERGE_FOLDER = WM_USER + 400;
-
 }  // namespace quintar::fileops

@@ -1,42 +1,50 @@
-// The list pane's New Folder and in-place rename, and the rule for typed names.
+// The list pane's New Folder and in-place rename, and the rule for typed names. Their messages
+// name no caption: the platform's default shows.
 #include <windows.h>
 // (these need windows.h first)
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 
 #include "dialogs/dialogs.h"
 #include "fileops/fileops.h"
 #include "fileops/winutil.h"
+#include "win32/scope.h"
+#include "win32/text.h"
 
 namespace quintar::fileops {
 namespace {
 
-using namespace detail;
+using core::kMaxPath;
+using win32::U16View;
 
-// A label editor to reopen once the list has finished closing the current one.
+// A label editor to reopen once the list has finished closing the current one. It waits on the
+// list as a window property, so a later refusal replaces it.
 struct PendingEdit {
-  HWND list = nullptr;
   int row = -1;
   std::wstring text;
 };
-PendingEdit gPending;
+constexpr wchar_t kPendingProperty[] = L"Quintar.Fileops.PendingEdit";
 constexpr UINT_PTR kReopenTimer = 0x4F50;
 
 void CALLBACK ReopenEdit(HWND list, UINT, UINT_PTR id, DWORD) {
   KillTimer(list, id);
-  if (list != gPending.list || !IsWindow(list)) return;
+  std::unique_ptr<PendingEdit> pending(static_cast<PendingEdit*>(RemovePropW(list, kPendingProperty)));
+  if (!pending || !IsWindow(list)) return;
   SetFocus(list);
-  HWND edit = ListView_EditLabel(list, gPending.row);
-  if (edit && !gPending.text.empty()) {
-    SetWindowTextW(edit, gPending.text.c_str());
+  HWND edit = ListView_EditLabel(list, pending->row);
+  if (edit && !pending->text.empty()) {
+    SetWindowTextW(edit, pending->text.c_str());
     SendMessageW(edit, EM_SETSEL, 0, -1);
   }
-  gPending = {};
 }
 
 void ReopenLater(HWND list, int row, std::wstring text) {
-  gPending = PendingEdit{list, row, std::move(text)};
+  auto pending = std::make_unique<PendingEdit>(PendingEdit{row, std::move(text)});
+  std::unique_ptr<PendingEdit> replaced(static_cast<PendingEdit*>(RemovePropW(list, kPendingProperty)));
+  if (!SetPropW(list, kPendingProperty, pending.get())) return;
+  pending.release();  // the property holds it until the timer takes it back
   SetTimer(list, kReopenTimer, 0, ReopenEdit);
 }
 
@@ -44,20 +52,25 @@ void Call(const std::function<void()>& f) {
   if (f) f();
 }
 
+// The watcher paused for a scope.
+auto PauseWatching(const ListHooks& hooks) {
+  return win32::Paired([&] { Call(hooks.suspendWatching); }, [&hooks] { Call(hooks.resumeWatching); });
+}
+
 }  // namespace
 
 bool ValidateName(HWND owner, std::wstring_view name, bool isPath) {
-  bool ok = isPath ? IsValidPathText(U(name)) : IsValidName(U(name));
-  if (!ok) Box(owner, W(kNameRuleMessage), MB_OK | MB_ICONSTOP);
+  bool ok = isPath ? core::IsValidPathText(U16View(name)) : core::IsValidName(U16View(name));
+  if (!ok) MessageBoxW(owner, win32::Wide(core::kNameRuleMessage).c_str(), nullptr, MB_OK | MB_ICONSTOP);
   return ok;
 }
 
 std::wstring NewFolderInList(HWND owner, HWND list, std::wstring_view folder, const ListHooks& hooks) {
   try {
-    Call(hooks.suspendWatching);
+    auto paused = PauseWatching(hooks);
     std::wstring created;
-    for (int n = 1; n <= kListNewFolderLimit; ++n) {
-      std::wstring name = W(NewFolderName(n));
+    for (int n = 1; n <= core::kListNewFolderLimit; ++n) {
+      std::wstring name = win32::Wide(core::NewFolderName(n));
       std::wstring full = std::wstring(folder) + L"\\" + name;
       if (full.size() > kMaxPath) break;
       if (CreateDirectoryW(full.c_str(), nullptr)) {
@@ -66,8 +79,7 @@ std::wstring NewFolderInList(HWND owner, HWND list, std::wstring_view folder, co
       }
     }
     if (created.empty()) {
-      Box(owner, L"This folder cannot be created.", MB_OK);
-      Call(hooks.resumeWatching);
+      MessageBoxW(owner, L"This folder cannot be created.", nullptr, MB_OK);
       return {};
     }
     Call(hooks.refreshList);
@@ -81,10 +93,8 @@ std::wstring NewFolderInList(HWND owner, HWND list, std::wstring_view folder, co
       ListView_EnsureVisible(list, row, FALSE);
       ListView_EditLabel(list, row);
     }
-    Call(hooks.resumeWatching);
     return created;
   } catch (...) {
-    Call(hooks.resumeWatching);
     return {};
   }
 }
@@ -94,8 +104,8 @@ int EndLabelEdit(HWND owner, HWND list, const LabelEditRow& row, const wchar_t* 
   try {
     if (!text) return 0;
     std::wstring typed(text, wcsnlen(text, 4096));
-    if (!IsValidName(U(typed))) {
-      Box(owner, W(kNameRuleMessage), MB_OK | MB_ICONSTOP);
+    if (!core::IsValidName(U16View(typed))) {
+      MessageBoxW(owner, win32::Wide(core::kNameRuleMessage).c_str(), nullptr, MB_OK | MB_ICONSTOP);
       if (list) {
         SetFocus(list);
         ReopenLater(list, row.row, typed);
@@ -109,24 +119,24 @@ int EndLabelEdit(HWND owner, HWND list, const LabelEditRow& row, const wchar_t* 
       if (dot != std::wstring::npos) name += row.name.substr(dot);
     }
     if (typed.empty()) {
-      Box(owner, L"Input file name.", MB_OK | MB_ICONSTOP);
+      MessageBoxW(owner, L"Input file name.", nullptr, MB_OK | MB_ICONSTOP);
       if (list) ReopenLater(list, row.row, {});
       return 0;
     }
     std::wstring from = row.folder + L"\\" + row.name, to = row.folder + L"\\" + name;
-    Call(hooks.suspendWatching);
-    bool ok = from.size() <= kMaxPath && to.size() <= kMaxPath && MoveFileW(from.c_str(), to.c_str());
+    bool ok = false;
+    {
+      auto paused = PauseWatching(hooks);
+      ok = from.size() <= kMaxPath && to.size() <= kMaxPath && MoveFileW(from.c_str(), to.c_str());
+      if (!ok) MessageBoxW(owner, L"Cannot rename file.", nullptr, MB_OK | MB_ICONSTOP);
+    }
     if (!ok) {
-      Box(owner, L"Cannot rename file.", MB_OK | MB_ICONSTOP);
-      Call(hooks.resumeWatching);
       if (list) ReopenLater(list, row.row, typed);
       return 0;
     }
-    Call(hooks.resumeWatching);
     newName = name;
     return 1;
   } catch (...) {
-    Call(hooks.resumeWatching);
     return 0;
   }
 }

@@ -6,12 +6,10 @@
 
 namespace quintar::fileops {
 namespace {
-HINSTANCE gModule = nullptr;
+HINSTANCE gModule = nullptr;  // set once by the program at start, like an instance handle
 }
 
 void SetResourceModule(HINSTANCE module) noexcept { gModule = module; }
-
-namespace detail {
 
 HINSTANCE ResourceModule() noexcept {
   if (gModule) return gModule;
@@ -25,15 +23,6 @@ std::wstring FoldCase(std::wstring_view text) {
   std::wstring out(text);
   if (!out.empty()) CharUpperBuffW(out.data(), static_cast<DWORD>(out.size()));
   return out;
-}
-
-int Box(HWND owner, std::wstring_view text, UINT style) noexcept {
-  try {
-    std::wstring copy(text);
-    return MessageBoxW(owner, copy.c_str(), nullptr, style);
-  } catch (...) {
-    return 0;
-  }
 }
 
 void CentreOver(HWND window, HWND over, int minTop) noexcept {
@@ -51,10 +40,28 @@ void CentreOver(HWND window, HWND over, int minTop) noexcept {
   SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-}  // namespace detail
+bool IsDialogOpen(DLGPROC proc) noexcept {
+  struct Search {
+    DLGPROC proc;
+    bool found;
+  } search{proc, false};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM param) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(param);
+        wchar_t name[8] = L"";
+        if (reinterpret_cast<DLGPROC>(GetWindowLongPtrW(window, DWLP_DLGPROC)) != s.proc ||
+            !GetClassNameW(window, name, 8) || wcscmp(name, L"#32770") != 0)
+          return TRUE;
+        s.found = true;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 
 bool MakeFileItem(FileItem& item, int listIndex, int kind, std::wstring_view folder, std::wstring_view name) noexcept {
-  if (folder.size() > kMaxPath || name.size() > kMaxPath) return false;
+  if (folder.size() > core::kMaxPath || name.size() > core::kMaxPath) return false;
   item = FileItem{};
   item.listIndex = listIndex;
   item.kind = kind;

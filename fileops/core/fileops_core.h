@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace quintar::fileops {
+namespace quintar::fileops::core {
 
 // The longest path the device takes, in characters, without the terminating zero.
 inline constexpr std::size_t kMaxPath = 259;
@@ -90,4 +90,4 @@ std::u16string GroupDigits(std::uint64_t value, std::u16string_view separator);
 // A number typed as text, for tests and parsing of "%d/%d".
 std::u16string ToU16(std::string_view ascii);
 
-}  // namespace quintar::fileops
+}  // namespace quintar::fileops::core

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace quintar::fileops {
+namespace quintar::fileops::core {
 namespace {
 
 bool HasAnyOf(std::u16string_view text, std::u16string_view forbidden) noexcept {
@@ -136,4 +136,4 @@ std::u16string GroupDigits(std::uint64_t value, std::u16string_view separator) {
 
 std::u16string ToU16(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
-}  // namespace quintar::fileops
+}  // namespace quintar::fileops::core

@@ -10,6 +10,7 @@
 
 #include "fileops/fileops.h"
 #include "testsupport/testsupport.h"
+#include "win32/handle.h"
 
 using namespace quintar::fileops;
 
@@ -23,14 +24,14 @@ double Now() {
 }
 
 void WriteBytes(const std::wstring& path, const std::vector<char>& block, long long bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
+  quintar::win32::FileHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return;
   for (long long done = 0; done < bytes;) {
     DWORD n = static_cast<DWORD>(std::min<long long>(static_cast<long long>(block.size()), bytes - done)), put = 0;
-    if (!WriteFile(h, block.data(), n, &put, nullptr) || put == 0) break;
+    if (!WriteFile(file.get(), block.data(), n, &put, nullptr) || put == 0) break;
     done += put;
   }
-  CloseHandle(h);
 }
 
 void MakeTree(const std::wstring& root, int folders, int files, int bigMiB) {
@@ -48,8 +49,8 @@ void MakeTree(const std::wstring& root, int folders, int files, int bigMiB) {
 void CopyLoop(const std::wstring& from, const std::wstring& to) {
   CreateDirectoryW(to.c_str(), nullptr);
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((from + L"\\*.*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
+  quintar::win32::FindHandle find(FindFirstFileW((from + L"\\*.*").c_str(), &fd));
+  if (!find) return;
   do {
     std::wstring name = fd.cFileName;
     if (name == L"." || name == L"..") continue;
@@ -57,15 +58,14 @@ void CopyLoop(const std::wstring& from, const std::wstring& to) {
       CopyLoop(from + L"\\" + name, to + L"\\" + name);
     else
       CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), TRUE);
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
+  } while (FindNextFileW(find.get(), &fd));
 }
 
 void MoveLoop(const std::wstring& from, const std::wstring& to) {
   CreateDirectoryW(to.c_str(), nullptr);
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((from + L"\\*.*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
+  quintar::win32::FindHandle find(FindFirstFileW((from + L"\\*.*").c_str(), &fd));
+  if (!find) return;
   do {
     std::wstring name = fd.cFileName;
     if (name == L"." || name == L"..") continue;
@@ -73,15 +73,15 @@ void MoveLoop(const std::wstring& from, const std::wstring& to) {
       MoveLoop(from + L"\\" + name, to + L"\\" + name);
     else
       MoveFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str());
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
+  } while (FindNextFileW(find.get(), &fd));
+  find.reset();
   RemoveDirectoryW(from.c_str());
 }
 
 void DeleteLoop(const std::wstring& path) {
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((path + L"\\*.*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
+  quintar::win32::FindHandle find(FindFirstFileW((path + L"\\*.*").c_str(), &fd));
+  if (find) {
     do {
       std::wstring name = fd.cFileName;
       if (name == L"." || name == L"..") continue;
@@ -89,9 +89,9 @@ void DeleteLoop(const std::wstring& path) {
         DeleteLoop(path + L"\\" + name);
       else
         DeleteFileW((path + L"\\" + name).c_str());
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+    } while (FindNextFileW(find.get(), &fd));
   }
+  find.reset();
   RemoveDirectoryW(path.c_str());
 }
 
@@ -109,14 +109,13 @@ void Print(const char* name, double ours, double anchor) {
 long long CountFiles(const std::wstring& path) {
   long long n = 0;
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((path + L"\\*.*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return 0;
+  quintar::win32::FindHandle find(FindFirstFileW((path + L"\\*.*").c_str(), &fd));
+  if (!find) return 0;
   do {
     std::wstring name = fd.cFileName;
     if (name == L"." || name == L"..") continue;
     n += (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CountFiles(path + L"\\" + name) : 1;
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
+  } while (FindNextFileW(find.get(), &fd));
   return n;
 }
 

@@ -3,7 +3,7 @@
 
 #include "fileops/core/fileops_core.h"
 
-using namespace quintar::fileops;
+using namespace quintar::fileops::core;
 
 TEST(NameRule, RefusesTheTenCharactersAndAllowsTheQuote) {
   for (char16_t c : std::u16string_view(u"\\/:,;*?<>|")) {

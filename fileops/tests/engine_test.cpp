@@ -8,6 +8,7 @@
 #include "fileops/fileops.h"
 #include "fileops/tests/test_util.h"
 #include "testsupport/testsupport.h"
+#include "win32/handle.h"
 
 using namespace quintar::fileops;
 using fotest::Exists;
@@ -129,7 +130,7 @@ TEST_F(Engine, RefusalsComeBeforeAnythingIsTouched) {
   // A target the device cannot name.
   std::wstring deep = a + L"\\B\\" + std::wstring(30, L'd');
   CreateDirectoryW(deep.c_str(), nullptr);
-  std::wstring longName(kMaxPath - deep.size(), L'n');  // one more than the target can hold
+  std::wstring longName(core::kMaxPath - deep.size(), L'n');  // one more than the target can hold
   ASSERT_TRUE(Put(base + L"\\" + longName, "x"));
   EXPECT_EQ(Copy({Item(kKindFile, base, longName)}, deep), kRefused);
   ExpectStopBox(5, L"'" + longName + L"' cannot be copied.");
@@ -207,11 +208,11 @@ TEST_F(Engine, FailedReplacementsKeepTheExistingFile) {
 
   // A target held open without sharing, for a copy and for a move.
   {
-    HANDLE lock = CreateFileW((base + L"\\a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    quintar::win32::FileHandle lock(
+        CreateFileW((base + L"\\a.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
     EXPECT_EQ(Copy({Item(kKindFile, src, L"a.txt")}, base), kRan);
     EXPECT_EQ(Copy({Item(kKindFile, src, L"a.txt")}, base, true), kRan);
-    CloseHandle(lock);
   }
   ExpectStopBox(0, L"'a.txt' cannot be copied.");
   ExpectStopBox(1, L"'a.txt' cannot be copied.");
@@ -398,9 +399,10 @@ TEST_F(Engine, ReadOnlyDestinationEndsTheRequest) {
   std::wstring ro = base + L"\\ro";
   CreateDirectoryW(ro.c_str(), nullptr);
   SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_READONLY);
-  HANDLE probe = CreateFileW((ro + L"\\probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-  if (probe != INVALID_HANDLE_VALUE) {
-    CloseHandle(probe);
+  quintar::win32::FileHandle probe(
+      CreateFileW((ro + L"\\probe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  if (probe) {
+    probe.reset();
     DeleteFileW((ro + L"\\probe").c_str());
     SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_NORMAL);
     GTEST_SKIP() << "this file system lets a read-only folder take new files";
@@ -523,13 +525,14 @@ TEST_F(Engine, DeleteStopsAtTheSystemFolderAndAtWhatCannotGo) {
   CreateDirectoryW((base + L"\\D").c_str(), nullptr);
   Put(base + L"\\D\\held.txt", "h");
   Put(base + L"\\b.txt", "b");
-  HANDLE lock = CreateFileW((base + L"\\D\\held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  quintar::win32::FileHandle lock(
+      CreateFileW((base + L"\\D\\held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   items = {Item(kKindFolder, base, L"D"), Item(kKindFile, base, L"b.txt")};
   responder.ClearRecords();
   responder.OnText(L"Do you really want to delete 2 files ?", ids::kYes).Once();
   responder.OnText(L"'D' is a folder. Do you really want to delete it ?", ids::kYes).Once();
   ASSERT_EQ(Delete(items), kRan);
-  CloseHandle(lock);
+  lock.reset();
   ExpectStopBox(0, L"'D' cannot be deleted.");
   EXPECT_EQ(items[0].done, 0);
   EXPECT_TRUE(Exists(base + L"\\b.txt"));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fileops/fileops.h"
+#include "win32/handle.h"
 
 using namespace quintar::fileops;
 
@@ -49,11 +50,10 @@ void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void Put(const std::wstring& path, std::size_t bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  quintar::win32::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   std::string data(bytes, 'x');
   DWORD put;
-  WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &put, nullptr);
-  CloseHandle(h);
+  WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &put, nullptr);
 }
 
 FileItem Make(int kind, const std::wstring& folder, const std::wstring& name) {

@@ -2,13 +2,15 @@
 
 #include <algorithm>
 
+#include "win32/handle.h"
+
 namespace fotest {
 
 namespace {
 void RemoveTree(const std::wstring& path) {
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((path + L"\\*.*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
+  quintar::win32::FindHandle find(FindFirstFileW((path + L"\\*.*").c_str(), &fd));
+  if (find) {
     do {
       std::wstring name = fd.cFileName;
       if (name == L"." || name == L"..") continue;
@@ -18,9 +20,9 @@ void RemoveTree(const std::wstring& path) {
         RemoveTree(child);
       else
         DeleteFileW(child.c_str());
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+    } while (FindNextFileW(find.get(), &fd));
   }
+  find.reset();  // the folder goes only once nothing holds it open
   RemoveDirectoryW(path.c_str());
 }
 }  // namespace
@@ -34,23 +36,24 @@ std::wstring FreshFolder(const std::wstring& name) {
 }
 
 bool Put(const std::wstring& path, const std::string& content, DWORD attributes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  quintar::win32::FileHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   DWORD put = 0;
-  bool ok = WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &put, nullptr) && put == content.size();
-  CloseHandle(h);
+  bool ok =
+      WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &put, nullptr) && put == content.size();
+  file.reset();  // closed before the attributes change
   if (attributes) SetFileAttributesW(path.c_str(), attributes);
   return ok;
 }
 
 std::string Get(const std::wstring& path) {
-  HANDLE h =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  quintar::win32::FileHandle file(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return "<missing>";
   std::string out(1 << 16, '\0');
   DWORD got = 0;
-  ReadFile(h, out.data(), static_cast<DWORD>(out.size()), &got, nullptr);
-  CloseHandle(h);
+  ReadFile(file.get(), out.data(), static_cast<DWORD>(out.size()), &got, nullptr);
   out.resize(got);
   return out;
 }
@@ -60,13 +63,12 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 std::vector<std::wstring> Names(const std::wstring& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((folder + L"\\*.*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
+  quintar::win32::FindHandle find(FindFirstFileW((folder + L"\\*.*").c_str(), &fd));
+  if (find) {
     do {
       std::wstring name = fd.cFileName;
       if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+    } while (FindNextFileW(find.get(), &fd));
   }
   std::sort(names.begin(), names.end());
   return names;

@@ -1,0 +1,229 @@
+#include "fileops/progress.h"
+
+#include <commctrl.h>
+
+#include <ceservices.h>
+
+#include "fileops/prompts.h"
+#include "fileops/winutil.h"
+#include "win32/scope.h"
+#include "win32/text.h"
+
+namespace quintar::fileops {
+
+namespace {
+
+// The worker's synchronous messages; lParam points to the worker's question or text.
+constexpr UINT kMsgFinished = WM_APP + 1;
+constexpr UINT kMsgAskFile = WM_APP + 2;
+constexpr UINT kMsgAskMerge = WM_APP + 3;
+constexpr UINT kMsgAskDelete = WM_APP + 4;
+constexpr UINT kMsgShowStop = WM_APP + 5;
+constexpr UINT kMsgTotalKnown = WM_APP + 6;  // lParam: the total
+
+constexpr UINT_PTR kIdleTimer = 1;
+constexpr UINT_PTR kRefreshTimer = 2;
+constexpr UINT kRefreshMs = 100;
+
+struct FileQuestion {
+  const std::wstring& target;
+  const std::wstring& source;
+  core::ReplaceMode answer = core::ReplaceMode::No;
+};
+
+struct TextQuestion {
+  const std::wstring& text;
+  core::ReplaceMode answer = core::ReplaceMode::No;
+  bool merge = false;
+};
+
+}  // namespace
+
+std::span<const win32::DialogMessageEntry<ProgressDialog>> ProgressDialog::Messages() {
+  static constexpr win32::DialogMessageEntry<ProgressDialog> kTable[] = {
+      win32::On<&ProgressDialog::OnInit>(WM_INITDIALOG),        win32::On<&ProgressDialog::OnTimer>(WM_TIMER),
+      win32::On<&ProgressDialog::OnOtherCommand>(WM_COMMAND),   win32::On<&ProgressDialog::OnClose>(WM_CLOSE),
+      win32::On<&ProgressDialog::OnAskFile>(kMsgAskFile),       win32::On<&ProgressDialog::OnAskMerge>(kMsgAskMerge),
+      win32::On<&ProgressDialog::OnAskDelete>(kMsgAskDelete),   win32::On<&ProgressDialog::OnShowStop>(kMsgShowStop),
+      win32::On<&ProgressDialog::OnTotalKnown>(kMsgTotalKnown), win32::On<&ProgressDialog::OnFinished>(kMsgFinished),
+  };
+  return kTable;
+}
+
+std::span<const win32::CommandEntry<ProgressDialog>> ProgressDialog::Commands() {
+  static constexpr win32::CommandEntry<ProgressDialog> kTable[] = {
+      win32::Command<&ProgressDialog::Cancel>(ids::kCancel),
+      win32::Command<&ProgressDialog::Cancel>(IDCANCEL),
+  };
+  return kTable;
+}
+
+bool ProgressDialog::Run(int templateId) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&icc);
+  INT_PTR result = DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(templateId), owner_, Proc, Param());
+  if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
+  const bool started = result != -1 && thread_;
+  thread_.reset();
+  return started;
+}
+
+DWORD WINAPI ProgressDialog::Worker(LPVOID param) {
+  auto& self = *static_cast<ProgressDialog*>(param);
+  self.engine_.Run(self);
+  SendMessageW(self.hwnd(), kMsgFinished, 0, 0);
+  return 0;
+}
+
+INT_PTR ProgressDialog::OnInit(WPARAM, LPARAM) {
+  HWND dlg = hwnd();
+  cancel_ = false;
+  processed_ = 0;
+  CentreOver(dlg, owner_, 26);
+  if (engine_.Kind() != RunKind::Delete)
+    SetWindowTextW(dlg, engine_.Kind() == RunKind::Move ? L"Move Files" : L"Copy Files");
+  SetDlgItemTextW(dlg, ids::kStatus, L"Processing...");
+  const bool isDelete = engine_.Kind() == RunKind::Delete;
+  SendDlgItemMessageW(dlg, ids::kPicture, STM_SETICON,
+                      reinterpret_cast<WPARAM>(LoadIconW(nullptr, isDelete ? IDI_WARNING : IDI_INFORMATION)), 0);
+  ShowWindow(dlg, SW_SHOW);
+  DWORD threadId = 0;
+  thread_.reset(CreateThread(nullptr, 0, Worker, this, 0, &threadId));
+  if (!thread_) {
+    EndDialog(dlg, 0);
+    return TRUE;
+  }
+  SetTimer(dlg, kIdleTimer, idleResetMs_, nullptr);
+  SetTimer(dlg, kRefreshTimer, kRefreshMs, nullptr);
+  return TRUE;
+}
+
+INT_PTR ProgressDialog::OnTimer(WPARAM timer, LPARAM) {
+  if (timer == kIdleTimer && promptClosed_.load()) SystemIdleTimerReset();
+  if (timer == kRefreshTimer) FlushTexts();
+  return TRUE;
+}
+
+void ProgressDialog::Cancel() {
+  cancel_ = true;
+  EnableWindow(GetDlgItem(hwnd(), ids::kCancel), FALSE);
+  {
+    std::lock_guard lock(textLock_);
+    canceling_ = true;
+  }
+  SetDlgItemTextW(hwnd(), ids::kStatus, L"Canceling...");
+}
+
+void ProgressDialog::FlushTexts() {
+  HWND dlg = hwnd();
+  {
+    std::lock_guard lock(textLock_);
+    if (textDirty_) {
+      if (!canceling_ || finalStatus_) SetDlgItemTextW(dlg, ids::kStatus, status_.c_str());
+      SetDlgItemTextW(dlg, ids::kRoute, route_.c_str());
+      textDirty_ = false;
+    }
+  }
+  if (!counted_) return;  // the counter starts once the total is known
+  long long done = processed_.load();
+  SendDlgItemMessageW(dlg, ids::kProgress, PBM_SETPOS, static_cast<WPARAM>(done), 0);
+  SetDlgItemTextW(dlg, ids::kCounter, win32::Wide(core::CounterText(done, total_)).c_str());
+}
+
+// ---- The worker's messages, on the dialog's thread --------------------------------------------
+
+// A question of the worker: the texts are brought up to date first, and the device may sleep
+// while it waits for the answer.
+template <class Ask>
+void ProgressDialog::Prompt(Ask&& ask) {
+  FlushTexts();
+  promptClosed_ = false;
+  win32::ScopeGuard closed([this] { promptClosed_ = true; });
+  ask();
+}
+
+INT_PTR ProgressDialog::OnAskFile(WPARAM, LPARAM param) {
+  auto& question = *reinterpret_cast<FileQuestion*>(param);
+  Prompt([&] { question.answer = fileops::AskFileConflict(hwnd(), question.target, question.source); });
+  return TRUE;
+}
+
+INT_PTR ProgressDialog::OnAskMerge(WPARAM, LPARAM param) {
+  auto& question = *reinterpret_cast<TextQuestion*>(param);
+  Prompt([&] { question.merge = fileops::AskFolderMerge(hwnd(), question.text); });
+  return TRUE;
+}
+
+INT_PTR ProgressDialog::OnAskDelete(WPARAM, LPARAM param) {
+  auto& question = *reinterpret_cast<TextQuestion*>(param);
+  Prompt([&] { question.answer = fileops::AskDeleteItem(hwnd(), question.text); });
+  return TRUE;
+}
+
+INT_PTR ProgressDialog::OnShowStop(WPARAM, LPARAM text) {
+  FlushTexts();
+  // No caption given: the platform's default, as every message of the file operations.
+  MessageBoxW(hwnd(), reinterpret_cast<const std::wstring*>(text)->c_str(), nullptr, MB_OK | MB_ICONSTOP);
+  return TRUE;
+}
+
+INT_PTR ProgressDialog::OnTotalKnown(WPARAM, LPARAM total) {
+  total_ = static_cast<long long>(total);
+  counted_ = true;
+  SendDlgItemMessageW(hwnd(), ids::kProgress, PBM_SETRANGE32, 0, total);
+  SendDlgItemMessageW(hwnd(), ids::kProgress, PBM_SETPOS, 0, 0);
+  SetDlgItemTextW(hwnd(), ids::kCounter, win32::Wide(core::CounterText(0, total_)).c_str());
+  return TRUE;
+}
+
+INT_PTR ProgressDialog::OnFinished(WPARAM, LPARAM) {
+  KillTimer(hwnd(), kIdleTimer);
+  KillTimer(hwnd(), kRefreshTimer);
+  FlushTexts();
+  EndDialog(hwnd(), 0);
+  return TRUE;
+}
+
+// ---- RunView, on the worker thread ---------------------------------------------------------------
+
+core::ReplaceMode ProgressDialog::AskFileConflict(const std::wstring& target, const std::wstring& source) {
+  FileQuestion question{target, source};
+  SendMessageW(hwnd(), kMsgAskFile, 0, reinterpret_cast<LPARAM>(&question));
+  return question.answer;
+}
+
+bool ProgressDialog::AskFolderMerge(const std::wstring& folder) {
+  TextQuestion question{folder};
+  SendMessageW(hwnd(), kMsgAskMerge, 0, reinterpret_cast<LPARAM>(&question));
+  return question.merge;
+}
+
+core::ReplaceMode ProgressDialog::AskDeleteItem(const std::wstring& text) {
+  TextQuestion question{text};
+  SendMessageW(hwnd(), kMsgAskDelete, 0, reinterpret_cast<LPARAM>(&question));
+  return question.answer;
+}
+
+void ProgressDialog::ShowStop(const std::wstring& text) {
+  SendMessageW(hwnd(), kMsgShowStop, 0, reinterpret_cast<LPARAM>(&text));
+}
+
+void ProgressDialog::TotalKnown(long long total) {
+  SendMessageW(hwnd(), kMsgTotalKnown, 0, static_cast<LPARAM>(total));
+}
+
+void ProgressDialog::Status(std::wstring_view text, bool final) {
+  std::lock_guard lock(textLock_);
+  if (canceling_ && !final) return;
+  status_.assign(text);
+  finalStatus_ = final;
+  textDirty_ = true;
+}
+
+void ProgressDialog::Route(std::wstring text) {
+  std::lock_guard lock(textLock_);
+  route_ = std::move(text);
+  textDirty_ = true;
+}
+
+}  // namespace quintar::fileops
