@@ -10,42 +10,35 @@
 #include "procmanager/core/vorrel_core.h"
 #include "procmanager/resource.h"
 #include "procmanager/vorrel.h"
+#include "win32/handle.h"
+#include "win32/scope.h"
+#include "win32/shell.h"
+#include "win32/text.h"
 
-namespace vorrel {
+namespace quintar::vorrel {
 namespace {
+
+using win32::Wide;
 
 // The low-memory request a program answers by giving back what it can.
 constexpr UINT kLowMemoryRequest = 0x03FF;
 // A program that does not answer within this time is not waited for any longer.
 constexpr UINT kAnswerTimeoutMs = 3000;
 
-std::u16string_view View(const wchar_t* text) { return std::u16string_view(reinterpret_cast<const char16_t*>(text)); }
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+std::u16string_view View(const wchar_t* text) { return win32::U16View(text); }
 
-class Snapshot {
- public:
-  Snapshot() : handle_(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)) {}
-  ~Snapshot() {
-    if (ok()) CloseHandle(handle_);
-  }
-  Snapshot(const Snapshot&) = delete;
-  Snapshot& operator=(const Snapshot&) = delete;
-  bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
-  // Calls visit(entry) for every process, in snapshot order.
-  template <class Visit>
-  void Walk(Visit visit) const {
-    if (!ok()) return;
-    PROCESSENTRY32W entry{};
+// Calls visit(entry) for every running process, in snapshot order.
+template <class Visit>
+void WalkProcesses(Visit visit) {
+  win32::SnapshotHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    visit(entry);
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(handle_, &entry); more; more = Process32NextW(handle_, &entry)) {
-      visit(entry);
-      entry.dwSize = sizeof entry;
-    }
   }
-
- private:
-  HANDLE handle_;
-};
+}
 
 int SelectedRow(HWND list, int count) {
   if (!list) return -1;
@@ -77,8 +70,7 @@ void AddColumn(HWND list, int index, const wchar_t* title) {
 
 std::wstring ExeNameOf(DWORD pid) {
   std::wstring name;
-  Snapshot snapshot;
-  snapshot.Walk([&](const PROCESSENTRY32W& e) {
+  WalkProcesses([&](const PROCESSENTRY32W& e) {
     if (e.th32ProcessID == pid) name = e.szExeFile;
   });
   return name;
@@ -91,19 +83,20 @@ std::wstring ClassOf(HWND window) {
 }
 
 struct ProgramSearch {
+  HWND self;  // Vorrel's frame
   std::vector<std::pair<std::wstring, HWND>> rows;
 };
 
 BOOL CALLBACK CollectProgram(HWND window, LPARAM param) {
   auto& search = *reinterpret_cast<ProgramSearch*>(param);
-  if (window == g_app.main) return TRUE;
+  if (window == search.self) return TRUE;
   if (!IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
   if (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_NOACTIVATE) return TRUE;
   HWND candidate = window;
   for (HWND owner = GetWindow(candidate, GW_OWNER); owner; owner = GetWindow(candidate, GW_OWNER)) candidate = owner;
-  if (candidate == g_app.main) return TRUE;
+  if (candidate == search.self) return TRUE;
   std::wstring cls = ClassOf(candidate);
-  if (IsExcludedProgramClass(View(cls.c_str()))) return TRUE;
+  if (core::IsExcludedProgramClass(View(cls.c_str()))) return TRUE;
   wchar_t title[256] = {};
   if (GetWindowTextW(candidate, title, 256) <= 0) return TRUE;
   // Several owned windows lead to the same owner; it is one program and gets one row.
@@ -132,10 +125,10 @@ void SendAndWait(HWND window, UINT msg) {
   SendMessageTimeoutW(window, msg, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, kAnswerTimeoutMs, &result);
 }
 
-// Vorrel's main window or a window it owns, such as the sheet.
-bool IsVorrelWindow(HWND window) {
+// Vorrel's frame or a window it owns, such as the sheet.
+bool IsVorrelWindow(HWND self, HWND window) {
   for (HWND w = window; w; w = GetWindow(w, GW_OWNER))
-    if (w == g_app.main) return true;
+    if (w == self) return true;
   return false;
 }
 
@@ -143,19 +136,19 @@ bool IsVorrelWindow(HWND window) {
 
 // ---- Programs --------------------------------------------------------------------------------
 
-void SetupProgramsList(HWND list) {
-  if (!list) return;
-  ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-  AddColumn(list, 0, L"Programs");
-  SizeListColumns(list, false);
+void ProgramList::Setup() {
+  if (!list_) return;
+  ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
+  AddColumn(list_, 0, L"Programs");
+  SizeListColumns(list_, false);
 }
 
-void SetupProcessesList(HWND list) {
-  if (!list) return;
-  ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-  AddColumn(list, 0, L"ID");
-  AddColumn(list, 1, L"Processes");
-  SizeListColumns(list, true);
+void ProcessList::Setup() {
+  if (!list_) return;
+  ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
+  AddColumn(list_, 0, L"ID");
+  AddColumn(list_, 1, L"Processes");
+  SizeListColumns(list_, true);
 }
 
 void SizeListColumns(HWND list, bool processes) {
@@ -171,60 +164,63 @@ void SizeListColumns(HWND list, bool processes) {
   }
 }
 
-int FillProgramsList() {
-  HWND list = g_app.programsList;
-  if (!list) return 0;
-  ProgramSearch search;
+int ProgramList::Fill(HWND self) {
+  if (!list_) return 0;
+  ProgramSearch search{self, {}};
   EnumWindows(CollectProgram, reinterpret_cast<LPARAM>(&search));
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-  ListView_DeleteAllItems(list);
-  g_app.programsCount = 0;
-  for (const auto& [title, window] : search.rows) {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = g_app.programsCount;
-    item.pszText = const_cast<wchar_t*>(title.c_str());
-    item.lParam = reinterpret_cast<LPARAM>(window);
-    if (ListView_InsertItem(list, &item) >= 0) ++g_app.programsCount;
+  {
+    win32::RedrawOff quiet(list_);
+    ListView_DeleteAllItems(list_);
+    count_ = 0;
+    for (const auto& [title, window] : search.rows) {
+      LVITEMW item{};
+      item.mask = LVIF_TEXT | LVIF_PARAM;
+      item.iItem = count_;
+      item.pszText = const_cast<wchar_t*>(title.c_str());
+      item.lParam = reinterpret_cast<LPARAM>(window);
+      if (ListView_InsertItem(list_, &item) >= 0) ++count_;
+    }
   }
-  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list, nullptr, TRUE);
-  return g_app.programsCount;
+  InvalidateRect(list_, nullptr, TRUE);
+  return count_;
 }
 
-void CloseProgramWindow(HWND window) {
-  if (!window || !IsWindow(window) || IsVorrelWindow(window)) return;
+HWND ProgramList::At(int row) const { return reinterpret_cast<HWND>(RowData(list_, row)); }
+
+HWND ProgramList::Selected() const {
+  int row = SelectedRow(list_, count_);
+  return row < 0 ? nullptr : At(row);
+}
+
+void CloseProgramWindow(HWND self, HWND window) {
+  if (!window || !IsWindow(window) || IsVorrelWindow(self, window)) return;
   SendAndWait(window, kLowMemoryRequest);
   if (IsWindow(window)) SendAndWait(window, WM_CLOSE);
 }
 
-void ActivateProgram() {
-  int row = SelectedRow(g_app.programsList, g_app.programsCount);
-  if (row < 0) return;
-  HWND window = reinterpret_cast<HWND>(RowData(g_app.programsList, row));
+void Frame::ActivateProgram() {
+  if (SelectedRow(programs_.hwnd(), programs_.count()) < 0) return;
+  HWND window = programs_.Selected();
   if (IsWindow(window)) SetForegroundWindow(window);
 }
 
-void StopProgram() {
-  int row = SelectedRow(g_app.programsList, g_app.programsCount);
-  if (row < 0) return;
-  CloseProgramWindow(reinterpret_cast<HWND>(RowData(g_app.programsList, row)));
+void Frame::StopProgram() {
+  if (SelectedRow(programs_.hwnd(), programs_.count()) < 0) return;
+  CloseProgramWindow(hwnd(), programs_.Selected());
   FillProgramsList();
 }
 
-void StopAllPrograms() {
-  if (!g_app.programsList) return;
+void Frame::StopAllPrograms() {
+  if (!programs_.hwnd()) return;
   std::vector<HWND> windows;
-  for (int row = 0; row < g_app.programsCount; ++row)
-    windows.push_back(reinterpret_cast<HWND>(RowData(g_app.programsList, row)));
-  for (HWND window : windows) CloseProgramWindow(window);
+  for (int row = 0; row < programs_.count(); ++row) windows.push_back(programs_.At(row));
+  for (HWND window : windows) CloseProgramWindow(hwnd(), window);
   FillProgramsList();
 }
 
-void ProgramDetails(HWND page) {
-  int row = SelectedRow(g_app.programsList, g_app.programsCount);
-  if (row < 0) return;
-  HWND window = reinterpret_cast<HWND>(RowData(g_app.programsList, row));
+void Frame::ProgramDetails() {
+  if (SelectedRow(programs_.hwnd(), programs_.count()) < 0) return;
+  HWND window = programs_.Selected();
   if (!IsWindow(window)) {  // gone since the list was filled
     FillProgramsList();
     return;
@@ -235,7 +231,7 @@ void ProgramDetails(HWND page) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   std::wstring exe = ExeNameOf(pid);
-  WindowFacts facts;
+  core::WindowFacts facts;
   facts.caption = View(title);
   facts.handle = static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window));
   facts.style = static_cast<std::uint32_t>(GetWindowLongW(window, GWL_STYLE));
@@ -244,105 +240,99 @@ void ProgramDetails(HWND page) {
   facts.classStyle = static_cast<std::uint32_t>(GetClassLongW(window, GCL_STYLE));
   facts.pid = pid;
   facts.exe = View(exe.c_str());
-  MessageBoxW(window, Wide(ProgramDetailsText(facts)).c_str(), cls.c_str(), MB_OK);
-  (void)page;
-  RaiseVorrel();
+  win32::ShowMessage(window, Wide(core::ProgramDetailsText(facts)), cls, MB_OK);
+  Raise();
 }
 
 // ---- Processes -------------------------------------------------------------------------------
 
-int FillProcessesList() {
-  HWND list = g_app.processesList;
-  if (!list) return 0;
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-  ListView_DeleteAllItems(list);
-  g_app.processesCount = 0;
-  Snapshot snapshot;
-  snapshot.Walk([&](const PROCESSENTRY32W& e) {
-    if (!ShouldListProcess(View(e.szExeFile), g_app.showAllProcesses)) return;
-    wchar_t id[16];
-    swprintf(id, 16, L"%08X", static_cast<unsigned>(e.th32ProcessID));
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = g_app.processesCount;
-    item.pszText = id;
-    item.lParam = static_cast<LPARAM>(e.th32ProcessID);
-    int row = ListView_InsertItem(list, &item);
-    if (row < 0) return;
-    ListView_SetItemText(list, row, 1, const_cast<wchar_t*>(e.szExeFile));
-    ++g_app.processesCount;
-  });
-  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list, nullptr, TRUE);
-  return g_app.processesCount;
+int ProcessList::Fill() {
+  if (!list_) return 0;
+  {
+    win32::RedrawOff quiet(list_);
+    ListView_DeleteAllItems(list_);
+    count_ = 0;
+    WalkProcesses([&](const PROCESSENTRY32W& e) {
+      if (!core::ShouldListProcess(View(e.szExeFile), showAll_)) return;
+      wchar_t id[16];
+      swprintf(id, 16, L"%08X", static_cast<unsigned>(e.th32ProcessID));
+      LVITEMW item{};
+      item.mask = LVIF_TEXT | LVIF_PARAM;
+      item.iItem = count_;
+      item.pszText = id;
+      item.lParam = static_cast<LPARAM>(e.th32ProcessID);
+      int row = ListView_InsertItem(list_, &item);
+      if (row < 0) return;
+      ListView_SetItemText(list_, row, 1, const_cast<wchar_t*>(e.szExeFile));
+      ++count_;
+    });
+  }
+  InvalidateRect(list_, nullptr, TRUE);
+  return count_;
 }
 
-void StopProcess(HWND page) {
-  int row = SelectedRow(g_app.processesList, g_app.processesCount);
-  if (row < 0) return;
-  std::wstring name = RowText(g_app.processesList, row, 1);
+std::wstring ProcessList::SelectedName() const {
+  int row = SelectedRow(list_, count_);
+  return row < 0 ? std::wstring() : RowText(list_, row, 1);
+}
+
+void ProcessList::ToggleShowAll(HMENU popup) {
+  showAll_ = !showAll_;
+  if (popup) CheckMenuItem(popup, IDM_SHOW_ALL, MF_BYCOMMAND | (showAll_ ? MF_CHECKED : MF_UNCHECKED));
+  Fill();
+}
+
+void Frame::StopProcess(HWND page) {
+  std::wstring name = processes_.SelectedName();
   if (name.empty()) return;
   struct Target {
     DWORD pid;
     std::wstring exe;
   };
   std::vector<Target> targets;
-  Snapshot snapshot;
-  snapshot.Walk([&](const PROCESSENTRY32W& e) {
-    if (ContainsNoCase(View(e.szExeFile), View(name.c_str()))) targets.push_back({e.th32ProcessID, e.szExeFile});
+  WalkProcesses([&](const PROCESSENTRY32W& e) {
+    if (core::ContainsNoCase(View(e.szExeFile), View(name.c_str()))) targets.push_back({e.th32ProcessID, e.szExeFile});
   });
   std::wstring refused;
   for (const Target& target : targets) {
     // Vorrel never stops itself, whatever name matched.
     if (target.pid == GetCurrentProcessId()) continue;
     // A system process is asked about before anything is done to it, so No leaves it untouched.
-    if (IsSystemProcessName(View(target.exe.c_str())) &&
+    if (core::IsSystemProcessName(View(target.exe.c_str())) &&
         Report(page, L"This is a system process. Are you sure you want to close it?", L"Warning",
                MB_YESNO | MB_ICONQUESTION) != IDYES)
       continue;
     WindowOfProcess search{target.pid};
     EnumWindows(FindWindowOfProcess, reinterpret_cast<LPARAM>(&search));
     if (search.found) SendAndWait(search.found, WM_CLOSE);
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, target.pid);
+    win32::KernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, target.pid));
     if (!process) {
       // Gone already (its window's close may have ended it) is no failure.
       if (GetLastError() != ERROR_INVALID_PARAMETER) refused += L"\n" + target.exe;
       continue;
     }
-    if (!TerminateProcess(process, 1) && WaitForSingleObject(process, 0) != WAIT_OBJECT_0)
+    if (!TerminateProcess(process.get(), 1) && WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0)
       refused += L"\n" + target.exe;
-    CloseHandle(process);
   }
   FillProcessesList();
   if (!refused.empty())
     Report(page, L"These processes could not be stopped:" + refused, L"Vorrel", MB_OK | MB_ICONSTOP);
 }
 
-void ProcessDetails(HWND page) {
-  int row = SelectedRow(g_app.processesList, g_app.processesCount);
-  if (row < 0) return;
-  std::wstring name = RowText(g_app.processesList, row, 1);
+void Frame::ProcessDetails(HWND page) {
+  std::wstring name = processes_.SelectedName();
   if (name.empty()) return;
   std::u16string text;
-  Snapshot snapshot;
-  snapshot.Walk([&](const PROCESSENTRY32W& e) {
-    if (ContainsNoCase(View(e.szExeFile), View(name.c_str())))
-      text = ProcessDetailsText(e.th32ProcessID, View(e.szExeFile), e.dwSize, e.cntThreads);
+  WalkProcesses([&](const PROCESSENTRY32W& e) {
+    if (core::ContainsNoCase(View(e.szExeFile), View(name.c_str())))
+      text = core::ProcessDetailsText(e.th32ProcessID, View(e.szExeFile), e.dwSize, e.cntThreads);
   });
   if (text.empty()) {  // ended since the list was filled
     FillProcessesList();
     return;
   }
   Report(page, Wide(text), L"Process Information", MB_OK | MB_ICONINFORMATION);
-  RaiseVorrel();
+  Raise();
 }
 
-void ToggleShowAllProcesses() {
-  g_app.showAllProcesses = !g_app.showAllProcesses;
-  if (g_app.processesPopup)
-    CheckMenuItem(g_app.processesPopup, IDM_SHOW_ALL,
-                  MF_BYCOMMAND | (g_app.showAllProcesses ? MF_CHECKED : MF_UNCHECKED));
-  FillProcessesList();
-}
-
-}  // namespace vorrel
+}  // namespace quintar::vorrel

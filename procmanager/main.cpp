@@ -5,7 +5,7 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   try {
-    return vorrel::RunProgram(instance);
+    return quintar::vorrel::RunProgram(instance);
   } catch (...) {
     return 1;
   }

@@ -4,20 +4,25 @@
 
 #include <commdlg.h>
 
-#include "dialogbase.h"
-#include "regeditor/core/numbers.h"
-#include "regfile_io.h"
-#include "resource.h"
-#include "tamsk.h"
+#include <span>
 
-namespace tamsk {
+#include "regeditor/commands.h"
+#include "regeditor/core/numbers.h"
+#include "regeditor/dialogbase.h"
+#include "regeditor/regfile_io.h"
+#include "regeditor/resource.h"
+#include "win32/scope.h"
+#include "win32/shell.h"
+#include "win32/text.h"
+
+namespace quintar::tamsk {
 
 namespace {
 
-namespace qt = quintar::tamsk;
+using win32::ShowMessage;
 
-const quintar::dialogs::TemplateSet kAboutTemplates =
-    quintar::dialogs::TemplatesById(IDD_ABOUT_SQUARE, IDD_ABOUT_PORTRAIT, IDD_ABOUT_LANDSCAPE);
+const dialogs::TemplateSet kAboutTemplates =
+    dialogs::TemplatesById(IDD_ABOUT_SQUARE, IDD_ABOUT_PORTRAIT, IDD_ABOUT_LANDSCAPE);
 
 bool PlatformChooser(HWND owner, bool save, std::wstring& file) {
   wchar_t name[256] = {};
@@ -35,104 +40,113 @@ bool PlatformChooser(HWND owner, bool save, std::wstring& file) {
   return !file.empty();
 }
 
-FileChooser g_chooser = PlatformChooser;
-
-class WaitCursor {
- public:
-  WaitCursor() : old_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-  ~WaitCursor() { SetCursor(old_); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
- private:
-  HCURSOR old_;
-};
-
 // A failed export says why: the file could not be created, or writing it failed part way.
 void ReportExportError(const std::wstring& error) {
-  Message(nullptr, error.empty() ? std::wstring(qt::kCreateFileError) : error, L"Warning!", MB_OK | MB_ICONEXCLAMATION);
+  ShowMessage(nullptr, error.empty() ? std::wstring(kCreateFileError) : error, L"Warning!",
+              MB_OK | MB_ICONEXCLAMATION);
 }
 
-INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
-  if (msg == WM_INITDIALOG) {
-    InitTamskDialog(dialog, kAboutTemplates, IDR_ABOUT_BAR, false);
+class AboutDialog : public TamskDialog<AboutDialog> {
+ public:
+  explicit AboutDialog(Browser& browser) noexcept : TamskDialog(browser) {}
+
+ private:
+  friend Dialog;
+  static std::span<const win32::DialogMessageEntry<AboutDialog>> Messages() {
+    static constexpr win32::DialogMessageEntry<AboutDialog> kMessages[] = {
+        win32::On<&AboutDialog::OnInitDialog>(WM_INITDIALOG)};
+    return kMessages;
+  }
+  static std::span<const win32::CommandEntry<AboutDialog>> Commands() {
+    static constexpr win32::CommandEntry<AboutDialog> kCommands[] = {
+        win32::Command<&AboutDialog::Close>(IDOK), win32::Command<&AboutDialog::Close>(IDM_DONE),
+        win32::Command<&AboutDialog::Close>(IDCANCEL), win32::Command<&AboutDialog::Close>(IDM_CANCEL)};
+    return kCommands;
+  }
+
+  INT_PTR OnInitDialog(WPARAM, LPARAM) {
+    Init(kAboutTemplates, IDR_ABOUT_BAR, false);
     return TRUE;
   }
-  if (msg == WM_COMMAND && ClassifyCommand(wParam) != DialogCommand::None) {
-    EndDialog(dialog, IDOK);
-    return TRUE;
-  }
-  return FALSE;
-}
+  void Close() { EndDialog(hwnd(), IDOK); }
+};
 
 }  // namespace
 
-FileChooser SetFileChooser(FileChooser chooser) {
-  FileChooser old = g_chooser;
-  g_chooser = chooser ? chooser : PlatformChooser;
+Files::Files(Browser& browser) noexcept : browser_(browser), chooser_(PlatformChooser) {}
+
+FileChooser Files::SetChooser(FileChooser chooser) noexcept {
+  FileChooser old = chooser_;
+  chooser_ = chooser ? chooser : PlatformChooser;
   return old;
 }
 
-void CmdExport(HWND hwnd) {
-  App& app = TheApp();
-  if (app.current.rootName.empty()) {
-    Message(hwnd, L"Please select the registry you want to export!", L"Warning!", MB_OK | MB_ICONEXCLAMATION);
+void Files::Export() {
+  const CurrentKey& current = browser_.State().current;
+  HWND owner = browser_.Main();
+  if (current.rootName.empty()) {
+    ShowMessage(owner, L"Please select the registry you want to export!", L"Warning!", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   std::wstring file;
-  if (!g_chooser(hwnd, true, file)) return;
+  if (!chooser_(owner, true, file)) return;
   std::wstring error;
   bool written;
   {
-    WaitCursor wait;
-    written = qt::ExportKey(app.current.root, app.current.rootName, app.current.path, file, true, &error);
+    win32::WaitCursor wait;
+    written = ExportKey(current.root, current.rootName, current.path, file, true, &error);
   }
   if (!written) {
     ReportExportError(error);
     return;
   }
-  Message(hwnd, L"Finished exporting!\nThe exported file path is:\n" + file, L"Zek Registry Editor",
-          MB_OK | MB_ICONINFORMATION);
+  ShowMessage(owner, L"Finished exporting!\nThe exported file path is:\n" + file, L"Zek Registry Editor",
+              MB_OK | MB_ICONINFORMATION);
 }
 
-void CmdExportAll(HWND hwnd) {
+void Files::ExportAll() {
+  HWND owner = browser_.Main();
   std::wstring file;
-  if (!g_chooser(hwnd, true, file)) return;
+  if (!chooser_(owner, true, file)) return;
   std::wstring error;
   bool written;
   {
-    WaitCursor wait;
-    written = qt::ExportAll(file, true, &error);
+    win32::WaitCursor wait;
+    written = quintar::tamsk::ExportAll(file, true, &error);
   }
   if (!written) {
     ReportExportError(error);
     return;
   }
-  Message(hwnd, L"The registry has been exported successfully!\nThe registry file is in:\n\\My Documents\\",
-          L"Zek Registry Editor", MB_OK | MB_ICONINFORMATION);
+  ShowMessage(owner, L"The registry has been exported successfully!\nThe registry file is in:\n\\My Documents\\",
+              L"Zek Registry Editor", MB_OK | MB_ICONINFORMATION);
 }
 
-void CmdImport(HWND hwnd) {
+void Files::Import() {
+  HWND owner = browser_.Main();
   std::wstring file;
-  if (!g_chooser(hwnd, false, file)) return;
-  qt::ImportStats stats;
+  if (!chooser_(owner, false, file)) return;
+  ImportStats stats;
   std::wstring error;
   bool read;
   {
-    WaitCursor wait;
-    read = qt::ImportFile(file, &stats, &error);
+    win32::WaitCursor wait;
+    read = ImportFile(file, &stats, &error);
   }
   if (!read) {
     // Nothing was read: saying it was imported would be untrue.
-    Message(nullptr, error.empty() ? std::wstring(L"The file could not be read.") : error, L"Warning!",
-            MB_OK | MB_ICONEXCLAMATION);
+    ShowMessage(nullptr, error.empty() ? std::wstring(L"The file could not be read.") : error, L"Warning!",
+                MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  if (stats.badNumbers > 0) Message(hwnd, qt::kHexInputMessage, qt::kWarningCaption, MB_OK | MB_ICONEXCLAMATION);
-  Message(nullptr, L"The registry has been imported successfully.", L"Information", MB_OK | MB_ICONINFORMATION);
-  RebuildTree();
+  if (stats.badNumbers > 0) {
+    ShowMessage(owner, win32::WideView(core::kHexInputMessage), win32::WideView(core::kWarningCaption),
+                MB_OK | MB_ICONEXCLAMATION);
+  }
+  ShowMessage(nullptr, L"The registry has been imported successfully.", L"Information", MB_OK | MB_ICONINFORMATION);
+  browser_.Keys().Rebuild();
 }
 
-void CmdAbout(HWND) { RunDialog(kAboutTemplates, AboutProc, 0); }
+void Files::About() { AboutDialog(browser_).Run(kAboutTemplates); }
 
-}  // namespace tamsk
+}  // namespace quintar::tamsk

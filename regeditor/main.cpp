@@ -3,41 +3,22 @@
 
 #include <commctrl.h>
 
-#include "tamsk.h"
+#include "regeditor/tamsk.h"
+#include "win32/shell.h"
 
 namespace {
 
-class Mutex {
- public:
-  explicit Mutex(HANDLE h) : h_(h) {}
-  ~Mutex() {
-    if (h_) CloseHandle(h_);
-  }
-  Mutex(const Mutex&) = delete;
-  Mutex& operator=(const Mutex&) = delete;
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
 int Start(HINSTANCE instance, int show) {
-  // The mutex closes the gap between two starts that both find no window yet.
-  Mutex mutex(CreateMutexW(nullptr, FALSE, L"Zek Registry Editor Instance"));
-  bool another = mutex.get() && GetLastError() == ERROR_ALREADY_EXISTS;
-  HWND running = FindWindowW(tamsk::kWindowClass, nullptr);
-  for (int i = 0; another && !running && i < 50; ++i) {
-    Sleep(100);  // the first copy is still creating its window
-    running = FindWindowW(tamsk::kWindowClass, nullptr);
-  }
-  if (running) {
+  quintar::win32::SingleInstance single(L"Zek Registry Editor Instance");
+  if (HWND running = single.FindRunning(quintar::tamsk::kWindowClass)) {
     SetForegroundWindow(running);
     return 0;
   }
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
-  if (!tamsk::CreateMainWindow(instance, show)) return 1;
-  return tamsk::RunMessageLoop();
+  quintar::tamsk::MainWindow window;
+  if (!window.Create(instance, show)) return 1;
+  return quintar::tamsk::RunMessageLoop();
 }
 
 }  // namespace

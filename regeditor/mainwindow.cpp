@@ -1,17 +1,18 @@
-// The main window: its messages and commands are dispatched through tables of (message,
-// handler) and (identifier, handler) pairs; layout of the two panes and the splitter between
-// stacked panes; tap-and-hold context menus.
+// The main window: its messages and commands dispatched through tables of (message, handler) and
+// (identifier, handler) pairs; layout of the two panes and the splitter between stacked panes;
+// tap-and-hold context menus.
 #include <aygshell.h>
 #include <windowsx.h>
 
 #include <algorithm>
-#include <iterator>
 
 #include "regeditor/core/registry_text.h"
-#include "resource.h"
-#include "tamsk.h"
+#include "regeditor/resource.h"
+#include "regeditor/tamsk.h"
+#include "win32/shell.h"
+#include "win32/text.h"
 
-namespace tamsk {
+namespace quintar::tamsk {
 
 namespace {
 
@@ -19,325 +20,312 @@ constexpr int kSplitPercent = 55;
 constexpr int kSplitterGap = 4;
 constexpr int kMinPane = 10;
 
-using MessageHandler = LRESULT (*)(HWND, WPARAM, LPARAM);
-using CommandHandler = void (*)(HWND);
-
-struct MessageEntry {
-  UINT message;
-  MessageHandler handler;
-};
-struct CommandEntry {
-  int id;
-  CommandHandler handler;
-};
-
-// The suite menu's entries come with the suite-menu component; until then they are greyed
-// and do nothing if reached anyway.
-void CmdSuiteMenu(HWND) {}
-
-void CmdArrangeName(HWND) {
-  CheckArrange(0);
-  SortList(0);
-}
-void CmdArrangeData(HWND) {
-  CheckArrange(1);
-  SortList(1);
-}
-void CmdArrangeType(HWND) {
-  CheckArrange(2);
-  SortList(2);
+HWND CreatePane(HWND parent, HINSTANCE instance, const wchar_t* windowClass, DWORD style, int id) {
+  return CreateWindowExW(0, windowClass, L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | style, 0, 0, 0, 0,
+                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
 }
 
-constexpr CommandEntry kCommands[] = {
-    {IDM_IMPORT, CmdImport},
-    {IDM_EXPORT, CmdExport},
-    {IDM_EXPORT_ALL, CmdExportAll},
-    {IDM_REFRESH, CmdRefresh},
-    {IDM_SHOW_PATH, CmdShowPath},
-    {IDM_ABOUT, CmdAbout},
-    {IDM_HOW_TO_USE, CmdSuiteMenu},
-    {IDM_OTHER_1, CmdSuiteMenu},
-    {IDM_OTHER_2, CmdSuiteMenu},
-    {IDM_OTHER_3, CmdSuiteMenu},
-    {IDM_EXIT, CmdExit},
-    {IDM_NEW_KEY, CmdNewKey},
-    {IDM_NEW_STRING, CmdNewString},
-    {IDM_NEW_MULTI, CmdNewMulti},
-    {IDM_NEW_BINARY, CmdNewBinary},
-    {IDM_NEW_DWORD, CmdNewDword},
-    {IDM_DELETE, CmdDelete},
-    {IDM_RENAME, CmdRename},
-    {IDM_COPY, CmdCopy},
-    {IDM_COPY_PATH, CmdCopyPath},
-    {IDM_PASTE, CmdPaste},
-    {IDM_FIND_NEXT, CmdFindNext},
-    {IDM_FIND, CmdFind},
-    {IDM_ARRANGE_NAME, CmdArrangeName},
-    {IDM_ARRANGE_DATA, CmdArrangeData},
-    {IDM_ARRANGE_TYPE, CmdArrangeType},
-    {IDM_MODIFY, CmdModify},
-};
+}  // namespace
+
+MainWindow::~MainWindow() {
+  if (hwnd()) DestroyWindow(hwnd());
+}
+
+std::span<const win32::MessageEntry<MainWindow>> MainWindow::Messages() {
+  using M = MainWindow;
+  static constexpr win32::MessageEntry<MainWindow> kMessages[] = {
+      win32::On<&M::OnCreate>(WM_CREATE),
+      win32::On<&M::OnSize>(WM_SIZE),
+      win32::On<&M::OnNotify>(WM_NOTIFY),
+      win32::On<&M::OnDestroy>(WM_DESTROY),
+      win32::On<&M::OnNcDestroy>(WM_NCDESTROY),
+      win32::On<&M::OnMouseMove>(WM_MOUSEMOVE),
+      win32::On<&M::OnLButtonDown>(WM_LBUTTONDOWN),
+      win32::On<&M::OnLButtonUp>(WM_LBUTTONUP),
+      win32::On<&M::OnPaint>(WM_PAINT),
+      win32::On<&M::OnCaptureChanged>(WM_CAPTURECHANGED),
+      win32::On<&M::OnInitMenuPopup>(WM_INITMENUPOPUP),
+      win32::On<&M::OnReopenListEdit>(kMsgReopenListEdit),
+      win32::On<&M::OnReopenTreeEdit>(kMsgReopenTreeEdit),
+      win32::On<&M::OnAfterKeyRename>(kMsgAfterKeyRename),
+  };
+  return kMessages;
+}
+
+std::span<const win32::CommandEntry<MainWindow>> MainWindow::Commands() {
+  using M = MainWindow;
+  using win32::Command;
+  static constexpr win32::CommandEntry<MainWindow> kCommands[] = {
+      Command<&M::Via<&M::files_, &Files::Import>>(IDM_IMPORT),
+      Command<&M::Via<&M::files_, &Files::Export>>(IDM_EXPORT),
+      Command<&M::Via<&M::files_, &Files::ExportAll>>(IDM_EXPORT_ALL),
+      Command<&M::Own<&M::Refresh>>(IDM_REFRESH),
+      Command<&M::Own<&M::ShowPath>>(IDM_SHOW_PATH),
+      Command<&M::Via<&M::files_, &Files::About>>(IDM_ABOUT),
+      Command<&M::SuiteMenu, &M::SuiteMenuReady>(IDM_HOW_TO_USE),
+      Command<&M::SuiteMenu, &M::SuiteMenuReady>(IDM_OTHER_1, IDM_OTHER_3),
+      Command<&M::Exit>(IDM_EXIT),
+      Command<&M::Via<&M::editing_, &Editing::NewKey>>(IDM_NEW_KEY),
+      Command<&M::Via<&M::editing_, &Editing::NewString>>(IDM_NEW_STRING),
+      Command<&M::Via<&M::editing_, &Editing::NewMulti>>(IDM_NEW_MULTI),
+      Command<&M::Via<&M::editing_, &Editing::NewBinary>>(IDM_NEW_BINARY),
+      Command<&M::Via<&M::editing_, &Editing::NewDword>>(IDM_NEW_DWORD),
+      Command<&M::Via<&M::editing_, &Editing::Delete>>(IDM_DELETE),
+      Command<&M::Rename>(IDM_RENAME),
+      Command<&M::Via<&M::editing_, &Editing::Copy>>(IDM_COPY),
+      Command<&M::Own<&M::CopyPath>>(IDM_COPY_PATH),
+      Command<&M::Via<&M::editing_, &Editing::Paste>>(IDM_PASTE),
+      Command<&M::Via<&M::finder_, &Finder::FindNext>>(IDM_FIND_NEXT),
+      Command<&M::Via<&M::finder_, &Finder::Find>>(IDM_FIND),
+      Command<&M::ArrangeBy>(IDM_ARRANGE_NAME),
+      Command<&M::ArrangeBy>(IDM_ARRANGE_DATA),
+      Command<&M::ArrangeBy>(IDM_ARRANGE_TYPE),
+      Command<&M::Via<&M::editing_, &Editing::Modify>>(IDM_MODIFY),
+  };
+  return kCommands;
+}
+
+template <void (MainWindow::*Run)()>
+void MainWindow::Own() {
+  (this->*Run)();
+  ReturnFocus();
+}
+
+template <auto Unit, auto Run>
+void MainWindow::Via() {
+  ((this->*Unit).*Run)();
+  ReturnFocus();
+}
 
 // ---- Layout and splitter -------------------------------------------------------------------
 
-void Layout(int w, int h) {
-  App& app = TheApp();
-  app.stacked = GetSystemMetrics(SM_CXSCREEN) <= 479;
-  if (app.stacked) {
+void MainWindow::Layout(int w, int h) {
+  stacked_ = GetSystemMetrics(SM_CXSCREEN) <= 479;
+  if (stacked_) {
     int split = h * kSplitPercent / 100;
-    MoveWindow(app.tree, 0, 0, w, std::max(split - kSplitterGap, 0), TRUE);
-    MoveWindow(app.list, 0, split, w, std::max(h - split, 0), TRUE);
+    MoveWindow(tree_.hwnd(), 0, 0, w, std::max(split - kSplitterGap, 0), TRUE);
+    MoveWindow(list_.hwnd(), 0, split, w, std::max(h - split, 0), TRUE);
   } else {
     int split = w * kSplitPercent / 100;
-    MoveWindow(app.tree, 0, 0, std::max(split - kSplitterGap, 0), h, TRUE);
-    MoveWindow(app.list, split, 0, std::max(w - split, 0), h, TRUE);
+    MoveWindow(tree_.hwnd(), 0, 0, std::max(split - kSplitterGap, 0), h, TRUE);
+    MoveWindow(list_.hwnd(), split, 0, std::max(w - split, 0), h, TRUE);
   }
-  ResizeListColumns(w);
+  list_.ResizeColumns(w);
 }
 
-RECT ChildRect(HWND child) {
+RECT MainWindow::ChildRect(HWND child) const {
   RECT rc{};
   GetWindowRect(child, &rc);
-  MapWindowPoints(nullptr, TheApp().main, reinterpret_cast<POINT*>(&rc), 2);
+  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&rc), 2);
   return rc;
 }
 
-bool InSplitter(int y) {
-  App& app = TheApp();
-  if (!app.stacked) return false;
-  RECT tree = ChildRect(app.tree), list = ChildRect(app.list);
+bool MainWindow::InSplitter(int y) const {
+  if (!stacked_) return false;
+  RECT tree = ChildRect(tree_.hwnd()), list = ChildRect(list_.hwnd());
   return y >= tree.bottom && y < list.top;
 }
 
-void EndDrag() {
-  App& app = TheApp();
-  if (!app.dragging) return;
-  app.dragging = false;
-  if (GetCapture() == app.main) ReleaseCapture();
+void MainWindow::EndDrag() {
+  if (!dragging_) return;
+  dragging_ = false;
+  if (GetCapture() == hwnd()) ReleaseCapture();
 }
 
 // Moves the boundary to y (main window coordinates) while the stylus stays well inside.
-void DragTo(int y) {
-  App& app = TheApp();
-  RECT tree = ChildRect(app.tree), list = ChildRect(app.list);
+void MainWindow::DragTo(int y) {
+  RECT tree = ChildRect(tree_.hwnd()), list = ChildRect(list_.hwnd());
   if (y <= tree.top + kMinPane || y >= list.bottom) return;
   int treeHeight = std::max(static_cast<int>(y - tree.top - kSplitterGap / 2), kMinPane);
   RECT client;
-  GetClientRect(app.main, &client);
+  GetClientRect(hwnd(), &client);
   int listTop = tree.top + treeHeight + kSplitterGap;
-  MoveWindow(app.tree, tree.left, tree.top, tree.right - tree.left, treeHeight, TRUE);
-  MoveWindow(app.list, list.left, listTop, list.right - list.left, std::max<int>(client.bottom - listTop, 0), TRUE);
+  MoveWindow(tree_.hwnd(), tree.left, tree.top, tree.right - tree.left, treeHeight, TRUE);
+  MoveWindow(list_.hwnd(), list.left, listTop, list.right - list.left, std::max<int>(client.bottom - listTop, 0),
+             TRUE);
 }
 
 // The panes' own window procedures. The panes are subclassed the classic way: the common
 // controls' subclass chain looks its data up in a window property on every message, which under
 // Wine is a server round trip per message (ten thousand of them when a big key expands).
-WNDPROC g_treeProc = nullptr;
-WNDPROC g_listProc = nullptr;
-
-LRESULT CallPane(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  WNDPROC original = hwnd == TheApp().list ? g_listProc : g_treeProc;
-  return original ? CallWindowProcW(original, hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
+LRESULT MainWindow::CallPane(HWND pane, UINT msg, WPARAM wParam, LPARAM lParam) const {
+  WNDPROC original = pane == list_.hwnd() ? listProc_ : treeProc_;
+  return original ? CallWindowProcW(original, pane, msg, wParam, lParam) : DefWindowProcW(pane, msg, wParam, lParam);
 }
 
 // Both panes: tap-and-hold opens their context menu, and a release over a pane ends a drag.
-LRESULT CALLBACK PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  App& app = TheApp();
-  if (msg == WM_LBUTTONUP && app.dragging) {
-    EndDrag();
+LRESULT CALLBACK MainWindow::PaneProc(HWND pane, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(pane, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(pane, msg, wParam, lParam);
+  if (msg == WM_LBUTTONUP && self->dragging_) {
+    self->EndDrag();
     return 0;
   }
-  if (msg == WM_LBUTTONDOWN && !(wParam & (MK_CONTROL | MK_SHIFT))) {
-    SHRGINFO info{};
-    info.cbSize = sizeof info;
-    info.hwndClient = hwnd;
-    info.ptDown = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    info.dwFlags = SHRG_RETURNCMD;
-    if (SHRecognizeGesture(&info) == GN_CONTEXTMENU) {
-      try {
-        SetFocus(hwnd);
-        if (hwnd == app.list) {
-          LVHITTESTINFO hit{};
-          hit.pt = info.ptDown;
-          int row = static_cast<int>(SendMessageW(hwnd, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-          if (row >= 0) SelectRow(row);
-        } else {
-          TVHITTESTINFO hit{};
-          hit.pt = info.ptDown;
-          auto item = reinterpret_cast<HTREEITEM>(SendMessageW(hwnd, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-          if (item && (hit.flags & TVHT_ONITEM)) TreeView_SelectItem(hwnd, item);
-        }
-        POINT screen = info.ptDown;
-        ClientToScreen(hwnd, &screen);
-        ShowContextMenu(hwnd, screen);
-      } catch (...) {
-      }
-      return 0;
-    }
+  if (msg == WM_LBUTTONDOWN && !(wParam & (MK_CONTROL | MK_SHIFT)) && win32::IsTapAndHold(pane, win32::PointOf(lParam))) {
+    return self->OnPaneTapAndHold(pane, lParam);
   }
-  return CallPane(hwnd, msg, wParam, lParam);
+  return self->CallPane(pane, msg, wParam, lParam);
+}
+
+LRESULT MainWindow::OnPaneTapAndHold(HWND pane, LPARAM lParam) {
+  try {
+    POINT down = win32::PointOf(lParam);
+    SetFocus(pane);
+    if (pane == list_.hwnd()) {
+      LVHITTESTINFO hit{};
+      hit.pt = down;
+      int row = static_cast<int>(SendMessageW(pane, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+      if (row >= 0) list_.SelectRow(row);
+    } else {
+      TVHITTESTINFO hit{};
+      hit.pt = down;
+      auto item = reinterpret_cast<HTREEITEM>(SendMessageW(pane, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+      if (item && (hit.flags & TVHT_ONITEM)) TreeView_SelectItem(pane, item);
+    }
+    POINT screen = down;
+    ClientToScreen(pane, &screen);
+    ShowContextMenu(pane, screen);
+  } catch (...) {
+    // A pane's procedure is not the window's: nothing may leave it.
+  }
+  return 0;
 }
 
 // ---- Messages ------------------------------------------------------------------------------
 
-LRESULT OnCreate(HWND hwnd, WPARAM, LPARAM) {
-  App& app = TheApp();
-  app.main = hwnd;
-  SHMENUBARINFO mbi{};
-  mbi.cbSize = sizeof mbi;
-  mbi.hwndParent = hwnd;
-  mbi.nToolBarId = IDR_MAINMENU;
-  mbi.hInstRes = app.instance;
-  if (SHCreateMenuBar(&mbi)) app.menuBar = mbi.hwndMB;
-
-  app.tree =
-      CreateWindowExW(0, WC_TREEVIEWW, L"",
-                      WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
-                          TVS_EDITLABELS | TVS_SHOWSELALWAYS,
-                      0, 0, 0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TREE)), app.instance, nullptr);
-  app.list =
-      CreateWindowExW(0, WC_LISTVIEWW, L"",
-                      WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_EDITLABELS | LVS_SINGLESEL |
-                          LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
-                      0, 0, 0, 0, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LIST)), app.instance, nullptr);
-  if (!app.tree || !app.list) return -1;
-  ListView_SetExtendedListViewStyle(app.list, LVS_EX_FULLROWSELECT);
-  app.images = ImageList_LoadImageW(app.instance, MAKEINTRESOURCEW(IDB_VALUES), 16, 0, RGB(255, 0, 255), IMAGE_BITMAP,
-                                    LR_CREATEDIBSECTION);
-  if (app.images) {
-    TreeView_SetImageList(app.tree, app.images, TVSIL_NORMAL);
-    ListView_SetImageList(app.list, app.images, LVSIL_SMALL);
+LRESULT MainWindow::OnCreate(WPARAM, LPARAM) {
+  try {
+    menuBar_ = win32::CreateMenuBar(hwnd(), instance_, IDR_MAINMENU);
+    tree_.Attach(CreatePane(hwnd(), instance_, WC_TREEVIEWW,
+                            TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_EDITLABELS | TVS_SHOWSELALWAYS,
+                            IDC_TREE));
+    list_.Attach(CreatePane(hwnd(), instance_, WC_LISTVIEWW,
+                            LVS_REPORT | LVS_EDITLABELS | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
+                            IDC_LIST));
+    HWND tree = tree_.hwnd(), list = list_.hwnd();
+    if (!tree || !list) return -1;
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+    images_.reset(ImageList_LoadImageW(instance_, MAKEINTRESOURCEW(IDB_VALUES), 16, 0, RGB(255, 0, 255),
+                                       IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    if (images_) {
+      TreeView_SetImageList(tree, images_.get(), TVSIL_NORMAL);
+      ListView_SetImageList(list, images_.get(), LVSIL_SMALL);
+    }
+    list_.SetupColumns();
+    for (HWND pane : {tree, list}) SetWindowLongPtrW(pane, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    const auto paneProc = reinterpret_cast<LONG_PTR>(&MainWindow::PaneProc);
+    treeProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(tree, GWLP_WNDPROC, paneProc));
+    listProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(list, GWLP_WNDPROC, paneProc));
+    UpdateMenuStates();
+    CheckArrange(state_.sortColumn);
+    tree_.InsertRoots();
+    SetFocus(tree);
+    state_.focusedPane = tree;
+    return 0;
+  } catch (...) {
+    return -1;  // out of memory: no window
   }
-  SetupListColumns();
-  g_treeProc =
-      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(app.tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaneProc)));
-  g_listProc =
-      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(app.list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaneProc)));
-  UpdateMenuStates();
-  CheckArrange(app.sortColumn);
-  InsertRoots();
-  SetFocus(app.tree);
-  app.focusedPane = app.tree;
-  return 0;
 }
 
-LRESULT OnSize(HWND, WPARAM, LPARAM lParam) {
+LRESULT MainWindow::OnSize(WPARAM, LPARAM lParam) {
   Layout(LOWORD(lParam), HIWORD(lParam));
   return 0;
 }
 
-LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM) {
-  int id = LOWORD(wParam);
-  for (const CommandEntry& entry : kCommands) {
-    if (entry.id == id) {
-      entry.handler(hwnd);
-      if (id != IDM_EXIT && id != IDM_RENAME && IsWindow(hwnd)) ReturnFocus();
-      return 0;
-    }
-  }
-  return DefWindowProcW(hwnd, WM_COMMAND, wParam, 0);
-}
-
-LRESULT OnListNotify(NMHDR* header) {
-  App& app = TheApp();
+LRESULT MainWindow::OnListNotify(NMHDR* header) {
   switch (header->code) {
     case LVN_COLUMNCLICK: {
       int column = reinterpret_cast<NMLISTVIEW*>(header)->iSubItem;
-      SortList(column);
+      list_.Sort(column);
       CheckArrange(column);
       return 0;
     }
     case NM_DBLCLK:
-      if (reinterpret_cast<NMITEMACTIVATE*>(header)->iItem >= 0) PostMessageW(app.main, WM_COMMAND, IDM_MODIFY, 0);
+      if (reinterpret_cast<NMITEMACTIVATE*>(header)->iItem >= 0) PostMessageW(hwnd(), WM_COMMAND, IDM_MODIFY, 0);
       return 0;
     case NM_SETFOCUS:
-      app.focusedPane = app.list;
+      state_.focusedPane = list_.hwnd();
       return 0;
     case NM_RCLICK: {
       POINT pt;
       GetCursorPos(&pt);
-      ShowContextMenu(app.list, pt);
+      ShowContextMenu(list_.hwnd(), pt);
       return 0;
     }
     case LVN_ENDLABELEDITW:
-      return OnListEndLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header));
+      return editing_.OnListEndLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header));
     default:
       return 0;
   }
 }
 
-LRESULT OnTreeNotify(NMHDR* header) {
-  App& app = TheApp();
+LRESULT MainWindow::OnTreeNotify(NMHDR* header) {
+  HWND tree = tree_.hwnd();
   switch (header->code) {
     case TVN_ITEMEXPANDINGW:
-      OnTreeExpanding(reinterpret_cast<NMTREEVIEWW*>(header));
+      tree_.OnExpanding(reinterpret_cast<NMTREEVIEWW*>(header));
       return FALSE;
     case TVN_ITEMEXPANDEDW:
-      OnTreeExpanded(reinterpret_cast<NMTREEVIEWW*>(header));
+      tree_.OnExpanded(reinterpret_cast<NMTREEVIEWW*>(header));
       return 0;
     case TVN_GETDISPINFOW:
-      OnTreeGetDispInfo(reinterpret_cast<NMTVDISPINFOW*>(header));
+      tree_.OnGetDispInfo(reinterpret_cast<NMTVDISPINFOW*>(header));
       return 0;
     case TVN_SELCHANGEDW:
-      OnTreeSelChanged(reinterpret_cast<NMTREEVIEWW*>(header));
+      tree_.OnSelChanged(reinterpret_cast<NMTREEVIEWW*>(header));
       return 0;
     case TVN_DELETEITEMW:
-      OnTreeDeleteItem(reinterpret_cast<NMTREEVIEWW*>(header));
+      tree_.OnDeleteItem(reinterpret_cast<NMTREEVIEWW*>(header));
       return 0;
     case NM_SETFOCUS:
-      app.focusedPane = app.tree;
+      state_.focusedPane = tree;
       return 0;
     case NM_RCLICK: {
       POINT pt;
       GetCursorPos(&pt);
       TVHITTESTINFO hit{};
       hit.pt = pt;
-      ScreenToClient(app.tree, &hit.pt);
-      auto item = reinterpret_cast<HTREEITEM>(SendMessageW(app.tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-      if (item) TreeView_SelectItem(app.tree, item);
-      ShowContextMenu(app.tree, pt);
+      ScreenToClient(tree, &hit.pt);
+      auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+      if (item) TreeView_SelectItem(tree, item);
+      ShowContextMenu(tree, pt);
       return 1;
     }
     case TVN_ENDLABELEDITW:
-      return OnTreeEndLabelEdit(reinterpret_cast<NMTVDISPINFOW*>(header));
+      return editing_.OnTreeEndLabelEdit(reinterpret_cast<NMTVDISPINFOW*>(header));
     default:
       return 0;
   }
 }
 
-LRESULT OnNotify(HWND, WPARAM, LPARAM lParam) {
+LRESULT MainWindow::OnNotify(WPARAM, LPARAM lParam) {
   auto* header = reinterpret_cast<NMHDR*>(lParam);
   if (!header) return 0;
-  App& app = TheApp();
-  if (header->idFrom == IDC_LIST && header->hwndFrom == app.list) return OnListNotify(header);
-  if (header->idFrom == IDC_TREE && header->hwndFrom == app.tree) return OnTreeNotify(header);
+  if (header->idFrom == IDC_LIST && header->hwndFrom == list_.hwnd()) return OnListNotify(header);
+  if (header->idFrom == IDC_TREE && header->hwndFrom == tree_.hwnd()) return OnTreeNotify(header);
   return 0;
 }
 
-LRESULT OnDestroy(HWND, WPARAM, LPARAM) {
-  App& app = TheApp();
+LRESULT MainWindow::OnDestroy(WPARAM, LPARAM) {
   EndDrag();
-  if (app.list) ListView_DeleteAllItems(app.list);
-  app.rows.clear();
-  app.current = CurrentKey{};
+  list_.Clear();
+  state_.current = CurrentKey{};
   PostQuitMessage(0);
   return 0;
 }
 
-LRESULT OnNcDestroy(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-  App& app = TheApp();
+LRESULT MainWindow::OnNcDestroy(WPARAM wParam, LPARAM lParam) {
   // The panes are gone by now; the image list they shared goes with them.
-  if (app.images) ImageList_Destroy(app.images);
-  app.images = nullptr;
-  app.tree = app.list = app.menuBar = nullptr;
-  app.main = nullptr;
-  return DefWindowProcW(hwnd, WM_NCDESTROY, wParam, lParam);
+  images_.reset();
+  tree_.Attach(nullptr);
+  list_.Attach(nullptr);
+  menuBar_ = nullptr;
+  return DefWindowProcW(hwnd(), WM_NCDESTROY, wParam, lParam);
 }
 
-LRESULT OnMouseMove(HWND, WPARAM, LPARAM lParam) {
-  App& app = TheApp();
+LRESULT MainWindow::OnMouseMove(WPARAM, LPARAM lParam) {
   int y = GET_Y_LPARAM(lParam);
-  if (app.dragging) {
+  if (dragging_) {
     DragTo(y);
   } else if (InSplitter(y)) {
     SetCursor(LoadCursorW(nullptr, IDC_SIZENS));
@@ -345,100 +333,70 @@ LRESULT OnMouseMove(HWND, WPARAM, LPARAM lParam) {
   return 0;
 }
 
-LRESULT OnLButtonDown(HWND hwnd, WPARAM, LPARAM lParam) {
-  App& app = TheApp();
+LRESULT MainWindow::OnLButtonDown(WPARAM, LPARAM lParam) {
   if (InSplitter(GET_Y_LPARAM(lParam))) {
-    app.dragging = true;
-    SetCapture(hwnd);
+    dragging_ = true;
+    SetCapture(hwnd());
   }
   return 0;
 }
 
-LRESULT OnLButtonUp(HWND, WPARAM, LPARAM) {
+LRESULT MainWindow::OnLButtonUp(WPARAM, LPARAM) {
   EndDrag();
   return 0;
 }
 
-LRESULT OnPaint(HWND hwnd, WPARAM, LPARAM) {
-  PAINTSTRUCT ps;
-  if (BeginPaint(hwnd, &ps)) EndPaint(hwnd, &ps);
+LRESULT MainWindow::OnPaint(WPARAM, LPARAM) {
+  win32::PaintDc paint(hwnd());
   return 0;
 }
 
-LRESULT OnCaptureChanged(HWND, WPARAM, LPARAM) {
-  TheApp().dragging = false;
+LRESULT MainWindow::OnCaptureChanged(WPARAM, LPARAM) {
+  dragging_ = false;
   return 0;
 }
 
-LRESULT OnInitMenuPopup(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
   UpdateMenuStates();
-  return DefWindowProcW(hwnd, WM_INITMENUPOPUP, wParam, lParam);
+  return DefWindowProcW(hwnd(), WM_INITMENUPOPUP, wParam, lParam);
 }
 
-LRESULT ReopenListEdit(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-  return HandleEditingMessage(hwnd, kReopenListEdit, wParam, lParam);
-}
-LRESULT ReopenTreeEdit(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-  return HandleEditingMessage(hwnd, kReopenTreeEdit, wParam, lParam);
-}
-LRESULT AfterKeyRename(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-  return HandleEditingMessage(hwnd, kAfterKeyRename, wParam, lParam);
+LRESULT MainWindow::OnReopenListEdit(WPARAM wParam, LPARAM) {
+  editing_.ReopenListEdit(static_cast<int>(wParam));
+  return 0;
 }
 
-constexpr MessageEntry kMessages[] = {
-    {WM_CREATE, OnCreate},
-    {WM_SIZE, OnSize},
-    {WM_COMMAND, OnCommand},
-    {WM_NOTIFY, OnNotify},
-    {WM_DESTROY, OnDestroy},
-    {WM_NCDESTROY, OnNcDestroy},
-    {WM_MOUSEMOVE, OnMouseMove},
-    {WM_LBUTTONDOWN, OnLButtonDown},
-    {WM_LBUTTONUP, OnLButtonUp},
-    {WM_PAINT, OnPaint},
-    {WM_CAPTURECHANGED, OnCaptureChanged},
-    {WM_INITMENUPOPUP, OnInitMenuPopup},
-    {kReopenListEdit, ReopenListEdit},
-    {kReopenTreeEdit, ReopenTreeEdit},
-    {kAfterKeyRename, AfterKeyRename},
-};
-
-LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  for (const MessageEntry& entry : kMessages) {
-    if (entry.message != msg) continue;
-    try {
-      return entry.handler(hwnd, wParam, lParam);
-    } catch (...) {
-      // Out of memory in a handler: this message is dropped, the window lives on.
-      return msg == WM_CREATE ? -1 : 0;
-    }
-  }
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+LRESULT MainWindow::OnReopenTreeEdit(WPARAM, LPARAM lParam) {
+  editing_.ReopenTreeEdit(reinterpret_cast<HTREEITEM>(lParam));
+  return 0;
 }
 
-HMENU MainMenu() {
-  App& app = TheApp();
-  return app.menuBar ? reinterpret_cast<HMENU>(SendMessageW(app.menuBar, SHCMBM_GETMENU, 0, 0)) : nullptr;
+LRESULT MainWindow::OnAfterKeyRename(WPARAM, LPARAM lParam) {
+  editing_.AfterKeyRename(reinterpret_cast<HTREEITEM>(lParam));
+  return 0;
 }
 
-}  // namespace
+// ---- Menus ---------------------------------------------------------------------------------
 
-App& TheApp() {
-  static App app;
-  return app;
+HMENU MainWindow::MainMenu() const {
+  return menuBar_ ? reinterpret_cast<HMENU>(SendMessageW(menuBar_, SHCMBM_GETMENU, 0, 0)) : nullptr;
 }
 
-void UpdateMenuStates() {
-  App& app = TheApp();
+void MainWindow::ShowKey(const CurrentKey& key) {
+  state_.current = key;
+  list_.Fill(key.root, key.path);
+  UpdateMenuStates();
+}
+
+void MainWindow::UpdateMenuStates() {
   HMENU menu = MainMenu();
   if (!menu) return;
-  EnableMenuItem(menu, IDM_COPY, MF_BYCOMMAND | (app.current.root ? MF_ENABLED : MF_GRAYED));
-  EnableMenuItem(menu, IDM_PASTE, MF_BYCOMMAND | (app.hasCopied ? MF_ENABLED : MF_GRAYED));
+  EnableMenuItem(menu, IDM_COPY, MF_BYCOMMAND | (state_.current.root ? MF_ENABLED : MF_GRAYED));
+  EnableMenuItem(menu, IDM_PASTE, MF_BYCOMMAND | (state_.hasCopied ? MF_ENABLED : MF_GRAYED));
 }
 
-void CheckArrange(int column) {
-  App& app = TheApp();
-  app.sortColumn = column;
+void MainWindow::CheckArrange(int column) {
+  state_.sortColumn = column;
   if (HMENU menu = MainMenu()) {
     static constexpr int kIds[] = {IDM_ARRANGE_NAME, IDM_ARRANGE_DATA, IDM_ARRANGE_TYPE};
     for (int i = 0; i < 3; ++i) {
@@ -447,43 +405,36 @@ void CheckArrange(int column) {
   }
 }
 
-void ShowContextMenu(HWND pane, POINT screen) {
-  App& app = TheApp();
-  bool onList = pane == app.list;
-  HMENU menu = LoadMenuW(app.instance, MAKEINTRESOURCEW(onList ? IDR_LIST_MENU : IDR_TREE_MENU));
+void MainWindow::ShowContextMenu(HWND pane, POINT screen) {
+  bool onList = pane == list_.hwnd();
+  win32::Menu menu(LoadMenuW(instance_, MAKEINTRESOURCEW(onList ? IDR_LIST_MENU : IDR_TREE_MENU)));
   if (!menu) return;
-  HMENU popup = GetSubMenu(menu, 0);
+  HMENU popup = GetSubMenu(menu.get(), 0);
   if (onList) {
-    UINT state = MF_BYCOMMAND | (SelectedRow() >= 0 ? MF_ENABLED : MF_GRAYED);
+    UINT state = MF_BYCOMMAND | (list_.SelectedRow() >= 0 ? MF_ENABLED : MF_GRAYED);
     EnableMenuItem(popup, IDM_DELETE, state);
     EnableMenuItem(popup, IDM_MODIFY, state);
   }
-  app.focusedPane = pane;
+  state_.focusedPane = pane;
   UINT cmd = static_cast<UINT>(TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON,
-                                                screen.x, screen.y, app.main, nullptr));
-  DestroyMenu(menu);
-  if (cmd) SendMessageW(app.main, WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
+                                                screen.x, screen.y, hwnd(), nullptr));
+  menu.reset();
+  if (cmd) SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
 }
 
-void ReturnFocus() {
-  App& app = TheApp();
-  if (app.focusedPane && IsWindow(app.focusedPane)) SetFocus(app.focusedPane);
+void MainWindow::ReturnFocus() {
+  if (hwnd() && state_.focusedPane && IsWindow(state_.focusedPane)) SetFocus(state_.focusedPane);
 }
 
-HWND CreateMainWindow(HINSTANCE instance, int show) {
-  App& app = TheApp();
-  app.instance = instance;
+HWND MainWindow::Create(HINSTANCE instance, int show) {
+  instance_ = instance;
   WNDCLASSW wc{};
-  if (!GetClassInfoW(instance, kWindowClass, &wc)) {
-    wc = WNDCLASSW{};
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TAMSK));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kWindowClass;
-    if (!RegisterClassW(&wc)) return nullptr;
-  }
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_TAMSK));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kWindowClass;
+  if (!RegisterClass(wc)) return nullptr;
   // The device's default place for a main window: the visible desktop above the menu bar.
   SIPINFO sip{};
   sip.cbSize = sizeof sip;
@@ -492,40 +443,27 @@ HWND CreateMainWindow(HINSTANCE instance, int show) {
       sip.rcVisibleDesktop.bottom > sip.rcVisibleDesktop.top) {
     area = sip.rcVisibleDesktop;
   }
-  HWND hwnd = CreateWindowExW(0, kWindowClass, kWindowTitle, WS_POPUP | WS_CLIPCHILDREN, area.left, area.top,
-                              area.right - area.left, area.bottom - area.top, nullptr, nullptr, instance, nullptr);
-  if (!hwnd) return nullptr;
+  HWND window = Window::Create(0, kWindowClass, kWindowTitle, WS_POPUP | WS_CLIPCHILDREN, area, nullptr, instance);
+  if (!window) return nullptr;
   RECT bar{};
-  int barHeight = (app.menuBar && GetWindowRect(app.menuBar, &bar)) ? bar.bottom - bar.top : 0;
+  int barHeight = (menuBar_ && GetWindowRect(menuBar_, &bar)) ? bar.bottom - bar.top : 0;
   // Shortened by the menu bar so that both fit on the screen.
-  SetWindowPos(hwnd, nullptr, 0, 0, area.right - area.left, area.bottom - area.top - barHeight,
+  SetWindowPos(window, nullptr, 0, 0, area.right - area.left, area.bottom - area.top - barHeight,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ShowWindow(hwnd, show);
-  UpdateWindow(hwnd);
-  SetFocus(app.tree);
-  return hwnd;
+  ShowWindow(window, show);
+  UpdateWindow(window);
+  SetFocus(tree_.hwnd());
+  return window;
 }
 
-int RunMessageLoop() {
-  MSG msg;
-  for (;;) {
-    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-    if (got == 0) return static_cast<int>(msg.wParam);
-    if (got == -1) return 1;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-// ---- The commands that only show or copy ---------------------------------------------------
+// ---- The commands of the window itself ------------------------------------------------------
 
 namespace {
 
 // The text of the current key, "HKEY_LOCAL_MACHINE\Software\Apps"; empty with no key selected.
-std::wstring CurrentPathText() {
-  const CurrentKey& key = TheApp().current;
+std::wstring PathText(const CurrentKey& key) {
   if (key.rootName.empty()) return {};
-  return Wide(quintar::tamsk::FullKeyText(U16(key.rootName), U16(key.path)));
+  return win32::Wide(core::FullKeyText(win32::U16View(key.rootName), win32::U16View(key.path)));
 }
 
 bool PutOnClipboard(HWND owner, const std::wstring& text) {
@@ -544,40 +482,60 @@ bool PutOnClipboard(HWND owner, const std::wstring& text) {
 
 }  // namespace
 
-void CmdShowPath(HWND hwnd) {
-  std::wstring text = CurrentPathText();
+void MainWindow::ShowPath() {
+  std::wstring text = PathText(state_.current);
   if (text.empty()) {
-    Message(hwnd, L"Please select path!", L"Current Path", MB_OK | MB_ICONINFORMATION);
+    win32::ShowMessage(hwnd(), L"Please select path!", L"Current Path", MB_OK | MB_ICONINFORMATION);
     return;
   }
-  Message(hwnd, text, L"Current Path", MB_OK | MB_ICONINFORMATION);
-  PutOnClipboard(hwnd, text);
+  win32::ShowMessage(hwnd(), text, L"Current Path", MB_OK | MB_ICONINFORMATION);
+  PutOnClipboard(hwnd(), text);
 }
 
-void CmdCopyPath(HWND hwnd) {
-  std::wstring text = CurrentPathText();
+void MainWindow::CopyPath() {
+  std::wstring text = PathText(state_.current);
   if (text.empty()) {
-    Message(hwnd, L"Please select path!", L"Warning!", MB_OK | MB_ICONINFORMATION);
+    win32::ShowMessage(hwnd(), L"Please select path!", L"Warning!", MB_OK | MB_ICONINFORMATION);
     return;
   }
-  PutOnClipboard(hwnd, text);
+  PutOnClipboard(hwnd(), text);
 }
 
-void CmdExit(HWND hwnd) { SendMessageW(hwnd, WM_CLOSE, 0, 0); }
+void MainWindow::Exit() { SendMessageW(hwnd(), WM_CLOSE, 0, 0); }
 
-void CmdRefresh(HWND) {
-  App& app = TheApp();
+// The in-place edit keeps the focus it takes.
+void MainWindow::Rename() { editing_.Rename(); }
+
+void MainWindow::ArrangeBy(int id) {
+  const int column = id == IDM_ARRANGE_NAME ? 0 : id == IDM_ARRANGE_DATA ? 1 : 2;
+  CheckArrange(column);
+  list_.Sort(column);
+  ReturnFocus();
+}
+
+void MainWindow::Refresh() {
   std::wstring rowName;
-  int row = SelectedRow();
-  if (Row* record = RowAt(row)) rowName = record->name;
-  CurrentKey remembered = app.current;
-  RebuildTree();
+  int row = list_.SelectedRow();
+  if (Row* record = list_.RowAt(row)) rowName = record->name;
+  CurrentKey remembered = state_.current;
+  tree_.Rebuild();
   if (remembered.rootName.empty()) return;
-  SelectPath(remembered.rootName, remembered.path, true);
+  tree_.SelectPath(remembered.rootName, remembered.path, true);
   if (!rowName.empty() || row >= 0) {
-    int index = FindRowByName(rowName);
-    if (index >= 0) SelectRow(index);
+    int index = list_.FindRowByName(rowName);
+    if (index >= 0) list_.SelectRow(index);
   }
 }
 
-}  // namespace tamsk
+int RunMessageLoop() {
+  MSG msg;
+  for (;;) {
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) return static_cast<int>(msg.wParam);
+    if (got == -1) return 1;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace quintar::tamsk

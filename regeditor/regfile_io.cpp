@@ -14,50 +14,18 @@
 
 #include "regeditor/core/regfile.h"
 #include "regeditor/core/registry_text.h"
+#include "win32/handle.h"
+#include "win32/text.h"
 
 namespace quintar::tamsk {
 
 namespace {
 
-const char16_t* U16(const wchar_t* s) { return reinterpret_cast<const char16_t*>(s); }
-const wchar_t* W(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
-std::u16string_view U16(const std::wstring& s) { return {U16(s.c_str()), s.size()}; }
-
-class Key {
- public:
-  Key() = default;
-  explicit Key(HKEY h) : h_(h) {}
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  Key(Key&& o) noexcept : h_(o.h_) { o.h_ = nullptr; }
-  Key& operator=(Key&& o) noexcept {
-    if (this != &o) {
-      Close();
-      h_ = o.h_;
-      o.h_ = nullptr;
-    }
-    return *this;
-  }
-  ~Key() { Close(); }
-  HKEY get() const { return h_; }
-  HKEY* out() {
-    Close();
-    return &h_;
-  }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  void Close() {
-    if (h_) RegCloseKey(h_);
-    h_ = nullptr;
-  }
-  HKEY h_ = nullptr;
-};
-
-struct HandleCloser {
-  void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using File = std::unique_ptr<void, HandleCloser>;
+using namespace core;
+using Key = win32::RegKey;
+const char16_t* U16(const wchar_t* s) { return win32::U16Ptr(s); }
+const wchar_t* W(const char16_t* s) { return win32::WidePtr(s); }
+std::u16string_view U16(const std::wstring& s) { return win32::U16View(s); }
 
 // The export's output: bytes collect in memory and reach the file in large writes.
 class BufferedOut {
@@ -65,10 +33,10 @@ class BufferedOut {
   static constexpr std::size_t kFlushAt = 1 << 20;
 
   bool Open(const std::wstring& path, bool append) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, append ? OPEN_ALWAYS : CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    file_.reset(h);
+    file_.reset(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                            append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_) return false;
+    HANDLE h = file_.get();
     LARGE_INTEGER zero{};
     if (append && !SetFilePointerEx(h, zero, nullptr, FILE_END)) return false;
     buf_.reserve(kFlushAt + (64 << 10));
@@ -92,7 +60,7 @@ class BufferedOut {
   bool ok() const { return ok_; }
 
  private:
-  File file_;
+  win32::FileHandle file_;
   std::string buf_;
   bool ok_ = true;
 };
@@ -149,7 +117,7 @@ void WriteValues(Sink& out, HKEY key, const KeyInfo& info, ValueBuffers& b) {
 }
 
 bool OpenForRead(HKEY parent, const wchar_t* sub, Key& key) {
-  return RegOpenKeyExW(parent, sub, 0, KEY_READ, key.out()) == ERROR_SUCCESS;
+  return RegOpenKeyExW(parent, sub, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 // A subkey of `parent`: its key line and values, then everything below it, depth first, pre-order.
@@ -420,7 +388,7 @@ void ApplyKey(const ParsedKey& k, std::unordered_set<std::wstring>& seen, std::v
   HKEY target = root;
   if (!k.path.empty()) {
     const wchar_t* sub = W(k.path.c_str()) + (k.path[0] == u'\\' ? 1 : 0);
-    if (RegCreateKeyExW(root, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.out(), &disposition) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(root, sub, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), &disposition) != ERROR_SUCCESS) {
       ++stats.failures;
       return;
     }
@@ -436,13 +404,13 @@ bool Import(const std::wstring& file, ImportStats* statsOut, std::wstring* error
   ImportStats stats;
   std::string bytes;
   {
-    HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    win32::FileHandle owner(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!owner) {
       if (error) *error = L"The file cannot be opened.";
       return false;
     }
-    File owner(h);
+    HANDLE h = owner.get();
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(h, &size) || size.QuadPart > (1LL << 30)) {
       if (error) *error = L"The file is too large to import.";

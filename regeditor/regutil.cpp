@@ -1,44 +1,25 @@
 #include <algorithm>
 #include <new>
 
-#include "tamsk.h"
+#include "regeditor/registry.h"
 
-namespace tamsk {
+namespace quintar::tamsk {
 
-void RegKey::Reset() {
-  if (key_ && owned_) RegCloseKey(key_);
-  key_ = nullptr;
-  owned_ = false;
+win32::RegKey OpenKey(HKEY root, const std::wstring& path, REGSAM access) {
+  if (!root || path.empty()) return win32::RegKey(root);
+  win32::RegKey key;
+  if (RegOpenKeyExW(root, SubkeyArg(path), 0, access, key.put()) != ERROR_SUCCESS) key.release();
+  return key;
 }
 
-bool RegKey::Open(HKEY root, const std::wstring& path, REGSAM access) {
-  Reset();
-  if (!root) return false;
-  if (path.empty()) {
-    key_ = root;
-    return true;
+win32::RegKey CreateKey(HKEY root, const std::wstring& path) {
+  if (!root || path.empty()) return win32::RegKey(root);
+  win32::RegKey key;
+  if (RegCreateKeyExW(root, SubkeyArg(path), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr) !=
+      ERROR_SUCCESS) {
+    key.release();
   }
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, SubkeyArg(path), 0, access, &key) != ERROR_SUCCESS) return false;
-  key_ = key;
-  owned_ = true;
-  return true;
-}
-
-bool RegKey::Create(HKEY root, const std::wstring& path) {
-  Reset();
-  if (!root) return false;
-  if (path.empty()) {
-    key_ = root;
-    return true;
-  }
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(root, SubkeyArg(path), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
-    return false;
-  }
-  key_ = key;
-  owned_ = true;
-  return true;
+  return key;
 }
 
 namespace {
@@ -106,8 +87,5 @@ bool ReadValue(HKEY key, const std::wstring& name, ValueData& out) {
   return false;
 }
 
-int Message(HWND owner, const std::wstring& text, const wchar_t* caption, UINT style) {
-  return MessageBoxW(owner, text.c_str(), caption, style);
-}
 
-}  // namespace tamsk
+}  // namespace quintar::tamsk

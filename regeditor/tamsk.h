@@ -1,206 +1,106 @@
-// Tamsk's Win32 side: the main window's module-wide state and the units that act on it (tree,
-// value list, editing commands and dialogs, files, search). One main window per process.
+// Tamsk's main window: the key tree above (or beside) the value list, the menu bar and the
+// commands. It owns the browser's state and the units that act on it.
 #pragma once
 
 #include <windows.h>
 
-#include <commctrl.h>
+#include <span>
 
-#include <memory>
-#include <string>
-#include <string_view>
-#include <vector>
+#include "regeditor/browser.h"
+#include "regeditor/commands.h"
+#include "win32/handle.h"
+#include "win32/window.h"
 
-#include "regeditor/core/search.h"
+namespace quintar::tamsk {
 
-namespace tamsk {
-
-inline constexpr wchar_t kWindowClass[] = L"Zek Registry Editor";
-inline constexpr wchar_t kWindowTitle[] = L"Zek RegEditor";
-
-// ---- Text and registry helpers -----------------------------------------------------------
-
-inline std::u16string U16(std::wstring_view text) {
-  return std::u16string(reinterpret_cast<const char16_t*>(text.data()), text.size());
-}
-inline std::wstring Wide(std::u16string_view text) {
-  return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
-}
-
-// A path below a root as the registry functions take it: without the leading "\".
-inline const wchar_t* SubkeyArg(const std::wstring& path) {
-  return path.empty() ? L"" : (path[0] == L'\\' ? path.c_str() + 1 : path.c_str());
-}
-
-// An open key; a predefined root handle is used as it is and never closed.
-class RegKey {
+class MainWindow final : public win32::Window<MainWindow>, public Browser {
  public:
-  RegKey() = default;
-  ~RegKey() { Reset(); }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  // The root itself when `path` is empty, else RegOpenKeyExW.
-  bool Open(HKEY root, const std::wstring& path, REGSAM access);
-  // The root itself when `path` is empty, else RegCreateKeyExW with KEY_ALL_ACCESS.
-  bool Create(HKEY root, const std::wstring& path);
-  HKEY get() const { return key_; }
-  explicit operator bool() const { return key_ != nullptr; }
-  void Reset();
+  MainWindow() = default;
+  ~MainWindow();
+
+  // Creates and shows the window (class registered on first use). nullptr on failure.
+  HWND Create(HINSTANCE instance, int show);
+
+  // Browser
+  HWND Main() const noexcept override { return hwnd(); }
+  HINSTANCE Instance() const noexcept override { return instance_; }
+  BrowserState& State() noexcept override { return state_; }
+  Tree& Keys() noexcept override { return tree_; }
+  ValueList& Values() noexcept override { return list_; }
+  void ShowKey(const CurrentKey& key) override;
+  void UpdateMenuStates() override;
+
+  void ShowContextMenu(HWND pane, POINT screen);
+  FileChooser SetFileChooser(FileChooser chooser) noexcept { return files_.SetChooser(chooser); }
 
  private:
-  HKEY key_ = nullptr;
-  bool owned_ = false;
+  friend Window;
+  static std::span<const win32::MessageEntry<MainWindow>> Messages();
+  static std::span<const win32::CommandEntry<MainWindow>> Commands();
+  static LRESULT CALLBACK PaneProc(HWND pane, UINT msg, WPARAM wParam, LPARAM lParam);
+
+  // Messages
+  LRESULT OnCreate(WPARAM, LPARAM);
+  LRESULT OnSize(WPARAM, LPARAM lParam);
+  LRESULT OnNotify(WPARAM, LPARAM lParam);
+  LRESULT OnListNotify(NMHDR* header);
+  LRESULT OnTreeNotify(NMHDR* header);
+  LRESULT OnDestroy(WPARAM, LPARAM);
+  LRESULT OnNcDestroy(WPARAM wParam, LPARAM lParam);
+  LRESULT OnMouseMove(WPARAM, LPARAM lParam);
+  LRESULT OnLButtonDown(WPARAM, LPARAM lParam);
+  LRESULT OnLButtonUp(WPARAM, LPARAM);
+  LRESULT OnPaint(WPARAM, LPARAM);
+  LRESULT OnCaptureChanged(WPARAM, LPARAM);
+  LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
+  LRESULT OnReopenListEdit(WPARAM wParam, LPARAM);
+  LRESULT OnReopenTreeEdit(WPARAM, LPARAM lParam);
+  LRESULT OnAfterKeyRename(WPARAM, LPARAM lParam);
+
+  // Commands: each gives the focus back to the pane that had it.
+  template <void (MainWindow::*Run)()>
+  void Own();
+  template <auto Unit, auto Run>
+  void Via();
+  void Refresh();
+  void ShowPath();
+  void CopyPath();
+  void Exit();
+  void Rename();
+  void ArrangeBy(int id);
+  void SuiteMenu() {}
+  bool SuiteMenuReady() const noexcept { return false; }  // comes with the suite-menu component
+
+  // Layout and the splitter between stacked panes.
+  void Layout(int width, int height);
+  RECT ChildRect(HWND child) const;
+  bool InSplitter(int y) const;
+  void EndDrag();
+  void DragTo(int y);
+  LRESULT OnPaneTapAndHold(HWND pane, LPARAM lParam);
+  LRESULT CallPane(HWND pane, UINT msg, WPARAM wParam, LPARAM lParam) const;
+
+  HMENU MainMenu() const;
+  void CheckArrange(int column);
+  void ReturnFocus();
+
+  HINSTANCE instance_ = nullptr;
+  HWND menuBar_ = nullptr;
+  win32::ImageList images_;  // shared by both panes, which are gone before it
+  WNDPROC treeProc_ = nullptr;
+  WNDPROC listProc_ = nullptr;
+  bool dragging_ = false;
+  bool stacked_ = true;
+
+  BrowserState state_;
+  Tree tree_{*this};
+  ValueList list_;
+  Editing editing_{*this};
+  Files files_{*this};
+  Finder finder_{*this};
 };
 
-struct ValueData {
-  std::wstring name;
-  DWORD type = 0;
-  std::vector<BYTE> data;
-};
-// Enumerates every value of `key` whatever its size (the buffer grows as needed).
-std::vector<ValueData> ReadValues(HKEY key);
-bool ReadValue(HKEY key, const std::wstring& name, ValueData& out);
-
-// Message boxes of the program; every one goes through here.
-int Message(HWND owner, const std::wstring& text, const wchar_t* caption, UINT style);
-inline int Message(HWND owner, std::u16string_view text, std::u16string_view caption, UINT style) {
-  return Message(owner, Wide(text), Wide(caption).c_str(), style);
-}
-
-// ---- Main window state ---------------------------------------------------------------------
-
-struct CurrentKey {
-  HKEY root = nullptr;       // one of the four predefined roots, or none yet
-  std::wstring rootName;     // "HKEY_CURRENT_USER"
-  std::wstring path;         // "" for the root, else "\Software\Apps"
-  HTREEITEM item = nullptr;  // the selected tree item
-};
-
-// One row of the value list: its texts as shown (the data text cut to what a row keeps).
-struct Row {
-  std::wstring name;
-  std::wstring data;
-  std::wstring type;
-  DWORD regType = 0;
-};
-
-struct SearchState {
-  std::wstring text;
-  unsigned kinds = 0;
-  bool wholeString = false;
-  quintar::tamsk::RegistrySearch search;
-};
-
-struct App {
-  HINSTANCE instance = nullptr;
-  HWND main = nullptr;
-  HWND menuBar = nullptr;
-  HWND tree = nullptr;
-  HWND list = nullptr;
-  HIMAGELIST images = nullptr;
-  HWND focusedPane = nullptr;
-
-  CurrentKey current;
-  std::vector<std::unique_ptr<Row>> rows;
-
-  int sortColumn = 0;  // the Arrange mark: 0 name, 1 data, 2 type
-
-  HKEY copiedRoot = nullptr;  // Copy's key; Paste is greyed while there is none
-  std::wstring copiedPath;
-  bool hasCopied = false;
-
-  bool dragging = false;  // the splitter between stacked panes
-  bool stacked = true;
-
-  SearchState find;
-};
-
-App& TheApp();
-
-// Creates and shows the main window (class registered on first use). nullptr on failure.
-HWND CreateMainWindow(HINSTANCE instance, int show);
-// The main window's message loop until WM_QUIT; its exit code.
+// The thread's message loop until WM_QUIT; its exit code.
 int RunMessageLoop();
 
-// ---- Tree (tree.cpp) ---------------------------------------------------------------------
-
-void InsertRoots();
-void RebuildTree();                       // every item deleted, the roots inserted again
-void OnTreeExpanding(NMTREEVIEWW* info);  // lazy expansion and collapse
-void OnTreeExpanded(NMTREEVIEWW* info);
-void OnTreeGetDispInfo(NMTVDISPINFOW* info);
-void OnTreeSelChanged(NMTREEVIEWW* info);
-// The root handle, root name and path of an item.
-bool ItemKey(HTREEITEM item, HKEY& root, std::wstring& rootName, std::wstring& path);
-std::wstring ItemText(HTREEITEM item);
-bool RenameItem(HTREEITEM item, const std::wstring& name);  // the name the item shows
-void OnTreeDeleteItem(NMTREEVIEWW* info);                   // frees what the item owned
-HTREEITEM FindChild(HTREEITEM parent, const std::wstring& text, bool caseSensitive);
-// Selects root + path as far as it exists; the deepest item reached. Case of the components as
-// the flag says.
-HTREEITEM SelectPath(const std::wstring& rootName, const std::wstring& path, bool caseSensitive);
-// Reads an item's children again (collapse, then expand).
-void RereadChildren(HTREEITEM item);
-void ReselectCurrent();  // select the current item again so the list is refilled
-
-// ---- Value list (valuelist.cpp) ------------------------------------------------------------
-
-void SetupListColumns();
-void ResizeListColumns(int width);
-void FillList();
-void ClearList();
-void SortList(int column);
-int SelectedRow();  // the list index of the selected row, or -1
-Row* RowAt(int index);
-int FindRowByName(const std::wstring& name);  // name comparison; -1 when none
-void SelectRow(int index);
-
-// ---- Commands (commands.cpp, editing.cpp, files.cpp, find.cpp) ------------------------------
-
-void UpdateMenuStates();
-void CheckArrange(int column);
-void ShowContextMenu(HWND pane, POINT screen);
-void ReturnFocus();
-
-void CmdRefresh(HWND);
-void CmdShowPath(HWND);
-void CmdCopyPath(HWND);
-void CmdAbout(HWND);
-void CmdExit(HWND);
-
-void CmdNewKey(HWND);
-void CmdNewString(HWND);
-void CmdNewMulti(HWND);
-void CmdNewBinary(HWND);
-void CmdNewDword(HWND);
-void CmdDelete(HWND);
-void CmdRename(HWND);
-void CmdCopy(HWND);
-void CmdPaste(HWND);
-void CmdModify(HWND);
-// Posted by the label-edit notifications, which must not start another edit or rebuild items
-// while the tree or list is still ending the first one.
-inline constexpr UINT kReopenListEdit = WM_APP + 20;
-inline constexpr UINT kReopenTreeEdit = WM_APP + 21;
-inline constexpr UINT kAfterKeyRename = WM_APP + 22;
-LRESULT HandleEditingMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam);
-// The end of an in-place label edit; TRUE accepts the new label.
-BOOL OnListEndLabelEdit(NMLVDISPINFOW* info);
-BOOL OnTreeEndLabelEdit(NMTVDISPINFOW* info);
-// Source root\path copied below target root\path with every subkey and value; false on the
-// first failure.
-bool CopyKey(HKEY sourceRoot, const std::wstring& sourcePath, HKEY targetRoot, const std::wstring& targetPath);
-
-// Asks for the file of Export, Export All (save) or Import (open); false when cancelled. The
-// platform's file dialogs unless replaced (tests answer with a file of their own).
-using FileChooser = bool (*)(HWND owner, bool save, std::wstring& file);
-FileChooser SetFileChooser(FileChooser chooser);  // nullptr puts the platform's back
-
-void CmdExport(HWND);
-void CmdExportAll(HWND);
-void CmdImport(HWND);
-
-void CmdFind(HWND);
-void CmdFindNext(HWND);
-
-}  // namespace tamsk
+}  // namespace quintar::tamsk

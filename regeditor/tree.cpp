@@ -4,15 +4,19 @@
 #include <memory>
 #include <vector>
 
+#include "regeditor/browser.h"
 #include "regeditor/core/numbers.h"
 #include "regeditor/core/registry_text.h"
-#include "tamsk.h"
+#include "regeditor/registry.h"
+#include "win32/scope.h"
+#include "win32/text.h"
 
-namespace tamsk {
+namespace quintar::tamsk {
 
 namespace {
 
-namespace qt = quintar::tamsk;
+using win32::U16;
+using win32::Wide;
 
 constexpr int kKeyImage = 0;
 constexpr int kOpenKeyImage = 1;
@@ -25,15 +29,15 @@ struct KeyRecord {
   HKEY root = nullptr;
 };
 
-KeyRecord* RecordOf(HTREEITEM item) {
+KeyRecord* RecordOf(HWND tree, HTREEITEM item) {
   TVITEMW tv{};
   tv.mask = TVIF_PARAM;
   tv.hItem = item;
-  if (!item || !SendMessageW(TheApp().tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return nullptr;
+  if (!item || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return nullptr;
   return reinterpret_cast<KeyRecord*>(tv.lParam);
 }
 
-HTREEITEM InsertItem(HTREEITEM parent, std::wstring name, int children, HKEY root) {
+HTREEITEM InsertItem(HWND tree, HTREEITEM parent, std::wstring name, int children, HKEY root) {
   auto record = std::make_unique<KeyRecord>(KeyRecord{std::move(name), root});
   TVINSERTSTRUCTW insert{};
   insert.hParent = parent;
@@ -44,22 +48,20 @@ HTREEITEM InsertItem(HTREEITEM parent, std::wstring name, int children, HKEY roo
   insert.item.lParam = reinterpret_cast<LPARAM>(record.get());
   insert.item.iImage = kKeyImage;
   insert.item.iSelectedImage = kOpenKeyImage;
-  auto item =
-      reinterpret_cast<HTREEITEM>(SendMessageW(TheApp().tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
   if (item) record.release();  // the item owns it now; TVN_DELETEITEM frees it
   return item;
 }
 
-void SetChildrenMark(HTREEITEM item, int children) {
+void SetChildrenMark(HWND tree, HTREEITEM item, int children) {
   TVITEMW tv{};
   tv.mask = TVIF_CHILDREN;
   tv.hItem = item;
   tv.cChildren = children;
-  SendMessageW(TheApp().tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+  SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
-void DeleteChildren(HTREEITEM item) {
-  HWND tree = TheApp().tree;
+void DeleteChildren(HWND tree, HTREEITEM item) {
   HTREEITEM child = TreeView_GetChild(tree, item);
   while (child) {
     HTREEITEM next = TreeView_GetNextSibling(tree, child);
@@ -68,16 +70,11 @@ void DeleteChildren(HTREEITEM item) {
   }
 }
 
-// The subkeys of an item's key become its children, sorted by text; whether each has subkeys
-// of its own is asked only when it is shown.
-void Populate(HTREEITEM item) {
-  HKEY root = nullptr;
-  std::wstring rootName, path;
-  DeleteChildren(item);
-  if (!ItemKey(item, root, rootName, path)) return;
-  RegKey key;
+// The subkeys of a key, sorted by name as the tree shows them.
+std::vector<std::wstring> SortedSubkeys(HKEY root, const std::wstring& path) {
   std::vector<std::wstring> names;
-  if (key.Open(root, path, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE)) {
+  win32::RegKey key = OpenKey(root, path, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE);
+  if (key) {
     std::vector<wchar_t> buffer(512);
     for (DWORD index = 0;; ++index) {
       DWORD chars = static_cast<DWORD>(buffer.size());
@@ -87,65 +84,34 @@ void Populate(HTREEITEM item) {
       names.emplace_back(buffer.data(), chars);
     }
   }
-  if (names.empty()) {
-    SetChildrenMark(item, 0);
-    return;
-  }
   std::sort(names.begin(), names.end(),
             [](const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
-  HWND tree = TheApp().tree;
-  SendMessageW(tree, WM_SETREDRAW, FALSE, 0);
-  for (std::wstring& name : names) InsertItem(item, std::move(name), I_CHILDRENCALLBACK, nullptr);
-  SendMessageW(tree, WM_SETREDRAW, TRUE, 0);
-}
-
-void ExpandItem(HTREEITEM item) {
-  HWND tree = TheApp().tree;
-  if (!TreeView_GetChild(tree, item)) Populate(item);
-  TreeView_Expand(tree, item, TVE_EXPAND);
-}
-
-// Selects `item`; when it is selected already, the list is refilled all the same.
-void SelectAndFill(HTREEITEM item) {
-  App& app = TheApp();
-  if (!item) return;
-  if (TreeView_GetSelection(app.tree) == item) {
-    HKEY root = nullptr;
-    std::wstring rootName, path;
-    if (ItemKey(item, root, rootName, path)) {
-      app.current = CurrentKey{root, rootName, path, item};
-      FillList();
-      UpdateMenuStates();
-    }
-    return;
-  }
-  TreeView_SelectItem(app.tree, item);
+  return names;
 }
 
 }  // namespace
 
-std::wstring ItemText(HTREEITEM item) {
-  const KeyRecord* record = RecordOf(item);
+std::wstring Tree::ItemText(HTREEITEM item) const {
+  const KeyRecord* record = RecordOf(tree_, item);
   return record ? record->name : std::wstring();
 }
 
-bool RenameItem(HTREEITEM item, const std::wstring& name) {
-  KeyRecord* record = RecordOf(item);
+bool Tree::RenameItem(HTREEITEM item, const std::wstring& name) {
+  KeyRecord* record = RecordOf(tree_, item);
   if (!record) return false;
   record->name = name;
   RECT rc;
-  if (TreeView_GetItemRect(TheApp().tree, item, &rc, FALSE)) InvalidateRect(TheApp().tree, &rc, TRUE);
+  if (TreeView_GetItemRect(tree_, item, &rc, FALSE)) InvalidateRect(tree_, &rc, TRUE);
   return true;
 }
 
-void OnTreeDeleteItem(NMTREEVIEWW* info) { delete reinterpret_cast<KeyRecord*>(info->itemOld.lParam); }
+void Tree::OnDeleteItem(const NMTREEVIEWW* info) { delete reinterpret_cast<KeyRecord*>(info->itemOld.lParam); }
 
-bool ItemKey(HTREEITEM item, HKEY& root, std::wstring& rootName, std::wstring& path) {
-  HWND tree = TheApp().tree;
+bool Tree::ItemKey(HTREEITEM item, HKEY& root, std::wstring& rootName, std::wstring& path) const {
   if (!item) return false;
   std::vector<HTREEITEM> chain;
-  for (HTREEITEM at = item; at; at = TreeView_GetParent(tree, at)) chain.push_back(at);
-  const KeyRecord* top = RecordOf(chain.back());
+  for (HTREEITEM at = item; at; at = TreeView_GetParent(tree_, at)) chain.push_back(at);
+  const KeyRecord* top = RecordOf(tree_, chain.back());
   if (!top) return false;
   root = top->root;
   rootName = top->name;
@@ -154,39 +120,36 @@ bool ItemKey(HTREEITEM item, HKEY& root, std::wstring& rootName, std::wstring& p
   return root != nullptr;
 }
 
-void InsertRoots() {
-  for (qt::RegRoot root : qt::kAllRoots) {
-    HKEY handle = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(qt::RootHandleValue(root))));
-    InsertItem(TVI_ROOT, Wide(qt::RootName(root)), 1, handle);
+void Tree::InsertRoots() {
+  for (core::RegRoot root : core::kAllRoots) {
+    HKEY handle = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(core::RootHandleValue(root))));
+    InsertItem(tree_, TVI_ROOT, Wide(core::RootName(root)), 1, handle);
   }
 }
 
-void RebuildTree() {
-  App& app = TheApp();
-  TreeView_DeleteAllItems(app.tree);
-  app.current = CurrentKey{};
-  ClearList();
+void Tree::Rebuild() {
+  TreeView_DeleteAllItems(tree_);
+  browser_.ShowKey(CurrentKey{});
   InsertRoots();
-  UpdateMenuStates();
 }
 
-void OnTreeExpanding(NMTREEVIEWW* info) {
-  if ((info->action & TVE_EXPAND) && !TreeView_GetChild(TheApp().tree, info->itemNew.hItem)) {
+void Tree::OnExpanding(const NMTREEVIEWW* info) {
+  if ((info->action & TVE_EXPAND) && !TreeView_GetChild(tree_, info->itemNew.hItem)) {
     Populate(info->itemNew.hItem);
   }
 }
 
-void OnTreeExpanded(NMTREEVIEWW* info) {
+void Tree::OnExpanded(const NMTREEVIEWW* info) {
   if (!(info->action & TVE_COLLAPSE)) return;
   // Dropped now, read again at the next expansion.
-  DeleteChildren(info->itemNew.hItem);
-  SetChildrenMark(info->itemNew.hItem, I_CHILDRENCALLBACK);
+  DeleteChildren(tree_, info->itemNew.hItem);
+  SetChildrenMark(tree_, info->itemNew.hItem, I_CHILDRENCALLBACK);
 }
 
-void OnTreeGetDispInfo(NMTVDISPINFOW* info) {
+void Tree::OnGetDispInfo(NMTVDISPINFOW* info) const {
   if ((info->item.mask & TVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0) {
     const auto* record = reinterpret_cast<const KeyRecord*>(info->item.lParam);
-    if (!record) record = RecordOf(info->item.hItem);
+    if (!record) record = RecordOf(tree_, info->item.hItem);
     std::wstring name = record ? record->name : std::wstring();
     size_t chars = std::min(name.size(), static_cast<size_t>(info->item.cchTextMax - 1));
     name.copy(info->item.pszText, chars);
@@ -197,11 +160,10 @@ void OnTreeGetDispInfo(NMTVDISPINFOW* info) {
   std::wstring rootName, path;
   int children = 0;
   if (ItemKey(info->item.hItem, root, rootName, path)) {
-    RegKey key;
     DWORD subkeys = 0;
-    if (key.Open(root, path, KEY_QUERY_VALUE) &&
-        RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr) == ERROR_SUCCESS) {
+    win32::RegKey key = OpenKey(root, path, KEY_QUERY_VALUE);
+    if (key && RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
+                                nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
       children = subkeys > 0 ? 1 : 0;
     }
   }
@@ -209,57 +171,81 @@ void OnTreeGetDispInfo(NMTVDISPINFOW* info) {
   info->item.mask |= TVIF_DI_SETITEM;
 }
 
-void OnTreeSelChanged(NMTREEVIEWW* info) {
-  App& app = TheApp();
+void Tree::OnSelChanged(const NMTREEVIEWW* info) {
   HTREEITEM item = info->itemNew.hItem;
-  HKEY root = nullptr;
-  std::wstring rootName, path;
-  if (!item || !ItemKey(item, root, rootName, path)) {
-    app.current = CurrentKey{};
-    ClearList();
-    UpdateMenuStates();
-    return;
-  }
-  app.current = CurrentKey{root, rootName, path, item};
-  FillList();
-  UpdateMenuStates();
+  CurrentKey key;
+  if (item && ItemKey(item, key.root, key.rootName, key.path)) key.item = item;
+  browser_.ShowKey(key.item ? key : CurrentKey{});
 }
 
-HTREEITEM FindChild(HTREEITEM parent, const std::wstring& text, bool caseSensitive) {
-  HWND tree = TheApp().tree;
-  HTREEITEM child = parent ? TreeView_GetChild(tree, parent) : TreeView_GetRoot(tree);
-  for (; child; child = TreeView_GetNextSibling(tree, child)) {
+HTREEITEM Tree::FindChild(HTREEITEM parent, const std::wstring& text, bool caseSensitive) const {
+  HTREEITEM child = parent ? TreeView_GetChild(tree_, parent) : TreeView_GetRoot(tree_);
+  for (; child; child = TreeView_GetNextSibling(tree_, child)) {
     std::wstring name = ItemText(child);
-    bool same = caseSensitive ? name == text : qt::NamesEqual(U16(name), U16(text));
+    bool same = caseSensitive ? name == text : core::NamesEqual(U16(name), U16(text));
     if (same) return child;
   }
   return nullptr;
 }
 
-HTREEITEM SelectPath(const std::wstring& rootName, const std::wstring& path, bool caseSensitive) {
+HTREEITEM Tree::SelectPath(const std::wstring& rootName, const std::wstring& path, bool caseSensitive) {
   HTREEITEM item = FindChild(nullptr, rootName, true);
   if (!item) return nullptr;
   const std::u16string components = U16(path);  // the views below point into it
-  for (std::u16string_view component : qt::SplitKeyPath(components)) {
+  for (std::u16string_view component : core::SplitKeyPath(components)) {
     ExpandItem(item);
     HTREEITEM child = FindChild(item, Wide(component), caseSensitive);
     if (!child) break;
     item = child;
   }
   SelectAndFill(item);
-  TreeView_EnsureVisible(TheApp().tree, item);
+  TreeView_EnsureVisible(tree_, item);
   return item;
 }
 
-void RereadChildren(HTREEITEM item) {
-  HWND tree = TheApp().tree;
+void Tree::RereadChildren(HTREEITEM item) {
   if (!item) return;
-  TreeView_Expand(tree, item, TVE_COLLAPSE | TVE_COLLAPSERESET);
-  DeleteChildren(item);
-  SetChildrenMark(item, I_CHILDRENCALLBACK);
+  TreeView_Expand(tree_, item, TVE_COLLAPSE | TVE_COLLAPSERESET);
+  DeleteChildren(tree_, item);
+  SetChildrenMark(tree_, item, I_CHILDRENCALLBACK);
   ExpandItem(item);
 }
 
-void ReselectCurrent() { SelectAndFill(TheApp().current.item); }
+void Tree::ReselectCurrent() { SelectAndFill(browser_.State().current.item); }
 
-}  // namespace tamsk
+// The subkeys of an item's key become its children, sorted by text; whether each has subkeys
+// of its own is asked only when it is shown.
+void Tree::Populate(HTREEITEM item) {
+  HKEY root = nullptr;
+  std::wstring rootName, path;
+  DeleteChildren(tree_, item);
+  if (!ItemKey(item, root, rootName, path)) return;
+  std::vector<std::wstring> names = SortedSubkeys(root, path);
+  if (names.empty()) {
+    SetChildrenMark(tree_, item, 0);
+    return;
+  }
+  win32::RedrawOff quiet(tree_);
+  for (std::wstring& name : names) InsertItem(tree_, item, std::move(name), I_CHILDRENCALLBACK, nullptr);
+}
+
+void Tree::ExpandItem(HTREEITEM item) {
+  if (!TreeView_GetChild(tree_, item)) Populate(item);
+  TreeView_Expand(tree_, item, TVE_EXPAND);
+}
+
+// Selects `item`; when it is selected already, the list is refilled all the same.
+void Tree::SelectAndFill(HTREEITEM item) {
+  if (!item) return;
+  if (TreeView_GetSelection(tree_) == item) {
+    CurrentKey key;
+    if (ItemKey(item, key.root, key.rootName, key.path)) {
+      key.item = item;
+      browser_.ShowKey(key);
+    }
+    return;
+  }
+  TreeView_SelectItem(tree_, item);
+}
+
+}  // namespace quintar::tamsk

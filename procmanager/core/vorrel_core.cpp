@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdio>
 
-namespace vorrel {
+namespace quintar::vorrel::core {
 namespace {
 
 char16_t Lower(char16_t c) noexcept { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
@@ -138,4 +138,4 @@ bool IsExcludedProgramClass(std::u16string_view className) noexcept {
   return className == u"VORREL" || className == u"DesktopExplorerWindow" || className == u"Explore";
 }
 
-}  // namespace vorrel
+}  // namespace quintar::vorrel::core

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace vorrel {
+namespace quintar::vorrel::core {
 
 // Case-insensitive in the ASCII range, which is all that executable names on the device use.
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b) noexcept;
@@ -76,4 +76,4 @@ SoftResetRoute SoftResetRouteFor(unsigned major, unsigned minor) noexcept;
 // A window that belongs to one of these classes is never listed as a program.
 bool IsExcludedProgramClass(std::u16string_view className) noexcept;
 
-}  // namespace vorrel
+}  // namespace quintar::vorrel::core

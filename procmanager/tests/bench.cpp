@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "procmanager/vorrel.h"
+#include "win32/handle.h"
 
 namespace {
 
@@ -26,12 +27,13 @@ double Now() {
 
 int BareWalk() {
   int count = 0;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  quintar::win32::SnapshotHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return 0;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) ++count;
-  CloseHandle(snapshot);
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    ++count;
+  }
   return count;
 }
 
@@ -40,17 +42,15 @@ int BareWalk() {
 int wmain() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&icc);
-  vorrel::InitResources(GetModuleHandleW(nullptr));
-
-  std::vector<HANDLE> sleepers;
+  std::vector<quintar::win32::KernelHandle> sleepers;
   wchar_t line[] = L"\"T:\\vorrel_sleeper.exe\" 300000";
   for (int i = 0; i < kProcesses; ++i) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) break;
-    CloseHandle(pi.hThread);
-    sleepers.push_back(pi.hProcess);
+    quintar::win32::KernelHandle thread(pi.hThread);
+    sleepers.emplace_back(pi.hProcess);
   }
 
   // A visible list of the Processes page's shape, as the page has it.
@@ -58,14 +58,15 @@ int wmain() {
                                nullptr);
   HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL, 0, 0, 240, 300,
                               frame, nullptr, nullptr, nullptr);
-  vorrel::g_app.processesList = list;
-  vorrel::SetupProcessesList(list);
+  quintar::vorrel::ProcessList processes;
+  processes.Attach(list);
+  processes.Setup();
 
-  int rows = vorrel::FillProcessesList(), walked = BareWalk();  // warm both up
+  int rows = processes.Fill(), walked = BareWalk();  // warm both up
   double ours = 1e300, anchor = 1e300;
   for (int round = 0; round < kRounds; ++round) {
     double t0 = Now();
-    rows = vorrel::FillProcessesList();
+    rows = processes.Fill();
     double t1 = Now();
     walked = BareWalk();
     double t2 = Now();
@@ -76,11 +77,9 @@ int wmain() {
   std::printf("processes-list-200: ours %.2f ms, anchor %.2f ms, ratio %.2f\n", ours, anchor, ours / anchor);
 
   DestroyWindow(frame);
-  for (HANDLE process : sleepers) {
-    TerminateProcess(process, 0);
-    WaitForSingleObject(process, 5000);
-    CloseHandle(process);
+  for (const auto& process : sleepers) {
+    TerminateProcess(process.get(), 0);
+    WaitForSingleObject(process.get(), 5000);
   }
-  vorrel::ReleaseResources();
   return sleepers.size() == kProcesses && rows >= kProcesses ? 0 : 1;
 }

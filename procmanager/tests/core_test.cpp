@@ -5,7 +5,7 @@
 
 namespace {
 
-using namespace vorrel;
+using namespace quintar::vorrel::core;
 
 std::string Narrow(const std::u16string& s) { return std::string(s.begin(), s.end()); }
 

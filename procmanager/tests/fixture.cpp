@@ -4,38 +4,31 @@
 #include <sstream>
 
 #include "testsupport/testsupport.h"
+#include "win32/handle.h"
 
 namespace vorrel_test {
 
 namespace {
-HKEY OpenDeviceKey() {
-  HKEY key = nullptr;
-  RegCreateKeyExW(HKEY_LOCAL_MACHINE, kDeviceKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+quintar::win32::RegKey OpenDeviceKey() {
+  quintar::win32::RegKey key;
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, kDeviceKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
   return key;
 }
 }  // namespace
 
 void SetProfileDword(const wchar_t* name, DWORD value) {
-  HKEY key = OpenDeviceKey();
-  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-  RegCloseKey(key);
+  RegSetValueExW(OpenDeviceKey().get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
 }
 
 void SetProfileMultiString(const wchar_t* name, const std::vector<std::wstring>& items) {
   std::wstring data;
   for (const auto& item : items) data += item + L'\0';
   data += L'\0';
-  HKEY key = OpenDeviceKey();
-  RegSetValueExW(key, name, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
+  RegSetValueExW(OpenDeviceKey().get(), name, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
                  static_cast<DWORD>(data.size() * sizeof(wchar_t)));
-  RegCloseKey(key);
 }
 
-void DeleteProfileValue(const wchar_t* name) {
-  HKEY key = OpenDeviceKey();
-  RegDeleteValueW(key, name);
-  RegCloseKey(key);
-}
+void DeleteProfileValue(const wchar_t* name) { RegDeleteValueW(OpenDeviceKey().get(), name); }
 
 std::vector<std::string> EventLines() { return testsupport::DeviceEventLines(); }
 
@@ -54,21 +47,20 @@ Sleeper::Sleeper(const std::wstring& exeName, DWORD ms) {
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
     return;
-  CloseHandle(pi.hThread);
-  process_ = pi.hProcess;
+  quintar::win32::KernelHandle thread(pi.hThread);
+  process_.reset(pi.hProcess);
   pid_ = pi.dwProcessId;
 }
 
 Sleeper::~Sleeper() {
   if (!process_) return;
-  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 99);
-  WaitForSingleObject(process_, 5000);
-  CloseHandle(process_);
+  if (WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) TerminateProcess(process_.get(), 99);
+  WaitForSingleObject(process_.get(), 5000);
 }
 
 DWORD Sleeper::WaitExit(DWORD ms) const {
   DWORD code = STILL_ACTIVE;
-  if (process_ && WaitForSingleObject(process_, ms) == WAIT_OBJECT_0) GetExitCodeProcess(process_, &code);
+  if (process_ && WaitForSingleObject(process_.get(), ms) == WAIT_OBJECT_0) GetExitCodeProcess(process_.get(), &code);
   return code;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "win32/handle.h"
+
 namespace vorrel_test {
 
 constexpr wchar_t kDeviceKey[] = L"Software\\Quintar\\Device";
@@ -25,14 +27,14 @@ class Sleeper {
   ~Sleeper();
   Sleeper(const Sleeper&) = delete;
   Sleeper& operator=(const Sleeper&) = delete;
-  bool ok() const { return process_ != nullptr; }
+  bool ok() const { return static_cast<bool>(process_); }
   DWORD pid() const { return pid_; }
-  bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+  bool Running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
   // The exit code once ended within `ms`, STILL_ACTIVE otherwise.
   DWORD WaitExit(DWORD ms) const;
 
  private:
-  HANDLE process_ = nullptr;
+  quintar::win32::KernelHandle process_;
   DWORD pid_ = 0;
 };
 

@@ -62,16 +62,16 @@ TEST_F(ProgramsTest, ListsTitledTopLevelWindowsByTheirTopmostOwner) {
   testsupport::UniqueWindow today(MakeWindow(today_.name(), L"Desktop"));
 
   Open(kProgramsPage);
-  vorrel::FillProgramsList();
+  frame_->FillProgramsList();
   auto rows = Column(kProgramsPage, 0);
   EXPECT_TRUE(Has(rows, L"Shown Program"));
   EXPECT_EQ(std::count(rows.begin(), rows.end(), L"Owner Program"), 1) << "one row per topmost owner";
   for (const wchar_t* absent : {L"", L"Hidden Program", L"Disabled Program", L"Inert Program", L"Owned One",
                                 L"Owned Two", L"Owned By Untitled", L"File Explorer", L"Desktop", L"Vorrel"})
     EXPECT_FALSE(Has(rows, absent)) << absent;
-  EXPECT_EQ(vorrel::g_app.programsCount, static_cast<int>(rows.size()));
+  EXPECT_EQ(frame_->programs().count(), static_cast<int>(rows.size()));
   // Each row carries its window.
-  HWND list = GetDlgItem(vorrel::PageWindow(kProgramsPage), IDC_LIST);
+  HWND list = GetDlgItem(frame_->PageWindow(kProgramsPage), IDC_LIST);
   LVITEMW item{};
   item.mask = LVIF_PARAM;
   item.iItem = RowOf(kProgramsPage, 0, L"Owner Program");
@@ -82,7 +82,7 @@ TEST_F(ProgramsTest, ListsTitledTopLevelWindowsByTheirTopmostOwner) {
 TEST_F(ProgramsTest, CommandsOnNoSelectionDoNothing) {
   testsupport::UniqueWindow shown(MakeWindow(plain_.name(), L"Shown Program"));
   Open(kProgramsPage);
-  vorrel::FillProgramsList();
+  frame_->FillProgramsList();
   Select(kProgramsPage, -1);
   for (int command : {IDM_ACTIVATE, IDM_STOP, IDM_DETAILS, IDC_ACTIVATE, IDC_STOP}) Command(kProgramsPage, command);
   EXPECT_TRUE(IsWindow(shown.get()));
@@ -99,7 +99,7 @@ TEST_F(ProgramsTest, StopAsksForMemoryThenClosesAndRefills) {
   testsupport::UniqueWindow first(MakeWindow(plain_.name(), L"First Program"));
   testsupport::UniqueWindow second(MakeWindow(plain_.name(), L"Second Program"));
   Open(kProgramsPage);
-  vorrel::FillProgramsList();
+  frame_->FillProgramsList();
   Select(kProgramsPage, RowOf(kProgramsPage, 0, L"First Program"));
   Command(kProgramsPage, IDC_STOP);
   EXPECT_EQ(g_seen, (std::vector<UINT>{0x03FF, WM_CLOSE}));
@@ -110,15 +110,15 @@ TEST_F(ProgramsTest, StopAsksForMemoryThenClosesAndRefills) {
   // Stop All closes every listed program; Vorrel's own windows survive it.
   Command(kProgramsPage, IDM_STOP_ALL);
   EXPECT_FALSE(IsWindow(second.get()));
-  EXPECT_TRUE(IsWindow(vorrel::g_app.sheet));
-  EXPECT_TRUE(IsWindow(vorrel::g_app.main));
+  EXPECT_TRUE(IsWindow(frame_->sheet()));
+  EXPECT_TRUE(IsWindow(frame_->hwnd()));
 }
 
 TEST_F(ProgramsTest, MoreDetailsDescribesTheWindowInABoxCaptionedWithItsClass) {
   testsupport::UniqueWindow shown(MakeWindow(plain_.name(), L"Detailed Program"));
   responder_->OnCaption(L"VorrelTestProgram", IDOK);
   Open(kProgramsPage);
-  vorrel::FillProgramsList();
+  frame_->FillProgramsList();
   Select(kProgramsPage, RowOf(kProgramsPage, 0, L"Detailed Program"));
   Command(kProgramsPage, IDM_DETAILS);
   ASSERT_EQ(responder_->MessageBoxes().size(), 1u);
@@ -138,8 +138,8 @@ TEST_F(ProgramsTest, MoreDetailsDescribesTheWindowInABoxCaptionedWithItsClass) {
 TEST_F(ProgramsTest, ActivateBringsTheProgramForwardAndReleaseMemoryOnlyAsks) {
   testsupport::UniqueWindow shown(MakeWindow(plain_.name(), L"Front Program"));
   Open(kProgramsPage);
-  vorrel::FillProgramsList();
-  SetForegroundWindow(vorrel::g_app.sheet);
+  frame_->FillProgramsList();
+  SetForegroundWindow(frame_->sheet());
   Select(kProgramsPage, RowOf(kProgramsPage, 0, L"Front Program"));
   Command(kProgramsPage, IDC_ACTIVATE);
   EXPECT_TRUE(testsupport::PumpUntil([&] { return GetForegroundWindow() == shown.get(); }, 2000));
@@ -158,7 +158,7 @@ TEST_F(ProcessesTest, ListsProcessesButNotSystemOnesUnlessShownNorVorrel) {
   Sleeper ordinary(L"tmailish.exe"), system(L"cprog.exe"), vorrel(L"Vorrel.exe");
   ASSERT_TRUE(ordinary.ok() && system.ok() && vorrel.ok());
   Open(kProcessesPage);
-  vorrel::FillProcessesList();
+  frame_->FillProcessesList();
   auto names = Column(kProcessesPage, 1);
   EXPECT_TRUE(Has(names, L"tmailish.exe"));
   EXPECT_TRUE(Has(names, L"vorrel_ui_test.exe"));
@@ -176,7 +176,8 @@ TEST_F(ProcessesTest, ListsProcessesButNotSystemOnesUnlessShownNorVorrel) {
   names = Column(kProcessesPage, 1);
   EXPECT_TRUE(Has(names, L"cprog.exe"));
   EXPECT_FALSE(Has(names, L"Vorrel.exe"));
-  EXPECT_EQ(GetMenuState(vorrel::g_app.processesPopup, IDM_SHOW_ALL, MF_BYCOMMAND) & MF_CHECKED, UINT(MF_CHECKED));
+  EXPECT_EQ(GetMenuState(frame_->resources().processesPopup(), IDM_SHOW_ALL, MF_BYCOMMAND) & MF_CHECKED,
+            UINT(MF_CHECKED));
   Command(kProcessesPage, IDM_SHOW_ALL);
   EXPECT_FALSE(Has(Column(kProcessesPage, 1), L"cprog.exe"));
 }
@@ -185,7 +186,7 @@ TEST_F(ProcessesTest, StopEndsEveryProcessContainingTheNameButNeverVorrel) {
   Sleeper foo(L"foo.exe"), myfoo(L"myfoo.exe"), bar(L"bar.exe");
   ASSERT_TRUE(foo.ok() && myfoo.ok() && bar.ok());
   Open(kProcessesPage);
-  vorrel::FillProcessesList();
+  frame_->FillProcessesList();
   Select(kProcessesPage, RowOf(kProcessesPage, 1, L"foo.exe"));
   Command(kProcessesPage, IDC_STOP);
   EXPECT_EQ(foo.WaitExit(5000), 1u);
@@ -197,7 +198,7 @@ TEST_F(ProcessesTest, StopEndsEveryProcessContainingTheNameButNeverVorrel) {
   // Vorrel's own process is left alone even when its row is chosen (here: the test's).
   Select(kProcessesPage, RowOf(kProcessesPage, 1, L"vorrel_ui_test.exe"));
   Command(kProcessesPage, IDM_STOP);
-  EXPECT_TRUE(IsWindow(vorrel::g_app.sheet));
+  EXPECT_TRUE(IsWindow(frame_->sheet()));
 }
 
 TEST_F(ProcessesTest, ASystemProcessIsStoppedOnlyAfterYes) {
@@ -225,7 +226,7 @@ TEST_F(ProcessesTest, MoreDetailsShowsTheSnapshotRecord) {
   ASSERT_TRUE(sleeper.ok());
   responder_->OnCaption(L"Process Information", IDOK);
   Open(kProcessesPage);
-  vorrel::FillProcessesList();
+  frame_->FillProcessesList();
   Select(kProcessesPage, RowOf(kProcessesPage, 1, L"detailed.exe"));
   Command(kProcessesPage, IDC_PROCESS_DETAILS);
   ASSERT_EQ(responder_->MessageBoxes().size(), 1u);

@@ -48,24 +48,24 @@ int wmain() {
   CreateDirectoryW(L"\\Storage Card", nullptr);
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&icc);
-  vorrel::InitResources(GetModuleHandleW(nullptr));
-  if (!vorrel::CreateMainWindow() || vorrel::RunSheet(vorrel::g_app.main, true) <= 0) {
+  quintar::vorrel::Frame frame(GetModuleHandleW(nullptr));
+  if (!frame.Create() || frame.RunSheet(true) <= 0) {
     std::printf("the sheet could not be opened\n");
     return 1;
   }
-  const wchar_t* names[vorrel::kPageCount] = {L"main",    L"sdcard", L"programs", L"processes",
-                                              L"actions", L"other",  L"about"};
+  const wchar_t* names[quintar::vorrel::kPageCount] = {L"main",    L"sdcard", L"programs", L"processes",
+                                                       L"actions", L"other",  L"about"};
   testsupport::PumpFor(300);
-  for (int i = 0; i < vorrel::kPageCount; ++i) {
-    PropSheet_SetCurSel(vorrel::g_app.sheet, nullptr, i);
+  for (int i = 0; i < quintar::vorrel::kPageCount; ++i) {
+    PropSheet_SetCurSel(frame.sheet(), nullptr, i);
     testsupport::PumpFor(200);
-    RedrawWindow(vorrel::g_app.sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    RedrawWindow(frame.sheet(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
     testsupport::PumpFor(300);
     SaveScreen(names[i]);
   }
   SetTimer(nullptr, 0, 100, ShootHelp);
-  vorrel::ShowHelp(vorrel::PageWindow(vorrel::kAboutPage));
-  DestroyWindow(vorrel::g_app.sheet);
-  DestroyWindow(vorrel::g_app.main);
+  frame.ShowHelp(frame.PageWindow(quintar::vorrel::kAboutPage));
+  DestroyWindow(frame.sheet());
+  DestroyWindow(frame.hwnd());
   return 0;
 }

@@ -8,32 +8,32 @@ namespace vorrel_test {
 void SheetTest::SetUp() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&icc);
-  vorrel::InitResources(GetModuleHandleW(nullptr));
+  frame_ = std::make_unique<vorrel::Frame>(GetModuleHandleW(nullptr));
   responder_ = std::make_unique<testsupport::DialogResponder>();
-  ASSERT_NE(vorrel::CreateMainWindow(), nullptr);
-  ASSERT_NE(vorrel::g_app.main, nullptr);
-  INT_PTR sheet = vorrel::RunSheet(vorrel::g_app.main, true);
+  ASSERT_NE(frame_->Create(), nullptr);
+  ASSERT_NE(frame_->hwnd(), nullptr);
+  INT_PTR sheet = frame_->RunSheet(true);
   ASSERT_GT(sheet, 0);
-  ASSERT_EQ(reinterpret_cast<HWND>(sheet), vorrel::g_app.sheet);
+  ASSERT_EQ(reinterpret_cast<HWND>(sheet), frame_->sheet());
   testsupport::PumpFor(50);
 }
 
 void SheetTest::TearDown() {
-  if (vorrel::g_app.sheet) DestroyWindow(vorrel::g_app.sheet);
-  if (vorrel::g_app.main) DestroyWindow(vorrel::g_app.main);
+  if (frame_ && frame_->sheet()) DestroyWindow(frame_->sheet());
+  if (frame_ && frame_->hwnd()) DestroyWindow(frame_->hwnd());
   testsupport::PumpFor(20);
   // The main window's end posts the quit that ends the program; a test goes on.
   MSG msg;
   while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
   }
-  vorrel::g_app.showAllProcesses = false;
+  frame_.reset();
   responder_.reset();
 }
 
 HWND SheetTest::Open(vorrel::Page page) {
-  PropSheet_SetCurSel(vorrel::g_app.sheet, nullptr, page);
+  PropSheet_SetCurSel(frame_->sheet(), nullptr, page);
   testsupport::PumpFor(20);
-  return vorrel::PageWindow(page);
+  return frame_->PageWindow(page);
 }
 
 void SheetTest::Command(vorrel::Page page, UINT command) {
@@ -42,7 +42,7 @@ void SheetTest::Command(vorrel::Page page, UINT command) {
 
 std::vector<std::wstring> SheetTest::Column(vorrel::Page page, int column) {
   std::vector<std::wstring> texts;
-  HWND list = GetDlgItem(vorrel::PageWindow(page), 1000);
+  HWND list = GetDlgItem(frame_->PageWindow(page), 1000);
   int count = ListView_GetItemCount(list);
   for (int i = 0; i < count; ++i) {
     wchar_t text[MAX_PATH] = {};
@@ -60,7 +60,7 @@ int SheetTest::RowOf(vorrel::Page page, int column, const std::wstring& text) {
 }
 
 void SheetTest::Select(vorrel::Page page, int row) {
-  HWND list = GetDlgItem(vorrel::PageWindow(page), 1000);
+  HWND list = GetDlgItem(frame_->PageWindow(page), 1000);
   ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
   if (row >= 0) ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }

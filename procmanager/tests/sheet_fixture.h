@@ -14,6 +14,8 @@
 
 namespace vorrel_test {
 
+namespace vorrel = quintar::vorrel;
+
 class SheetTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -27,6 +29,7 @@ class SheetTest : public ::testing::Test {
   int RowOf(vorrel::Page page, int column, const std::wstring& text);
   void Select(vorrel::Page page, int row);
 
+  std::unique_ptr<vorrel::Frame> frame_;
   std::unique_ptr<testsupport::DialogResponder> responder_;
 };
 

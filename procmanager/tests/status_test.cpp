@@ -144,7 +144,7 @@ TEST_F(StatusTest, HelpOpensFromEveryPageAndAMissingTemplateIsReported) {
   for (const auto& dialog : responder_->Dialogs()) EXPECT_TRUE(dialog.expected) << dialog.caption;
 
   responder_->OnCaption(L"ScktDialgoBox()", IDOK);
-  EXPECT_EQ(vorrel::ShowNamedDialog(vorrel::PageWindow(kMainPage), L"IDD_MISSING", nullptr), -1);
+  EXPECT_EQ(frame_->ShowNamedDialog(frame_->PageWindow(kMainPage), L"IDD_MISSING", nullptr), -1);
   ASSERT_EQ(responder_->MessageBoxes().size(), 1u);
   EXPECT_EQ(responder_->MessageBoxes()[0].text,
             L"Attempted to open dialog resource IDD_MISSING_P, but failed with error 1814.");
@@ -153,15 +153,15 @@ TEST_F(StatusTest, HelpOpensFromEveryPageAndAMissingTemplateIsReported) {
 
 TEST_F(StatusTest, EveryPageHasItsTemplateAndTheOtherSoftwareButtonsWait) {
   for (int i = 0; i < vorrel::kPageCount; ++i) EXPECT_NE(Open(static_cast<vorrel::Page>(i)), nullptr) << i;
-  HWND other = vorrel::PageWindow(vorrel::kOtherPage);
+  HWND other = frame_->PageWindow(vorrel::kOtherPage);
   for (int id : {IDC_OTHER_FOLDERON, IDC_OTHER_PELLVANE, IDC_OTHER_REGEDIT}) {
     ASSERT_NE(GetDlgItem(other, id), nullptr);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(other, id)));
   }
   // Done ends the sheet.
-  PostMessageW(vorrel::g_app.sheet, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  PostMessageW(frame_->sheet(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   EXPECT_TRUE(
-      testsupport::PumpUntil([] { return PropSheet_GetCurrentPageHwnd(vorrel::g_app.sheet) == nullptr; }, 3000));
+      testsupport::PumpUntil([this] { return PropSheet_GetCurrentPageHwnd(frame_->sheet()) == nullptr; }, 3000));
 }
 
 }  // namespace
@@ -196,12 +196,12 @@ TEST_F(StatusTest, ATapOnThePageOpensItsToolsMenuButNotOnTheHeader) {
   EXPECT_TRUE(TapOpensMenu(page, client.bottom - 3));
   EXPECT_FALSE(TapOpensMenu(page, 3));
   // Each page has its popup: the list pages their own, the others the general Tools.
-  EXPECT_EQ(vorrel::PopupFor(kProgramsPage), vorrel::g_app.programsPopup);
-  EXPECT_EQ(vorrel::PopupFor(kProcessesPage), vorrel::g_app.processesPopup);
-  EXPECT_EQ(vorrel::PopupFor(kMainPage), vorrel::g_app.toolsPopup);
-  EXPECT_EQ(GetMenuItemCount(vorrel::g_app.programsPopup), 7);
-  EXPECT_EQ(GetMenuItemCount(vorrel::g_app.processesPopup), 6);
-  EXPECT_EQ(GetMenuItemCount(vorrel::g_app.toolsPopup), 5);
+  EXPECT_EQ(frame_->resources().PopupFor(kProgramsPage), frame_->resources().programsPopup());
+  EXPECT_EQ(frame_->resources().PopupFor(kProcessesPage), frame_->resources().processesPopup());
+  EXPECT_EQ(frame_->resources().PopupFor(kMainPage), frame_->resources().toolsPopup());
+  EXPECT_EQ(GetMenuItemCount(frame_->resources().programsPopup()), 7);
+  EXPECT_EQ(GetMenuItemCount(frame_->resources().processesPopup()), 6);
+  EXPECT_EQ(GetMenuItemCount(frame_->resources().toolsPopup()), 5);
 }
 
 }  // namespace
@@ -212,10 +212,10 @@ namespace {
 
 TEST_F(StatusTest, ResourcesComeFromTheLibraryBesideTheProgram) {
   // vorrel_ui_testRes.dll lies beside the test as VorrelRes.dll lies beside Vorrel.exe.
-  EXPECT_NE(vorrel::g_app.resourceLibrary, nullptr);
-  EXPECT_EQ(reinterpret_cast<HMODULE>(vorrel::g_app.resources), vorrel::g_app.resourceLibrary);
-  EXPECT_EQ(vorrel::LoadResString(IDS_TITLE, L""), L"Vorrel");
-  EXPECT_EQ(vorrel::LoadResString(IDS_CLASS, L""), L"VORREL");
+  EXPECT_NE(frame_->resources().library(), nullptr);
+  EXPECT_EQ(reinterpret_cast<HMODULE>(frame_->resources().module()), frame_->resources().library());
+  EXPECT_EQ(frame_->resources().String(IDS_TITLE, L""), L"Vorrel");
+  EXPECT_EQ(frame_->resources().String(IDS_CLASS, L""), L"VORREL");
 }
 
 }  // namespace

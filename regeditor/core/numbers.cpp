@@ -2,7 +2,7 @@
 
 #include <type_traits>
 
-namespace quintar::tamsk {
+namespace quintar::tamsk::core {
 
 namespace {
 
@@ -106,4 +106,4 @@ bool NameContains(std::u16string_view text, std::u16string_view needle) noexcept
   return false;
 }
 
-}  // namespace quintar::tamsk
+}  // namespace quintar::tamsk::core

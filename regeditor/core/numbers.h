@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quintar::tamsk {
+namespace quintar::tamsk::core {
 
 inline constexpr std::u16string_view kHexInputMessage = u"The input should be 0 to 9, or a(A)to f(F)!";
 inline constexpr std::u16string_view kDecInputMessage = u"The input should be 0 to 9!";
@@ -42,4 +42,4 @@ inline bool TextMatches(std::u16string_view text, std::u16string_view pattern, b
   return wholeString ? NamesEqual(text, pattern) : NameContains(text, pattern);
 }
 
-}  // namespace quintar::tamsk
+}  // namespace quintar::tamsk::core

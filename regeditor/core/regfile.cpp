@@ -5,7 +5,7 @@
 
 #include "regeditor/core/numbers.h"
 
-namespace quintar::tamsk {
+namespace quintar::tamsk::core {
 
 namespace {
 
@@ -334,4 +334,4 @@ bool ImportShouldWrite(const ParsedValue& value, const ExistingValue* existing) 
   return false;
 }
 
-}  // namespace quintar::tamsk
+}  // namespace quintar::tamsk::core

@@ -22,7 +22,7 @@
 
 #include "regeditor/core/registry_text.h"
 
-namespace quintar::tamsk {
+namespace quintar::tamsk::core {
 
 inline constexpr std::string_view kRegFileHeader = "Windows Registry Editor Version 5.00";
 
@@ -80,4 +80,4 @@ bool ImportShouldWrite(const ParsedValue& value, const ExistingValue* existing);
 std::uint32_t ImportType(const ParsedValue& value) noexcept;
 std::vector<std::uint8_t> ImportData(const ParsedValue& value);
 
-}  // namespace quintar::tamsk
+}  // namespace quintar::tamsk::core

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace quintar::tamsk {
+namespace quintar::tamsk::core {
 
 namespace {
 
@@ -198,4 +198,4 @@ std::vector<std::u16string_view> SplitKeyPath(std::u16string_view path) {
   return parts;
 }
 
-}  // namespace quintar::tamsk
+}  // namespace quintar::tamsk::core

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quintar::tamsk {
+namespace quintar::tamsk::core {
 
 // Registry type numbers (the platform's REG_* values).
 inline constexpr std::uint32_t kRegNone = 0;
@@ -63,4 +63,4 @@ std::u16string_view LastKeyComponent(std::u16string_view path) noexcept;
 std::u16string JoinKeyPath(std::u16string_view path, std::u16string_view name);
 std::vector<std::u16string_view> SplitKeyPath(std::u16string_view path);
 
-}  // namespace quintar::tamsk
+}  // namespace quintar::tamsk::core

@@ -3,7 +3,7 @@
 #include "regeditor/core/numbers.h"
 #include "regeditor/core/registry_text.h"
 
-namespace quintar::tamsk {
+namespace quintar::tamsk::core {
 
 namespace {
 
@@ -109,4 +109,4 @@ std::optional<SearchHit> RegistrySearch::Next(SearchSource& source, std::u16stri
   return std::nullopt;
 }
 
-}  // namespace quintar::tamsk
+}  // namespace quintar::tamsk::core

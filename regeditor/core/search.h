@@ -10,7 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-namespace quintar::tamsk {
+namespace quintar::tamsk::core {
 
 enum SearchKind : unsigned { kSearchData = 1, kSearchValue = 2, kSearchKey = 4 };
 
@@ -60,4 +60,4 @@ class RegistrySearch {
   std::unordered_set<std::u16string> reported_[3];
 };
 
-}  // namespace quintar::tamsk
+}  // namespace quintar::tamsk::core

@@ -39,10 +39,11 @@ void SetClipboardText(const std::wstring& text) {
   CloseClipboard();
 }
 
-std::vector<std::wstring> ChildTexts(HWND tree, HTREEITEM parent) {
+std::vector<std::wstring> ChildTexts(const quintar::tamsk::Tree& keys, HTREEITEM parent) {
   std::vector<std::wstring> texts;
+  HWND tree = keys.hwnd();
   HTREEITEM child = parent ? TreeView_GetChild(tree, parent) : TreeView_GetRoot(tree);
-  for (; child; child = TreeView_GetNextSibling(tree, child)) texts.push_back(tamsk::ItemText(child));
+  for (; child; child = TreeView_GetNextSibling(tree, child)) texts.push_back(keys.ItemText(child));
   return texts;
 }
 
@@ -76,7 +77,7 @@ TEST_F(TamskTest, MainWindowHasItsClassTitlePanesAndRoots) {
   EXPECT_TRUE(listStyle & LVS_EDITLABELS);
   EXPECT_TRUE(ListView_GetExtendedListViewStyle(List()) & LVS_EX_FULLROWSELECT);
 
-  EXPECT_EQ(ChildTexts(Tree(), nullptr), (std::vector<std::wstring>{L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER",
+  EXPECT_EQ(ChildTexts(Keys(), nullptr), (std::vector<std::wstring>{L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER",
                                                                     L"HKEY_LOCAL_MACHINE", L"HKEY_USERS"}));
   for (HTREEITEM root = TreeView_GetRoot(Tree()); root; root = TreeView_GetNextSibling(Tree(), root)) {
     EXPECT_EQ(ChildrenMark(Tree(), root), 1);
@@ -185,17 +186,17 @@ TEST_F(TamskTest, EveryValueIsListedWhateverItsSizeOrCount) {
   EXPECT_EQ(RowCount(), 81);
   int huge = RowOf(L"huge");
   ASSERT_GE(huge, 0);
-  std::wstring text = tamsk::RowAt(huge)->data;
+  std::wstring text = Values().RowAt(huge)->data;
   EXPECT_EQ(text.size(), 1536u);
   EXPECT_EQ(text.substr(0, 6), L"ABABAB");
   EXPECT_GE(RowOf(L"after39"), 0);
 }
 
 TEST_F(TamskTest, SelectingARootShowsItsOwnValues) {
-  HTREEITEM root = tamsk::SelectPath(kHkcu, L"", true);
+  HTREEITEM root = Keys().SelectPath(kHkcu, L"", true);
   ASSERT_NE(root, nullptr);
-  EXPECT_EQ(tamsk::TheApp().current.root, HKEY_CURRENT_USER);
-  EXPECT_EQ(tamsk::TheApp().current.path, L"");
+  EXPECT_EQ(State().current.root, HKEY_CURRENT_USER);
+  EXPECT_EQ(State().current.path, L"");
   HKEY hkcu = HKEY_CURRENT_USER;
   DWORD values = 0;
   RegQueryInfoKeyW(hkcu, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
@@ -210,9 +211,9 @@ TEST_F(TamskTest, ExpansionReadsSubkeysLazilyAndDropsThemOnCollapse) {
   HTREEITEM parent = Select(L"Parent");
   ASSERT_NE(parent, nullptr);
   TreeView_Expand(Tree(), parent, TVE_EXPAND);
-  EXPECT_EQ(ChildTexts(Tree(), parent), (std::vector<std::wstring>{L"alpha", L"Bravo", L"Charlie"}));
-  HTREEITEM alpha = tamsk::FindChild(parent, L"alpha", true);
-  HTREEITEM bravo = tamsk::FindChild(parent, L"Bravo", true);
+  EXPECT_EQ(ChildTexts(Keys(), parent), (std::vector<std::wstring>{L"alpha", L"Bravo", L"Charlie"}));
+  HTREEITEM alpha = Keys().FindChild(parent, L"alpha", true);
+  HTREEITEM bravo = Keys().FindChild(parent, L"Bravo", true);
   EXPECT_EQ(ChildrenMark(Tree(), alpha), 1);
   EXPECT_EQ(ChildrenMark(Tree(), bravo), 0);
   // A user's collapse drops the children; they are read again on the next expansion.
@@ -226,12 +227,12 @@ TEST_F(TamskTest, ExpansionReadsSubkeysLazilyAndDropsThemOnCollapse) {
   SendMessageW(main_, WM_NOTIFY, 2, reinterpret_cast<LPARAM>(&collapse));
   EXPECT_EQ(TreeView_GetChild(Tree(), parent), nullptr);
   MakeKey(L"Parent\\Delta");
-  tamsk::RereadChildren(parent);
-  EXPECT_EQ(ChildTexts(Tree(), parent), (std::vector<std::wstring>{L"alpha", L"Bravo", L"Charlie", L"Delta"}));
+  Keys().RereadChildren(parent);
+  EXPECT_EQ(ChildTexts(Keys(), parent), (std::vector<std::wstring>{L"alpha", L"Bravo", L"Charlie", L"Delta"}));
   // A key without subkeys loses its mark once expanded.
   HTREEITEM leaf = Select(L"Parent\\Bravo");
   TreeView_Expand(Tree(), leaf, TVE_EXPAND);
-  tamsk::RereadChildren(leaf);
+  Keys().RereadChildren(leaf);
   EXPECT_EQ(ChildrenMark(Tree(), leaf), 0);
 }
 
@@ -278,7 +279,7 @@ TEST_F(TamskTest, ShowPathAndCopyPath) {
   EXPECT_EQ(responder_.MessageBoxes()[1].style & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
   EXPECT_EQ(ClipboardText(), L"before");
 
-  tamsk::SelectPath(kHkcu, L"", true);
+  Keys().SelectPath(kHkcu, L"", true);
   responder_.ClearRecords();
   Cmd(IDM_SHOW_PATH);
   ASSERT_NE(LastBox(), nullptr);
@@ -302,11 +303,11 @@ TEST_F(TamskTest, RefreshKeepsTheKeyAndRowAndShowsNewKeys) {
   SelectRowNamed(L"two");
   MakeKey(L"Refresh\\Later");
   Cmd(IDM_REFRESH);
-  EXPECT_EQ(tamsk::TheApp().current.path, std::wstring(kTestPath) + L"\\Refresh\\Inner");
-  ASSERT_GE(tamsk::SelectedRow(), 0);
-  EXPECT_EQ(Cell(tamsk::SelectedRow(), 0), L"two");
-  HTREEITEM refresh = TreeView_GetParent(Tree(), tamsk::TheApp().current.item);
-  EXPECT_NE(tamsk::FindChild(refresh, L"Later", true), nullptr);
+  EXPECT_EQ(State().current.path, std::wstring(kTestPath) + L"\\Refresh\\Inner");
+  ASSERT_GE(Values().SelectedRow(), 0);
+  EXPECT_EQ(Cell(Values().SelectedRow(), 0), L"two");
+  HTREEITEM refresh = TreeView_GetParent(Tree(), State().current.item);
+  EXPECT_NE(Keys().FindChild(refresh, L"Later", true), nullptr);
 }
 
 TEST_F(TamskTest, AboutOpensFullScreenAndClosesOnOk) {
@@ -356,10 +357,10 @@ TEST_F(TamskTest, ListContextMenuGreysRowCommandsWithoutARow) {
   RECT rc;
   GetWindowRect(List(), &rc);
   for (bool withRow : {false, true}) {
-    tamsk::SelectRow(withRow ? 0 : -1);
+    Values().SelectRow(withRow ? 0 : -1);
     g_menuSeen = false;
     SetTimer(nullptr, 0, 50, InspectMenu);
-    tamsk::ShowContextMenu(List(), POINT{rc.left + 10, rc.top + 10});
+    window_->ShowContextMenu(List(), POINT{rc.left + 10, rc.top + 10});
     ASSERT_TRUE(g_menuSeen);
     EXPECT_EQ((g_menuStates[0] & MF_GRAYED) != 0, !withRow);
     EXPECT_EQ((g_menuStates[1] & MF_GRAYED) != 0, !withRow);

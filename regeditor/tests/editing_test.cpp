@@ -48,11 +48,11 @@ TEST_F(EditingTest, NewKeyIsCreatedAndShownBelowTheCurrentKey) {
   responder_.OnCaption(L"New Key", IDOK).Fill(IDC_KEY_NAME, L"Fresh");
   Cmd(IDM_NEW_KEY);
   EXPECT_TRUE(KeyExists(L"Keys\\Fresh"));
-  EXPECT_EQ(tamsk::TheApp().current.path, std::wstring(kTestPath) + L"\\Keys");
-  HTREEITEM current = tamsk::TheApp().current.item;
+  EXPECT_EQ(State().current.path, std::wstring(kTestPath) + L"\\Keys");
+  HTREEITEM current = State().current.item;
   ASSERT_NE(current, nullptr);
-  EXPECT_NE(tamsk::FindChild(current, L"Fresh", true), nullptr);
-  EXPECT_NE(tamsk::FindChild(current, L"Existing", true), nullptr);
+  EXPECT_NE(Keys().FindChild(current, L"Fresh", true), nullptr);
+  EXPECT_NE(Keys().FindChild(current, L"Existing", true), nullptr);
   (void)keys;
   EXPECT_EQ(responder_.UnexpectedCount(), 0);
 
@@ -253,13 +253,13 @@ TEST_F(EditingTest, DeleteAsksFirstAndActsOnTheFocusedPane) {
   responder_.OnText(L"Are you sure that you want to delete the key?", IDYES);
   Cmd(IDM_DELETE);
   EXPECT_FALSE(KeyExists(L"Del\\Victim"));
-  EXPECT_EQ(tamsk::TheApp().current.path, std::wstring(kTestPath) + L"\\Del");
-  EXPECT_EQ(tamsk::FindChild(tamsk::TheApp().current.item, L"Victim", true), nullptr);
+  EXPECT_EQ(State().current.path, std::wstring(kTestPath) + L"\\Del");
+  EXPECT_EQ(Keys().FindChild(State().current.item, L"Victim", true), nullptr);
 
   // A root is the whole hive: refused, nothing deleted.
   responder_.ClearRecords();
   responder_.OnText(L"Key deleted failed", IDOK);
-  tamsk::SelectPath(kHkcu, L"", true);
+  Keys().SelectPath(kHkcu, L"", true);
   FocusTree();
   Cmd(IDM_DELETE);
   EXPECT_TRUE(KeyExists(L"Del"));
@@ -320,14 +320,14 @@ TEST_F(EditingTest, RenamingAKeyMovesItsContentAndMergesIntoASibling) {
   EXPECT_FALSE(KeyExists(L"RK\\Old"));
   EXPECT_EQ(GetValue(L"RK\\New", L"n")->data, Dword(7));
   EXPECT_TRUE(GetValue(L"RK\\New\\Child", L"deep"));
-  EXPECT_EQ(tamsk::TheApp().current.path, std::wstring(kTestPath) + L"\\RK\\New");
+  EXPECT_EQ(State().current.path, std::wstring(kTestPath) + L"\\RK\\New");
 
   RenameKey(L"RK\\New", L"Sib");
   EXPECT_FALSE(KeyExists(L"RK\\New"));
   EXPECT_TRUE(GetValue(L"RK\\Sib", L"mine"));
   EXPECT_TRUE(GetValue(L"RK\\Sib", L"n"));
   EXPECT_TRUE(GetValue(L"RK\\Sib\\Child", L"deep"));
-  HTREEITEM rk = TreeView_GetParent(Tree(), tamsk::TheApp().current.item);
+  HTREEITEM rk = TreeView_GetParent(Tree(), State().current.item);
   int sibs = 0;
   for (HTREEITEM c = TreeView_GetChild(Tree(), rk); c; c = TreeView_GetNextSibling(Tree(), c)) sibs++;
   EXPECT_EQ(sibs, 1);
@@ -340,13 +340,13 @@ TEST_F(EditingTest, RenamingAKeyMovesItsContentAndMergesIntoASibling) {
   // A root cannot be renamed; an empty name opens the label again.
   responder_.OnText(L"Please select key again!", IDOK);
   responder_.OnText(L"Input key name.", IDOK);
-  HTREEITEM root = tamsk::SelectPath(kHkcu, L"", true);
+  HTREEITEM root = Keys().SelectPath(kHkcu, L"", true);
   FocusTree();
   HWND edit = TreeView_EditLabel(Tree(), root);
   ASSERT_NE(edit, nullptr);
   SetWindowTextW(edit, L"X");
   TreeView_EndEditLabelNow(Tree(), FALSE);
-  EXPECT_EQ(tamsk::ItemText(root), L"HKEY_CURRENT_USER");
+  EXPECT_EQ(Keys().ItemText(root), L"HKEY_CURRENT_USER");
   ASSERT_NE(LastBox(), nullptr);
   EXPECT_EQ(LastBox()->caption, L"Warning!");
   RenameKey(L"RK\\Sib", L"");
@@ -371,7 +371,7 @@ TEST_F(EditingTest, CopyAndPasteCopyTheWholeKey) {
   EXPECT_EQ(GetValue(L"Dst\\Src\\Sub", L"d")->data, Dword(9));
   EXPECT_EQ(GetValue(L"Dst\\Src\\Sub\\Leaf", L"s")->data, Utf16(L"leaf"));
   EXPECT_TRUE(GetValue(L"Src", L"big"));  // the source stays
-  EXPECT_NE(tamsk::FindChild(tamsk::TheApp().current.item, L"Src", true), nullptr);
+  EXPECT_NE(Keys().FindChild(State().current.item, L"Src", true), nullptr);
   EXPECT_TRUE(responder_.MessageBoxes().empty());
 
   // The copied key itself, or a place inside it, is refused.
@@ -390,7 +390,7 @@ TEST_F(EditingTest, CopyAndPasteCopyTheWholeKey) {
   responder_.ClearRecords();
   responder_.OnText(L"Incorrect cpoy!", IDOK);
   responder_.OnText(L"Incorrect paste!", IDOK);
-  tamsk::SelectPath(kHkcu, L"", true);
+  Keys().SelectPath(kHkcu, L"", true);
   Cmd(IDM_COPY);
   Select(L"Dst");
   Cmd(IDM_PASTE);

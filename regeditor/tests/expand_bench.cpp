@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "regeditor/tamsk.h"
+#include "win32/handle.h"
 
 namespace {
 
@@ -40,50 +41,47 @@ void Pump() {
 }
 
 bool Populate() {
-  HKEY big = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &big, nullptr) !=
+  quintar::win32::RegKey big;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, big.put(), nullptr) !=
       ERROR_SUCCESS) {
     return false;
   }
   for (int i = 0; i < kSubkeys; ++i) {
     wchar_t name[32];
     swprintf(name, 32, L"Key%05d", (i * 7919) % kSubkeys);
-    HKEY sub = nullptr;
+    quintar::win32::RegKey sub;
     // Every tenth key has a subkey of its own, so that some items keep their button.
     std::wstring path = std::wstring(name) + (i % 10 == 0 ? L"\\Inner" : L"");
-    if (RegCreateKeyExW(big, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &sub, nullptr) == ERROR_SUCCESS) {
-      RegCloseKey(sub);
-    }
+    RegCreateKeyExW(big.get(), path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, sub.put(), nullptr);
   }
-  RegCloseKey(big);
   return true;
 }
 
 // What any registry browser must do at least: open the key and read every subkey's name.
 double BareLoop() {
   double start = Now();
-  HKEY big = nullptr;
-  RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &big);
+  quintar::win32::RegKey big;
+  RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, big.put());
   std::vector<std::wstring> names;
   wchar_t name[256];
   for (DWORD i = 0;; ++i) {
     DWORD chars = 256;
-    if (RegEnumKeyExW(big, i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExW(big.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     names.emplace_back(name, chars);
   }
-  RegCloseKey(big);
+  big.reset();
   double elapsed = Now() - start;
   if (names.size() != static_cast<size_t>(kSubkeys)) std::printf("bare loop saw %zu keys\n", names.size());
   return elapsed;
 }
 
 // The tree's expansion as the user sees it: children read and inserted, the pane painted.
-double Expand(HTREEITEM item) {
-  HWND tree = tamsk::TheApp().tree;
+double Expand(quintar::tamsk::Tree& keys, HTREEITEM item) {
+  HWND tree = keys.hwnd();
   TreeView_Expand(tree, item, TVE_COLLAPSE | TVE_COLLAPSERESET);
   Pump();
   double start = Now();
-  tamsk::RereadChildren(item);
+  keys.RereadChildren(item);
   UpdateWindow(tree);
   double elapsed = Now() - start;
   int count = 0;
@@ -101,15 +99,16 @@ int wmain() {
     std::printf("could not create the key\n");
     return 1;
   }
-  HWND main = tamsk::CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOW);
+  quintar::tamsk::MainWindow window;
+  HWND main = window.Create(GetModuleHandleW(nullptr), SW_SHOW);
   if (!main) return 1;
   Pump();
-  HTREEITEM item = tamsk::SelectPath(L"HKEY_CURRENT_USER", L"\\Software\\TamskBench\\Big", true);
+  HTREEITEM item = window.Keys().SelectPath(L"HKEY_CURRENT_USER", L"\\Software\\TamskBench\\Big", true);
   if (!item) return 1;
   std::vector<double> bare, tree;
   for (int round = 0; round < kRounds; ++round) {
     bare.push_back(BareLoop());
-    tree.push_back(Expand(item));
+    tree.push_back(Expand(window.Keys(), item));
   }
   double b = Median(bare), t = Median(tree);
   std::printf("bare RegEnumKeyExW loop over %d subkeys: %.1f ms\n", kSubkeys, b * 1000);

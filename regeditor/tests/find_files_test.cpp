@@ -2,14 +2,14 @@
 // with their messages.
 
 #include "ui_fixture.h"
+#include "win32/handle.h"
 
 namespace tamsk_test {
 namespace {
 
 using testsupport::PumpFor;
 
-std::wstring CurrentSub() {
-  const std::wstring& path = tamsk::TheApp().current.path;
+std::wstring CurrentSub(const std::wstring& path) {
   if (path == kTestPath) return L"";
   std::wstring prefix = std::wstring(kTestPath) + L"\\";
   return path.rfind(prefix, 0) == 0 ? path.substr(prefix.size()) : L"<" + path + L">";
@@ -41,7 +41,7 @@ class FindTest : public TamskTest {
     EXPECT_TRUE(driver.Ran());
   }
   std::wstring SelectedRowName() {
-    int row = tamsk::SelectedRow();
+    int row = Values().SelectedRow();
     return row >= 0 ? Cell(row, 0) : L"<none>";
   }
 };
@@ -52,18 +52,18 @@ TEST_F(FindTest, KeyNamesAreVisitedOnceEachThenTheSearchStartsOver) {
   Select(L"");
   responder_.OnText(L"Finished searching through the registry.", IDOK);
   Find(L"qzsoft", true, false, false);
-  EXPECT_EQ(CurrentSub(), L"A\\QzSoftOne");
+  EXPECT_EQ(CurrentSub(State().current.path), L"A\\QzSoftOne");
   Cmd(IDM_FIND_NEXT);
-  EXPECT_EQ(CurrentSub(), L"B\\QzSoftTwo");
+  EXPECT_EQ(CurrentSub(State().current.path), L"B\\QzSoftTwo");
   Cmd(IDM_FIND_NEXT);
-  EXPECT_EQ(CurrentSub(), L"B\\QzSoftTwo\\qzsoftthree");
+  EXPECT_EQ(CurrentSub(State().current.path), L"B\\QzSoftTwo\\qzsoftthree");
   EXPECT_TRUE(responder_.MessageBoxes().empty());
   Cmd(IDM_FIND_NEXT);
   ASSERT_EQ(responder_.MessageBoxes().size(), 1u);
   EXPECT_EQ(responder_.MessageBoxes()[0].caption, L"Search complete");
   EXPECT_EQ(responder_.MessageBoxes()[0].style & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
   Cmd(IDM_FIND_NEXT);
-  EXPECT_EQ(CurrentSub(), L"A\\QzSoftOne");
+  EXPECT_EQ(CurrentSub(State().current.path), L"A\\QzSoftOne");
 }
 
 TEST_F(FindTest, WholeStringSkipsLongerNames) {
@@ -71,7 +71,7 @@ TEST_F(FindTest, WholeStringSkipsLongerNames) {
   MakeKey(L"B\\QzSoftware");
   Select(L"");
   Find(L"qzsoftware", true, false, false, true);
-  EXPECT_EQ(CurrentSub(), L"B\\QzSoftware");
+  EXPECT_EQ(CurrentSub(State().current.path), L"B\\QzSoftware");
 }
 
 TEST_F(FindTest, ValueAndDataHitsSelectTheirRow) {
@@ -82,15 +82,15 @@ TEST_F(FindTest, ValueAndDataHitsSelectTheirRow) {
   Select(L"");
   responder_.OnText(L"Finished searching through the registry.", IDOK);
   Find(L"qzval", false, true, false);
-  EXPECT_EQ(CurrentSub(), L"V1");
+  EXPECT_EQ(CurrentSub(State().current.path), L"V1");
   EXPECT_EQ(SelectedRowName(), L"QzVal");
   Cmd(IDM_FIND_NEXT);
-  EXPECT_EQ(CurrentSub(), L"V2");
+  EXPECT_EQ(CurrentSub(State().current.path), L"V2");
   Cmd(IDM_FIND_NEXT);
   EXPECT_EQ(responder_.MessageBoxes().size(), 1u);
 
   Find(L"QZNEEDLE", false, false, true);
-  EXPECT_EQ(CurrentSub(), L"D1");
+  EXPECT_EQ(CurrentSub(State().current.path), L"D1");
   EXPECT_EQ(SelectedRowName(), L"holder");
 }
 
@@ -99,7 +99,7 @@ TEST_F(FindTest, AKeyIsReportedBeforeAValueOfTheSameText) {
   MakeKey(L"K2\\QzBoth");
   Select(L"");
   Find(L"qzboth", true, true, false);
-  EXPECT_EQ(CurrentSub(), L"K2\\QzBoth");
+  EXPECT_EQ(CurrentSub(State().current.path), L"K2\\QzBoth");
 }
 
 TEST_F(FindTest, DialogMessagesAndCancel) {
@@ -123,7 +123,7 @@ TEST_F(FindTest, DialogMessagesAndCancel) {
   responder_.ClearRecords();
   Find(L"qzanything", true, true, true, false, true);
   EXPECT_TRUE(responder_.MessageBoxes().empty());
-  EXPECT_EQ(CurrentSub(), L"");
+  EXPECT_EQ(CurrentSub(State().current.path), L"");
 }
 
 // ---- Export and import -----------------------------------------------------------------------
@@ -137,21 +137,20 @@ bool CancelChoice(HWND, bool, std::wstring&) { return false; }
 
 std::string ReadBytes(const std::wstring& file) {
   std::string bytes;
-  HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  quintar::win32::FileHandle h(
+      CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!h) return "<missing>";
   char buffer[65536];
   DWORD got = 0;
-  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(h);
+  while (ReadFile(h.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
   return bytes;
 }
 
 void WriteBytes(const std::wstring& file, const std::string& bytes) {
-  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  quintar::win32::FileHandle h(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(h);
   DWORD written = 0;
-  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(h);
+  WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 class FilesTest : public TamskTest {
@@ -160,7 +159,7 @@ class FilesTest : public TamskTest {
     TamskTest::SetUp();
     g_chosen = L"\\tamsk-test.reg";
     DeleteFileW(g_chosen.c_str());
-    tamsk::SetFileChooser(ChooseTestFile);
+    window_->SetFileChooser(ChooseTestFile);
   }
   void TearDown() override {
     DeleteFileW(g_chosen.c_str());
@@ -191,7 +190,7 @@ TEST_F(FilesTest, ExportWritesTheKeyByteForByteAndAppends) {
   EXPECT_EQ(ReadBytes(g_chosen), once + once);
 
   // Cancelling the file choice ends the command quietly.
-  tamsk::SetFileChooser(CancelChoice);
+  window_->SetFileChooser(CancelChoice);
   responder_.ClearRecords();
   Cmd(IDM_EXPORT);
   Cmd(IDM_IMPORT);
@@ -258,7 +257,7 @@ TEST_F(FilesTest, ImportAppliesTheFileAndRebuildsTheTree) {
   EXPECT_EQ(GetValue(L"Imp", L"bin")->data, (std::vector<BYTE>{1, 2}));  // an existing binary stays
   EXPECT_EQ(GetValue(L"Imp\\New", L"s")->data, Utf16(L"caf\u00e9"));
   // The tree was rebuilt as at start (the tree selects a root again when it takes the focus).
-  EXPECT_EQ(tamsk::TheApp().current.path, L"");
+  EXPECT_EQ(State().current.path, L"");
   for (HTREEITEM root = TreeView_GetRoot(Tree()); root; root = TreeView_GetNextSibling(Tree(), root)) {
     EXPECT_EQ(TreeView_GetChild(Tree(), root), nullptr);
   }

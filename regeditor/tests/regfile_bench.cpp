@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "regeditor/regfile_io.h"
+#include "win32/handle.h"
 
 namespace {
 
@@ -32,8 +33,9 @@ double Now() {
 
 bool Populate() {
   RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
-  HKEY base = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &base, nullptr) != ERROR_SUCCESS)
+  quintar::win32::RegKey base;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, base.put(), nullptr) !=
+      ERROR_SUCCESS)
     return false;
   std::vector<BYTE> bin(48);
   for (std::size_t i = 0; i < bin.size(); ++i) bin[i] = static_cast<BYTE>(i * 37);
@@ -42,8 +44,10 @@ bool Populate() {
   for (int k = 0; k < 5000; ++k) {
     wchar_t name[32];
     swprintf(name, 32, L"Key%05d", k);
-    HKEY h = nullptr;
-    if (RegCreateKeyExW(base, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) != ERROR_SUCCESS) return false;
+    quintar::win32::RegKey key;
+    if (RegCreateKeyExW(base.get(), name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+      return false;
+    HKEY h = key.get();
     for (int v = 0; v < 10; ++v) {
       wchar_t vn[32];
       swprintf(vn, 32, L"Value%d", v);
@@ -63,9 +67,7 @@ bool Populate() {
           break;
       }
     }
-    RegCloseKey(h);
   }
-  RegCloseKey(base);
   return true;
 }
 
@@ -79,12 +81,11 @@ double Regedit(const std::wstring& args) {
   PROCESS_INFORMATION pi{};
   double t0 = Now();
   if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-  WaitForSingleObject(pi.hProcess, INFINITE);
+  quintar::win32::KernelHandle process(pi.hProcess), thread(pi.hThread);
+  WaitForSingleObject(process.get(), INFINITE);
   double t = Now() - t0;
   DWORD code = 1;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  GetExitCodeProcess(process.get(), &code);
   return code == 0 ? t : -1;
 }
 
@@ -109,9 +110,10 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   RegDeleteTreeW(HKEY_CURRENT_USER, kEmptyKey);
-  HKEY empty = nullptr;
-  RegCreateKeyExW(HKEY_CURRENT_USER, kEmptyKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &empty, nullptr);
-  RegCloseKey(empty);
+  {
+    quintar::win32::RegKey empty;
+    RegCreateKeyExW(HKEY_CURRENT_USER, kEmptyKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, empty.put(), nullptr);
+  }
 
   const std::wstring tamskFile = L"\\bench_tamsk.reg", stdFile = L"\\bench_std.reg", startFile = L"\\bench_start.reg";
   const std::wstring keyText = std::wstring(L"HKEY_CURRENT_USER\\") + kKey;

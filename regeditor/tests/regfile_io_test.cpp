@@ -9,9 +9,13 @@
 #include "regeditor/core/numbers.h"
 #include "regeditor/core/regfile.h"
 #include "regeditor/regfile_io.h"
+#include "win32/handle.h"
 
 namespace quintar::tamsk {
 namespace {
+
+using namespace core;
+using win32::RegKey;
 
 const std::wstring kBase = L"Software\\TamskTest";
 
@@ -23,18 +27,18 @@ struct Value {
 using KeyValues = std::map<std::wstring, Value>;
 using Snapshot = std::map<std::wstring, KeyValues>;  // path below the base -> values
 
-HKEY Create(const std::wstring& sub) {
-  HKEY h = nullptr;
-  EXPECT_EQ(
-      RegCreateKeyExW(HKEY_CURRENT_USER, (kBase + sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
-      ERROR_SUCCESS);
+RegKey Create(const std::wstring& sub) {
+  RegKey h;
+  EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (kBase + sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, h.put(),
+                            nullptr),
+            ERROR_SUCCESS);
   return h;
 }
 
 void Set(const std::wstring& sub, const std::wstring& name, DWORD type, const std::vector<BYTE>& data) {
-  HKEY h = Create(sub);
-  EXPECT_EQ(RegSetValueExW(h, name.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size())), ERROR_SUCCESS);
-  RegCloseKey(h);
+  RegKey h = Create(sub);
+  EXPECT_EQ(RegSetValueExW(h.get(), name.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size())),
+            ERROR_SUCCESS);
 }
 std::vector<BYTE> Sz(const std::wstring& s) {
   const BYTE* p = reinterpret_cast<const BYTE*>(s.c_str());
@@ -53,10 +57,8 @@ std::vector<BYTE> Seq(std::size_t n) {
 void Wipe() { RegDeleteTreeW(HKEY_CURRENT_USER, kBase.c_str()); }
 
 bool Exists(const std::wstring& sub) {
-  HKEY h = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, (kBase + sub).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
-  RegCloseKey(h);
-  return true;
+  RegKey h;
+  return RegOpenKeyExW(HKEY_CURRENT_USER, (kBase + sub).c_str(), 0, KEY_READ, h.put()) == ERROR_SUCCESS;
 }
 
 void Take(HKEY h, const std::wstring& path, Snapshot& snap) {
@@ -74,39 +76,31 @@ void Take(HKEY h, const std::wstring& path, Snapshot& snap) {
     wchar_t name[256];
     DWORD len = 256;
     if (RegEnumKeyExW(h, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    HKEY c = nullptr;
-    if (RegOpenKeyExW(h, name, 0, KEY_READ, &c) == ERROR_SUCCESS) {
-      Take(c, path + L"\\" + name, snap);
-      RegCloseKey(c);
-    }
+    RegKey c;
+    if (RegOpenKeyExW(h, name, 0, KEY_READ, c.put()) == ERROR_SUCCESS) Take(c.get(), path + L"\\" + name, snap);
   }
 }
 Snapshot TakeSnapshot() {
   Snapshot snap;
-  HKEY h = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kBase.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
-    Take(h, L"", snap);
-    RegCloseKey(h);
-  }
+  RegKey h;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kBase.c_str(), 0, KEY_READ, h.put()) == ERROR_SUCCESS) Take(h.get(), L"", snap);
   return snap;
 }
 
 std::string ReadAll(const std::wstring& file) {
   std::string s;
-  HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return s;
+  win32::FileHandle h(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!h) return s;
   char buf[65536];
   DWORD n = 0;
-  while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) s.append(buf, n);
-  CloseHandle(h);
+  while (ReadFile(h.get(), buf, sizeof buf, &n, nullptr) && n > 0) s.append(buf, n);
   return s;
 }
 void WriteAll(const std::wstring& file, const std::string& bytes) {
-  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  win32::FileHandle h(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(h);
   DWORD n = 0;
-  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-  CloseHandle(h);
+  WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
 }
 
 std::string Export(const std::wstring& sub, const std::wstring& file, bool append = false) {
@@ -129,7 +123,7 @@ class RegFileIo : public ::testing::Test {
 };
 
 TEST_F(RegFileIo, ExportWritesTheFileFormatByteForByte) {
-  RegCloseKey(Create(L"\\Empty"));
+  Create(L"\\Empty");
   EXPECT_EQ(Export(L"\\Empty", L"\\empty.reg"),
             "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\TamskTest\\Empty]\n");
 
@@ -156,10 +150,10 @@ TEST_F(RegFileIo, ExportWritesTheFileFormatByteForByte) {
   Wipe();
   ImportStats stats = Import(L"\\test.reg");
   EXPECT_EQ(stats.valuesWritten, 4u);
-  HKEY h = Create(L"\\ControlPanel\\Test");
+  RegKey h = Create(L"\\ControlPanel\\Test");
   DWORD v = 0, size = 4, type = 0;
-  EXPECT_EQ(RegQueryValueExW(h, L"Count", nullptr, &type, reinterpret_cast<BYTE*>(&v), &size), ERROR_SUCCESS);
-  RegCloseKey(h);
+  EXPECT_EQ(RegQueryValueExW(h.get(), L"Count", nullptr, &type, reinterpret_cast<BYTE*>(&v), &size), ERROR_SUCCESS);
+  h.reset();
   EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(v, 31u);
 }
@@ -174,7 +168,7 @@ TEST_F(RegFileIo, TreeRoundTripLosesNothingTheFileCanCarry) {
   Set(L"\\A", L"Latin \u00e9\u00ff\u0080", REG_SZ, Sz(L"caf\u00e9 \u00a0\u00c4"));
   Set(L"\\A\\Deep\\Er\\Still", L"d", REG_DWORD, Dw(0xFFFFFFFF));
   for (int i = 0; i < 80; ++i) Set(L"\\Many", L"v" + std::to_wstring(i), REG_DWORD, Dw(i));  // more than 69
-  RegCloseKey(Create(L"\\B\\Leaf"));
+  Create(L"\\B\\Leaf");
   Snapshot before = TakeSnapshot();
 
   std::string file = Export(L"", L"\\tree.reg");
@@ -221,7 +215,7 @@ TEST_F(RegFileIo, ImportRulesOverExistingValues) {
   Set(L"\\K", L"numsame", REG_DWORD, Dw(2));
   Set(L"\\K", L"typed", REG_DWORD, Dw(3));
   Set(L"\\K", L"untouched", REG_SZ, Sz(L"not in the file"));
-  RegCloseKey(Create(L"\\K\\Child"));
+  Create(L"\\K\\Child");
   WriteAll(L"\\rules.reg",
            "[HKEY_CURRENT_USER\\Software\\TamskTest\\K]\n"
            "\"same\" = REG_SZ: abc\n"
@@ -305,11 +299,8 @@ void ExpectedTree(HKEY h, const std::wstring& path, std::string& out) {
     wchar_t name[256];
     DWORD len = 256;
     if (RegEnumKeyExW(h, i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    HKEY c = nullptr;
-    if (RegOpenKeyExW(h, name, 0, KEY_READ, &c) == ERROR_SUCCESS) {
-      ExpectedTree(c, path + L"\\" + name, out);
-      RegCloseKey(c);
-    }
+    RegKey c;
+    if (RegOpenKeyExW(h, name, 0, KEY_READ, c.put()) == ERROR_SUCCESS) ExpectedTree(c.get(), path + L"\\" + name, out);
   }
 }
 
@@ -324,9 +315,9 @@ TEST_F(RegFileIo, LargeTreesKeepTheirOrderAndContent) {
   Snapshot before = TakeSnapshot();
   std::string expected;
   AppendHeader(expected);
-  HKEY h = Create(L"\\Wide");
-  ExpectedTree(h, L"\\" + kBase + L"\\Wide", expected);
-  RegCloseKey(h);
+  RegKey h = Create(L"\\Wide");
+  ExpectedTree(h.get(), L"\\" + kBase + L"\\Wide", expected);
+  h.reset();
   EXPECT_EQ(Export(L"\\Wide", L"\\wide.reg"), expected);
 
   Wipe();

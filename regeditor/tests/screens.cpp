@@ -13,6 +13,7 @@
 #include "regeditor/resource.h"
 #include "regeditor/tamsk.h"
 #include "testsupport/testsupport.h"
+#include "win32/handle.h"
 
 namespace {
 
@@ -67,8 +68,10 @@ int wmain() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
 
-  HKEY key = nullptr;
-  RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zek\\Sample", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  quintar::win32::RegKey owner;
+  RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zek\\Sample", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, owner.put(),
+                  nullptr);
+  HKEY key = owner.get();
   const wchar_t text[] = L"Hello, device";
   SetValue(key, L"Greeting", REG_SZ, text, sizeof text);
   DWORD number = 31;
@@ -77,17 +80,17 @@ int wmain() {
   SetValue(key, L"Flags", REG_BINARY, bytes, sizeof bytes);
   const wchar_t multi[] = L"first\0second\0";
   SetValue(key, L"List", REG_MULTI_SZ, multi, sizeof multi);
-  RegCloseKey(key);
-  RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zek\\Sample\\Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                  nullptr);
-  RegCloseKey(key);
+  RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Zek\\Sample\\Child", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                  owner.put(), nullptr);
+  owner.reset();
 
-  HWND main = tamsk::CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOW);
+  quintar::tamsk::MainWindow window;
+  HWND main = window.Create(GetModuleHandleW(nullptr), SW_SHOW);
   if (!main) return 1;
   testsupport::PumpFor(300);
-  HTREEITEM item = tamsk::SelectPath(L"HKEY_CURRENT_USER", L"\\Software\\Zek\\Sample", true);
-  TreeView_Expand(tamsk::TheApp().tree, item, TVE_EXPAND);
-  tamsk::SelectRow(tamsk::FindRowByName(L"Greeting"));
+  HTREEITEM item = window.Keys().SelectPath(L"HKEY_CURRENT_USER", L"\\Software\\Zek\\Sample", true);
+  TreeView_Expand(window.Keys().hwnd(), item, TVE_EXPAND);
+  window.Values().SelectRow(window.Values().FindRowByName(L"Greeting"));
   testsupport::PumpFor(300);
   SaveScreen(L"main");
 
@@ -98,7 +101,7 @@ int wmain() {
   ShootDialog(main, IDM_NEW_BINARY, L"New Binary Value", L"new-binary");
   ShootDialog(main, IDM_NEW_DWORD, L"New Dword Value", L"new-dword");
   ShootDialog(main, IDM_MODIFY, L"Modify Value", L"modify-string");
-  tamsk::SelectRow(tamsk::FindRowByName(L"Count"));
+  window.Values().SelectRow(window.Values().FindRowByName(L"Count"));
   ShootDialog(main, IDM_MODIFY, L"Modify Value", L"modify-dword");
   ShootDialog(main, IDM_FIND, L"Find", L"find");
   DestroyWindow(main);

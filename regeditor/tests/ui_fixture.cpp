@@ -2,27 +2,27 @@
 
 #include <iostream>
 
+#include "win32/handle.h"
+
 namespace tamsk_test {
 
 std::wstring Under(const std::wstring& sub) { return sub.empty() ? kTestKey : std::wstring(kTestKey) + L"\\" + sub; }
 
 void MakeKey(const std::wstring& sub) {
-  HKEY key = nullptr;
-  ASSERT_EQ(
-      RegCreateKeyExW(HKEY_CURRENT_USER, Under(sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-      ERROR_SUCCESS);
-  RegCloseKey(key);
+  quintar::win32::RegKey key;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Under(sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
+                            nullptr),
+            ERROR_SUCCESS);
 }
 
 void SetValue(const std::wstring& sub, const std::wstring& name, DWORD type, const std::vector<BYTE>& data) {
-  HKEY key = nullptr;
-  ASSERT_EQ(
-      RegCreateKeyExW(HKEY_CURRENT_USER, Under(sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-      ERROR_SUCCESS);
-  EXPECT_EQ(
-      RegSetValueExW(key, name.c_str(), 0, type, data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size())),
-      ERROR_SUCCESS);
-  RegCloseKey(key);
+  quintar::win32::RegKey key;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Under(sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
+                            nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExW(key.get(), name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
+                           static_cast<DWORD>(data.size())),
+            ERROR_SUCCESS);
 }
 
 std::vector<BYTE> Utf16(const std::wstring& text, int nuls) {
@@ -46,39 +46,38 @@ void SetDword(const std::wstring& sub, const std::wstring& name, DWORD value) {
 }
 
 std::optional<Stored> GetValue(const std::wstring& sub, const std::wstring& name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, Under(sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+  quintar::win32::RegKey key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, Under(sub).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
   Stored out;
   DWORD bytes = 0;
-  LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, &out.type, nullptr, &bytes);
+  LONG rc = RegQueryValueExW(key.get(), name.c_str(), nullptr, &out.type, nullptr, &bytes);
   if (rc == ERROR_SUCCESS) {
     out.data.resize(bytes);
-    rc = RegQueryValueExW(key, name.c_str(), nullptr, &out.type, out.data.empty() ? nullptr : out.data.data(), &bytes);
+    rc = RegQueryValueExW(key.get(), name.c_str(), nullptr, &out.type, out.data.empty() ? nullptr : out.data.data(),
+                          &bytes);
     out.data.resize(bytes);
   }
-  RegCloseKey(key);
   if (rc != ERROR_SUCCESS) return std::nullopt;
   return out;
 }
 
 bool KeyExists(const std::wstring& sub) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, Under(sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  quintar::win32::RegKey key;
+  return RegOpenKeyExW(HKEY_CURRENT_USER, Under(sub).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 std::vector<std::wstring> SubkeyNames(const std::wstring& sub) {
   std::vector<std::wstring> names;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, Under(sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+  quintar::win32::RegKey key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, Under(sub).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return names;
   wchar_t name[300];
   for (DWORD i = 0;; ++i) {
     DWORD chars = 300;
-    if (RegEnumKeyExW(key, i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExW(key.get(), i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     names.emplace_back(name, chars);
   }
-  RegCloseKey(key);
   return names;
 }
 
@@ -130,9 +129,9 @@ void TamskTest::SetUp() {
   (void)initialised;
   RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
   MakeKey(L"");
-  tamsk::TheApp() = tamsk::App{};
   responder_.SetStuckTimeout(1500);
-  main_ = tamsk::CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOW);
+  window_ = std::make_unique<quintar::tamsk::MainWindow>();
+  main_ = window_->Create(GetModuleHandleW(nullptr), SW_SHOW);
   ASSERT_NE(main_, nullptr);
   testsupport::PumpFor(50);
 }
@@ -146,7 +145,7 @@ void TamskTest::TearDown() {
       std::wcerr << L"  dialog: [" << d.caption << L"] answer " << d.answer << (d.forced ? L" forced" : L"") << L"\n";
     }
   }
-  tamsk::SetFileChooser(nullptr);
+  window_->SetFileChooser(nullptr);
   if (main_ && IsWindow(main_)) DestroyWindow(main_);
   // The window's end posts WM_QUIT, which must not end the next test's pumps.
   MSG msg;
@@ -155,13 +154,14 @@ void TamskTest::TearDown() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  window_.reset();
   RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey);
 }
 
 HTREEITEM TamskTest::Select(const std::wstring& sub) {
   MakeKey(sub);
   std::wstring path = sub.empty() ? kTestPath : std::wstring(kTestPath) + L"\\" + sub;
-  return tamsk::SelectPath(kHkcu, path, true);
+  return Keys().SelectPath(kHkcu, path, true);
 }
 
 std::wstring TamskTest::Cell(int row, int column) const {
@@ -180,19 +180,19 @@ int TamskTest::RowOf(const std::wstring& name) const {
 void TamskTest::FocusList() {
   SetFocus(List());
   testsupport::PumpFor(20);
-  tamsk::TheApp().focusedPane = List();
+  State().focusedPane = List();
 }
 
 void TamskTest::FocusTree() {
   SetFocus(Tree());
   testsupport::PumpFor(20);
-  tamsk::TheApp().focusedPane = Tree();
+  State().focusedPane = Tree();
 }
 
 void TamskTest::SelectRowNamed(const std::wstring& name) {
   int row = RowOf(name);
   ASSERT_GE(row, 0) << "no row " << testing::PrintToString(name);
-  tamsk::SelectRow(row);
+  Values().SelectRow(row);
 }
 
 std::vector<std::wstring> TamskTest::BoxTexts() const {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,8 +60,11 @@ class TamskTest : public ::testing::Test {
   // Selects HKEY_CURRENT_USER\Software\TamskTest\<sub> in the tree (the current key), creating
   // it first when missing.
   HTREEITEM Select(const std::wstring& sub = L"");
-  HWND Tree() const { return tamsk::TheApp().tree; }
-  HWND List() const { return tamsk::TheApp().list; }
+  quintar::tamsk::Tree& Keys() const { return window_->Keys(); }
+  quintar::tamsk::ValueList& Values() const { return window_->Values(); }
+  quintar::tamsk::BrowserState& State() const { return window_->State(); }
+  HWND Tree() const { return Keys().hwnd(); }
+  HWND List() const { return Values().hwnd(); }
   int RowCount() const { return ListView_GetItemCount(List()); }
   std::wstring Cell(int row, int column) const;
   int RowOf(const std::wstring& name) const;  // -1 when no row has that name
@@ -71,6 +75,7 @@ class TamskTest : public ::testing::Test {
   std::vector<std::wstring> BoxTexts() const;
   const testsupport::MessageBoxRecord* LastBox() const;
 
+  std::unique_ptr<quintar::tamsk::MainWindow> window_;
   HWND main_ = nullptr;
   testsupport::DialogResponder responder_;
 };

@@ -4,7 +4,7 @@
 
 #include "regeditor/core/regfile.h"
 
-using namespace quintar::tamsk;
+using namespace quintar::tamsk::core;
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "regeditor/core/numbers.h"
 #include "regeditor/core/regfile.h"
 
-using namespace quintar::tamsk;
+using namespace quintar::tamsk::core;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -2,7 +2,7 @@
 
 #include "regeditor/core/regfile.h"
 
-namespace quintar::tamsk {
+namespace quintar::tamsk::core {
 namespace {
 
 std::vector<std::uint8_t> Dword(std::uint32_t v) {
@@ -248,4 +248,4 @@ TEST(ImportRules, WhenAValueIsWritten) {
 }
 
 }  // namespace
-}  // namespace quintar::tamsk
+}  // namespace quintar::tamsk::core

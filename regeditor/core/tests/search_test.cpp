@@ -5,7 +5,7 @@
 #include "regeditor/core/registry_text.h"
 #include "regeditor/core/search.h"
 
-namespace quintar::tamsk {
+namespace quintar::tamsk::core {
 namespace {
 
 // A hive in memory: keys by full path ("" is the root), children in insertion order.
@@ -140,4 +140,4 @@ TEST(Search, NoListLimitLockedKeysAndDeepHives) {
 }
 
 }  // namespace
-}  // namespace quintar::tamsk
+}  // namespace quintar::tamsk::core

@@ -3,7 +3,7 @@
 #include "regeditor/core/numbers.h"
 #include "regeditor/core/registry_text.h"
 
-namespace quintar::tamsk {
+namespace quintar::tamsk::core {
 namespace {
 
 std::vector<std::uint8_t> Bytes(std::initializer_list<int> v) { return {v.begin(), v.end()}; }
@@ -127,4 +127,4 @@ TEST(Names, ComparisonFoldsOnlyAsciiLetters) {
 }
 
 }  // namespace
-}  // namespace quintar::tamsk
+}  // namespace quintar::tamsk::core
