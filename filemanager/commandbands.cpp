@@ -1,4 +1,4 @@
-#include "commandbands.h"
+#include "filemanager/commandbands.h"
 
 #include <aygshell.h>
 #include <commctrl.h>
@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "filemanager/core/paths.h"
-#include "resource.h"
-#include "settings.h"
-#include "winutil.h"
+#include "filemanager/resource.h"
+#include "filemanager/settings.h"
+#include "filemanager/winutil.h"
+#include "win32/shell.h"
 
-namespace folderon {
+namespace quintar::folderon {
 
-namespace qf = quintar::folderon;
+namespace qf = core;
 
 CommandBands::~CommandBands() {
   if (menuBar_ && IsWindow(menuBar_)) DestroyWindow(menuBar_);
@@ -21,19 +22,14 @@ CommandBands::~CommandBands() {
 bool CommandBands::Create(HWND owner, HINSTANCE instance) {
   owner_ = owner;
   {
-    RegKey rebar(kRebarKey);
+    SettingsKey rebar(kRebarKey);
     DWORD flags[2] = {toolbarShown_, addressShown_};
     rebar.ReadUpTo(L"CmdBands", flags, sizeof flags);
     addressShown_ = flags[1] ? 1 : 0;
     toolbarShown_ = 0;
   }
 
-  SHMENUBARINFO mbi{};
-  mbi.cbSize = sizeof mbi;
-  mbi.hwndParent = owner;
-  mbi.nToolBarId = IDR_MAINMENU;
-  mbi.hInstRes = instance;
-  if (SHCreateMenuBar(&mbi)) menuBar_ = mbi.hwndMB;
+  menuBar_ = win32::CreateMenuBar(owner, instance, IDR_MAINMENU);
 
   int width = GetSystemMetrics(SM_CXSCREEN);
   DWORD bandStyle = WS_CHILD | WS_CLIPCHILDREN | CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER | TBSTYLE_FLAT;
@@ -42,8 +38,9 @@ bool CommandBands::Create(HWND owner, HINSTANCE instance) {
   addressBand_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"", bandStyle, 0, 0, width, 0, owner,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_ADDRESS_BAND)), instance, nullptr);
   if (!addressBand_) return false;
-  combo_ = CreateWindowExW(0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-                           1, 1, width - 2, 200, addressBand_,
+  combo_ = CreateWindowExW(0, WC_COMBOBOXW, L"",
+                           WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWN | CBS_AUTOHSCROLL, 1, 1,
+                           width - 2, 200, addressBand_,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_ADDRESS_COMBO)), instance, nullptr);
   if (!combo_) return false;
   SendMessageW(combo_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
@@ -53,19 +50,20 @@ bool CommandBands::Create(HWND owner, HINSTANCE instance) {
   if (GetComboBoxInfo(combo_, &info)) edit_ = info.hwndItem;
   if (edit_) SetWindowSubclass(edit_, EditProc, 1, reinterpret_cast<DWORD_PTR>(this));
   // The combo box belongs to the band; its notifications are the main window's business.
-  SetWindowSubclass(addressBand_,
-                    [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) -> LRESULT {
-                      if (msg == WM_COMMAND) return SendMessageW(reinterpret_cast<HWND>(ref), msg, wParam, lParam);
-                      return DefSubclassProc(hwnd, msg, wParam, lParam);
-                    },
-                    2, reinterpret_cast<DWORD_PTR>(owner));
+  SetWindowSubclass(
+      addressBand_,
+      [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) -> LRESULT {
+        if (msg == WM_COMMAND) return SendMessageW(reinterpret_cast<HWND>(ref), msg, wParam, lParam);
+        return DefSubclassProc(hwnd, msg, wParam, lParam);
+      },
+      2, reinterpret_cast<DWORD_PTR>(owner));
   int height = AddressHeight();
   SetWindowPos(addressBand_, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
   ShowWindow(addressBand_, addressShown_ ? SW_SHOW : SW_HIDE);
   if (toolbarBand_) ShowWindow(toolbarBand_, SW_HIDE);
 
-  RegKey recentKey(kRecentKey);
+  SettingsKey recentKey(kRecentKey);
   std::vector<std::u16string> values(qf::kSavedRecent);
   for (size_t i = 0; i < values.size(); ++i) {
     std::wstring value;
@@ -79,12 +77,12 @@ bool CommandBands::Create(HWND owner, HINSTANCE instance) {
 
 void CommandBands::SaveAndDestroy() {
   {
-    RegKey rebar(kRebarKey);
+    SettingsKey rebar(kRebarKey);
     DWORD flags[2] = {0, addressShown_};
     rebar.WriteBinary(L"CmdBands", flags, sizeof flags);
   }
   {
-    RegKey recentKey(kRecentKey);
+    SettingsKey recentKey(kRecentKey);
     auto saved = recent_.Saved();
     for (size_t i = 0; i < saved.size(); ++i) {
       recentKey.WriteString(Wide(qf::RecentValueName(static_cast<int>(i + 1))).c_str(), Wide(saved[i]));
@@ -159,4 +157,4 @@ LRESULT CALLBACK CommandBands::EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
   return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
-}  // namespace folderon
+}  // namespace quintar::folderon

@@ -9,7 +9,7 @@
 
 #include "filemanager/core/history.h"
 
-namespace folderon {
+namespace quintar::folderon {
 
 class CommandBands {
  public:
@@ -53,10 +53,10 @@ class CommandBands {
   HWND edit_ = nullptr;
   DWORD toolbarShown_ = 0;  // always forced to 0
   DWORD addressShown_ = 1;
-  quintar::folderon::RecentFolders recent_;
+  core::RecentFolders recent_;
 };
 
 // The command the address box sends when Enter is pressed in it.
 inline constexpr WORD kAddressEnter = 0x8000;
 
-}  // namespace folderon
+}  // namespace quintar::folderon

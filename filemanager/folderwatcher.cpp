@@ -1,6 +1,6 @@
-#include "folderwatcher.h"
+#include "filemanager/folderwatcher.h"
 
-namespace folderon {
+namespace quintar::folderon {
 
 namespace {
 
@@ -25,12 +25,12 @@ bool FolderWatcher::Start() {
     InitializeCriticalSection(&lock_);
     lockReady_ = true;
   }
-  if (!event_) event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (!released_) released_ = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+  if (!event_) event_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!released_) released_.reset(CreateEventW(nullptr, TRUE, TRUE, nullptr));
   if (!event_ || !released_) return false;
   stop_ = false;
-  thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
-  return thread_ != nullptr;
+  thread_.reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
+  return static_cast<bool>(thread_);
 }
 
 void FolderWatcher::Stop() {
@@ -38,20 +38,13 @@ void FolderWatcher::Stop() {
     {
       Locked hold(lock_);
       stop_ = true;
-      SetEvent(event_);
+      SetEvent(event_.get());
     }
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-    thread_ = nullptr;
+    WaitForSingleObject(thread_.get(), INFINITE);
+    thread_.reset();
   }
-  if (event_) {
-    CloseHandle(event_);
-    event_ = nullptr;
-  }
-  if (released_) {
-    CloseHandle(released_);
-    released_ = nullptr;
-  }
+  event_.reset();
+  released_.reset();
   if (lockReady_) {
     DeleteCriticalSection(&lock_);
     lockReady_ = false;
@@ -73,7 +66,7 @@ void FolderWatcher::SetPath(const std::wstring& path) {
   std::wstring next = path.empty() ? L"\\" : path;
   if (CompareStringOrdinal(next.c_str(), -1, path_.c_str(), -1, TRUE) == CSTR_EQUAL) return;
   path_ = std::move(next);
-  SetEvent(event_);
+  SetEvent(event_.get());
 }
 
 void FolderWatcher::Suspend() {
@@ -82,11 +75,11 @@ void FolderWatcher::Suspend() {
     Locked hold(lock_);
     watching_ = false;
     RemoveQueuedChanges();
-    SetEvent(event_);
+    SetEvent(event_.get());
   }
   // The thread only posts, never sends, so waiting here cannot deadlock; the bound keeps the UI
   // alive should a file system hang in closing.
-  if (thread_) WaitForSingleObject(released_, 2000);
+  if (thread_) WaitForSingleObject(released_.get(), 2000);
 }
 
 void FolderWatcher::Resume() {
@@ -94,7 +87,7 @@ void FolderWatcher::Resume() {
   Locked hold(lock_);
   watching_ = true;
   RemoveQueuedChanges();
-  SetEvent(event_);
+  SetEvent(event_.get());
 }
 
 bool FolderWatcher::Watching() const {
@@ -113,7 +106,7 @@ void FolderWatcher::RemoveQueuedChanges() {
   // Only the window's own thread can take messages out of its queue.
   if (!target_ || GetWindowThreadProcessId(target_, nullptr) != GetCurrentThreadId()) return;
   MSG msg;
-  while (PeekMessageW(&msg, target_, MSG_FOLDER_CHANGED, MSG_FOLDER_CHANGED, PM_REMOVE)) {
+  while (PeekMessageW(&msg, target_, kMsgFolderChanged, kMsgFolderChanged, PM_REMOVE)) {
   }
 }
 
@@ -125,39 +118,39 @@ DWORD WINAPI FolderWatcher::ThreadMain(LPVOID self) {
 void FolderWatcher::Run() {
   constexpr DWORD kQuietMs = 5000;
   for (;;) {
-    HANDLE change = INVALID_HANDLE_VALUE;
+    win32::ChangeHandle change;
     {
       Locked hold(lock_);
       if (stop_) return;
       if (watching_) {
-        ResetEvent(released_);
-        change = FindFirstChangeNotificationW(path_.c_str(), FALSE,
-                                              FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME);
-        if (change == INVALID_HANDLE_VALUE) SetEvent(released_);
+        ResetEvent(released_.get());
+        change.reset(FindFirstChangeNotificationW(path_.c_str(), FALSE,
+                                                  FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME));
+        if (!change) SetEvent(released_.get());
       }
     }
-    if (change == INVALID_HANDLE_VALUE) {
-      WaitForSingleObject(event_, INFINITE);
-      ResetEvent(event_);
+    if (!change) {
+      WaitForSingleObject(event_.get(), INFINITE);
+      ResetEvent(event_.get());
       continue;
     }
     // A control call wakes the thread through the event; until one comes, the folder is watched.
-    DWORD first = WaitForSingleObject(event_, kQuietMs);
+    DWORD first = WaitForSingleObject(event_.get(), kQuietMs);
     if (first == WAIT_TIMEOUT) {
-      HANDLE both[2] = {event_, change};
+      HANDLE both[2] = {event_.get(), change.get()};
       DWORD which = WaitForMultipleObjects(2, both, FALSE, INFINITE);
       if (which == WAIT_OBJECT_0 + 1) {
         Locked hold(lock_);
-        if (watching_ && !stop_ && target_) PostMessageW(target_, MSG_FOLDER_CHANGED, 0, 0);
+        if (watching_ && !stop_ && target_) PostMessageW(target_, kMsgFolderChanged, 0, 0);
       } else if (which == WAIT_OBJECT_0) {
-        ResetEvent(event_);
+        ResetEvent(event_.get());
       }
     } else {
-      ResetEvent(event_);
+      ResetEvent(event_.get());
     }
-    FindCloseChangeNotification(change);
-    SetEvent(released_);
+    change.reset();  // before the release is signalled: the folder is free once it is
+    SetEvent(released_.get());
   }
 }
 
-}  // namespace folderon
+}  // namespace quintar::folderon

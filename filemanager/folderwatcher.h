@@ -1,14 +1,16 @@
 // FolderWatcher: a thread that watches the shown folder for added, removed and renamed entries
-// and tells the main window by posting MSG_FOLDER_CHANGED. It touches no window otherwise.
+// and tells the main window by posting kMsgFolderChanged. It touches no window otherwise.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-namespace folderon {
+#include "win32/handle.h"
 
-inline constexpr UINT MSG_FOLDER_CHANGED = WM_USER + 1;
+namespace quintar::folderon {
+
+inline constexpr UINT kMsgFolderChanged = WM_APP + 1;
 
 class FolderWatcher {
  public:
@@ -21,7 +23,7 @@ class FolderWatcher {
   bool Start();
   // Sets the stop flag, wakes the thread and waits for it to end.
   void Stop();
-  // Where MSG_FOLDER_CHANGED goes; until set, changes are noticed but not reported.
+  // Where kMsgFolderChanged goes; until set, changes are noticed but not reported.
   void SetTarget(HWND window);
 
   // Each ends by waking the thread, so the change takes effect at once.
@@ -41,13 +43,13 @@ class FolderWatcher {
 
   mutable CRITICAL_SECTION lock_{};
   bool lockReady_ = false;
-  HANDLE event_ = nullptr;     // manual reset
-  HANDLE released_ = nullptr;  // manual reset: set while the thread holds no notification
-  HANDLE thread_ = nullptr;
+  win32::KernelHandle event_;     // manual reset
+  win32::KernelHandle released_;  // manual reset: set while the thread holds no notification
+  win32::KernelHandle thread_;
   HWND target_ = nullptr;
   std::wstring path_ = L"\\";
   bool watching_ = false;
   bool stop_ = false;
 };
 
-}  // namespace folderon
+}  // namespace quintar::folderon

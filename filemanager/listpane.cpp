@@ -1,23 +1,26 @@
-#include "listpane.h"
+#include "filemanager/listpane.h"
 
 #include <ceservices.h>
 #include <shellapi.h>
 
 #include <algorithm>
+#include <array>
 
 #include "dialogs/dialogs.h"
 #include "filemanager/core/paths.h"
 #include "filemanager/core/sorting.h"
 #include "filemanager/core/status.h"
 #include "filemanager/core/text_format.h"
-#include "folderwatcher.h"
-#include "resource.h"
-#include "settings.h"
-#include "winutil.h"
+#include "filemanager/folderwatcher.h"
+#include "filemanager/resource.h"
+#include "filemanager/settings.h"
+#include "filemanager/winutil.h"
+#include "win32/scope.h"
+#include "win32/shell.h"
 
-namespace folderon {
+namespace quintar::folderon {
 
-namespace qf = quintar::folderon;
+namespace qf = core;
 
 namespace {
 
@@ -25,21 +28,6 @@ namespace {
 enum FixedImage { kImgFolder, kImgCard, kImgMyDocuments, kImgStartMenu, kImgFile, kImgRom, kImgNetwork, kImgArchive };
 
 constexpr wchar_t kNoExtensionKey[] = L"\\\\";
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  ~FindHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) CeFindClose(h_);
-  }
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  HANDLE get() const { return h_; }
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_;
-};
 
 std::uint64_t Ticks(const FILETIME& ft) {
   return (static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
@@ -61,36 +49,29 @@ qf::CivilTime LocalNow() {
 
 unsigned long g_shellIconLookups = 0;
 
-HICON ShellIcon(const std::wstring& path, DWORD attributes, bool byAttributesOnly, bool large) {
+win32::Icon ShellIcon(const std::wstring& path, DWORD attributes, bool byAttributesOnly, bool large) {
   ++g_shellIconLookups;
   SHFILEINFOW info{};
   UINT flags = SHGFI_ICON | (large ? SHGFI_LARGEICON : SHGFI_SMALLICON);
   if (byAttributesOnly) flags |= SHGFI_USEFILEATTRIBUTES;
-  if (!SHGetFileInfoW(path.c_str(), attributes, &info, sizeof info, flags)) return nullptr;
-  return info.hIcon;
+  if (!SHGetFileInfoW(path.c_str(), attributes, &info, sizeof info, flags)) return {};
+  return win32::Icon(info.hIcon);
 }
 
-HICON StockIcon(int shell32Index, bool large) {
+win32::Icon StockIcon(int shell32Index, bool large) {
   HICON big = nullptr, little = nullptr;
   if (ExtractIconExW(L"shell32.dll", shell32Index, large ? &big : nullptr, large ? nullptr : &little, 1) == 0) {
-    return nullptr;
+    return {};
   }
-  return large ? big : little;
+  return win32::Icon(large ? big : little);
 }
 
-// Adds `icon` (or, when there is none, a copy of image `fallback`) and frees it; returns the index.
-int AddIcon(HIMAGELIST list, HICON icon, int fallback) {
-  int index = -1;
-  if (icon) {
-    index = ImageList_AddIcon(list, icon);
-    DestroyIcon(icon);
-  }
+// Adds `icon` (or, when there is none, a copy of image `fallback`); returns the index.
+int AddIcon(HIMAGELIST list, win32::Icon icon, int fallback) {
+  int index = icon ? ImageList_AddIcon(list, icon.get()) : -1;
   if (index < 0 && fallback >= 0 && fallback < ImageList_GetImageCount(list)) {
-    HICON copy = ImageList_GetIcon(list, fallback, ILD_NORMAL);
-    if (copy) {
-      index = ImageList_AddIcon(list, copy);
-      DestroyIcon(copy);
-    }
+    win32::Icon copy(ImageList_GetIcon(list, fallback, ILD_NORMAL));
+    if (copy) index = ImageList_AddIcon(list, copy.get());
   }
   return index;
 }
@@ -110,14 +91,10 @@ void CopyText(NMLVDISPINFOW* info, const std::u16string& text) {
 
 unsigned long ShellIconLookups() { return g_shellIconLookups; }
 
-ListPane::~ListPane() {
-  ClearRows();
-  if (large_) ImageList_Destroy(large_);
-  if (small_) ImageList_Destroy(small_);
-}
+ListPane::~ListPane() { ClearRows(); }
 
 void ListPane::LoadSettings() {
-  RegKey key(kSettingsKey);
+  SettingsKey key(kSettingsKey);
   std::array<std::byte, qf::kListViewSettingsBytes> raw{};
   if (key.ReadExact(L"ListView", raw.data(), static_cast<DWORD>(raw.size()))) {
     settings_ = qf::ParseListViewSettings(raw);
@@ -132,11 +109,11 @@ void ListPane::LoadSettings() {
 
 bool ListPane::Create(HWND parent, HINSTANCE instance, const std::wstring& commandLineFolder) {
   LoadSettings();
-  list_ = CreateWindowExW(0, WC_LISTVIEWW, L"",
-                          WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_SHOWSELALWAYS |
-                              LVS_SHAREIMAGELISTS | LVS_EDITLABELS | LVS_ICON,
-                          0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LIST)), instance,
-                          nullptr);
+  list_ =
+      CreateWindowExW(0, WC_LISTVIEWW, L"",
+                      WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
+                          LVS_EDITLABELS | LVS_ICON,
+                      0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LIST)), instance, nullptr);
   if (!list_) return false;
   static const wchar_t* const kNames[] = {L"Name", L"Size", L"Type", L"Modified"};
   static const int kFormats[] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_LEFT, LVCFMT_LEFT};
@@ -163,31 +140,29 @@ bool ListPane::Create(HWND parent, HINSTANCE instance, const std::wstring& comma
 }
 
 void ListPane::CreateImageLists() {
-  if (large_) ImageList_Destroy(large_);
-  if (small_) ImageList_Destroy(small_);
   largeCache_.clear();
   smallCache_.clear();
   // A high-density screen shows the device's pictures at twice their size, as its system would.
   const int scale = quintar::dialogs::ScreenScale();
-  large_ = ImageList_Create(32 * scale, 32 * scale, ILC_COLOR32 | ILC_MASK, 3, 3);
-  small_ = ImageList_Create(16 * scale, 16 * scale, ILC_COLOR32 | ILC_MASK, 3, 3);
+  large_.reset(ImageList_Create(32 * scale, 32 * scale, ILC_COLOR32 | ILC_MASK, 3, 3));
+  small_.reset(ImageList_Create(16 * scale, 16 * scale, ILC_COLOR32 | ILC_MASK, 3, 3));
   for (int pass = 0; pass < 2; ++pass) {
     bool large = pass == 0;
-    HIMAGELIST list = large ? large_ : small_;
+    HIMAGELIST list = large ? large_.get() : small_.get();
     if (!list) continue;
-    HICON folder = ShellIcon(L"folder", FILE_ATTRIBUTE_DIRECTORY, true, large);
-    AddIcon(list, folder, -1);                                     // folder
-    AddIcon(list, StockIcon(7, large), kImgFolder);                // storage card (removable drive)
+    AddIcon(list, ShellIcon(L"folder", FILE_ATTRIBUTE_DIRECTORY, true, large), -1);  // folder
+    AddIcon(list, StockIcon(7, large), kImgFolder);                                  // storage card (removable drive)
     AddIcon(list, ShellIcon(L"folder", FILE_ATTRIBUTE_DIRECTORY, true, large), kImgFolder);  // My Documents
-    AddIcon(list, StockIcon(19, large), kImgFolder);               // Start Menu
+    AddIcon(list, StockIcon(19, large), kImgFolder);                                         // Start Menu
     AddIcon(list, ShellIcon(L"file", FILE_ATTRIBUTE_NORMAL, true, large), -1);               // generic file
-    AddIcon(list, StockIcon(2, large), kImgFile);                  // ROM file
-    AddIcon(list, StockIcon(9, large), kImgFolder);                // network folder
+    AddIcon(list, StockIcon(2, large), kImgFile);                                            // ROM file
+    AddIcon(list, StockIcon(9, large), kImgFolder);                                          // network folder
     AddIcon(list, ShellIcon(L"a.zip", FILE_ATTRIBUTE_NORMAL, true, large), kImgFile);        // archive
   }
   if (list_) {
-    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(large_));
-    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small_));
+    // The list shares the lists (LVS_SHAREIMAGELISTS): the pane keeps them.
+    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(large_.get()));
+    SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small_.get()));
   }
 }
 
@@ -199,7 +174,7 @@ void ListPane::SaveSettingsAndDestroy() {
     }
   }
   {
-    RegKey key(kSettingsKey);
+    SettingsKey key(kSettingsKey);
     auto raw = qf::SerializeListViewSettings(settings_);
     key.WriteBinary(L"ListView", raw.data(), static_cast<DWORD>(raw.size()));
     key.WriteBinary(L"FileImageList", &imageFlags_, sizeof imageFlags_);
@@ -224,9 +199,7 @@ void ListPane::ClearRows() {
   records_.clear();
 }
 
-int ListPane::RowCount() const {
-  return list_ ? static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)) : 0;
-}
+int ListPane::RowCount() const { return list_ ? static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)) : 0; }
 
 const qf::FileEntry* ListPane::EntryOf(int row) const {
   if (!list_ || row < 0) return nullptr;
@@ -238,8 +211,7 @@ const qf::FileEntry* ListPane::EntryOf(int row) const {
 }
 
 int ListPane::SelectedRow() const {
-  return list_ ? static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED))
-               : -1;
+  return list_ ? static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)) : -1;
 }
 
 int ListPane::AddRow(int at, qf::FileEntry* entry, bool select) {
@@ -258,25 +230,7 @@ int ListPane::AddRow(int at, qf::FileEntry* entry, bool select) {
   return static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-void ListPane::Navigate(const std::wstring& requested) {
-  if (!list_) return;
-  std::wstring path = requested;
-  host_.Watcher().Suspend();
-  SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
-  HCURSOR oldCursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  host_.ShowLoading();
-
-  std::u16string path16 = U16(path);
-  bool search = qf::IsSearchPath(path16);
-  if (!search) history_.Append(path16);
-  ClearRows();
-  totalBytes_ = 0;
-  upLevelShown_ = false;
-
-  std::optional<std::u16string> reselect;
-  const std::u16string previous16 = U16(previous_);  // the reselected name is a view into it
-  if (auto child = qf::ChildToReselect(previous16, path16)) reselect = std::u16string(*child);
-
+void ListPane::ReadRecords(const std::u16string& path16, bool search) {
   records_.reserve(256);
   auto add = [&](std::u16string folder, std::u16string_view name, DWORD attributes, const FILETIME& time,
                  std::uint64_t fileTime, DWORD size) {
@@ -300,7 +254,8 @@ void ListPane::Navigate(const std::wstring& requested) {
       auto full = qf::JoinPath(U16(hit.folder), U16(hit.name));
       return !full || DeviceAttributes(Wide(*full)) == INVALID_FILE_ATTRIBUTES;
     });
-    for (const auto& hit : hits_) add(U16(hit.folder), U16(hit.name), hit.attributes, hit.time, Ticks(hit.time), hit.size);
+    for (const auto& hit : hits_)
+      add(U16(hit.folder), U16(hit.name), hit.attributes, hit.time, Ticks(hit.time), hit.size);
   } else {
     if (!qf::IsRoot(path16) && settings_.showUpLevel) {
       records_.push_back(qf::MakeUpLevelEntry());
@@ -319,8 +274,8 @@ void ListPane::Navigate(const std::wstring& requested) {
     }
     if (auto pattern = qf::FindPattern(path16)) {
       WIN32_FIND_DATAW data{};
-      FindHandle find(CeFindFirstFile(Wide(*pattern).c_str(), &data));
-      if (find.ok()) {
+      DeviceFind find(CeFindFirstFile(Wide(*pattern).c_str(), &data));
+      if (find) {
         do {
           std::u16string_view name(reinterpret_cast<const char16_t*>(data.cFileName));
           if (!qf::IsListed(name, data.dwFileAttributes, filter)) continue;
@@ -331,56 +286,83 @@ void ListPane::Navigate(const std::wstring& requested) {
       }
     }
   }
-  {
-    // The rows are read and sorted here and then inserted in order: sorting inside the list view
-    // costs a message per comparison.
-    // The records stay where they are from here on: the rows point at them.
-    std::vector<qf::FileEntry*> entries;
-    entries.reserve(records_.size());
-    for (auto& record : records_) entries.push_back(&record);
-    const qf::SortKey key = settings_.Key();
-    const bool ascending = settings_.ascending != 0;
-    std::sort(entries.begin(), entries.end(), [key, ascending](const auto& a, const auto& b) {
-      return qf::CompareEntries(*a, *b, key, ascending) < 0;
-    });
-    int row = 0;
-    // The icon views place every row as it comes; the report view does not, and one arrangement
-    // afterwards places them all at less cost.
-    const LONG_PTR style = GetWindowLongPtrW(list_, GWL_STYLE);
-    const bool icons = (style & LVS_TYPEMASK) == LVS_ICON || (style & LVS_TYPEMASK) == LVS_SMALLICON;
-    if (icons && entries.size() > 1) SetWindowLongPtrW(list_, GWL_STYLE, (style & ~LVS_TYPEMASK) | LVS_REPORT);
-    SendMessageW(list_, LVM_SETITEMCOUNT, entries.size() + row, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    for (qf::FileEntry* entry : entries) {
-      bool isChild = reselect && entry->kind != qf::EntryKind::UpLevel && *reselect == entry->name;
-      if (AddRow(row, entry, isChild) < 0) continue;
-      if (entry->kind == qf::EntryKind::UpLevel) upLevelShown_ = true;
-      ++row;
-    }
-    if (GetWindowLongPtrW(list_, GWL_STYLE) != style) {
-      SetWindowLongPtrW(list_, GWL_STYLE, style);
-      SendMessageW(list_, LVM_ARRANGE, LVA_DEFAULT, 0);
-    }
-  }
-  path_ = path;
-  listedOnce_ = true;
-  RewriteStatus();
-  host_.Listed(path_);
-  SetCursor(oldCursor);
+}
 
-  int focused = -1;
-  if (reselect) focused = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  if (focused >= 0) {
-    SendMessageW(list_, LVM_ENSUREVISIBLE, focused, FALSE);
-  } else if (RowCount() > 0) {
-    LVITEMW state{};
-    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list_, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+void ListPane::InsertRows(const std::optional<std::u16string>& reselect) {
+  // The rows are read and sorted here and then inserted in order: sorting inside the list view
+  // costs a message per comparison.
+  // The records stay where they are from here on: the rows point at them.
+  std::vector<qf::FileEntry*> entries;
+  entries.reserve(records_.size());
+  for (auto& record : records_) entries.push_back(&record);
+  const qf::SortKey key = settings_.Key();
+  const bool ascending = settings_.ascending != 0;
+  std::sort(entries.begin(), entries.end(),
+            [key, ascending](const auto& a, const auto& b) { return qf::CompareEntries(*a, *b, key, ascending) < 0; });
+  int row = 0;
+  // The icon views place every row as it comes; the report view does not, and one arrangement
+  // afterwards places them all at less cost.
+  const LONG_PTR style = GetWindowLongPtrW(list_, GWL_STYLE);
+  const bool icons = (style & LVS_TYPEMASK) == LVS_ICON || (style & LVS_TYPEMASK) == LVS_SMALLICON;
+  if (icons && entries.size() > 1) SetWindowLongPtrW(list_, GWL_STYLE, (style & ~LVS_TYPEMASK) | LVS_REPORT);
+  SendMessageW(list_, LVM_SETITEMCOUNT, entries.size() + row, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  for (qf::FileEntry* entry : entries) {
+    bool isChild = reselect && entry->kind != qf::EntryKind::UpLevel && *reselect == entry->name;
+    if (AddRow(row, entry, isChild) < 0) continue;
+    if (entry->kind == qf::EntryKind::UpLevel) upLevelShown_ = true;
+    ++row;
   }
-  previous_ = path;
-  SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+  if (GetWindowLongPtrW(list_, GWL_STYLE) != style) {
+    SetWindowLongPtrW(list_, GWL_STYLE, style);
+    SendMessageW(list_, LVM_ARRANGE, LVA_DEFAULT, 0);
+  }
+}
+
+void ListPane::Navigate(const std::wstring& requested) {
+  if (!list_) return;
+  const std::wstring path = requested;  // `requested` may be the path this replaces
+  FolderWatcher& watcher = host_.Watcher();
+  // Watching resumes and the list draws again however the listing ends.
+  auto resume = win32::Paired([&] { watcher.Suspend(); }, [&] { watcher.Resume(); });
+  bool search = false;
+  {
+    win32::RedrawOff redraw(list_);
+    std::optional<std::u16string> reselect;
+    {
+      win32::WaitCursor wait;
+      host_.ShowLoading();
+
+      const std::u16string path16 = U16(path);
+      search = qf::IsSearchPath(path16);
+      if (!search) history_.Append(path16);
+      ClearRows();
+      totalBytes_ = 0;
+      upLevelShown_ = false;
+
+      const std::u16string previous16 = U16(previous_);  // the reselected name is a view into it
+      if (auto child = qf::ChildToReselect(previous16, path16)) reselect = std::u16string(*child);
+      ReadRecords(path16, search);
+      InsertRows(reselect);
+      path_ = path;
+      listedOnce_ = true;
+      RewriteStatus();
+      host_.Listed(path_);
+    }
+
+    int focused = -1;
+    if (reselect)
+      focused = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (focused >= 0) {
+      SendMessageW(list_, LVM_ENSUREVISIBLE, focused, FALSE);
+    } else if (RowCount() > 0) {
+      LVITEMW state{};
+      state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+      SendMessageW(list_, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    }
+    previous_ = path;
+  }
   InvalidateRect(list_, nullptr, TRUE);
-  if (!search) host_.Watcher().SetPath(path);
-  host_.Watcher().Resume();
+  if (!search) watcher.SetPath(path);
 }
 
 void ListPane::RewriteStatus() {
@@ -403,9 +385,11 @@ bool ListPane::GoTo(const std::wstring& text, HWND owner) {
       // Device paths only: a drive letter, a stream name or a network share never leaves the device.
       bool devicePath = !path.empty() && path[0] == L'\\' && (path.size() < 2 || path[1] != L'\\') &&
                         path.find(L':') == std::wstring::npos;
-      HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-      DWORD attributes = devicePath ? DeviceAttributes(path) : INVALID_FILE_ATTRIBUTES;
-      SetCursor(old);
+      DWORD attributes = INVALID_FILE_ATTRIBUTES;
+      if (devicePath) {
+        win32::WaitCursor wait;
+        attributes = DeviceAttributes(path);
+      }
       if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         Navigate(path);
         return true;
@@ -419,7 +403,7 @@ bool ListPane::GoTo(const std::wstring& text, HWND owner) {
     case qf::GoToKind::TooLong:
       break;
   }
-  if (owner) MessageBoxW(owner, reinterpret_cast<const wchar_t*>(qf::kNotFoundMessage.data()), L"", MB_OK | MB_ICONERROR);
+  if (owner) win32::ShowMessage(owner, win32::WideView(qf::kNotFoundMessage));
   return false;
 }
 
@@ -471,13 +455,13 @@ void ListPane::Sort() {
   }
 }
 
-int ListPane::CachedIcon(HIMAGELIST, std::map<std::wstring, int>& cache, const std::wstring& key,
-                         const std::wstring& path, bool byAttributesOnly, bool) {
+int ListPane::CachedIcon(std::map<std::wstring, int>& cache, const std::wstring& key, const std::wstring& path,
+                         bool byAttributesOnly) {
   auto found = cache.find(key);
   if (found != cache.end()) return found->second;
   // Both lists grow together, so one index serves the large and the small view.
-  int index = AddIcon(large_, ShellIcon(path, FILE_ATTRIBUTE_NORMAL, byAttributesOnly, true), kImgFile);
-  int smallIndex = AddIcon(small_, ShellIcon(path, FILE_ATTRIBUTE_NORMAL, byAttributesOnly, false), kImgFile);
+  int index = AddIcon(large_.get(), ShellIcon(path, FILE_ATTRIBUTE_NORMAL, byAttributesOnly, true), kImgFile);
+  int smallIndex = AddIcon(small_.get(), ShellIcon(path, FILE_ATTRIBUTE_NORMAL, byAttributesOnly, false), kImgFile);
   if (index < 0 || smallIndex != index) index = kImgFile;
   cache.emplace(key, index);
   return index;
@@ -505,10 +489,10 @@ int ListPane::IconFor(qf::FileEntry& entry, bool) {
   auto full = qf::JoinPath(entry.folder, entry.name);
   if ((ext == L"EXE" || ext == L"LNK") && full) {
     std::wstring path = Wide(*full);
-    return CachedIcon(large_, largeCache_, path, path, false, true);
+    return CachedIcon(largeCache_, path, path, false);
   }
   std::wstring key = ext.empty() ? std::wstring(kNoExtensionKey) : ext;
-  return CachedIcon(large_, largeCache_, key, L"x." + ext, true, true);
+  return CachedIcon(largeCache_, key, L"x." + ext, true);
 }
 
 void ListPane::OnGetDispInfo(NMLVDISPINFOW* info) {
@@ -523,9 +507,8 @@ void ListPane::OnGetDispInfo(NMLVDISPINFOW* info) {
   switch (info->item.iSubItem) {
     case 0:
       if (!entry->displayName) {
-        entry->displayName = (!folder && settings_.hideExtensions)
-                                 ? std::u16string(qf::NameWithoutExtension(entry->name))
-                                 : entry->name;
+        entry->displayName =
+            (!folder && settings_.hideExtensions) ? std::u16string(qf::NameWithoutExtension(entry->name)) : entry->name;
       }
       CopyText(info, *entry->displayName);
       break;
@@ -552,7 +535,8 @@ void ListPane::OnGetDispInfo(NMLVDISPINFOW* info) {
       break;
     case 3:
       if (folder) break;
-      if (!entry->dateText) entry->dateText = qf::DateText(entry->time, LocalNow(), timeStump_ != 0, UserDateTimeFormat());
+      if (!entry->dateText)
+        entry->dateText = qf::DateText(entry->time, LocalNow(), timeStump_ != 0, UserDateTimeFormat());
       CopyText(info, *entry->dateText);
       break;
     default:
@@ -688,9 +672,10 @@ void ListPane::UpdateMenuMarks(HMENU menu) const {
   }
   static const int kKeys[] = {IDM_SORT_NAME, IDM_SORT_TYPE, IDM_SORT_SIZE, IDM_SORT_DATE};
   for (int i = 0; i < 4; ++i) {
-    CheckMenuItem(menu, kKeys[i], MF_BYCOMMAND | (settings_.sortKey == static_cast<std::uint32_t>(i) ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, kKeys[i],
+                  MF_BYCOMMAND | (settings_.sortKey == static_cast<std::uint32_t>(i) ? MF_CHECKED : MF_UNCHECKED));
   }
   CheckMenuItem(menu, IDM_SORT_REVERSE, MF_BYCOMMAND | (settings_.ascending ? MF_UNCHECKED : MF_CHECKED));
 }
 
-}  // namespace folderon
+}  // namespace quintar::folderon

@@ -4,18 +4,21 @@
 #pragma once
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "filemanager/core/file_entry.h"
 #include "filemanager/core/history.h"
 #include "filemanager/core/list_settings.h"
+#include "win32/handle.h"
 
-namespace folderon {
+namespace quintar::folderon {
 
 class FolderWatcher;
 
@@ -80,9 +83,9 @@ class ListPane {
   HWND Window() const { return list_; }
   const std::wstring& Path() const { return path_; }
   const std::wstring& StartFolder() const { return startFolder_; }
-  const quintar::folderon::ListViewSettings& Settings() const { return settings_; }
+  const core::ListViewSettings& Settings() const { return settings_; }
   void SetSpecialLeaves(const SpecialLeaves& leaves) { leaves_ = leaves; }
-  const quintar::folderon::History& History() const { return history_; }
+  const core::History& History() const { return history_; }
 
   // Suspends watching, reads the folder, sorts, writes the status, sets the watched path and
   // resumes watching. A folder that cannot be read shows no rows.
@@ -105,7 +108,7 @@ class ListPane {
   void RowRenamed(int row, const std::wstring& newName);
 
   int SelectedRow() const;
-  const quintar::folderon::FileEntry* EntryOf(int row) const;
+  const core::FileEntry* EntryOf(int row) const;
   int RowCount() const;
   // Open the row: up-level goes up, a folder is entered, a file is opened through the host.
   void OpenRow(int row);
@@ -127,23 +130,27 @@ class ListPane {
   void ApplyViewStyle();
   void CreateImageLists();
   void ClearRows();
+  // The records of a folder (or of the search hits), unsorted.
+  void ReadRecords(const std::u16string& path16, bool search);
+  // One row per record, in sorted order; the row named `reselect` is selected.
+  void InsertRows(const std::optional<std::u16string>& reselect);
   // Inserts a row for `entry` (one of `records_`) at `at`; the row index, or -1.
-  int AddRow(int at, quintar::folderon::FileEntry* entry, bool select);
+  int AddRow(int at, core::FileEntry* entry, bool select);
   void Sort();
-  int IconFor(quintar::folderon::FileEntry& entry, bool large);
-  int CachedIcon(HIMAGELIST list, std::map<std::wstring, int>& cache, const std::wstring& key,
-                 const std::wstring& path, bool byAttributesOnly, bool large);
+  int IconFor(core::FileEntry& entry, bool large);
+  int CachedIcon(std::map<std::wstring, int>& cache, const std::wstring& key, const std::wstring& path,
+                 bool byAttributesOnly);
 
   ListHost& host_;
   HWND list_ = nullptr;
   // The records behind the rows, kept by the pane: filled, then listed, then dropped together
   // when the list is cleared (they never move while rows point at them).
-  std::vector<quintar::folderon::FileEntry> records_;
-  HIMAGELIST large_ = nullptr;
-  HIMAGELIST small_ = nullptr;
+  std::vector<core::FileEntry> records_;
+  win32::ImageList large_;
+  win32::ImageList small_;
   std::map<std::wstring, int> largeCache_;
   std::map<std::wstring, int> smallCache_;
-  quintar::folderon::ListViewSettings settings_;
+  core::ListViewSettings settings_;
   FileImageFlags imageFlags_;
   SpecialLeaves leaves_;
   std::wstring lastFolder_;
@@ -157,8 +164,8 @@ class ListPane {
   bool listedOnce_ = false;
   bool upLevelShown_ = false;
   unsigned long long totalBytes_ = 0;
-  quintar::folderon::History history_;
+  core::History history_;
   std::vector<SearchResultNode> hits_;
 };
 
-}  // namespace folderon
+}  // namespace quintar::folderon

@@ -1,64 +1,50 @@
 // MainFrame: Folderon's one main window ("FolderonPLUSUNI", titled "Folderon"): command bands,
 // status pane, list pane; their layout with the soft input panel; focus cycling; the folder
 // hand-over from a second start; the delayed refresh that follows FolderWatcher and device
-// changes; settings at start and shutdown.
+// changes; settings at start and shutdown. Its units: mainframe.cpp (the window and its
+// messages), commands.cpp (the command table), menus.cpp (menus and context menus), layout.cpp
+// (panes, splitter, font, focus) and framesettings.cpp (what the registry keeps).
 #pragma once
 
 #include <windows.h>
 
 #include <aygshell.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
-#include "commandbands.h"
-#include "fileops/fileops.h"
+#include "filemanager/commandbands.h"
 #include "filemanager/core/history.h"
-#include "folderwatcher.h"
-#include "listpane.h"
-#include "treepane.h"
+#include "filemanager/folderwatcher.h"
+#include "filemanager/framesettings.h"
+#include "filemanager/listpane.h"
+#include "filemanager/resource.h"
+#include "filemanager/treepane.h"
+#include "fileops/fileops.h"
+#include "win32/handle.h"
+#include "win32/window.h"
 
-namespace folderon {
+namespace quintar::folderon {
 
 inline constexpr wchar_t kWindowClass[] = L"FolderonPLUSUNI";
 inline constexpr wchar_t kWindowTitle[] = L"Folderon";
 inline constexpr UINT_PTR kTreeKeyTimer = 2;
 inline constexpr UINT_PTR kRefreshTimer = 5;
 inline constexpr UINT kRefreshDelayMs = 2000;
+// Posted by the main window to itself: start the tree's label edit again after a refused name.
+inline constexpr UINT kMsgTreeEditAgain = WM_APP + 2;
+static_assert(kMsgTreeEditAgain != kMsgFolderChanged);
 
-// The view flags and paths kept under the Settings key.
-struct FrameSettings {
-  DWORD showStatusWnd = 1;
-  DWORD showFolder = 0;
-  DWORD viewSide = 0;
-  DWORD overLapped = 0;
-  DWORD contextMenu = 0;
-  DWORD fontChange = 0;
-  DWORD dragDrop = 1;
-  DWORD treeViewWidth = 100;
-  DWORD treeViewHeight = 100;
-  DWORD fontSize = 12;
-  std::wstring fontName;
-  std::wstring sendAppPath = L"\\Windows\\SendTo";
-  DWORD checkQAdd = 1;
-};
+// Favorites run from IDM_FAVORITE_FIRST up to the first fixed command above them.
+inline constexpr int kFavoriteLimit = IDM_VIEW_MEDIUM;
+// The command code of Up One Level when it came from Backspace in the tree.
+inline constexpr int kTreeBackspace = 2;
 
-// Windows, Network, Favorites, Desktop, Start Menu, My Documents.
-struct SpecialFolders {
-  std::wstring windows = L"\\Windows";
-  std::wstring network = L"\\Network";
-  std::wstring favorites = L"\\Windows\\Favorites";
-  std::wstring desktop;
-  std::wstring startMenu = L"\\Windows\\Start Menu";
-  std::wstring myDocuments = L"\\My Documents";
-};
-
-class MainFrame final : public ListHost {
+class MainFrame final : public win32::Window<MainFrame>, public ListHost {
  public:
   MainFrame() : list_(*this) {}
-  ~MainFrame();
-  MainFrame(const MainFrame&) = delete;
-  MainFrame& operator=(const MainFrame&) = delete;
+  ~MainFrame() = default;
 
   // Startup from the locale read to the end of the message loop; returns the quit code.
   int Run(HINSTANCE instance, const std::wstring& startFolder);
@@ -72,54 +58,124 @@ class MainFrame final : public ListHost {
   void OpenFile(const std::wstring& path) override;
 
  private:
-  static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK PaneProc(HWND, UINT, WPARAM, LPARAM);
-  // Tap and hold on the list: the row under the stylus is the one the menu is for.
-  void ShowListContextMenuAt(POINT client, POINT screen);
-  LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT OnNotify(NMHDR* header);
+  friend Window;
+  static std::span<const win32::MessageEntry<MainFrame>> Messages();
+  static std::span<const win32::CommandEntry<MainFrame>> Commands();
+
+  // ---- The window (mainframe.cpp) ----
+  HWND CreateFrame(HINSTANCE instance, const SIPINFO& sip);
+  bool CreateChildren();
+  void ShowFirstTime();
+  int MessageLoop();
+  LRESULT OnCreate(WPARAM, LPARAM);
+  LRESULT OnSize(WPARAM, LPARAM);
+  LRESULT OnActivate(WPARAM, LPARAM);
+  LRESULT OnSetFocus(WPARAM, LPARAM);
+  LRESULT OnClose(WPARAM, LPARAM);
+  LRESULT OnDestroy(WPARAM, LPARAM);
+  LRESULT OnSettingChange(WPARAM, LPARAM);
+  LRESULT OnCopyData(WPARAM, LPARAM);
+  LRESULT OnNotify(WPARAM, LPARAM);
+  LRESULT OnInitMenuPopup(WPARAM, LPARAM);
+  LRESULT OnTimer(WPARAM, LPARAM);
+  LRESULT OnTreeEditAgain(WPARAM, LPARAM);
+  LRESULT OnDeviceChange(WPARAM, LPARAM);
+  LRESULT OnFolderChanged(WPARAM, LPARAM);
+  bool OpenRequestedFolder(const COPYDATASTRUCT* data);
+  LRESULT OnPaneNotify(NMHDR* header);
   LRESULT OnTreeNotify(NMHDR* header);
   void OnTreeEndLabelEdit(const NMTVDISPINFOW* info);
   void OnListEndLabelEdit(const NMLVDISPINFOW* info);
   // The watcher and the list for New Folder and the rename of rows.
-  quintar::fileops::ListHooks ListEditHooks();
-  // The folder context menu for the tree item under `screen`; a tap selects the item first.
-  void ShowTreeContextMenu(POINT screen, bool fromTap);
-  void RunCommand(UINT id);
+  fileops::ListHooks ListEditHooks();
+  void Shutdown();
+  void StartDelayedRefresh(bool deviceChange);
+  void DelayedRefresh();
+
+  // ---- Commands (commands.cpp) ----
+  // Runs `id` as a menu or key would: only while it is enabled.
+  void Execute(int id, int code);
+  int ListKeyCommand(WORD key) const;
+  bool TreeFocused() const;
+  bool TreeShown() const { return tree_.Window() && settings_.showFolder; }
+  void OnAddressCombo(int id, int code);
+  void GoToUserPath(int id);
+  bool HasUserPath(int id) const;
+  void OpenFavorite(int id);
+  bool HasFavorite(int id) const;
+  void Up(int id, int code);
+  bool CanGoUp() const;
+  void Back();
+  bool CanGoBack() const;
+  void Forward();
+  bool CanGoForward() const;
+  void ToggleTree();
+  void Refresh();
+  void ToggleAddressBar();
+  void ToggleStatusBar();
+  void ToggleVerticalLayout();
+  void SetViewStyle(int id);
+  void CycleListStyle();
+  void SetSort(int id);
+  void SelectAll();
+  void ReleaseSelection();
+  void ReverseSelection();
+  void Open();
+  bool CanOpen() const;
+  void Rename();
+  bool CanRename() const;
+  void NewFolder();
+  bool CanMakeFolder() const;
+  void EditUserPaths();
+  void OrganizeFavorites();
+  void CopyName();
+  void CopyPath();
+  bool CanCopyText() const;
+  void CopySelectedText(bool fullPath);
+  void GoToRoot();
+  void GoToMyDocuments();
+  void GoToStartMenu();
+  void GoToDesktop();
+  bool HasDesktop() const;
+  void FocusNext();
+  void FocusPrevious();
+  void Exit();
+  // A command this build does not have: greyed in every menu and dropped when it comes anyway.
+  void NotBuilt() {}
+  bool Never() const { return false; }
+  void NavigateFromTree(const std::wstring& path);
+
+  // ---- Menus (menus.cpp) ----
+  static LRESULT CALLBACK PaneProc(HWND, UINT, WPARAM, LPARAM);
+  void SubclassPanes();
+  void RestorePanes();
   // The user paths in the Go-to popup, before "User Path", each with its separator after.
   void RebuildUserPathMenu();
   // The Favorites submenu's entries from the Favorites folder, and their chain of paths.
   void RebuildFavoritesMenu();
-  bool IsFavoriteCommand(int id) const;
-  void OnCommand(int id, int code, HWND control);
-  bool OnCopyData(const COPYDATASTRUCT* data);
-
-  void LoadSettings();
-  void SaveSettings() const;
-  void SetSpecialFolderDefaults();
-  bool CreateChildren();
-  void ApplyFont();
-  void Layout();
-  void Shutdown();
-  void StartDelayedRefresh(bool deviceChange);
-  void DelayedRefresh();
-  void CycleFocus(bool forward);
   void UpdateCommandStates();
   void UpdateMenuMarks();
-  bool IsEnabled(int id) const;
-  int ListKeyCommand(WORD key) const;
+  // Tracks `popup` and runs the command chosen in it.
+  void TrackAndRun(HMENU popup, UINT align, POINT screen);
   void ShowContextMenu(POINT screen);
-  void CopySelectedText(bool fullPath);
+  // Tap and hold on the list: the row under the stylus is the one the menu is for.
+  void ShowListContextMenuAt(POINT client, POINT screen);
+  // The folder context menu for the tree item under `screen`; a tap selects the item first.
+  void ShowTreeContextMenu(POINT screen, bool fromTap);
   void ShowGoToPopup();
-  void ToggleTree();
+
+  // ---- Layout (layout.cpp) ----
+  void ApplyFont();
+  void Layout();
   // Re-arranges the icons after the list changed size and keeps the focused row in view.
   void ArrangeList();
-  void NavigateFromTree(const std::wstring& path);
-  bool TreeShown() const { return tree_.Window() && settings_.showFolder; }
-  void OnSplitter(UINT msg, LPARAM lParam);
+  void CycleFocus(bool forward);
+  LRESULT OnSplitterDown(WPARAM, LPARAM);
+  LRESULT OnSplitterMove(WPARAM, LPARAM);
+  LRESULT OnSplitterUp(WPARAM, LPARAM);
+  LRESULT OnCaptureChanged(WPARAM, LPARAM);
 
   HINSTANCE instance_ = nullptr;
-  HWND hwnd_ = nullptr;
   CommandBands bands_;
   HWND status_ = nullptr;
   ListPane list_;
@@ -131,8 +187,8 @@ class MainFrame final : public ListHost {
   FrameSettings settings_;
   SpecialFolders special_;
   FolderWatcher watcher_;
-  HFONT paneFont_ = nullptr;
-  HMENU contextMenus_ = nullptr;
+  win32::Font paneFont_;
+  win32::Menu contextMenus_;
   WNDPROC listProc_ = nullptr;  // the panes' own procedures under the gesture subclass
   WNDPROC treeProc_ = nullptr;
   HWND lastFocus_ = nullptr;
@@ -144,9 +200,9 @@ class MainFrame final : public ListHost {
   bool deviceMode_ = false;
   int showState_ = 92;
   std::wstring startFolder_;
-  quintar::folderon::UserPaths userPaths_;
+  core::UserPaths userPaths_;
   std::vector<std::wstring> favorites_;  // favorite n is command 51000 + n
   std::wstring treeEditAgain_;           // the folder whose refused name is edited again
 };
 
-}  // namespace folderon
+}  // namespace quintar::folderon

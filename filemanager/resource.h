@@ -124,5 +124,3 @@
 #define IDC_USERPATH_ADD 1011
 #define IDC_USERPATH_DELETE 1012
 #define IDC_USERPATH_EDIT 1013
-// Posted by the main window to itself: start the tree's label edit again after a refused name.
-#define MSG_TREE_EDIT_AGAIN (WM_APP + 2)

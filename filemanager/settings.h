@@ -1,27 +1,26 @@
-// Folderon's registry store: one key owner and typed reads and writes that leave the caller's
-// value alone whenever the registry cannot give a value of the right shape.
+// Folderon's registry store: typed reads and writes on one key that leave the caller's value
+// alone whenever the registry cannot give a value of the right shape.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-namespace folderon {
+#include "win32/handle.h"
+
+namespace quintar::folderon {
 
 inline constexpr wchar_t kProgramKey[] = L"Software\\Olvenmark\\Folderon+";
 inline constexpr wchar_t kSettingsKey[] = L"Software\\Olvenmark\\Folderon+\\Settings";
 inline constexpr wchar_t kRebarKey[] = L"Software\\Olvenmark\\Folderon+\\Settings\\Rebar";
 inline constexpr wchar_t kRecentKey[] = L"Software\\Olvenmark\\Folderon+\\Settings\\Recent";
 
-// A key under HKEY_CURRENT_USER, opened with create-if-missing and full access; closed on scope
-// exit. An unopenable key reads nothing and writes nothing.
-class RegKey {
+// A key under HKEY_CURRENT_USER, opened with create-if-missing and full access. An unopenable
+// key reads nothing and writes nothing.
+class SettingsKey {
  public:
-  explicit RegKey(const wchar_t* subKey);
-  ~RegKey();
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  explicit operator bool() const { return key_ != nullptr; }
+  explicit SettingsKey(const wchar_t* subKey);
+  explicit operator bool() const { return static_cast<bool>(key_); }
 
   void ReadDword(const wchar_t* name, DWORD& value) const;
   void ReadDword(const wchar_t* name, int& value) const;
@@ -40,7 +39,7 @@ class RegKey {
   void DeleteValue(const wchar_t* name) const;
 
  private:
-  HKEY key_ = nullptr;
+  win32::RegKey key_;
 };
 
-}  // namespace folderon
+}  // namespace quintar::folderon

@@ -1,4 +1,4 @@
-#include "treepane.h"
+#include "filemanager/treepane.h"
 
 #include <ceservices.h>
 #include <shellapi.h>
@@ -9,33 +9,18 @@
 #include "filemanager/core/file_entry.h"
 #include "filemanager/core/paths.h"
 #include "filemanager/core/sorting.h"
-#include "resource.h"
-#include "winutil.h"
+#include "filemanager/resource.h"
+#include "filemanager/winutil.h"
 
-namespace folderon {
+namespace quintar::folderon {
 
-namespace qf = quintar::folderon;
+namespace qf = core;
 
 namespace {
 
 enum TreeImage { kDevice, kClosed, kOpen, kCard, kMyDocuments, kStartMenu, kNetwork };
 constexpr UINT_PTR kTreeKeyTimer = 2;
 constexpr UINT kTreeKeyDelayMs = 500;
-
-class Find {
- public:
-  explicit Find(const std::wstring& pattern, WIN32_FIND_DATAW& data) : h_(CeFindFirstFile(pattern.c_str(), &data)) {}
-  ~Find() {
-    if (h_ != INVALID_HANDLE_VALUE) CeFindClose(h_);
-  }
-  Find(const Find&) = delete;
-  Find& operator=(const Find&) = delete;
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-  bool Next(WIN32_FIND_DATAW& data) { return CeFindNextFile(h_, &data) != FALSE; }
-
- private:
-  HANDLE h_;
-};
 
 std::wstring Pattern(const std::wstring& folder) {
   auto pattern = qf::FindPattern(U16(folder));
@@ -47,11 +32,11 @@ bool HasSubfolder(const std::wstring& folder) {
   std::wstring pattern = Pattern(folder);
   if (pattern.empty()) return false;
   WIN32_FIND_DATAW data{};
-  Find find(pattern, data);
-  if (!find.ok()) return false;
+  DeviceFind find(CeFindFirstFile(pattern.c_str(), &data));
+  if (!find) return false;
   do {
     if (qf::IsTreeFolder(U16(data.cFileName), data.dwFileAttributes)) return true;
-  } while (find.Next(data));
+  } while (CeFindNextFile(find.get(), &data));
   return false;
 }
 
@@ -64,31 +49,29 @@ void TreePane::Destroy() {
     DestroyWindow(tree_);
     tree_ = nullptr;
   }
-  if (images_) {
-    ImageList_Destroy(images_);
-    images_ = nullptr;
-  }
+  images_.reset();
 }
 
 bool TreePane::Create(HWND parent, HINSTANCE instance, bool visible) {
-  tree_ = CreateWindowExW(0, WC_TREEVIEWW, L"",
-                          WS_CHILD | (visible ? WS_VISIBLE : 0) | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS |
-                              TVS_HASLINES | TVS_EDITLABELS | TVS_SHOWSELALWAYS,
-                          0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TREE)), instance,
-                          nullptr);
+  tree_ =
+      CreateWindowExW(0, WC_TREEVIEWW, L"",
+                      WS_CHILD | (visible ? WS_VISIBLE : 0) | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
+                          TVS_EDITLABELS | TVS_SHOWSELALWAYS,
+                      0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TREE)), instance, nullptr);
   if (!tree_) return false;
   const int size = 16 * quintar::dialogs::ScreenScale();
-  images_ = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 7, 1);
+  images_.reset(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 7, 1));
   if (images_) {
     using quintar::dialogs::SmallFolderIcon, quintar::dialogs::SmallShellIcon;
-    HICON icons[] = {SmallShellIcon(15), SmallFolderIcon(false), SmallFolderIcon(true), SmallShellIcon(7),
-                     SmallFolderIcon(false), SmallShellIcon(19), SmallShellIcon(9)};
-    for (HICON icon : icons) {
-      if (!icon) icon = quintar::dialogs::SmallFolderIcon(false);
-      ImageList_AddIcon(images_, icon);
-      if (icon) DestroyIcon(icon);
+    win32::Icon icons[] = {win32::Icon(SmallShellIcon(15)),     win32::Icon(SmallFolderIcon(false)),
+                           win32::Icon(SmallFolderIcon(true)),  win32::Icon(SmallShellIcon(7)),
+                           win32::Icon(SmallFolderIcon(false)), win32::Icon(SmallShellIcon(19)),
+                           win32::Icon(SmallShellIcon(9))};
+    for (win32::Icon& icon : icons) {
+      if (!icon) icon.reset(SmallFolderIcon(false));
+      ImageList_AddIcon(images_.get(), icon.get());
     }
-    TreeView_SetImageList(tree_, images_, TVSIL_NORMAL);
+    TreeView_SetImageList(tree_, images_.get(), TVSIL_NORMAL);
   }
   RebuildRoots();
   return true;
@@ -192,14 +175,14 @@ void TreePane::FillChildren(HTREEITEM item) {
   std::wstring pattern = Pattern(path);
   if (!pattern.empty()) {
     WIN32_FIND_DATAW data{};
-    Find find(pattern, data);
-    if (find.ok()) {
+    DeviceFind find(CeFindFirstFile(pattern.c_str(), &data));
+    if (find) {
       do {
         if (!qf::IsTreeFolder(U16(data.cFileName), data.dwFileAttributes)) continue;
         if (FindChild(item, data.cFileName)) continue;
         auto child = qf::JoinPath(U16(path), U16(data.cFileName));
         InsertChild(item, data.cFileName, data.dwFileAttributes, child && HasSubfolder(Wide(*child)));
-      } while (find.Next(data));
+      } while (CeFindNextFile(find.get(), &data));
     }
   }
   TVITEMW tv{};
@@ -364,4 +347,4 @@ bool TreePane::EditAgain(const std::wstring& path) {
   return TreeView_EditLabel(tree_, item) != nullptr;
 }
 
-}  // namespace folderon
+}  // namespace quintar::folderon

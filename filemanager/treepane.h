@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <functional>
@@ -11,7 +12,9 @@
 #include <string>
 #include <string_view>
 
-namespace folderon {
+#include "win32/handle.h"
+
+namespace quintar::folderon {
 
 class TreePane {
  public:
@@ -76,7 +79,7 @@ class TreePane {
   int ImageFor(const std::wstring& name, DWORD attributes, bool selected) const;
 
   HWND tree_ = nullptr;
-  HIMAGELIST images_ = nullptr;
+  win32::ImageList images_;
   HTREEITEM root_ = nullptr;
   HTREEITEM searchItem_ = nullptr;
   bool guard_ = false;    // false while the program itself moves the selection
@@ -87,4 +90,4 @@ class TreePane {
   std::wstring myDocumentsLeaf_ = L"My Documents";
 };
 
-}  // namespace folderon
+}  // namespace quintar::folderon

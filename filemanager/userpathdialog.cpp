@@ -1,51 +1,71 @@
-#include "userpathdialog.h"
+#include "filemanager/userpathdialog.h"
 
 #include <aygshell.h>
 #include <commctrl.h>
 
 #include "dialogs/dialogs.h"
 #include "filemanager/core/paths.h"
-#include "resource.h"
-#include "winutil.h"
+#include "filemanager/resource.h"
+#include "filemanager/winutil.h"
+#include "win32/shell.h"
 
-namespace folderon {
+namespace quintar::folderon {
 
-namespace qf = quintar::folderon;
+namespace qf = core;
 namespace qd = quintar::dialogs;
 
 namespace {
 
 // Posted to restart the edit of a refused entry once the list has closed the old one.
-constexpr UINT kEditAgain = WM_APP + 1;
+constexpr UINT kMsgEditAgain = WM_APP + 1;
 
-struct State {
-  HINSTANCE instance = nullptr;
-  qf::UserPaths* paths = nullptr;
-  std::wstring currentFolder;
-  bool editing = false;
-};
+qd::TemplateSet Templates() { return qd::TemplatesById(IDD_USERPATH, IDD_USERPATH_PORTRAIT, IDD_USERPATH_LANDSCAPE); }
 
-State* StateOf(HWND dialog) { return reinterpret_cast<State*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
+}  // namespace
 
-HWND List(HWND dialog) { return GetDlgItem(dialog, IDC_USERPATH_LIST); }
+std::span<const win32::DialogMessageEntry<UserPathDialog>> UserPathDialog::Messages() {
+  static constexpr win32::DialogMessageEntry<UserPathDialog> kMessages[] = {
+      win32::On<&UserPathDialog::OnInitDialog>(WM_INITDIALOG),
+      win32::On<&UserPathDialog::OnSize>(WM_SIZE),
+      win32::On<&UserPathDialog::OnEditAgain>(kMsgEditAgain),
+      win32::On<&UserPathDialog::OnNotify>(WM_NOTIFY),
+  };
+  return kMessages;
+}
 
-void FitColumn(HWND dialog) {
+std::span<const win32::CommandEntry<UserPathDialog>> UserPathDialog::Commands() {
+  // While an entry is edited, Add, Delete and Edit wait for the edit to end.
+  static constexpr win32::CommandEntry<UserPathDialog> kCommands[] = {
+      win32::Command<&UserPathDialog::Close>(IDOK),
+      win32::Command<&UserPathDialog::Close>(IDCANCEL),
+      win32::Command<&UserPathDialog::Add, &UserPathDialog::NotEditing>(IDC_USERPATH_ADD),
+      win32::Command<&UserPathDialog::Delete, &UserPathDialog::NotEditing>(IDC_USERPATH_DELETE),
+      win32::Command<&UserPathDialog::Edit, &UserPathDialog::NotEditing>(IDC_USERPATH_EDIT),
+  };
+  return kCommands;
+}
+
+void UserPathDialog::Show(HWND owner) { qd::DialogBoxForShape(instance_, Templates(), owner, Proc, Param()); }
+
+HWND UserPathDialog::List() const { return GetDlgItem(hwnd(), IDC_USERPATH_LIST); }
+
+void UserPathDialog::FitColumn() {
   RECT rc{};
-  GetClientRect(List(dialog), &rc);
-  SendMessageW(List(dialog), LVM_SETCOLUMNWIDTH, 0, rc.right - rc.left);
+  GetClientRect(List(), &rc);
+  SendMessageW(List(), LVM_SETCOLUMNWIDTH, 0, rc.right - rc.left);
 }
 
-void UpdateButtons(HWND dialog, const State& state) {
-  bool any = !state.paths->Items().empty();
-  EnableWindow(GetDlgItem(dialog, IDC_USERPATH_ADD), state.paths->CanAdd());
-  EnableWindow(GetDlgItem(dialog, IDC_USERPATH_DELETE), any);
-  EnableWindow(GetDlgItem(dialog, IDC_USERPATH_EDIT), any);
+void UserPathDialog::UpdateButtons() {
+  bool any = !paths_.Items().empty();
+  EnableWindow(GetDlgItem(hwnd(), IDC_USERPATH_ADD), paths_.CanAdd());
+  EnableWindow(GetDlgItem(hwnd(), IDC_USERPATH_DELETE), any);
+  EnableWindow(GetDlgItem(hwnd(), IDC_USERPATH_EDIT), any);
 }
 
-void Fill(HWND dialog, const State& state, int select) {
-  HWND list = List(dialog);
+void UserPathDialog::Fill(int select) {
+  HWND list = List();
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-  const auto& items = state.paths->Items();
+  const auto& items = paths_.Items();
   for (size_t i = 0; i < items.size(); ++i) {
     std::wstring text = Wide(items[i]);
     LVITEMW item{};
@@ -60,33 +80,32 @@ void Fill(HWND dialog, const State& state, int select) {
     SendMessageW(list, LVM_SETITEMSTATE, select, reinterpret_cast<LPARAM>(&state));
     SendMessageW(list, LVM_ENSUREVISIBLE, select, FALSE);
   }
-  UpdateButtons(dialog, state);
+  UpdateButtons();
 }
 
-int SelectedRow(HWND dialog) {
-  return static_cast<int>(SendMessageW(List(dialog), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+int UserPathDialog::SelectedRow() const {
+  return static_cast<int>(SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
-void Edit(HWND dialog, int row) {
+void UserPathDialog::EditRow(int row) {
   if (row < 0) return;
-  SetFocus(List(dialog));
-  SendMessageW(List(dialog), LVM_EDITLABELW, row, 0);
+  SetFocus(List());
+  SendMessageW(List(), LVM_EDITLABELW, row, 0);
 }
 
-void Refuse(HWND dialog, std::u16string_view message, int row) {
-  MessageBoxW(dialog, Wide(message).c_str(), L"", MB_OK | MB_ICONERROR);
-  PostMessageW(dialog, kEditAgain, static_cast<WPARAM>(row), 0);
+void UserPathDialog::Refuse(std::u16string_view message, int row) {
+  win32::ShowMessage(hwnd(), win32::WideView(message));
+  PostMessageW(hwnd(), kMsgEditAgain, static_cast<WPARAM>(row), 0);
 }
 
-// The end of an edit; true when the list should take the text as typed.
-bool EndEdit(HWND dialog, State& state, const NMLVDISPINFOW* info) {
-  state.editing = false;
+bool UserPathDialog::EndEdit(const NMLVDISPINFOW* info) {
+  editing_ = false;
   if (!info->item.pszText) return false;  // cancelled
   int row = info->item.iItem;
   std::wstring text = info->item.pszText;
   switch (qf::CheckUserPathText(U16(text))) {
     case qf::UserPathCheck::BadCharacters:
-      Refuse(dialog, qf::kForbiddenNameMessage, row);
+      Refuse(qf::kForbiddenNameMessage, row);
       return false;
     case qf::UserPathCheck::Root:
       break;
@@ -94,118 +113,87 @@ bool EndEdit(HWND dialog, State& state, const NMLVDISPINFOW* info) {
       // Folders are kept as the list shows them: without a trailing backslash.
       // A device folder: from the root, no share.
       auto folder = qf::NormalizeFolder(U16(text));
-      bool device = folder && (folder->empty() || ((*folder)[0] == u'\\' && (folder->size() < 2 || (*folder)[1] != u'\\')));
+      bool device =
+          folder && (folder->empty() || ((*folder)[0] == u'\\' && (folder->size() < 2 || (*folder)[1] != u'\\')));
       if (!device || !IsExistingFolder(Wide(*folder))) {
-        Refuse(dialog, qf::kNotFoundMessage, row);
+        Refuse(qf::kNotFoundMessage, row);
         return false;
       }
       text = Wide(*folder);
       break;
     }
   }
-  if (!state.paths->Replace(static_cast<size_t>(row), U16(text))) {
-    Refuse(dialog, qf::kNotFoundMessage, row);
+  if (!paths_.Replace(static_cast<size_t>(row), U16(text))) {
+    Refuse(qf::kNotFoundMessage, row);
     return false;
   }
-  Fill(dialog, state, row);
+  Fill(row);
   return false;  // the row was rewritten with the stored text
 }
 
-INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
-  State* state = StateOf(dialog);
-  switch (msg) {
-    case WM_INITDIALOG: {
-      state = reinterpret_cast<State*>(lParam);
-      SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-      SHINITDLGINFO init{};
-      init.dwMask = SHIDIM_FLAGS;
-      init.hDlg = dialog;
-      init.dwFlags = SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN;
-      SHInitDialog(&init);
-      qd::AttachRelayout(dialog, state->instance, qd::TemplatesById(IDD_USERPATH, IDD_USERPATH_PORTRAIT,
-                                                                     IDD_USERPATH_LANDSCAPE));
-      qd::AttachSipSwitch(dialog, qd::SipOnClose::Restore);
-      HWND list = List(dialog);
-      SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-      LVCOLUMNW column{};
-      column.mask = LVCF_TEXT | LVCF_WIDTH;
-      column.pszText = const_cast<wchar_t*>(L"Path");
-      column.cx = 100;
-      SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-      FitColumn(dialog);
-      Fill(dialog, *state, 0);
-      return TRUE;
-    }
-    case WM_SIZE:
-      if (state) FitColumn(dialog);
-      return FALSE;
-    case kEditAgain:
-      if (state) Edit(dialog, static_cast<int>(wParam));
-      return TRUE;
-    case WM_COMMAND:
-      if (!state) return FALSE;
-      switch (LOWORD(wParam)) {
-        case IDOK:
-        case IDCANCEL:
-          // Closing with an edit open abandons that edit.
-          if (state->editing) SendMessageW(List(dialog), LVM_CANCELEDITLABEL, 0, 0);
-          EndDialog(dialog, LOWORD(wParam));
-          return TRUE;
-        case IDC_USERPATH_ADD:
-          if (state->editing) return TRUE;
-          if (auto added = state->paths->Add(U16(state->currentFolder))) {
-            Fill(dialog, *state, static_cast<int>(*added));
-            Edit(dialog, static_cast<int>(*added));
-          }
-          return TRUE;
-        case IDC_USERPATH_DELETE: {
-          if (state->editing) return TRUE;
-          int row = SelectedRow(dialog);
-          if (row >= 0 && state->paths->Remove(static_cast<size_t>(row))) {
-            int count = static_cast<int>(state->paths->Items().size());
-            Fill(dialog, *state, row < count ? row : count - 1);
-          }
-          return TRUE;
-        }
-        case IDC_USERPATH_EDIT:
-          if (!state->editing) Edit(dialog, SelectedRow(dialog));
-          return TRUE;
-        default:
-          return FALSE;
-      }
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (!state || header->idFrom != IDC_USERPATH_LIST) return FALSE;
-      if (header->code == LVN_BEGINLABELEDITW) {
-        state->editing = true;
-        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, FALSE);
-        return TRUE;
-      }
-      if (header->code == LVN_ENDLABELEDITW) {
-        bool take = false;
-        try {
-          take = EndEdit(dialog, *state, reinterpret_cast<NMLVDISPINFOW*>(header));
-        } catch (...) {
-        }
-        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, take);
-        return TRUE;
-      }
-      return FALSE;
-    }
-    default:
-      return FALSE;
+INT_PTR UserPathDialog::OnInitDialog(WPARAM, LPARAM) {
+  win32::InitFullScreenDialog(hwnd(), SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN);
+  qd::AttachRelayout(hwnd(), instance_, Templates());
+  qd::AttachSipSwitch(hwnd(), qd::SipOnClose::Restore);
+  HWND list = List();
+  SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH;
+  column.pszText = const_cast<wchar_t*>(L"Path");
+  column.cx = 100;
+  SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+  FitColumn();
+  Fill(0);
+  return TRUE;
+}
+
+INT_PTR UserPathDialog::OnSize(WPARAM, LPARAM) {
+  FitColumn();
+  return FALSE;
+}
+
+INT_PTR UserPathDialog::OnEditAgain(WPARAM row, LPARAM) {
+  EditRow(static_cast<int>(row));
+  return TRUE;
+}
+
+INT_PTR UserPathDialog::OnNotify(WPARAM, LPARAM lParam) {
+  auto* header = reinterpret_cast<NMHDR*>(lParam);
+  if (header->idFrom != IDC_USERPATH_LIST) return FALSE;
+  if (header->code == LVN_BEGINLABELEDITW) {
+    editing_ = true;
+    SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, FALSE);
+    return TRUE;
+  }
+  if (header->code == LVN_ENDLABELEDITW) {
+    bool take = EndEdit(reinterpret_cast<NMLVDISPINFOW*>(header));
+    SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, take);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+void UserPathDialog::Close(int id) {
+  // Closing with an edit open abandons that edit.
+  if (editing_) SendMessageW(List(), LVM_CANCELEDITLABEL, 0, 0);
+  EndDialog(hwnd(), id);
+}
+
+void UserPathDialog::Add() {
+  if (auto added = paths_.Add(U16(currentFolder_))) {
+    Fill(static_cast<int>(*added));
+    EditRow(static_cast<int>(*added));
   }
 }
 
-}  // namespace
-
-void ShowUserPathDialog(HINSTANCE instance, HWND owner, qf::UserPaths& paths, const std::wstring& currentFolder) {
-  State state;
-  state.instance = instance;
-  state.paths = &paths;
-  state.currentFolder = currentFolder;
-  qd::DialogBoxForShape(instance, qd::TemplatesById(IDD_USERPATH, IDD_USERPATH_PORTRAIT, IDD_USERPATH_LANDSCAPE),
-                        owner, DialogProc, reinterpret_cast<LPARAM>(&state));
+void UserPathDialog::Delete() {
+  int row = SelectedRow();
+  if (row >= 0 && paths_.Remove(static_cast<size_t>(row))) {
+    int count = static_cast<int>(paths_.Items().size());
+    Fill(row < count ? row : count - 1);
+  }
 }
 
-}  // namespace folderon
+void UserPathDialog::Edit() { EditRow(SelectedRow()); }
+
+}  // namespace quintar::folderon

@@ -1,10 +1,10 @@
-#include "winutil.h"
+#include "filemanager/winutil.h"
 
 #include <ceservices.h>
 
-namespace folderon {
+namespace quintar::folderon {
 
-namespace qf = quintar::folderon;
+namespace qf = core;
 
 namespace {
 
@@ -83,4 +83,4 @@ bool IsExistingFolder(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-}  // namespace folderon
+}  // namespace quintar::folderon

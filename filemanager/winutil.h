@@ -4,24 +4,30 @@
 
 #include <windows.h>
 
+#include <ceservices.h>
+
 #include <string>
-#include <string_view>
 
 #include "filemanager/core/text_format.h"
+#include "win32/handle.h"
+#include "win32/text.h"
 
-namespace folderon {
+namespace quintar::folderon {
 
-// wchar_t and char16_t are both UTF-16 code units here.
-inline std::u16string U16(std::wstring_view text) {
-  return std::u16string(reinterpret_cast<const char16_t*>(text.data()), text.size());
-}
-inline std::wstring Wide(std::u16string_view text) {
-  return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
-}
+using win32::U16;
+using win32::Wide;
+
+// A search of the device's folders, closed through the device so that its overlay forgets it at once.
+struct DeviceFindTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static bool Close(Handle h) noexcept { return CeFindClose(h) != FALSE; }
+};
+using DeviceFind = win32::Owner<DeviceFindTraits>;
 
 // The user's formats, read on first use.
-const quintar::folderon::NumberFormat& UserNumberFormat();
-const quintar::folderon::DateTimeFormat& UserDateTimeFormat();
+const core::NumberFormat& UserNumberFormat();
+const core::DateTimeFormat& UserDateTimeFormat();
 // The locale's decimal separator (up to 16 characters), read at start.
 const std::wstring& DecimalSeparator();
 
@@ -30,4 +36,4 @@ DWORD DeviceAttributes(const std::wstring& path);
 // The root (empty path) always exists.
 bool IsExistingFolder(const std::wstring& path);
 
-}  // namespace folderon
+}  // namespace quintar::folderon

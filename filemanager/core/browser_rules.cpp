@@ -3,7 +3,7 @@
 #include "filemanager/core/paths.h"
 #include "filemanager/core/sorting.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 IconChoice ChooseIcon(const FileEntry& entry, const IconOptions& o) {
   IconChoice c;
@@ -13,11 +13,16 @@ IconChoice ChooseIcon(const FileEntry& entry, const IconOptions& o) {
   }
   if (entry.kind == EntryKind::Folder) {
     const std::u16string_view name = entry.name;
-    if (!o.networkLeaf.empty() && EqualsNoCase(name, o.networkLeaf)) c.fixedImage = kImageNetwork;
-    else if (!o.myDocumentsLeaf.empty() && EqualsNoCase(name, o.myDocumentsLeaf)) c.fixedImage = kImageMyDocuments;
-    else if (!o.startMenuLeaf.empty() && EqualsNoCase(name, o.startMenuLeaf)) c.fixedImage = kImageStartMenu;
-    else if (entry.attributes & kAttrTemporary) c.fixedImage = kImageCard;
-    else c.fixedImage = kImageFolder;
+    if (!o.networkLeaf.empty() && EqualsNoCase(name, o.networkLeaf))
+      c.fixedImage = kImageNetwork;
+    else if (!o.myDocumentsLeaf.empty() && EqualsNoCase(name, o.myDocumentsLeaf))
+      c.fixedImage = kImageMyDocuments;
+    else if (!o.startMenuLeaf.empty() && EqualsNoCase(name, o.startMenuLeaf))
+      c.fixedImage = kImageStartMenu;
+    else if (entry.attributes & kAttrTemporary)
+      c.fixedImage = kImageCard;
+    else
+      c.fixedImage = kImageFolder;
     return c;
   }
   if (o.romIcons && (entry.attributes & kAttrInRom)) {
@@ -81,4 +86,4 @@ int FontHeight(int logPixelsY, int points) noexcept {
   return h > 0x7FFF ? 0x7FFF : (h < -0x7FFF ? -0x7FFF : static_cast<int>(h));
 }
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

@@ -8,7 +8,7 @@
 
 #include "filemanager/core/file_entry.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 // The list's first eight images, in image-list order.
 enum ListImage : int {
@@ -38,8 +38,8 @@ struct IconOptions {
 // path) the caller first checks whether its target is a network share ("\\server" without a
 // further backslash), which gives the network image.
 struct IconChoice {
-  int fixedImage = -1;      // >= 0: use this image, no cache look-up
-  std::u16string key;       // otherwise: the cache key (extension, or the full path)
+  int fixedImage = -1;  // >= 0: use this image, no cache look-up
+  std::u16string key;   // otherwise: the cache key (extension, or the full path)
   bool shortcut = false;
 };
 inline constexpr std::u16string_view kNoExtensionIconKey = u"\\\\\\";
@@ -67,4 +67,4 @@ std::u16string WatchPathFor(std::u16string_view folder);
 // Pane font height: LOGPIXELSY x points / 72 (integer division).
 int FontHeight(int logPixelsY, int points) noexcept;
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

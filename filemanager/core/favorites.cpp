@@ -4,7 +4,7 @@
 #include "filemanager/core/history.h"
 #include "filemanager/core/paths.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 namespace {
 
 constexpr std::size_t kMaxFavorites = 65535 - kCmdFavoriteFirst;
@@ -44,4 +44,4 @@ FavoritesMenu BuildFavoritesMenu(std::u16string_view favoritesFolder, const Fold
   return menu;
 }
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 struct FolderItem {
   std::u16string name;
@@ -19,8 +19,8 @@ using FolderLister = std::function<std::vector<FolderItem>(std::u16string_view f
 
 struct FavoriteMenuItem {
   std::u16string caption;
-  int command = 0;                          // files: 51000 + n; submenus 0
-  std::vector<FavoriteMenuItem> children;   // submenus: their items
+  int command = 0;                         // files: 51000 + n; submenus 0
+  std::vector<FavoriteMenuItem> children;  // submenus: their items
   bool IsSubmenu() const noexcept { return command == 0; }
 };
 
@@ -35,4 +35,4 @@ struct FavoritesMenu {
 // are taken; paths beyond 259 characters are skipped.
 FavoritesMenu BuildFavoritesMenu(std::u16string_view favoritesFolder, const FolderLister& list);
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

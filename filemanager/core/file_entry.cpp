@@ -3,7 +3,7 @@
 #include "filemanager/core/paths.h"
 #include "filemanager/core/sorting.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 FileEntry MakeUpLevelEntry() {
   FileEntry e;
@@ -50,4 +50,4 @@ bool IsTreeFolder(std::u16string_view name, std::uint32_t attributes) noexcept {
   return !EqualsNoCase(name, kRecycled);
 }
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

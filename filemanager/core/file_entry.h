@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 // File attribute bits as the device reports them (CE values).
 inline constexpr std::uint32_t kAttrReadOnly = 0x0001;
@@ -27,12 +27,12 @@ enum class EntryKind : std::int32_t { UpLevel = 0, Folder = 1, File = 2 };
 // besides the name's characters.
 struct FileEntry {
   EntryKind kind = EntryKind::File;
-  std::uint32_t size = 0;      // files: low 32 bits of the size; folders 0
-  std::uint64_t time = 0;      // files: last write (local); folders: creation time as found
-  std::u16string name;         // ".." for the up-level row
+  std::uint32_t size = 0;  // files: low 32 bits of the size; folders 0
+  std::uint64_t time = 0;  // files: last write (local); folders: creation time as found
+  std::u16string name;     // ".." for the up-level row
   std::uint32_t attributes = 0;
-  int iconIndex = -1;          // -1 until known
-  std::u16string folder;       // containing folder; empty for the up-level row
+  int iconIndex = -1;     // -1 until known
+  std::u16string folder;  // containing folder; empty for the up-level row
   // Texts made once, when the list first asks for them.
   std::optional<std::u16string> displayName;
   std::optional<std::u16string> sizeText;
@@ -63,4 +63,4 @@ bool IsListed(std::u16string_view name, std::uint32_t attributes, const ListingF
 // The tree takes folders and mounted cards, hidden and system ones too, but never "Recycled".
 bool IsTreeFolder(std::u16string_view name, std::uint32_t attributes) noexcept;
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

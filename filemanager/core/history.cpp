@@ -4,7 +4,7 @@
 
 #include "filemanager/core/paths.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 void History::Append(std::u16string_view path) {
   if (!nodes_.empty()) {
@@ -110,4 +110,4 @@ UserPathCheck CheckUserPathText(std::u16string_view text) noexcept {
   return UserPathCheck::NeedsFolder;
 }
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

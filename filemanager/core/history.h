@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 inline constexpr int kCmdBack = 40036;
 inline constexpr int kCmdForward = 40037;
@@ -32,7 +32,10 @@ class History {
   std::optional<std::u16string> Forward(bool showingSearchHits);
   const std::u16string* Current() const noexcept { return nodes_.empty() ? nullptr : &nodes_[current_]; }
   std::size_t size() const noexcept { return nodes_.size(); }
-  void Clear() noexcept { nodes_.clear(); current_ = 0; }
+  void Clear() noexcept {
+    nodes_.clear();
+    current_ = 0;
+  }
 
  private:
   std::vector<std::u16string> nodes_;
@@ -94,4 +97,4 @@ UserPathCheck CheckUserPathText(std::u16string_view text) noexcept;
 inline constexpr std::u16string_view kNotFoundMessage =
     u"This folder or file could not be found. Check the path or file name.";
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

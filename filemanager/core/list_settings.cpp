@@ -1,7 +1,6 @@
 #include "filemanager/core/list_settings.h"
 
-
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 namespace {
 
 constexpr std::size_t kFields = kListViewSettingsBytes / 4;
@@ -9,10 +8,11 @@ static_assert(sizeof(ListViewSettings) == kListViewSettingsBytes);
 
 // The values in stored order.
 std::array<std::uint32_t, kFields> Values(const ListViewSettings& s) noexcept {
-  return {s.sortKey,        s.ascending,          s.viewStyle,         s.lineSelect,       s.hideHidden,
-          s.hideSystem,     s.hideRom,            s.columnWidth[0],    s.columnWidth[1],   s.columnWidth[2],
-          s.columnWidth[3], s.rememberLastFolder, s.noShortcutMention, s.hideExtensions,   s.singleTap,
-          s.noColumnHeader, s.showUpLevel,        s.archiveKind,       s.extractInPlace,   s.autoCreateFolder,
+  return {s.sortKey,           s.ascending,      s.viewStyle,      s.lineSelect,
+          s.hideHidden,        s.hideSystem,     s.hideRom,        s.columnWidth[0],
+          s.columnWidth[1],    s.columnWidth[2], s.columnWidth[3], s.rememberLastFolder,
+          s.noShortcutMention, s.hideExtensions, s.singleTap,      s.noColumnHeader,
+          s.showUpLevel,       s.archiveKind,    s.extractInPlace, s.autoCreateFolder,
           s.openExtractFolder, s.openArchives};
 }
 
@@ -63,8 +63,12 @@ std::array<std::byte, kListViewSettingsBytes> SerializeListViewSettings(const Li
 
 void CycleListStyle(ListViewSettings& s) noexcept {
   switch (s.Style()) {
-    case ViewStyle::Large: s.viewStyle = static_cast<std::uint32_t>(ViewStyle::Medium); return;
-    case ViewStyle::Medium: s.viewStyle = static_cast<std::uint32_t>(ViewStyle::Small); return;
+    case ViewStyle::Large:
+      s.viewStyle = static_cast<std::uint32_t>(ViewStyle::Medium);
+      return;
+    case ViewStyle::Medium:
+      s.viewStyle = static_cast<std::uint32_t>(ViewStyle::Small);
+      return;
     case ViewStyle::Small:
       s.viewStyle = static_cast<std::uint32_t>(ViewStyle::Details);
       s.lineSelect = 0;
@@ -94,4 +98,4 @@ void ApplySortKey(ListViewSettings& s, SortKey key) noexcept { s.sortKey = stati
 
 void ToggleSortDirection(ListViewSettings& s) noexcept { s.ascending = s.ascending ? 0 : 1; }
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

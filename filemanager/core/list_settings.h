@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 enum class SortKey : std::uint32_t { Name = 0, Type = 1, Size = 2, Date = 3 };
 enum class ViewStyle : std::uint32_t { Large = 0, Details = 1, Medium = 2, Small = 3 };
@@ -18,10 +18,10 @@ inline constexpr std::uint32_t kArchiveZip = 2;
 
 // Field order is the stored order; every field is one little-endian 32-bit value.
 struct ListViewSettings {
-  std::uint32_t sortKey = 0;             // SortKey
+  std::uint32_t sortKey = 0;  // SortKey
   std::uint32_t ascending = 1;
-  std::uint32_t viewStyle = 0;           // ViewStyle
-  std::uint32_t lineSelect = 0;          // kLineSelectOn or 0
+  std::uint32_t viewStyle = 0;   // ViewStyle
+  std::uint32_t lineSelect = 0;  // kLineSelectOn or 0
   std::uint32_t hideHidden = 1;
   std::uint32_t hideSystem = 0;
   std::uint32_t hideRom = 0;
@@ -65,4 +65,4 @@ void ApplySortKey(ListViewSettings& s, SortKey key) noexcept;
 // "Arrange Icons By" Reverse.
 void ToggleSortDirection(ListViewSettings& s) noexcept;
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

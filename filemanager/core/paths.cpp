@@ -1,6 +1,6 @@
 #include "filemanager/core/paths.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 std::optional<std::u16string> JoinPath(std::u16string_view folder, std::u16string_view name) {
   if (folder.size() + 1 + name.size() > kMaxPath) return std::nullopt;
@@ -25,9 +25,7 @@ std::u16string_view LeafName(std::u16string_view path) noexcept {
   return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
 }
 
-std::u16string DisplayPath(std::u16string_view path) {
-  return std::u16string(IsRoot(path) ? kRootName : path);
-}
+std::u16string DisplayPath(std::u16string_view path) { return std::u16string(IsRoot(path) ? kRootName : path); }
 
 std::optional<std::u16string> NormalizeFolder(std::u16string_view path) {
   while (!path.empty() && path.back() == u'\\') path.remove_suffix(1);
@@ -100,4 +98,4 @@ NameCheck CheckNewName(std::u16string_view name) noexcept {
   return name.empty() ? NameCheck::Empty : NameCheck::Ok;
 }
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 inline constexpr std::size_t kMaxPath = 259;
 inline constexpr std::u16string_view kRootName = u"My Pocket PC";
@@ -69,4 +69,4 @@ inline constexpr std::u16string_view kRenameFailedMessage = u"Cannot rename file
 enum class NameCheck { Ok, BadCharacters, Empty };
 NameCheck CheckNewName(std::u16string_view name) noexcept;
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

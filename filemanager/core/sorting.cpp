@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 namespace {
 #include "filemanager/core/upper_table.inc"
 
@@ -104,10 +104,14 @@ int CompareByDate(const FileEntry& a, const FileEntry& b, bool ascending) noexce
 
 EntryComparator ComparatorFor(SortKey key) noexcept {
   switch (key) {
-    case SortKey::Type: return &CompareByType;
-    case SortKey::Size: return &CompareBySize;
-    case SortKey::Date: return &CompareByDate;
-    case SortKey::Name: break;
+    case SortKey::Type:
+      return &CompareByType;
+    case SortKey::Size:
+      return &CompareBySize;
+    case SortKey::Date:
+      return &CompareByDate;
+    case SortKey::Name:
+      break;
   }
   return &CompareByName;
 }
@@ -116,4 +120,4 @@ int CompareEntries(const FileEntry& a, const FileEntry& b, SortKey key, bool asc
   return ComparatorFor(key)(a, b, ascending);
 }
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

@@ -18,7 +18,7 @@
 #include "filemanager/core/file_entry.h"
 #include "filemanager/core/list_settings.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 // Simple uppercase of one UTF-16 code unit.
 char16_t FoldUpper(char16_t c) noexcept;
@@ -39,4 +39,4 @@ EntryComparator ComparatorFor(SortKey key) noexcept;
 // The comparator of the settings' key and direction (the list view's sort callback calls this).
 int CompareEntries(const FileEntry& a, const FileEntry& b, SortKey key, bool ascending) noexcept;
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

@@ -4,7 +4,7 @@
 
 #include "filemanager/core/paths.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 namespace {
 
 std::u16string_view TrimSpaces(std::u16string_view s) noexcept {
@@ -62,4 +62,4 @@ std::optional<std::u16string> ReadOpenFolderRequest(std::uint64_t tag, const voi
   return std::nullopt;  // no terminating zero within the data
 }
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 inline constexpr std::u16string_view kFolderSwitch = u"/FOLDER:";  // case-sensitive
 inline constexpr std::uint32_t kCopyDataOpenFolder = 563;          // `COPYDATA_OPEN_FOLDER`
@@ -29,4 +29,4 @@ std::u16string OpenFolderPayload(std::u16string_view folder);
 // reads outside [data, data + bytes); the data need not be aligned.
 std::optional<std::u16string> ReadOpenFolderRequest(std::uint64_t tag, const void* data, std::size_t bytes);
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

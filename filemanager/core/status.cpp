@@ -2,7 +2,7 @@
 
 #include "filemanager/core/paths.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 std::uint64_t ListedCount(std::uint64_t rows, bool upLevelShown, std::u16string_view path) noexcept {
   if (upLevelShown && rows > 0 && !IsRoot(path) && !IsSearchPath(path)) return rows - 1;
@@ -65,18 +65,22 @@ FocusPane NextFocus(FocusPane from, bool forward, bool addressShown, bool treeSh
     switch (from) {
       case FocusPane::List:
         return addressShown ? FocusPane::Address : (treeShown ? FocusPane::Tree : FocusPane::List);
-      case FocusPane::Address: return treeShown ? FocusPane::Tree : FocusPane::List;
-      case FocusPane::Tree: return FocusPane::List;
+      case FocusPane::Address:
+        return treeShown ? FocusPane::Tree : FocusPane::List;
+      case FocusPane::Tree:
+        return FocusPane::List;
     }
   } else {
     switch (from) {
       case FocusPane::List:
         return treeShown ? FocusPane::Tree : (addressShown ? FocusPane::Address : FocusPane::List);
-      case FocusPane::Address: return FocusPane::List;
-      case FocusPane::Tree: return addressShown ? FocusPane::Address : FocusPane::List;
+      case FocusPane::Address:
+        return FocusPane::List;
+      case FocusPane::Tree:
+        return addressShown ? FocusPane::Address : FocusPane::List;
     }
   }
   return FocusPane::List;
 }
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

@@ -9,7 +9,7 @@
 
 #include "filemanager/core/text_format.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 inline constexpr std::u16string_view kLoadingText = u"Loading...";
 
@@ -41,9 +41,9 @@ struct LayoutInput {
   bool statusShown = true;
   int statusHeight = 0;
   bool treeShown = false;
-  bool sideBySide = false;    // `ViewSide`
-  int treeWidth = 100;        // `TreeViewWidth`
-  int treeHeight = 100;       // `TreeViewHeight`
+  bool sideBySide = false;  // `ViewSide`
+  int treeWidth = 100;      // `TreeViewWidth`
+  int treeHeight = 100;     // `TreeViewHeight`
 };
 struct LayoutResult {
   Rect address, status, tree, list;  // empty rects for what is hidden
@@ -60,4 +60,4 @@ int SplitterSize(int startSize, int startPos, int pos, int bound0, int bound1) n
 enum class FocusPane { List, Address, Tree };
 FocusPane NextFocus(FocusPane from, bool forward, bool addressShown, bool treeShown) noexcept;
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

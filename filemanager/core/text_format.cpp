@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 namespace {
 
 constexpr unsigned kMaxDigits = 9;  // the most LOCALE_IDIGITS allows
@@ -39,11 +39,16 @@ std::u16string Widen(std::string_view s) { return std::u16string(s.begin(), s.en
 std::u16string Signed(std::u16string body, bool negative, const NumberFormat& f) {
   if (!negative) return body;
   switch (f.negativeOrder) {
-    case 0: return u"(" + body + u")";
-    case 2: return u"- " + body;
-    case 3: return body + u"-";
-    case 4: return body + u" -";
-    default: return u"-" + body;
+    case 0:
+      return u"(" + body + u")";
+    case 2:
+      return u"- " + body;
+    case 3:
+      return body + u"-";
+    case 4:
+      return body + u" -";
+    default:
+      return u"-" + body;
   }
 }
 
@@ -228,19 +233,27 @@ std::u16string FormatDatePicture(const CivilTime& t, std::u16string_view p, cons
     const std::size_t n = (c == u'd' || c == u'M' || c == u'y' || c == u'g') ? RunLength(p, i) : 1;
     switch (c) {
       case u'd':
-        if (n <= 2) AppendNumber(out, t.day, static_cast<int>(n));
-        else out += n == 3 ? f.abbrevDayNames[dow] : f.dayNames[dow];
+        if (n <= 2)
+          AppendNumber(out, t.day, static_cast<int>(n));
+        else
+          out += n == 3 ? f.abbrevDayNames[dow] : f.dayNames[dow];
         break;
       case u'M':
-        if (n <= 2) AppendNumber(out, month, static_cast<int>(n));
-        else out += n == 3 ? f.abbrevMonthNames[month - 1] : f.monthNames[month - 1];
+        if (n <= 2)
+          AppendNumber(out, month, static_cast<int>(n));
+        else
+          out += n == 3 ? f.abbrevMonthNames[month - 1] : f.monthNames[month - 1];
         break;
       case u'y':
-        if (n <= 2) AppendNumber(out, t.year % 100, static_cast<int>(n));
-        else AppendNumber(out, t.year, 4);
+        if (n <= 2)
+          AppendNumber(out, t.year % 100, static_cast<int>(n));
+        else
+          AppendNumber(out, t.year, 4);
         break;
-      case u'g': break;  // Gregorian only: the era is left out
-      default: out.push_back(c);
+      case u'g':
+        break;  // Gregorian only: the era is left out
+      default:
+        out.push_back(c);
     }
     i += n;
   }
@@ -260,15 +273,26 @@ std::u16string FormatTimePicture(const CivilTime& t, std::u16string_view p, cons
     const std::size_t n = letter ? RunLength(p, i) : 1;
     const int width = n >= 2 ? 2 : 1;
     switch (c) {
-      case u'h': AppendNumber(out, t.hour % 12 == 0 ? 12 : t.hour % 12, width); break;
-      case u'H': AppendNumber(out, t.hour, width); break;
-      case u'm': AppendNumber(out, t.minute, width); break;
-      case u's': AppendNumber(out, t.second, width); break;
-      case u't':
-        if (n == 1) out += marker.substr(0, 1);
-        else out += marker;
+      case u'h':
+        AppendNumber(out, t.hour % 12 == 0 ? 12 : t.hour % 12, width);
         break;
-      default: out.push_back(c);
+      case u'H':
+        AppendNumber(out, t.hour, width);
+        break;
+      case u'm':
+        AppendNumber(out, t.minute, width);
+        break;
+      case u's':
+        AppendNumber(out, t.second, width);
+        break;
+      case u't':
+        if (n == 1)
+          out += marker.substr(0, 1);
+        else
+          out += marker;
+        break;
+      default:
+        out.push_back(c);
     }
     i += n;
   }
@@ -281,4 +305,4 @@ std::u16string DateText(std::uint64_t ticks, const CivilTime& today, bool compac
   return FormatDatePicture(t, f.shortDate, f) + u" " + FormatTimePicture(t, f.time, f);
 }
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 
 // The user's number format (LOCALE_IDIGITS, LOCALE_ILZERO, LOCALE_SGROUPING, LOCALE_SDECIMAL,
 // LOCALE_STHOUSAND, LOCALE_INEGNUMBER).
@@ -19,7 +19,7 @@ struct NumberFormat {
   bool repeatLastGroup = true;      // ...unless the grouping string did not end in ";0"
   std::u16string decimalSep = u".";
   std::u16string thousandSep = u",";
-  unsigned negativeOrder = 1;       // 0 "(1.1)", 1 "-1.1", 2 "- 1.1", 3 "1.1-", 4 "1.1 -"
+  unsigned negativeOrder = 1;  // 0 "(1.1)", 1 "-1.1", 2 "- 1.1", 3 "1.1-", 4 "1.1 -"
 };
 
 // LOCALE_SGROUPING text ("3;0", "3;2;0", "3", "0;0") into NumberFormat's groups.
@@ -55,10 +55,12 @@ struct DateTimeFormat {
   std::u16string time = u"h:mm:ss tt";
   std::u16string am = u"AM";
   std::u16string pm = u"PM";
-  std::array<std::u16string, 7> dayNames{u"Sunday", u"Monday", u"Tuesday", u"Wednesday", u"Thursday", u"Friday", u"Saturday"};
+  std::array<std::u16string, 7> dayNames{u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
+                                         u"Thursday", u"Friday", u"Saturday"};
   std::array<std::u16string, 7> abbrevDayNames{u"Sun", u"Mon", u"Tue", u"Wed", u"Thu", u"Fri", u"Sat"};
-  std::array<std::u16string, 12> monthNames{u"January", u"February", u"March", u"April", u"May", u"June",
-                                            u"July", u"August", u"September", u"October", u"November", u"December"};
+  std::array<std::u16string, 12> monthNames{u"January",   u"February", u"March",    u"April",
+                                            u"May",       u"June",     u"July",     u"August",
+                                            u"September", u"October",  u"November", u"December"};
   std::array<std::u16string, 12> abbrevMonthNames{u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun",
                                                   u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
 };
@@ -72,4 +74,4 @@ std::u16string FormatTimePicture(const CivilTime& t, std::u16string_view picture
 // time when the date is today, else only the short date.
 std::u16string DateText(std::uint64_t ticks, const CivilTime& today, bool compact, const DateTimeFormat& f);
 
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

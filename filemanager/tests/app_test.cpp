@@ -1,6 +1,7 @@
 // Folderon started for real from the test drive: single instance, the folder hand-over from a
 // second start, refusal of malformed hand-overs, and the menu bar's soft keys.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
@@ -36,7 +37,8 @@ void ClearSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Olvenmark\\
 
 void WriteBinary(const wchar_t* key, const wchar_t* name, const void* data, DWORD bytes) {
   HKEY k = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), ERROR_SUCCESS);
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+            ERROR_SUCCESS);
   RegSetValueExW(k, name, 0, REG_BINARY, static_cast<const BYTE*>(data), bytes);
   RegCloseKey(k);
 }
@@ -45,7 +47,8 @@ void WriteBinary(const wchar_t* key, const wchar_t* name, const void* data, DWOR
 std::vector<BYTE> ReadValue(const wchar_t* key, const wchar_t* name, DWORD* type = nullptr) {
   std::vector<BYTE> data(4096);
   DWORD size = static_cast<DWORD>(data.size());
-  if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, type, data.data(), &size) != ERROR_SUCCESS) {
+  if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, type, data.data(), &size) !=
+      ERROR_SUCCESS) {
     return {};
   }
   data.resize(size);
@@ -119,8 +122,8 @@ bool SendCopyData(HWND target, ULONG_PTR tag, const void* data, DWORD bytes) {
   cds.cbData = bytes;
   cds.lpData = const_cast<void*>(data);
   DWORD_PTR result = 0;
-  return SendMessageTimeoutW(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, 5000,
-                             &result) != 0;
+  return SendMessageTimeoutW(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, 5000, &result) !=
+         0;
 }
 
 // The text of the tree's selected item.
@@ -217,11 +220,11 @@ TEST_F(FolderonTest, MalformedHandOversAreIgnored) {
   payload.push_back(L'\0');
   DWORD bytes = static_cast<DWORD>(payload.size() * sizeof(wchar_t));
 
-  EXPECT_TRUE(SendCopyData(main_, 564, payload.data(), bytes));                 // wrong tag
-  EXPECT_TRUE(SendCopyData(main_, kOpenFolder, payload.data(), bytes - 1));     // odd length
-  EXPECT_TRUE(SendCopyData(main_, kOpenFolder, payload.data(), 0));             // empty
-  EXPECT_TRUE(SendCopyData(main_, kOpenFolder, nullptr, 0));                    // no data
-  EXPECT_TRUE(SendCopyData(main_, kOpenFolder, payload.data(), bytes - 2));     // no terminator
+  EXPECT_TRUE(SendCopyData(main_, 564, payload.data(), bytes));              // wrong tag
+  EXPECT_TRUE(SendCopyData(main_, kOpenFolder, payload.data(), bytes - 1));  // odd length
+  EXPECT_TRUE(SendCopyData(main_, kOpenFolder, payload.data(), 0));          // empty
+  EXPECT_TRUE(SendCopyData(main_, kOpenFolder, nullptr, 0));                 // no data
+  EXPECT_TRUE(SendCopyData(main_, kOpenFolder, payload.data(), bytes - 2));  // no terminator
   std::vector<wchar_t> huge(4096, L'a');
   huge[0] = L'\\';
   huge.back() = L'\0';
@@ -269,7 +272,8 @@ void TypeAddress(HWND main, const wchar_t* text) {
   ASSERT_NE(edit, nullptr);
   DWORD_PTR result = 0;
   // Typed text reaches the edit through its combo box.
-  LRESULT sent = SendMessageTimeoutW(GetParent(edit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &result);
+  LRESULT sent = SendMessageTimeoutW(GetParent(edit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                                     2000, &result);
   EXPECT_NE(sent, 0) << GetLastError();
   EXPECT_EQ(RemoteText(edit), text);
   EXPECT_TRUE(PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1)) << GetLastError();
@@ -297,16 +301,18 @@ TEST_F(FolderonTest, AddressBarUpBackAndForwardNavigate) {
 // A message box or dialog owned by `owner` whose caption is `caption` (any caption when null).
 HWND WaitForOwnedDialog(HWND owner, const wchar_t* caption, DWORD ms = 5000) {
   HWND found = nullptr;
-  PumpUntil([&] {
-    HWND w = nullptr;
-    while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr) {
-      if (GetWindow(w, GW_OWNER) == owner && (!caption || RemoteText(w) == caption) && IsWindowVisible(w)) {
-        found = w;
-        return true;
-      }
-    }
-    return false;
-  }, ms);
+  PumpUntil(
+      [&] {
+        HWND w = nullptr;
+        while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr) {
+          if (GetWindow(w, GW_OWNER) == owner && (!caption || RemoteText(w) == caption) && IsWindowVisible(w)) {
+            found = w;
+            return true;
+          }
+        }
+        return false;
+      },
+      ms);
   return found;
 }
 
@@ -436,7 +442,8 @@ TEST_F(FolderonTest, CopyNameAndPathAndBackspace) {
   // Sorted by name: "..", then the folders; row 1 is "Business".
   SelectOnly(list, 1);
   PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40008, 0), 0);
-  EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"Business"; }, 3000)) << testing::PrintToString(ClipboardText());
+  EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"Business"; }, 3000))
+      << testing::PrintToString(ClipboardText());
   PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40009, 0), 0);
   EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"\\My Documents\\Business"; }, 3000))
       << testing::PrintToString(ClipboardText());
@@ -458,16 +465,18 @@ TEST_F(FolderonTest, CopyNameAndPathAndBackspace) {
 TEST_F(FolderonTest, MenuBarHasUpAndMenuSoftKeys) {
   HWND bar = nullptr;
   // The menu bar is a popup window owned by the main window.
-  PumpUntil([&] {
-    HWND w = nullptr;
-    while ((w = FindWindowExW(nullptr, w, nullptr, nullptr)) != nullptr) {
-      if (GetWindow(w, GW_OWNER) == main_ && SendMessageW(w, TB_BUTTONCOUNT, 0, 0) == 2) {
-        bar = w;
-        return true;
-      }
-    }
-    return false;
-  }, 5000);
+  PumpUntil(
+      [&] {
+        HWND w = nullptr;
+        while ((w = FindWindowExW(nullptr, w, nullptr, nullptr)) != nullptr) {
+          if (GetWindow(w, GW_OWNER) == main_ && SendMessageW(w, TB_BUTTONCOUNT, 0, 0) == 2) {
+            bar = w;
+            return true;
+          }
+        }
+        return false;
+      },
+      5000);
   ASSERT_NE(bar, nullptr);
   RemoteBuffer remote(bar, 4096);
   ASSERT_TRUE(remote.ok());
@@ -482,8 +491,8 @@ TEST_F(FolderonTest, MenuBarHasUpAndMenuSoftKeys) {
     ASSERT_TRUE(remote.Write(0, &info, sizeof info));
     ASSERT_TRUE(remote.Write(1024, blank, sizeof blank));
     DWORD_PTR index = 0;
-    ASSERT_TRUE(SendMessageTimeoutW(bar, TB_GETBUTTONINFOW, i, reinterpret_cast<LPARAM>(remote.at(0)),
-                                    SMTO_ABORTIFHUNG, 2000, &index));
+    ASSERT_TRUE(SendMessageTimeoutW(bar, TB_GETBUTTONINFOW, i, reinterpret_cast<LPARAM>(remote.at(0)), SMTO_ABORTIFHUNG,
+                                    2000, &index));
     wchar_t text[64] = {};
     ASSERT_TRUE(remote.Read(0, &info, sizeof info));
     ASSERT_TRUE(remote.Read(1024, text, sizeof text));
@@ -523,16 +532,20 @@ TEST(FolderonStart, ChangesInTheShownFolderRefreshTheList) {
   EXPECT_TRUE(PumpUntil([&] { return ListCount(main) == 6; }, 15000)) << ListCount(main);
 
   // The shown folder vanishes (a card taken out): the list moves to the nearest existing parent.
-  ASSERT_TRUE(PumpUntil([&] {
-    return SendCopyData(main, kOpenFolder, L"\\Temp\\Watched\\n4", sizeof L"\\Temp\\Watched\\n4") &&
-           AddressText(main) == L"\\Temp\\Watched\\n4";
-  }, 5000));
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        return SendCopyData(main, kOpenFolder, L"\\Temp\\Watched\\n4", sizeof L"\\Temp\\Watched\\n4") &&
+               AddressText(main) == L"\\Temp\\Watched\\n4";
+      },
+      5000));
   PumpFor(200);
   bool removed = RemoveDirectoryW(L"\\Temp\\Watched\\n4") != 0;
   if (removed) {
     DWORD_PTR result = 0;
     ASSERT_NE(SendMessageTimeoutW(main, WM_DEVICECHANGE, 0x0007 /* DBT_DEVNODES_CHANGED */, 0, SMTO_ABORTIFHUNG, 2000,
-                                  &result), 0) << GetLastError();
+                                  &result),
+              0)
+        << GetLastError();
     EXPECT_EQ(result, static_cast<DWORD_PTR>(TRUE));
     EXPECT_TRUE(PumpUntil([&] { return AddressText(main) == L"\\Temp\\Watched"; }, 8000))
         << testing::PrintToString(AddressText(main));
@@ -569,8 +582,7 @@ TEST(FolderonSettings, ShutdownWritesTheSettingsAndStartReadsThem) {
   auto status = ReadValue(kSettings, L"ShowStatusWnd");
   ASSERT_EQ(status.size(), 4u);
   EXPECT_EQ(*reinterpret_cast<const DWORD*>(status.data()), 1u);
-  EXPECT_EQ(ReadValue(L"Software\\Olvenmark\\Folderon+\\Settings\\Recent", L"Recent1").size(),
-            sizeof L"My Pocket PC");
+  EXPECT_EQ(ReadValue(L"Software\\Olvenmark\\Folderon+\\Settings\\Recent", L"Recent1").size(), sizeof L"My Pocket PC");
 
   // Details view and a hidden address bar are taken from the registry at the next start...
   DWORD details[22] = {0, 1, 1, 0, 1, 0, 0, 145, 75, 75, 75, 0, 0, 1, 1, 0, 1, 2, 0, 0, 0, 0};
@@ -581,7 +593,8 @@ TEST(FolderonSettings, ShutdownWritesTheSettingsAndStartReadsThem) {
     Process process = Start(L"");
     HWND main = WaitForMain();
     ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(PumpUntil([&] { return (GetWindowLongW(GetDlgItem(main, kList), GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT; }, 5000));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return (GetWindowLongW(GetDlgItem(main, kList), GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT; }, 5000));
     // Without the address bar the status shows the folder's name first.
     EXPECT_TRUE(PumpUntil([&] { return StatusText(main) == L"My Pocket PC"; }, 5000))
         << testing::PrintToString(StatusText(main));
@@ -615,11 +628,13 @@ TEST(FolderonStart, FolderCommandShowsTheTreeFollowingTheList) {
   ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(tree) != FALSE; }, 5000));
   // Stacked: the tree takes 100 pixels at the top and the list starts 4 below it.
   RECT treeRect{}, listRect{};
-  PumpUntil([&] {
-    GetWindowRect(tree, &treeRect);
-    GetWindowRect(GetDlgItem(main, kList), &listRect);
-    return listRect.top == treeRect.bottom + 4;
-  }, 3000);
+  PumpUntil(
+      [&] {
+        GetWindowRect(tree, &treeRect);
+        GetWindowRect(GetDlgItem(main, kList), &listRect);
+        return listRect.top == treeRect.bottom + 4;
+      },
+      3000);
   EXPECT_EQ(treeRect.bottom - treeRect.top, 100);
   EXPECT_EQ(listRect.top, treeRect.bottom + 4);
   EXPECT_EQ(listRect.bottom, before.bottom);
@@ -629,14 +644,17 @@ TEST(FolderonStart, FolderCommandShowsTheTreeFollowingTheList) {
   // Going to another folder moves the tree's selection along.
   ASSERT_TRUE(SendCopyData(main, kOpenFolder, L"\\Windows", sizeof L"\\Windows"));
   EXPECT_TRUE(PumpUntil([&] { return TreeSelection(tree) == L"Windows"; }, 5000))
-      << testing::PrintToString(TreeSelection(tree)) << testing::PrintToString(AddressText(main)) << SendMessageW(tree, TVM_GETCOUNT, 0, 0);
+      << testing::PrintToString(TreeSelection(tree)) << testing::PrintToString(AddressText(main))
+      << SendMessageW(tree, TVM_GETCOUNT, 0, 0);
   // Hiding it gives the list the whole pane area back.
   PostMessageW(main, WM_COMMAND, MAKEWPARAM(40061, 0), 0);
   ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(tree); }, 5000));
-  PumpUntil([&] {
-    GetWindowRect(GetDlgItem(main, kList), &listRect);
-    return listRect.top == before.top;
-  }, 3000);
+  PumpUntil(
+      [&] {
+        GetWindowRect(GetDlgItem(main, kList), &listRect);
+        return listRect.top == before.top;
+      },
+      3000);
   EXPECT_EQ(listRect.top, before.top);
   Close(process, main);
   // The choice is kept.
@@ -723,15 +741,18 @@ TEST_F(FolderonTest, UserPathsGoThereAndAreEditedInTheirDialog) {
   EXPECT_TRUE(PumpUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 1; }, 3000));
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1011, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1011)));
   HWND edit = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
   EXPECT_EQ(RemoteText(edit), business);
   TypeIntoEdit(edit, L"\\Te*mp");
   EXPECT_TRUE(DismissError(dialog, L"A filename cannot contain these characters:\n\n\\/:,;*?<>|"));
   // The edit opens again on the same row.
-  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
   TypeIntoEdit(edit, L"\\Nowhere");
   EXPECT_TRUE(DismissError(dialog, L"This folder or file could not be found. Check the path or file name."));
-  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
   TypeIntoEdit(edit, L"\\Temp\\");
   EXPECT_TRUE(PumpUntil([&] { return SendMessageW(list, LVM_GETEDITCONTROL, 0, 0) == 0; }, 3000));
   PostMessageW(dialog, WM_COMMAND, IDOK, 0);
@@ -756,21 +777,26 @@ TEST_F(FolderonTest, TreeRenamesAFolderInPlace) {
   HWND tree = GetDlgItem(main_, kTree);
   ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(tree); }, 5000));
   ASSERT_TRUE(SendCopyData(main_, kOpenFolder, L"\\Temp\\Old", sizeof L"\\Temp\\Old"));
-  ASSERT_TRUE(PumpUntil([&] { return TreeSelection(tree) == L"Old"; }, 5000)) << testing::PrintToString(TreeSelection(tree));
+  ASSERT_TRUE(PumpUntil([&] { return TreeSelection(tree) == L"Old"; }, 5000))
+      << testing::PrintToString(TreeSelection(tree));
   // Shift+Tab from the list reaches the tree; Rename there edits the selected folder's label.
   PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40039, 1), 0);
   ASSERT_TRUE(PumpUntil([&] { return FocusOf(main_) == tree; }, 3000));
   PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40031, 0), 0);
   HWND edit = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
   TypeIntoEdit(edit, L"Ne/w");
   EXPECT_TRUE(DismissError(main_, L"A filename cannot contain these characters:\n\n\\/:,;*?<>|"));
-  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
   TypeIntoEdit(edit, L"");
   EXPECT_TRUE(DismissError(main_, L"Input file name."));
-  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
   TypeIntoEdit(edit, L"New");
-  EXPECT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp\\New"; }, 5000)) << testing::PrintToString(AddressText(main_));
+  EXPECT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp\\New"; }, 5000))
+      << testing::PrintToString(AddressText(main_));
   EXPECT_EQ(TreeSelection(tree), L"New");
   DWORD attributes = GetFileAttributesW(L"\\Temp\\New");
   EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY));
@@ -778,10 +804,12 @@ TEST_F(FolderonTest, TreeRenamesAFolderInPlace) {
   // A name that is taken fails the move and keeps the folder.
   ASSERT_TRUE(CreateDirectoryW(L"\\Temp\\Taken", nullptr));
   PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40031, 0), 0);
-  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
   TypeIntoEdit(edit, L"Taken");
   EXPECT_TRUE(DismissError(main_, L"Cannot rename file."));
-  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 3000));
   PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 1);
   EXPECT_TRUE(PumpUntil([&] { return SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0) == 0; }, 3000));
   EXPECT_NE(GetFileAttributesW(L"\\Temp\\New"), INVALID_FILE_ATTRIBUTES);
@@ -796,9 +824,11 @@ TEST_F(FolderonTest, NewFolderOpensItsNameForEditingAndRowsRenameInPlace) {
   HWND list = GetDlgItem(main_, kList);
   PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40023, 0), 0);  // New Folder
   HWND edit = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 5000));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 5000));
   EXPECT_NE(GetFileAttributesW(L"\\Temp\\New Folder"), INVALID_FILE_ATTRIBUTES);
-  EXPECT_TRUE(PumpUntil([&] { return RemoteText(edit) == L"New Folder"; }, 3000)) << testing::PrintToString(RemoteText(edit));
+  EXPECT_TRUE(PumpUntil([&] { return RemoteText(edit) == L"New Folder"; }, 3000))
+      << testing::PrintToString(RemoteText(edit));
   TypeIntoEdit(edit, L"Fresh");
   EXPECT_TRUE(PumpUntil([] { return GetFileAttributesW(L"\\Temp\\Fresh") != INVALID_FILE_ATTRIBUTES; }, 5000));
   EXPECT_EQ(GetFileAttributesW(L"\\Temp\\New Folder"), INVALID_FILE_ATTRIBUTES);
@@ -807,10 +837,12 @@ TEST_F(FolderonTest, NewFolderOpensItsNameForEditingAndRowsRenameInPlace) {
   // Rows: "..", "Fresh", "readme.txt".
   SelectOnly(list, 2);
   PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40031, 0), 0);  // Rename
-  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 5000));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 5000));
   TypeIntoEdit(edit, L"no;tes");
   EXPECT_TRUE(DismissError(main_, L"A filename cannot contain these characters:\n\n\\/:,;*?<>|", nullptr));
-  ASSERT_TRUE(PumpUntil([&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 5000));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return (edit = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETEDITCONTROL, 0, 0))) != nullptr; }, 5000));
   TypeIntoEdit(edit, L"notes");
   EXPECT_TRUE(PumpUntil([] { return GetFileAttributesW(L"\\Temp\\notes.txt") != INVALID_FILE_ATTRIBUTES; }, 5000));
   EXPECT_EQ(GetFileAttributesW(L"\\Temp\\readme.txt"), INVALID_FILE_ATTRIBUTES);

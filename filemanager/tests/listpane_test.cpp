@@ -1,5 +1,6 @@
 // The list pane inside one process, with a stand-in for the main window: what a listing holds.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
@@ -14,11 +15,11 @@
 
 namespace {
 
-namespace qf = quintar::folderon;
+namespace qf = quintar::folderon::core;
 
-class Host : public folderon::ListHost {
+class Host : public quintar::folderon::ListHost {
  public:
-  folderon::FolderWatcher& Watcher() override { return watcher; }
+  quintar::folderon::FolderWatcher& Watcher() override { return watcher; }
   bool AddressBarShown() const override { return true; }
   void ShowLoading() override {}
   void ShowStatus(const std::wstring& path, unsigned long long count, unsigned long long bytes) override {
@@ -29,13 +30,13 @@ class Host : public folderon::ListHost {
   void Listed(const std::wstring& path) override { listed.push_back(path); }
   void OpenFile(const std::wstring& path) override { opened.push_back(path); }
 
-  folderon::FolderWatcher watcher;
+  quintar::folderon::FolderWatcher watcher;
   std::wstring statusPath;
   unsigned long long statusCount = 0, statusBytes = 0;
   std::vector<std::wstring> listed, opened;
 };
 
-folderon::ListPane* g_pane = nullptr;
+quintar::folderon::ListPane* g_pane = nullptr;
 
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NOTIFY && g_pane && reinterpret_cast<NMHDR*>(lParam)->code == LVN_GETDISPINFOW) {
@@ -53,8 +54,8 @@ class ListPaneTest : public ::testing::Test {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"ListPaneTestFrame";
     RegisterClassW(&wc);
-    frame_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 240, 300, nullptr, nullptr, wc.hInstance,
-                             nullptr);
+    frame_ =
+        CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 240, 300, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(frame_, nullptr);
     ASSERT_TRUE(host_.watcher.Start());
     ASSERT_TRUE(pane_.Create(frame_, wc.hInstance, L""));
@@ -74,7 +75,7 @@ class ListPaneTest : public ::testing::Test {
 
   HWND frame_ = nullptr;
   Host host_;
-  folderon::ListPane pane_{host_};
+  quintar::folderon::ListPane pane_{host_};
 };
 
 TEST_F(ListPaneTest, FolderListingSkipsRecycledAndCountsWithoutTheUpLevelRow) {
@@ -113,7 +114,7 @@ TEST_F(ListPaneTest, SearchHitsAreListedAndVanishedOnesDropped) {
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
   }
-  std::vector<folderon::SearchResultNode> hits(3);
+  std::vector<quintar::folderon::SearchResultNode> hits(3);
   hits[0] = {L"\\Temp\\hits", L"two.txt", FILE_ATTRIBUTE_ARCHIVE, {}, 10};
   hits[1] = {L"\\Temp\\hits", L"gone.txt", FILE_ATTRIBUTE_ARCHIVE, {}, 20};
   hits[2] = {L"\\Temp\\hits", L"one.txt", FILE_ATTRIBUTE_ARCHIVE, {}, 30};

@@ -6,6 +6,7 @@
 // pane goes to "\Temp", so that dropping the big listing is not counted; the per-extension icon
 // cache stays warm after the first run, which is timed and reported on its own line too.
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -22,7 +23,7 @@
 
 namespace {
 
-namespace qf = quintar::folderon;
+namespace qf = quintar::folderon::core;
 
 constexpr int kFiles = 20000;
 constexpr int kExtensions = 50;
@@ -92,38 +93,39 @@ int Enumerate() {
 
 // The parts of the main window the list pane talks to: a status bar written the way the main
 // window writes it, and the watcher the pane suspends and resumes.
-class BenchHost : public folderon::ListHost {
+class BenchHost : public quintar::folderon::ListHost {
  public:
-  folderon::FolderWatcher& Watcher() override { return watcher_; }
+  quintar::folderon::FolderWatcher& Watcher() override { return watcher_; }
   bool AddressBarShown() const override { return true; }
   void ShowLoading() override {
     int right = -1;
     SendMessageW(status_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&right));
-    SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(reinterpret_cast<const wchar_t*>(qf::kLoadingText.data())));
+    SendMessageW(status_, SB_SETTEXTW, 0,
+                 reinterpret_cast<LPARAM>(reinterpret_cast<const wchar_t*>(qf::kLoadingText.data())));
   }
   void ShowStatus(const std::wstring& path, unsigned long long count, unsigned long long totalBytes) override {
     RECT rc{};
     GetClientRect(status_, &rc);
-    qf::StatusParts parts = qf::StatusBarParts(true, folderon::U16(path), count, totalBytes,
+    qf::StatusParts parts = qf::StatusBarParts(true, quintar::folderon::U16(path), count, totalBytes,
                                                rc.right > 0 ? rc.right : GetSystemMetrics(SM_CXSCREEN),
-                                               folderon::UserNumberFormat());
+                                               quintar::folderon::UserNumberFormat());
     if (parts.rightEdges.empty()) return;
     std::vector<int> edges(parts.rightEdges.begin(), parts.rightEdges.end());
     edges.back() = -1;
     SendMessageW(status_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
     for (size_t i = 0; i < parts.texts.size(); ++i) {
-      std::wstring text = folderon::Wide(parts.texts[i]);
+      std::wstring text = quintar::folderon::Wide(parts.texts[i]);
       SendMessageW(status_, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(text.c_str()));
     }
   }
   void Listed(const std::wstring&) override {}
   void OpenFile(const std::wstring&) override {}
 
-  folderon::FolderWatcher watcher_;
+  quintar::folderon::FolderWatcher watcher_;
   HWND status_ = nullptr;
 };
 
-folderon::ListPane* g_pane = nullptr;
+quintar::folderon::ListPane* g_pane = nullptr;
 
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NOTIFY && g_pane) {
@@ -168,9 +170,9 @@ int wmain() {
   HWND frame = CreateWindowExW(0, wc.lpszClassName, L"Folderon bench", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
                                nullptr, nullptr, instance, nullptr);
   BenchHost host;
-  host.status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame, nullptr,
-                                 instance, nullptr);
-  folderon::ListPane pane(host);
+  host.status_ =
+      CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, frame, nullptr, instance, nullptr);
+  quintar::folderon::ListPane pane(host);
   if (!frame || !host.status_ || !host.watcher_.Start() || !pane.Create(frame, instance, L"\\Temp")) {
     std::printf("cannot create the list pane\n");
     return 1;
@@ -194,7 +196,7 @@ int wmain() {
     double anchorStart = NowMs();
     Enumerate();
     anchor.push_back(NowMs() - anchorStart);
-    unsigned long lookupsBefore = folderon::ShellIconLookups();
+    unsigned long lookupsBefore = quintar::folderon::ShellIconLookups();
     double start = NowMs();
     pane.Navigate(kFolder);
     UpdateWindow(pane.Window());
@@ -203,7 +205,7 @@ int wmain() {
     double elapsed = NowMs() - start;
     if (pane.RowCount() != expectedRows || status.empty() || status == loading) complete = false;
     navigate.push_back(elapsed);
-    if (i == 0) lookups = folderon::ShellIconLookups() - lookupsBefore;
+    if (i == 0) lookups = quintar::folderon::ShellIconLookups() - lookupsBefore;
     pane.Navigate(L"\\Temp");
     UpdateWindow(pane.Window());
     PumpPending();

@@ -12,15 +12,15 @@
 
 namespace {
 
-using folderon::FolderWatcher;
-using folderon::MSG_FOLDER_CHANGED;
+using quintar::folderon::FolderWatcher;
+using quintar::folderon::kMsgFolderChanged;
 using testsupport::PumpFor;
 using testsupport::PumpUntil;
 
 int g_changes = 0;
 
 LRESULT CALLBACK CountingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == MSG_FOLDER_CHANGED) {
+  if (msg == kMsgFolderChanged) {
     ++g_changes;
     return 0;
   }
@@ -96,7 +96,7 @@ TEST_F(WatcherTest, SamePathInAnotherCaseKeepsTheWatch) {
 TEST(RegKeyTest, ValuesOfTheWrongShapeLeaveTheDefaults) {
   constexpr wchar_t kKey[] = L"Software\\Olvenmark\\Folderon+\\Settings";
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Olvenmark\\Folderon+");
-  folderon::RegKey key(kKey);
+  quintar::folderon::SettingsKey key(kKey);
   ASSERT_TRUE(key);
   key.WriteBinary(L"Short", "\x01\x02", 2);
   DWORD dword = 7;

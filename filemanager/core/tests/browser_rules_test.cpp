@@ -2,7 +2,7 @@
 
 #include "filemanager/core/browser_rules.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 namespace {
 
 FileEntry Entry(std::u16string name, EntryKind kind, std::uint32_t attributes = 0) {
@@ -85,4 +85,4 @@ TEST(DisplayMode, HighResolutionWatchPathAndFont) {
 }
 
 }  // namespace
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

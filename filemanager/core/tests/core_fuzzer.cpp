@@ -11,7 +11,7 @@
 #include "filemanager/core/paths.h"
 #include "filemanager/core/startup.h"
 
-using namespace quintar::folderon;
+using namespace quintar::folderon::core;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;

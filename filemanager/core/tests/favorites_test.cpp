@@ -4,13 +4,13 @@
 
 #include "filemanager/core/favorites.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 namespace {
 
 TEST(Favorites, SubfoldersFirstNumberingAcrossLevelsAndLeftOuts) {
   const std::map<std::u16string, std::vector<FolderItem>> tree{
-      {u"\\Fav", {{u"b.url", false}, {u"noext", false}, {u"Links", true}, {u".", true}, {u"Empty", true},
-                  {u"a.lnk", false}}},
+      {u"\\Fav",
+       {{u"b.url", false}, {u"noext", false}, {u"Links", true}, {u".", true}, {u"Empty", true}, {u"a.lnk", false}}},
       {u"\\Fav\\Links", {{u"x.url", false}, {u"Deeper", true}}},
       {u"\\Fav\\Links\\Deeper", {{u"y.url", false}}},
       {u"\\Fav\\Empty", {{u"README", false}}},
@@ -35,8 +35,8 @@ TEST(Favorites, SubfoldersFirstNumberingAcrossLevelsAndLeftOuts) {
 }
 
 TEST(Favorites, MissingFolderAndCommandRangeLimit) {
-  EXPECT_TRUE(BuildFavoritesMenu(u"\\None", [](std::u16string_view) { return std::vector<FolderItem>{}; })
-                  .items.empty());
+  EXPECT_TRUE(
+      BuildFavoritesMenu(u"\\None", [](std::u16string_view) { return std::vector<FolderItem>{}; }).items.empty());
   std::vector<FolderItem> many;
   for (int i = 0; i < 15000; ++i) many.push_back({u"f" + std::u16string(1, u'0' + i % 10) + u".url", false});
   const FavoritesMenu menu = BuildFavoritesMenu(u"\\Fav", [&](std::u16string_view) { return many; });
@@ -45,4 +45,4 @@ TEST(Favorites, MissingFolderAndCommandRangeLimit) {
 }
 
 }  // namespace
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

@@ -7,7 +7,7 @@
 #include "filemanager/core/paths.h"
 #include "filemanager/core/status.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 namespace {
 
 TEST(Paths, JoinPatternParentLeaf) {
@@ -27,8 +27,8 @@ TEST(Paths, JoinPatternParentLeaf) {
 
 TEST(Paths, LengthLimitIs259Characters) {
   const std::u16string folder = u"\\" + std::u16string(250, u'f');  // 251
-  EXPECT_TRUE(JoinPath(folder, std::u16string(7, u'n')));            // 259
-  EXPECT_FALSE(JoinPath(folder, std::u16string(8, u'n')));           // 260
+  EXPECT_TRUE(JoinPath(folder, std::u16string(7, u'n')));           // 259
+  EXPECT_FALSE(JoinPath(folder, std::u16string(8, u'n')));          // 260
   EXPECT_TRUE(FindPattern(u"\\" + std::u16string(254, u'f')));      // 255 + 4
   EXPECT_FALSE(FindPattern(u"\\" + std::u16string(255, u'f')));
   EXPECT_FALSE(NormalizeFolder(std::u16string(260, u'x')));
@@ -59,10 +59,10 @@ TEST(Paths, NearestExistingAndDelayedRefresh) {
   const auto exists = [&](std::u16string_view p) { return existing.count(std::u16string(p)) > 0; };
   EXPECT_EQ(NearestExisting(u"\\Storage Card\\a\\b", exists), u"\\Storage Card");
   EXPECT_EQ(NearestExisting(u"\\Gone\\deeper", exists), u"");
-  EXPECT_EQ(RefreshTarget(u"\\Temp", true, exists), std::nullopt);      // device change: stays
+  EXPECT_EQ(RefreshTarget(u"\\Temp", true, exists), std::nullopt);  // device change: stays
   EXPECT_EQ(RefreshTarget(u"", true, exists), u"");
-  EXPECT_EQ(RefreshTarget(u"\\Temp", false, exists), u"\\Temp");         // re-read
-  EXPECT_EQ(RefreshTarget(u"\\Card2\\x", true, exists), u"");            // card removed
+  EXPECT_EQ(RefreshTarget(u"\\Temp", false, exists), u"\\Temp");  // re-read
+  EXPECT_EQ(RefreshTarget(u"\\Card2\\x", true, exists), u"");     // card removed
 }
 
 TEST(Paths, ForbiddenCharacters) {
@@ -229,4 +229,4 @@ TEST(Focus, TabCycles) {
 }
 
 }  // namespace
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

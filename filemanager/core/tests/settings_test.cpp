@@ -4,7 +4,7 @@
 
 #include "filemanager/core/list_settings.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 namespace {
 
 std::vector<std::byte> Bytes(const ListViewSettings& s) {
@@ -86,15 +86,15 @@ TEST(ListViewSettings, AnyOtherLengthGivesDefaults) {
 
 TEST(ListViewSettings, OutOfRangeValuesAreMendedFieldByField) {
   auto b = Bytes(ListViewSettings{});
-  Put(b, 0, 7);            // sort key
-  Put(b, 1, 0xFFFFFFFF);   // ascending
-  Put(b, 2, 4);            // view style
-  Put(b, 3, 1);            // line select
-  Put(b, 4, 0);            // hideHidden stays 0
-  Put(b, 5, 9);            // hideSystem
-  Put(b, 7, 0x80000000);   // Name width
-  Put(b, 8, 100);          // Size width stays
-  Put(b, 17, 3);           // archive kind
+  Put(b, 0, 7);           // sort key
+  Put(b, 1, 0xFFFFFFFF);  // ascending
+  Put(b, 2, 4);           // view style
+  Put(b, 3, 1);           // line select
+  Put(b, 4, 0);           // hideHidden stays 0
+  Put(b, 5, 9);           // hideSystem
+  Put(b, 7, 0x80000000);  // Name width
+  Put(b, 8, 100);         // Size width stays
+  Put(b, 17, 3);          // archive kind
   const ListViewSettings s = ParseListViewSettings(b);
   EXPECT_EQ(s.sortKey, 0u);
   EXPECT_EQ(s.ascending, 1u);
@@ -114,8 +114,8 @@ TEST(ListViewSettings, ListStyleCyclesThroughFiveStyles) {
     CycleListStyle(s);
     seen.emplace_back(s.viewStyle, s.lineSelect);
   }
-  EXPECT_EQ(seen, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{
-                      {2, 0}, {3, 0}, {1, 0}, {1, kLineSelectOn}, {0, 0}}));
+  EXPECT_EQ(seen,
+            (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{2, 0}, {3, 0}, {1, 0}, {1, kLineSelectOn}, {0, 0}}));
 }
 
 TEST(ListViewSettings, ColumnClickSetsKeyOrFlipsDirection) {
@@ -141,4 +141,4 @@ TEST(ListViewSettings, ColumnClickSetsKeyOrFlipsDirection) {
 }
 
 }  // namespace
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

@@ -13,22 +13,21 @@
 
 namespace {
 
-using namespace quintar::folderon;
+using namespace quintar::folderon::core;
 
 constexpr std::size_t kRows = 100000;
 
 std::vector<FileEntry> MakeRows(std::size_t count) {
   {
     static const char16_t* const kWords[] = {
-        u"Report", u"notes", u"IMG_", u"Budget", u"invoice", u"Meeting", u"photo", u"Draft", u"summary",
-        u"Backup", u"setup", u"Letter", u"track", u"Scan", u"readme", u"Contacts", u"map", u"Music",
-        u"DSC", u"project", u"Agenda", u"log", u"Vacation", u"Übersicht", u"résumé"};
+        u"Report", u"notes",   u"IMG_",   u"Budget", u"invoice",  u"Meeting",   u"photo",    u"Draft", u"summary",
+        u"Backup", u"setup",   u"Letter", u"track",  u"Scan",     u"readme",    u"Contacts", u"map",   u"Music",
+        u"DSC",    u"project", u"Agenda", u"log",    u"Vacation", u"Übersicht", u"résumé"};
     static const char16_t* const kExts[50] = {
-        u"txt", u"doc", u"DOC", u"xls", u"jpg", u"JPG", u"png", u"bmp", u"gif", u"mp3", u"wav", u"wma",
-        u"pdf", u"htm", u"html", u"exe", u"dll", u"lnk", u"LNK", u"zip", u"lzh", u"cab", u"pxl", u"psw",
-        u"pwi", u"ini", u"dat", u"log", u"csv", u"xml", u"rtf", u"wmv", u"avi", u"mid", u"ttf", u"cpl",
-        u"tsk", u"2bp", u"vcf", u"ics", u"msg", u"eml", u"db", u"cdb", u"sys", u"bak", u"tmp", u"enf",
-        u"reg", u"url"};
+        u"txt", u"doc",  u"DOC", u"xls", u"jpg", u"JPG", u"png", u"bmp", u"gif", u"mp3", u"wav", u"wma", u"pdf",
+        u"htm", u"html", u"exe", u"dll", u"lnk", u"LNK", u"zip", u"lzh", u"cab", u"pxl", u"psw", u"pwi", u"ini",
+        u"dat", u"log",  u"csv", u"xml", u"rtf", u"wmv", u"avi", u"mid", u"ttf", u"cpl", u"tsk", u"2bp", u"vcf",
+        u"ics", u"msg",  u"eml", u"db",  u"cdb", u"sys", u"bak", u"tmp", u"enf", u"reg", u"url"};
     std::mt19937 rng(20261207);
     std::vector<FileEntry> out;
     out.reserve(count);

@@ -6,7 +6,7 @@
 
 #include "filemanager/core/sorting.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 namespace {
 
 FileEntry Folder(std::u16string name, std::uint64_t time = 0) {
@@ -42,10 +42,10 @@ using Names = std::vector<std::u16string>;
 TEST(CaseFolding, MatchesTheDevicesSimpleUppercase) {
   EXPECT_TRUE(EqualsNoCase(u"My Documents", u"MY DOCUMENTS"));
   EXPECT_TRUE(EqualsNoCase(u"recycled", u"RECYCLED"));
-  EXPECT_TRUE(EqualsNoCase(u"\u00E4rger", u"\u00C4RGER"));          // Latin-1
+  EXPECT_TRUE(EqualsNoCase(u"\u00E4rger", u"\u00C4RGER"));                  // Latin-1
   EXPECT_TRUE(EqualsNoCase(u"\u03B1\u03B2\u03B3", u"\u0391\u0392\u0393"));  // Greek
   EXPECT_TRUE(EqualsNoCase(u"\u0434\u043E\u043C", u"\u0414\u041E\u041C"));  // Cyrillic
-  EXPECT_TRUE(EqualsNoCase(u"\uFF41", u"\uFF21"));                  // full-width a
+  EXPECT_TRUE(EqualsNoCase(u"\uFF41", u"\uFF21"));                          // full-width a
   EXPECT_EQ(FoldUpper(u'\u00FF'), u'\u0178');
   // No fold from a non-ASCII letter onto ASCII: dotless i and long s stay apart from I and S.
   EXPECT_FALSE(EqualsNoCase(u"\u0131", u"I"));
@@ -61,10 +61,9 @@ TEST(CaseFolding, MatchesTheDevicesSimpleUppercase) {
 }
 
 TEST(NameSort, AscendingIsCaseInsensitiveWithUpLevelAndFoldersFirst) {
-  std::vector<FileEntry> rows{File(u"b.txt"), Folder(u"beta"), File(u"A.doc"), MakeUpLevelEntry(),
-                              Folder(u"Alpha"), File(u"c"), Folder(u"_tmp")};
-  EXPECT_EQ(Sorted(rows, SortKey::Name, true),
-            (Names{u"..", u"Alpha", u"beta", u"_tmp", u"A.doc", u"b.txt", u"c"}));
+  std::vector<FileEntry> rows{File(u"b.txt"),   Folder(u"beta"), File(u"A.doc"), MakeUpLevelEntry(),
+                              Folder(u"Alpha"), File(u"c"),      Folder(u"_tmp")};
+  EXPECT_EQ(Sorted(rows, SortKey::Name, true), (Names{u"..", u"Alpha", u"beta", u"_tmp", u"A.doc", u"b.txt", u"c"}));
 }
 
 TEST(NameSort, ReversedIsCaseSensitiveOrdinalReversedKindsStayInOrder) {
@@ -74,21 +73,18 @@ TEST(NameSort, ReversedIsCaseSensitiveOrdinalReversedKindsStayInOrder) {
 }
 
 TEST(TypeSort, ByExtensionNoExtensionFirstTiesByNameFoldersAlwaysAscending) {
-  std::vector<FileEntry> rows{File(u"b.DOC"), File(u"readme"), File(u"a.doc"), File(u"z.bmp"),
-                              File(u"Makefile"), File(u".profile"), File(u"x.tar.gz"), Folder(u"b"),
-                              Folder(u"A"), MakeUpLevelEntry()};
+  std::vector<FileEntry> rows{File(u"b.DOC"),    File(u"readme"),   File(u"a.doc"), File(u"z.bmp"), File(u"Makefile"),
+                              File(u".profile"), File(u"x.tar.gz"), Folder(u"b"),   Folder(u"A"),   MakeUpLevelEntry()};
   // ".profile" has no extension; "x.tar.gz" is a .gz.
   EXPECT_EQ(Sorted(rows, SortKey::Type, true),
-            (Names{u"..", u"A", u"b", u".profile", u"Makefile", u"readme", u"z.bmp", u"a.doc", u"b.DOC",
-                   u"x.tar.gz"}));
+            (Names{u"..", u"A", u"b", u".profile", u"Makefile", u"readme", u"z.bmp", u"a.doc", u"b.DOC", u"x.tar.gz"}));
   EXPECT_EQ(Sorted(rows, SortKey::Type, false),
-            (Names{u"..", u"A", u"b", u"x.tar.gz", u"b.DOC", u"a.doc", u"z.bmp", u"readme", u"Makefile",
-                   u".profile"}));
+            (Names{u"..", u"A", u"b", u"x.tar.gz", u"b.DOC", u"a.doc", u"z.bmp", u"readme", u"Makefile", u".profile"}));
 }
 
 TEST(SizeSort, FoldersByNameAboveFilesInBothDirections) {
-  std::vector<FileEntry> rows{File(u"big", 5000), Folder(u"zz"), File(u"small", 10), Folder(u"Aa"),
-                              File(u"mid", 300), MakeUpLevelEntry()};
+  std::vector<FileEntry> rows{File(u"big", 5000), Folder(u"zz"),     File(u"small", 10),
+                              Folder(u"Aa"),      File(u"mid", 300), MakeUpLevelEntry()};
   EXPECT_EQ(Sorted(rows, SortKey::Size, true), (Names{u"..", u"Aa", u"zz", u"small", u"mid", u"big"}));
   EXPECT_EQ(Sorted(rows, SortKey::Size, false), (Names{u"..", u"Aa", u"zz", u"big", u"mid", u"small"}));
 }
@@ -100,8 +96,8 @@ TEST(SizeSort, EqualSizesCompareEqual) {
 }
 
 TEST(DateSort, FoldersAndFilesByTimeSameDirection) {
-  std::vector<FileEntry> rows{File(u"new", 0, 300), Folder(u"old", 100), File(u"older", 0, 50),
-                              Folder(u"newer", 200), MakeUpLevelEntry()};
+  std::vector<FileEntry> rows{File(u"new", 0, 300), Folder(u"old", 100), File(u"older", 0, 50), Folder(u"newer", 200),
+                              MakeUpLevelEntry()};
   EXPECT_EQ(Sorted(rows, SortKey::Date, true), (Names{u"..", u"old", u"newer", u"older", u"new"}));
   EXPECT_EQ(Sorted(rows, SortKey::Date, false), (Names{u"..", u"newer", u"old", u"new", u"older"}));
 }
@@ -146,4 +142,4 @@ TEST(Names, ExtensionRules) {
 }
 
 }  // namespace
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

@@ -5,7 +5,7 @@
 
 #include "filemanager/core/startup.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 namespace {
 
 TEST(CommandLine, FolderSwitchQuotesAndPlainLines) {
@@ -84,4 +84,4 @@ TEST(CopyData, TextEndsAtTheFirstZero) {
 }
 
 }  // namespace
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core

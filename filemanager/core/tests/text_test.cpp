@@ -2,7 +2,7 @@
 
 #include "filemanager/core/text_format.h"
 
-namespace quintar::folderon {
+namespace quintar::folderon::core {
 namespace {
 
 NumberFormat German() {
@@ -106,4 +106,4 @@ TEST(DateTexts, FullAndCompactForms) {
 }
 
 }  // namespace
-}  // namespace quintar::folderon
+}  // namespace quintar::folderon::core
