@@ -1,5 +1,6 @@
 // The folder chooser: a full-screen dialog with a lazily filled folder tree, where folders can
-// also be created and renamed on the spot.
+// also be created and renamed on the spot. Its messages name no caption: the platform's default
+// shows.
 #include <windows.h>
 // (these need windows.h first)
 #include <commctrl.h>
@@ -29,7 +30,6 @@ using core::kMaxPath;
 
 constexpr wchar_t kRootLabel[] = L"My Pocket PC";
 enum Image { kDevice = 0, kFolder = 1, kFolderOpen = 2, kCard = 3, kMyDocuments = 4 };
-// The chooser's messages name no caption: the platform's default shows.
 
 dialogs::TemplateSet ChooserTemplates() {
   return dialogs::TemplatesById(ids::kChooserSquare, ids::kChooserPortrait, ids::kChooserLandscape);

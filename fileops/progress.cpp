@@ -40,13 +40,20 @@ struct TextQuestion {
 }  // namespace
 
 std::span<const win32::DialogMessageEntry<ProgressDialog>> ProgressDialog::Messages() {
+  // clang-format off
   static constexpr win32::DialogMessageEntry<ProgressDialog> kTable[] = {
-      win32::On<&ProgressDialog::OnInit>(WM_INITDIALOG),        win32::On<&ProgressDialog::OnTimer>(WM_TIMER),
-      win32::On<&ProgressDialog::OnOtherCommand>(WM_COMMAND),   win32::On<&ProgressDialog::OnClose>(WM_CLOSE),
-      win32::On<&ProgressDialog::OnAskFile>(kMsgAskFile),       win32::On<&ProgressDialog::OnAskMerge>(kMsgAskMerge),
-      win32::On<&ProgressDialog::OnAskDelete>(kMsgAskDelete),   win32::On<&ProgressDialog::OnShowStop>(kMsgShowStop),
-      win32::On<&ProgressDialog::OnTotalKnown>(kMsgTotalKnown), win32::On<&ProgressDialog::OnFinished>(kMsgFinished),
+      win32::On<&ProgressDialog::OnInit>(WM_INITDIALOG),
+      win32::On<&ProgressDialog::OnTimer>(WM_TIMER),
+      win32::On<&ProgressDialog::OnOtherCommand>(WM_COMMAND),
+      win32::On<&ProgressDialog::OnClose>(WM_CLOSE),
+      win32::On<&ProgressDialog::OnAskFile>(kMsgAskFile),
+      win32::On<&ProgressDialog::OnAskMerge>(kMsgAskMerge),
+      win32::On<&ProgressDialog::OnAskDelete>(kMsgAskDelete),
+      win32::On<&ProgressDialog::OnShowStop>(kMsgShowStop),
+      win32::On<&ProgressDialog::OnTotalKnown>(kMsgTotalKnown),
+      win32::On<&ProgressDialog::OnFinished>(kMsgFinished),
   };
+  // clang-format on
   return kTable;
 }
 

@@ -35,8 +35,8 @@ class ProgressDialog : public win32::Dialog<ProgressDialog>, public RunView {
 
   INT_PTR OnInit(WPARAM, LPARAM);
   INT_PTR OnTimer(WPARAM timer, LPARAM);
-  INT_PTR OnOtherCommand(WPARAM, LPARAM) { return TRUE; }
-  INT_PTR OnClose(WPARAM, LPARAM) { return TRUE; }  // only the worker ends the dialog
+  INT_PTR OnOtherCommand(WPARAM, LPARAM) { return TRUE; }  // taken and dropped
+  INT_PTR OnClose(WPARAM, LPARAM) { return TRUE; }         // only the worker ends the dialog
   INT_PTR OnAskFile(WPARAM, LPARAM question);
   INT_PTR OnAskMerge(WPARAM, LPARAM question);
   INT_PTR OnAskDelete(WPARAM, LPARAM question);

@@ -43,16 +43,18 @@ void CentreOver(HWND window, HWND over, int minTop) noexcept {
 bool IsDialogOpen(DLGPROC proc) noexcept {
   struct Search {
     DLGPROC proc;
+    DWORD process;
     bool found;
-  } search{proc, false};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
+  } search{proc, GetCurrentProcessId(), false};
+  EnumWindows(
       [](HWND window, LPARAM param) -> BOOL {
         auto& s = *reinterpret_cast<Search*>(param);
-        wchar_t name[8] = L"";
-        if (reinterpret_cast<DLGPROC>(GetWindowLongPtrW(window, DWLP_DLGPROC)) != s.proc ||
-            !GetClassNameW(window, name, 8) || wcscmp(name, L"#32770") != 0)
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process != s.process || reinterpret_cast<DLGPROC>(GetWindowLongPtrW(window, DWLP_DLGPROC)) != s.proc)
           return TRUE;
+        wchar_t name[8] = L"";
+        if (!GetClassNameW(window, name, 8) || wcscmp(name, L"#32770") != 0) return TRUE;
         s.found = true;
         return FALSE;
       },

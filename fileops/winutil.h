@@ -34,8 +34,8 @@ using CeFindHandle = win32::Owner<CeFindTraits>;
 // pixels from its top.
 void CentreOver(HWND window, HWND over, int minTop = 0) noexcept;
 
-// Whether a dialog run by `proc` is open on this thread: requests that would open a second one
-// (reached through messages a modal loop dispatches) are refused.
+// Whether a dialog run by `proc` is open in this process: one run (or chooser) at a time, so a
+// request reached through a message that a modal loop dispatches is refused.
 bool IsDialogOpen(DLGPROC proc) noexcept;
 
 }  // namespace quintar::fileops

@@ -183,6 +183,33 @@ TEST_F(Engine, ConflictAnswersYesNoAllAndCancel) {
   EXPECT_TRUE(responder.MessageBoxes().empty());
 }
 
+TEST_F(Engine, OneRunAtATime) {
+  std::wstring src = base + L"\\src";
+  CreateDirectoryW(src.c_str(), nullptr);
+  Put(src + L"\\a.txt", "new");
+  Put(base + L"\\a.txt", "old");
+  // Requests that arrive while a run asks its question are refused without a word.
+  int nestedCopy = 0, nestedDelete = 0;
+  {
+    OnNthDialog during(2, [&] {
+      std::vector<FileItem> items{Item(kKindFile, src, L"a.txt")};
+      nestedCopy = StartTransfer(owner.get(), L"", src, items, false);
+      nestedDelete = StartDelete(owner.get(), L"", items);
+    });
+    responder.OnText(kFileExists, ids::kNo).Once();
+    ASSERT_EQ(Copy({Item(kKindFile, src, L"a.txt")}, base), kRan);
+  }
+  EXPECT_EQ(nestedCopy, kRefused);
+  EXPECT_EQ(nestedDelete, kRefused);
+  EXPECT_EQ(responder.Dialogs().size(), 2u);  // progress + the one question
+  EXPECT_TRUE(responder.MessageBoxes().empty());
+  EXPECT_EQ(Names(src), (Names_t{L"a.txt"}));
+  // Once it has ended, the next one runs.
+  responder.OnText(kFileExists, ids::kYes).Once();
+  ASSERT_EQ(Copy({Item(kKindFile, src, L"a.txt")}, base), kRan);
+  EXPECT_EQ(Get(base + L"\\a.txt"), "new");
+}
+
 TEST_F(Engine, ReadOnlyAndSystemTargetsAreReplacedWhenConfirmed) {
   std::wstring src = base + L"\\src";
   CreateDirectoryW(src.c_str(), nullptr);
