@@ -84,7 +84,7 @@ int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM sort) {
 
 void CopyText(NMLVDISPINFOW* info, const std::u16string& text) {
   if (!info->item.pszText || info->item.cchTextMax <= 0) return;
-  lstrcpynW(info->item.pszText, reinterpret_cast<const wchar_t*>(text.c_str()), info->item.cchTextMax);
+  lstrcpynW(info->item.pszText, win32::WidePtr(text.c_str()), info->item.cchTextMax);
 }
 
 }  // namespace
@@ -277,7 +277,7 @@ void ListPane::ReadRecords(const std::u16string& path16, bool search) {
       DeviceFind find(CeFindFirstFile(Wide(*pattern).c_str(), &data));
       if (find) {
         do {
-          std::u16string_view name(reinterpret_cast<const char16_t*>(data.cFileName));
+          std::u16string_view name(win32::U16Ptr(data.cFileName));
           if (!qf::IsListed(name, data.dwFileAttributes, filter)) continue;
           std::uint64_t local = 0;
           if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) local = Ticks(data.ftLastWriteTime) + localBias;

@@ -8,6 +8,7 @@
 #include "filemanager/core/startup.h"
 #include "filemanager/core/status.h"
 #include "filemanager/winutil.h"
+#include "win32/scope.h"
 #include "win32/shell.h"
 
 namespace quintar::folderon {
@@ -337,15 +338,15 @@ void MainFrame::StartDelayedRefresh(bool deviceChange) {
 void MainFrame::DelayedRefresh() {
   KillTimer(hwnd(), kRefreshTimer);
   // Our own watch must not keep a removed folder alive while its existence is checked.
-  watcher_.Suspend();
+  auto resume = win32::Paired([this] { watcher_.Suspend(); }, [this] { watcher_.Resume(); });
   tree_.SelectPath(L"", true, false);
   std::u16string path = U16(list_.Path());
   auto target = qf::RefreshTarget(path, deviceMode_, [](std::u16string_view p) { return IsExistingFolder(Wide(p)); });
   deviceMode_ = false;
   if (target) {
-    list_.Navigate(Wide(*target));  // resumes watching
-  } else {
-    watcher_.Resume();
+    std::wstring folder = Wide(*target);
+    resume.Dismiss();  // the listing resumes watching
+    list_.Navigate(folder);
   }
 }
 
@@ -506,10 +507,8 @@ void MainFrame::OnTreeEndLabelEdit(const NMTVDISPINFOW* info) {
   auto renamed = tree_.ApplyRename(
       item, info->item.pszText,
       [this](const std::wstring& from, const std::wstring& to) {
-        watcher_.Suspend();
-        bool moved = MoveFileW(from.c_str(), to.c_str()) != FALSE;
-        watcher_.Resume();
-        return moved;
+        auto resume = win32::Paired([this] { watcher_.Suspend(); }, [this] { watcher_.Resume(); });
+        return MoveFileW(from.c_str(), to.c_str()) != FALSE;
       },
       message);
   if (renamed) {

@@ -29,7 +29,6 @@ namespace quintar::folderon {
 
 inline constexpr wchar_t kWindowClass[] = L"FolderonPLUSUNI";
 inline constexpr wchar_t kWindowTitle[] = L"Folderon";
-inline constexpr UINT_PTR kTreeKeyTimer = 2;
 inline constexpr UINT_PTR kRefreshTimer = 5;
 inline constexpr UINT kRefreshDelayMs = 2000;
 // Posted by the main window to itself: start the tree's label edit again after a refused name.

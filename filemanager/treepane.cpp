@@ -19,7 +19,6 @@ namespace qf = core;
 namespace {
 
 enum TreeImage { kDevice, kClosed, kOpen, kCard, kMyDocuments, kStartMenu, kNetwork };
-constexpr UINT_PTR kTreeKeyTimer = 2;
 constexpr UINT kTreeKeyDelayMs = 500;
 
 std::wstring Pattern(const std::wstring& folder) {

@@ -16,6 +16,9 @@
 
 namespace quintar::folderon {
 
+// The main window's timer that ends a keyboard walk through the tree.
+inline constexpr UINT_PTR kTreeKeyTimer = 2;
+
 class TreePane {
  public:
   TreePane() = default;

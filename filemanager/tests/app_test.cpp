@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "testsupport/testsupport.h"
+#include "win32/handle.h"
 
 namespace {
 
@@ -36,11 +37,10 @@ constexpr wchar_t kRebar[] = L"Software\\Olvenmark\\Folderon+\\Settings\\Rebar";
 void ClearSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Olvenmark\\Folderon+"); }
 
 void WriteBinary(const wchar_t* key, const wchar_t* name, const void* data, DWORD bytes) {
-  HKEY k = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
+  quintar::win32::RegKey k;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr),
             ERROR_SUCCESS);
-  RegSetValueExW(k, name, 0, REG_BINARY, static_cast<const BYTE*>(data), bytes);
-  RegCloseKey(k);
+  RegSetValueExW(k.get(), name, 0, REG_BINARY, static_cast<const BYTE*>(data), bytes);
 }
 
 // The value's bytes, or nothing when it is missing.
@@ -92,26 +92,27 @@ class RemoteBuffer {
   RemoteBuffer(HWND window, SIZE_T size) : size_(size) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (process_) address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    process_.reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    if (process_) {
+      address_ = VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
   }
   ~RemoteBuffer() {
-    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
-    if (process_) CloseHandle(process_);
+    if (address_) VirtualFreeEx(process_.get(), address_, 0, MEM_RELEASE);
   }
   RemoteBuffer(const RemoteBuffer&) = delete;
   RemoteBuffer& operator=(const RemoteBuffer&) = delete;
   bool ok() const { return address_ != nullptr; }
   char* at(SIZE_T offset) const { return static_cast<char*>(address_) + offset; }
   bool Write(SIZE_T offset, const void* data, SIZE_T bytes) const {
-    return offset + bytes <= size_ && WriteProcessMemory(process_, at(offset), data, bytes, nullptr);
+    return offset + bytes <= size_ && WriteProcessMemory(process_.get(), at(offset), data, bytes, nullptr);
   }
   bool Read(SIZE_T offset, void* data, SIZE_T bytes) const {
-    return offset + bytes <= size_ && ReadProcessMemory(process_, at(offset), data, bytes, nullptr);
+    return offset + bytes <= size_ && ReadProcessMemory(process_.get(), at(offset), data, bytes, nullptr);
   }
 
  private:
-  HANDLE process_ = nullptr;
+  quintar::win32::KernelHandle process_;
   void* address_ = nullptr;
   SIZE_T size_;
 };
@@ -666,13 +667,13 @@ TEST(FolderonStart, FolderCommandShowsTheTreeFollowingTheList) {
 // For looking at the window: runs only when asked for (--gtest_also_run_disabled_tests) and
 // keeps the window up for a screenshot. FOLDERON_LOOK lists commands to send first.
 std::string ReadDeviceFile(const wchar_t* path) {
-  HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return {};
+  quintar::win32::FileHandle file(
+      CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return {};
   std::string text;
   char buffer[4096];
   DWORD got = 0;
-  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
-  CloseHandle(h);
+  while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got) text.append(buffer, got);
   return text;
 }
 
@@ -704,16 +705,17 @@ TEST_F(FolderonTest, FilesOpenThroughTheShell) {
 
 TEST_F(FolderonTest, UserPathsGoThereAndAreEditedInTheirDialog) {
   Close(first_, main_);
-  HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  DWORD two = 2;
-  RegSetValueExW(key, L"OpenPthInfoCount", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&two), sizeof two);
   const wchar_t business[] = L"\\My Documents\\Business";
   const wchar_t gone[] = L"\\Gone";
-  RegSetValueExW(key, L"OpenPthInfo0", 0, REG_SZ, reinterpret_cast<const BYTE*>(business), sizeof business);
-  RegSetValueExW(key, L"OpenPthInfo1", 0, REG_SZ, reinterpret_cast<const BYTE*>(gone), sizeof gone);
-  RegCloseKey(key);
+  {
+    quintar::win32::RegKey key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettings, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
+              ERROR_SUCCESS);
+    DWORD two = 2;
+    RegSetValueExW(key.get(), L"OpenPthInfoCount", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&two), sizeof two);
+    RegSetValueExW(key.get(), L"OpenPthInfo0", 0, REG_SZ, reinterpret_cast<const BYTE*>(business), sizeof business);
+    RegSetValueExW(key.get(), L"OpenPthInfo1", 0, REG_SZ, reinterpret_cast<const BYTE*>(gone), sizeof gone);
+  }
   first_ = Start(L"");
   main_ = WaitForMain();
   ASSERT_NE(main_, nullptr);

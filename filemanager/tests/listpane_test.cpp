@@ -12,6 +12,7 @@
 #include "filemanager/folderwatcher.h"
 #include "filemanager/listpane.h"
 #include "testsupport/testsupport.h"
+#include "win32/handle.h"
 
 namespace {
 
@@ -82,11 +83,13 @@ TEST_F(ListPaneTest, FolderListingSkipsRecycledAndCountsWithoutTheUpLevelRow) {
   CreateDirectoryW(L"\\Temp\\lp", nullptr);
   CreateDirectoryW(L"\\Temp\\lp\\RECYCLED", nullptr);
   CreateDirectoryW(L"\\Temp\\lp\\b", nullptr);
-  HANDLE file = CreateFileW(L"\\Temp\\lp\\a.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(file, "12345", 5, &written, nullptr);
-  CloseHandle(file);
+  {
+    quintar::win32::FileHandle file(
+        CreateFileW(L"\\Temp\\lp\\a.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
+    DWORD written = 0;
+    WriteFile(file.get(), "12345", 5, &written, nullptr);
+  }
 
   pane_.Navigate(L"\\Temp\\lp");
   ASSERT_EQ(pane_.RowCount(), 3);
@@ -110,9 +113,8 @@ TEST_F(ListPaneTest, FolderListingSkipsRecycledAndCountsWithoutTheUpLevelRow) {
 TEST_F(ListPaneTest, SearchHitsAreListedAndVanishedOnesDropped) {
   CreateDirectoryW(L"\\Temp\\hits", nullptr);
   for (const wchar_t* name : {L"\\Temp\\hits\\one.txt", L"\\Temp\\hits\\two.txt"}) {
-    HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
+    quintar::win32::FileHandle file(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
   }
   std::vector<quintar::folderon::SearchResultNode> hits(3);
   hits[0] = {L"\\Temp\\hits", L"two.txt", FILE_ATTRIBUTE_ARCHIVE, {}, 10};

@@ -20,6 +20,7 @@
 #include "filemanager/folderwatcher.h"
 #include "filemanager/listpane.h"
 #include "filemanager/winutil.h"
+#include "win32/handle.h"
 
 namespace {
 
@@ -60,34 +61,32 @@ bool MakeFolder() {
   for (int i = 0; i < kFiles; ++i) {
     wchar_t name[64];
     swprintf(name, 64, L"%ls\\file%05d.ext%02d", kFolder, i, i % kExtensions);
-    HANDLE h = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(h);
+    quintar::win32::FileHandle file(
+        CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
   }
   return true;
 }
 
 int EnumerateCe() {
   WIN32_FIND_DATAW data;
-  HANDLE find = CeFindFirstFile(L"\\Temp\\nav\\*.*", &data);
-  if (find == INVALID_HANDLE_VALUE) return 0;
+  quintar::folderon::DeviceFind find(CeFindFirstFile(L"\\Temp\\nav\\*.*", &data));
+  if (!find) return 0;
   int count = 0;
   do {
     ++count;
-  } while (CeFindNextFile(find, &data));
-  CeFindClose(find);
+  } while (CeFindNextFile(find.get(), &data));
   return count;
 }
 
 int Enumerate() {
   WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(L"\\Temp\\nav\\*.*", &data);
-  if (find == INVALID_HANDLE_VALUE) return 0;
+  quintar::win32::FindHandle find(FindFirstFileW(L"\\Temp\\nav\\*.*", &data));
+  if (!find) return 0;
   int count = 0;
   do {
     ++count;
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+  } while (FindNextFileW(find.get(), &data));
   return count;
 }
 
@@ -100,8 +99,7 @@ class BenchHost : public quintar::folderon::ListHost {
   void ShowLoading() override {
     int right = -1;
     SendMessageW(status_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&right));
-    SendMessageW(status_, SB_SETTEXTW, 0,
-                 reinterpret_cast<LPARAM>(reinterpret_cast<const wchar_t*>(qf::kLoadingText.data())));
+    SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(quintar::win32::WidePtr(qf::kLoadingText.data())));
   }
   void ShowStatus(const std::wstring& path, unsigned long long count, unsigned long long totalBytes) override {
     RECT rc{};
@@ -187,7 +185,7 @@ int wmain() {
   PumpPending();
 
   const int expectedRows = enumerated - 2 + 1;  // less "." and "..", plus the up-level row
-  const std::wstring loading(reinterpret_cast<const wchar_t*>(qf::kLoadingText.data()), qf::kLoadingText.size());
+  const std::wstring loading = quintar::win32::Wide(qf::kLoadingText);
   std::vector<double> navigate;
   unsigned long lookups = 0;
   bool complete = true;

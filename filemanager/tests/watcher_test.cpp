@@ -9,6 +9,7 @@
 #include "filemanager/folderwatcher.h"
 #include "filemanager/settings.h"
 #include "testsupport/testsupport.h"
+#include "win32/handle.h"
 
 namespace {
 
@@ -110,14 +111,15 @@ TEST(RegKeyTest, ValuesOfTheWrongShapeLeaveTheDefaults) {
 
   // A string without its terminator is cut safely; one longer than the read buffer is not read.
   const wchar_t raw[] = {L'a', L'b', L'c'};
-  HKEY h = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_ALL_ACCESS, &h), ERROR_SUCCESS);
-  RegSetValueExW(h, L"NoZero", 0, REG_SZ, reinterpret_cast<const BYTE*>(raw), sizeof raw);
-  std::wstring longText(400, L'x');
-  RegSetValueExW(h, L"Long", 0, REG_SZ, reinterpret_cast<const BYTE*>(longText.c_str()),
-                 static_cast<DWORD>((longText.size() + 1) * 2));
-  RegSetValueExW(h, L"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dword), sizeof dword);
-  RegCloseKey(h);
+  {
+    quintar::win32::RegKey h;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_ALL_ACCESS, h.put()), ERROR_SUCCESS);
+    RegSetValueExW(h.get(), L"NoZero", 0, REG_SZ, reinterpret_cast<const BYTE*>(raw), sizeof raw);
+    std::wstring longText(400, L'x');
+    RegSetValueExW(h.get(), L"Long", 0, REG_SZ, reinterpret_cast<const BYTE*>(longText.c_str()),
+                   static_cast<DWORD>((longText.size() + 1) * 2));
+    RegSetValueExW(h.get(), L"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dword), sizeof dword);
+  }
   std::wstring text = L"default";
   key.ReadString(L"NoZero", text);
   EXPECT_EQ(text, L"abc");
