@@ -27,26 +27,47 @@ void SetSpecialFolderDefaults(SpecialFolders& special) {
   special.favorites = SpecialFolder(CSIDL_FAVORITES, L"\\Windows\\Favorites");
 }
 
+namespace {
+
+// The view flags and paths in the order they are written.
+struct DwordValue {
+  const wchar_t* name;
+  DWORD FrameSettings::*field;
+};
+constexpr DwordValue kDwords[] = {
+    {L"TreeViewWidth", &FrameSettings::treeViewWidth}, {L"TreeViewHeight", &FrameSettings::treeViewHeight},
+    {L"ShowStatusWnd", &FrameSettings::showStatusWnd}, {L"ShowFolder", &FrameSettings::showFolder},
+    {L"ViewSide", &FrameSettings::viewSide},           {L"DragDrop", &FrameSettings::dragDrop},
+    {L"CheckQAdd", &FrameSettings::checkQAdd},         {L"OverLapped", &FrameSettings::overLapped},
+    {L"ContextMenu", &FrameSettings::contextMenu},     {L"FontChange", &FrameSettings::fontChange},
+    {L"FontSize", &FrameSettings::fontSize},
+};
+
+// Each a view setting or a special folder.
+struct StringValue {
+  const wchar_t* name;
+  std::wstring FrameSettings::*setting;
+  std::wstring SpecialFolders::*folder;
+  size_t maxChars = 259;
+};
+constexpr StringValue kStrings[] = {
+    {L"FontName", &FrameSettings::fontName, nullptr, 127},      {L"FavoritesPath", nullptr, &SpecialFolders::favorites},
+    {L"DesktopPath", nullptr, &SpecialFolders::desktop},        {L"StartMenuPath", nullptr, &SpecialFolders::startMenu},
+    {L"MyDocumentPath", nullptr, &SpecialFolders::myDocuments}, {L"NetworkPath", nullptr, &SpecialFolders::network},
+    {L"SendAppPath", &FrameSettings::sendAppPath, nullptr},
+};
+
+template <class Settings, class Folders>
+auto& Field(const StringValue& value, Settings& settings, Folders& folders) {
+  return value.setting ? settings.*value.setting : folders.*value.folder;
+}
+
+}  // namespace
+
 void LoadFrameSettings(FrameSettings& settings, SpecialFolders& special, core::UserPaths& userPaths) {
   SettingsKey key(kSettingsKey);
-  key.ReadDword(L"TreeViewWidth", settings.treeViewWidth);
-  key.ReadDword(L"TreeViewHeight", settings.treeViewHeight);
-  key.ReadDword(L"ShowStatusWnd", settings.showStatusWnd);
-  key.ReadDword(L"ShowFolder", settings.showFolder);
-  key.ReadDword(L"ViewSide", settings.viewSide);
-  key.ReadDword(L"DragDrop", settings.dragDrop);
-  key.ReadDword(L"CheckQAdd", settings.checkQAdd);
-  key.ReadDword(L"OverLapped", settings.overLapped);
-  key.ReadDword(L"ContextMenu", settings.contextMenu);
-  key.ReadDword(L"FontChange", settings.fontChange);
-  key.ReadDword(L"FontSize", settings.fontSize);
-  key.ReadString(L"FontName", settings.fontName, 127);
-  key.ReadString(L"FavoritesPath", special.favorites);
-  key.ReadString(L"DesktopPath", special.desktop);
-  key.ReadString(L"StartMenuPath", special.startMenu);
-  key.ReadString(L"MyDocumentPath", special.myDocuments);
-  key.ReadString(L"NetworkPath", special.network);
-  key.ReadString(L"SendAppPath", settings.sendAppPath);
+  for (const auto& value : kDwords) key.ReadDword(value.name, settings.*value.field);
+  for (const auto& value : kStrings) key.ReadString(value.name, Field(value, settings, special), value.maxChars);
   DWORD count = 0;
   key.ReadDword(L"OpenPthInfoCount", count);
   std::vector<std::u16string> values;
@@ -60,24 +81,8 @@ void LoadFrameSettings(FrameSettings& settings, SpecialFolders& special, core::U
 
 void SaveFrameSettings(const FrameSettings& settings, const SpecialFolders& special, const core::UserPaths& userPaths) {
   SettingsKey key(kSettingsKey);
-  key.WriteDword(L"TreeViewWidth", settings.treeViewWidth);
-  key.WriteDword(L"TreeViewHeight", settings.treeViewHeight);
-  key.WriteDword(L"ShowStatusWnd", settings.showStatusWnd);
-  key.WriteDword(L"ShowFolder", settings.showFolder);
-  key.WriteDword(L"ViewSide", settings.viewSide);
-  key.WriteDword(L"DragDrop", settings.dragDrop);
-  key.WriteDword(L"CheckQAdd", settings.checkQAdd);
-  key.WriteDword(L"OverLapped", settings.overLapped);
-  key.WriteDword(L"ContextMenu", settings.contextMenu);
-  key.WriteDword(L"FontChange", settings.fontChange);
-  key.WriteDword(L"FontSize", settings.fontSize);
-  key.WriteString(L"FontName", settings.fontName);
-  key.WriteString(L"FavoritesPath", special.favorites);
-  key.WriteString(L"DesktopPath", special.desktop);
-  key.WriteString(L"StartMenuPath", special.startMenu);
-  key.WriteString(L"MyDocumentPath", special.myDocuments);
-  key.WriteString(L"NetworkPath", special.network);
-  key.WriteString(L"SendAppPath", settings.sendAppPath);
+  for (const auto& value : kDwords) key.WriteDword(value.name, settings.*value.field);
+  for (const auto& value : kStrings) key.WriteString(value.name, Field(value, settings, special));
   const auto& paths = userPaths.Items();
   key.WriteDword(L"OpenPthInfoCount", static_cast<DWORD>(paths.size()));
   for (size_t n = 0; n < core::kMaxUserPaths; ++n) {

@@ -703,6 +703,29 @@ TEST_F(FolderonTest, FilesOpenThroughTheShell) {
   EXPECT_EQ(ListCount(main_), 2);
 }
 
+// A command that may not run now, or that this build does not have, does nothing when it
+// arrives anyway; each of the first three would leave "\\Temp" if it ran.
+TEST_F(FolderonTest, CommandsThatMayNotRunAreDroppedWhenTheyArrive) {
+  ASSERT_TRUE(SendCopyData(main_, kOpenFolder, L"\\Temp", sizeof L"\\Temp"));
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp"; }, 5000));
+  auto send = [&](int id) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_ABORTIFHUNG, 5000, &result);
+  };
+  // Go to Desktop without a Desktop path, user path 16 of none, a favorite that is not there.
+  for (int id : {40049, 50100 + 15, 51000 + 900}) {
+    send(id);
+    EXPECT_EQ(AddressText(main_), L"\\Temp") << id;
+  }
+  // Delete is not in this build: the selected file stays.
+  SelectOnly(GetDlgItem(main_, kList), 1);
+  send(40024);
+  EXPECT_NE(GetFileAttributesW(L"\\Temp\\readme.txt"), INVALID_FILE_ATTRIBUTES);
+  // Go to Root may run, and does.
+  send(40051);
+  EXPECT_EQ(AddressText(main_), L"My Pocket PC");
+}
+
 TEST_F(FolderonTest, UserPathsGoThereAndAreEditedInTheirDialog) {
   Close(first_, main_);
   const wchar_t business[] = L"\\My Documents\\Business";
