@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/include/todaycmn.h"
+#include <todaycmn.h>
+
 #include "todayplugin/core/glancet_core.h"
 #include "todayplugin/datafile.h"
 #include "win32/handle.h"

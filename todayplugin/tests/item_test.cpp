@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/include/todaycmn.h"
+#include <todaycmn.h>
+
 #include "testsupport/testsupport.h"
 #include "todayplugin/core/glancet_core.h"
 #include "win32/handle.h"
