@@ -2,110 +2,102 @@
 // password in one dialog. It always ends with exit code 0.
 #include <windows.h>
 
+#include <span>
 #include <string>
-#include <vector>
 
 #include "decryptor/resource.h"
 #include "dialogs/dialogs.h"
 #include "enfcrypt/enfcrypt.h"
 #include "enfcrypt/enfile.h"
+#include "win32/handle.h"
+#include "win32/scope.h"
+#include "win32/shell.h"
+#include "win32/text.h"
+#include "win32/window.h"
 
+namespace quintar::decryptor {
 namespace {
 
 constexpr wchar_t kTitle[] = L"Decryption File";
 constexpr wchar_t kErrorCaption[] = L"Error Decryption File";
 constexpr wchar_t kWrongPassword[] = L"Sorry Your Decryption Password Is Wrong !!!";
 
-struct State {
-  std::wstring path;  // the command line exactly as received
+class DecryptDialog : public win32::Dialog<DecryptDialog> {
+ public:
+  // `path` is the command line exactly as received.
+  explicit DecryptDialog(std::wstring path) : path_(std::move(path)) {}
+
+ private:
+  friend Dialog;
+
+  static std::span<const win32::DialogMessageEntry<DecryptDialog>> Messages() {
+    static constexpr win32::DialogMessageEntry<DecryptDialog> kMessages[] = {
+        win32::On<&DecryptDialog::OnInit>(WM_INITDIALOG), win32::On<&DecryptDialog::OnPaint>(WM_PAINT)};
+    return kMessages;
+  }
+  static std::span<const win32::CommandEntry<DecryptDialog>> Commands() {
+    static constexpr win32::CommandEntry<DecryptDialog> kCommands[] = {
+        win32::Command<&DecryptDialog::DecryptAndClose>(IDC_DECRYPT),
+        win32::Command<&DecryptDialog::Cancel>(IDC_CANCEL)};
+    return kCommands;
+  }
+
+  INT_PTR OnInit(WPARAM, LPARAM) {
+    SetWindowTextW(hwnd(), kTitle);
+    SetDlgItemTextW(hwnd(), IDC_PATH, path_.c_str());
+    SetFocus(GetDlgItem(hwnd(), IDC_PASSWORD));
+    dialogs::ShowSip(true);
+    return TRUE;
+  }
+  INT_PTR OnPaint(WPARAM, LPARAM) {
+    win32::PaintDc paint(hwnd());
+    // A fixed line under the title area; it does not scale with the screen.
+    const POINT line[2] = {{0, 23}, {240, 23}};
+    Polyline(paint.get(), line, 2);
+    return TRUE;
+  }
+
+  void DecryptAndClose() {
+    if (Decrypt() && IsDlgButtonChecked(hwnd(), IDC_DELETE) == BST_CHECKED) DeleteFileW(path_.c_str());
+    Finish(IDC_DECRYPT);
+  }
+  void Cancel() { Finish(IDC_CANCEL); }
+  void Finish(INT_PTR result) {
+    dialogs::ShowSip(false);
+    EndDialog(hwnd(), result);
+  }
+
+  // True when the file was decrypted; every failure has been told to the user.
+  bool Decrypt() {
+    const std::wstring typed = win32::ControlText(hwnd(), IDC_PASSWORD);
+    const std::string password = enfcrypt::PasswordBytes(win32::U16View(typed));
+    enfcrypt::FileResult result;
+    {
+      win32::WaitCursor wait;
+      result = enfcrypt::DecryptFile(path_, password);
+    }
+    if (result == enfcrypt::FileResult::Ok) return true;
+    // The wrong password has the program's own text; the other failures, which would otherwise
+    // pass in silence, get a sentence that says what happened.
+    const wchar_t* text =
+        result == enfcrypt::FileResult::WrongPassword ? kWrongPassword : enfcrypt::FileResultText(result);
+    win32::ShowMessage(nullptr, text, kErrorCaption, MB_OK | MB_ICONHAND);
+    return false;
+  }
+
+  const std::wstring path_;
 };
 
-std::wstring ControlText(HWND dialog, int id) {
-  HWND control = GetDlgItem(dialog, id);
-  std::vector<wchar_t> text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1);
-  GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
-  return text.data();
-}
-
-// True when the file was decrypted; every failure has been told to the user.
-bool Decrypt(HWND dialog, const State& state) {
-  const std::wstring typed = ControlText(dialog, IDC_PASSWORD);
-  const std::string password = quintar::enfcrypt::PasswordBytes(
-      std::u16string_view(reinterpret_cast<const char16_t*>(typed.data()), typed.size()));
-  HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  const auto result = quintar::enfcrypt::DecryptFile(state.path, password);
-  SetCursor(previous);
-  using quintar::enfcrypt::FileResult;
-  if (result == FileResult::Ok) return true;
-  // The wrong password has the program's own text; the other failures, which would otherwise
-  // pass in silence, get a sentence that says what happened.
-  const wchar_t* text =
-      result == FileResult::WrongPassword ? kWrongPassword : quintar::enfcrypt::FileResultText(result);
-  MessageBoxW(nullptr, text, kErrorCaption, MB_OK | MB_ICONHAND);
-  return false;
-}
-
-void Finish(HWND dialog, INT_PTR result) {
-  quintar::dialogs::ShowSip(false);
-  EndDialog(dialog, result);
-}
-
-INT_PTR OnCommand(HWND dialog, int id) {
-  auto* state = reinterpret_cast<const State*>(GetWindowLongPtrW(dialog, DWLP_USER));
-  switch (id) {
-    case IDC_DECRYPT: {
-      const bool decrypted = state && Decrypt(dialog, *state);
-      if (decrypted && IsDlgButtonChecked(dialog, IDC_DELETE) == BST_CHECKED)
-        DeleteFileW(state->path.c_str());
-      Finish(dialog, IDC_DECRYPT);
-      return TRUE;
-    }
-    case IDC_CANCEL:
-      Finish(dialog, IDC_CANCEL);
-      return TRUE;
-  }
-  return FALSE;
-}
-
-INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  try {
-    switch (message) {
-      case WM_INITDIALOG: {
-        const auto* state = reinterpret_cast<const State*>(lparam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-        SetWindowTextW(dialog, kTitle);
-        SetDlgItemTextW(dialog, IDC_PATH, state->path.c_str());
-        SetFocus(GetDlgItem(dialog, IDC_PASSWORD));
-        quintar::dialogs::ShowSip(true);
-        return TRUE;
-      }
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(dialog, &ps);
-        // A fixed line under the title area; it does not scale with the screen.
-        const POINT line[2] = {{0, 23}, {240, 23}};
-        Polyline(dc, line, 2);
-        EndPaint(dialog, &ps);
-        return TRUE;
-      }
-      case WM_COMMAND:
-        return OnCommand(dialog, LOWORD(wparam));
-    }
-  } catch (...) {
-    // Nothing may cross the dialog procedure; the dialog stays as it was.
-  }
-  return FALSE;
-}
-
 }  // namespace
+}  // namespace quintar::decryptor
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int) {
   try {
     // The whole line, quotes and all, is the path. It is kept whole rather than cut to a fixed
     // buffer, so an overlong line cannot turn into the name of some other file.
-    State state{commandLine ? commandLine : L""};
-    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_DECRYPT), nullptr, DialogProc,
-                    reinterpret_cast<LPARAM>(&state));
+    quintar::decryptor::DecryptDialog dialog(commandLine ? commandLine : L"");
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_DECRYPT), nullptr, &quintar::decryptor::DecryptDialog::Proc,
+                    dialog.Param());
   } catch (...) {
   }
   return 0;

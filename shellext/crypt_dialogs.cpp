@@ -2,8 +2,7 @@
 // modal dialog, with the wait cursor as the only feedback.
 #include "shellext/crypt_dialogs.h"
 
-#include <aygshell.h>
-
+#include <span>
 #include <string>
 
 #include "dialogs/dialogs.h"
@@ -12,6 +11,11 @@
 #include "shellext/menu_plan.h"
 #include "shellext/module.h"
 #include "shellext/resource.h"
+#include "win32/handle.h"
+#include "win32/scope.h"
+#include "win32/shell.h"
+#include "win32/text.h"
+#include "win32/window.h"
 
 namespace quintar::menuvex {
 namespace {
@@ -41,107 +45,174 @@ class Secret {
   Secret& operator=(const Secret&) = delete;
   ~Secret() { SecureZeroMemory(text_, sizeof text_); }
   std::u16string_view View() const noexcept {
-    return {reinterpret_cast<const char16_t*>(text_), static_cast<std::size_t>(lstrlenW(text_))};
+    return win32::U16View({text_, static_cast<std::size_t>(lstrlenW(text_))});
   }
 
  private:
   wchar_t text_[kEntryChars] = {};
 };
 
-class WaitCursor {
+void Fail(HWND owner, const wchar_t* text, const wchar_t* caption) {
+  win32::ShowMessage(owner, text, caption, MB_OK | MB_ICONHAND);
+}
+
+// What the two dialogs share: the path they work on, the layout of the screen's shape, the
+// title's separator and closing. Derived names its templates, its first focus and its commands.
+template <class Derived>
+class CryptDialog : public win32::Dialog<Derived> {
  public:
-  WaitCursor() noexcept : previous_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-  ~WaitCursor() { SetCursor(previous_); }
+  // S_OK once the dialog has closed; the last error when it could not be opened.
+  HRESULT Run(HWND owner) noexcept {
+    const INT_PTR result = dialogs::DialogBoxForShape(Module().instance, Derived::Templates(), owner,
+                                                      &win32::Dialog<Derived>::Proc, this->Param());
+    if (result == -1) return HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_INVALID_DATA);
+    return S_OK;
+  }
+
+ protected:
+  explicit CryptDialog(const std::wstring& path) noexcept : path_(path) {}
+
+  static std::span<const win32::DialogMessageEntry<Derived>> Messages() {
+    static constexpr win32::DialogMessageEntry<Derived> kMessages[] = {
+        {WM_INITDIALOG, [](Derived& self, WPARAM, LPARAM) -> INT_PTR { return self.OnInit(); }},
+        {WM_PAINT, [](Derived& self, WPARAM, LPARAM) -> INT_PTR { return self.OnPaint(); }},
+    };
+    return kMessages;
+  }
+  static constexpr win32::CommandEntry<Derived> CloseOn(int id) noexcept {
+    return {id, id, [](Derived& self, int, int) { EndDialog(self.hwnd(), IDCANCEL); }, nullptr};
+  }
+
+  INT_PTR OnInit() {
+    const HWND dialog = this->hwnd();
+    dialogs::AttachRelayout(dialog, Module().instance, Derived::Templates());
+    static_cast<Derived&>(*this).Init();
+    SetFocus(GetDlgItem(dialog, Derived::kFocusId));
+    dialogs::AttachSipSwitch(dialog);
+    return FALSE;  // focus is set
+  }
+  INT_PTR OnPaint() {
+    win32::PaintDc paint(this->hwnd());
+    dialogs::PaintTitleSeparator(paint.get());
+    return TRUE;
+  }
+  // A failure on the way ends the dialog rather than leaving it half done.
+  template <class Work>
+  void Guarded(Work work) noexcept {
+    try {
+      work();
+    } catch (...) {
+      EndDialog(this->hwnd(), IDABORT);
+    }
+  }
+
+  const std::wstring& path_;
+};
+
+class EncryptDialog final : public CryptDialog<EncryptDialog> {
+ public:
+  explicit EncryptDialog(const std::wstring& sourcePath) noexcept : CryptDialog(sourcePath) {}
 
  private:
-  HCURSOR previous_;
-};
+  friend Dialog;
+  friend CryptDialog;
+  static constexpr int kFocusId = IDC_PASSWORD;
 
-void Fail(HWND owner, const wchar_t* text, const wchar_t* caption) {
-  MessageBoxW(owner, text, caption, MB_OK | MB_ICONHAND);
-}
-
-// What differs between the two dialogs; the rest is CryptProc's.
-struct CryptForm {
-  const dialogs::TemplateSet& (*templates)();
-  void (*init)(HWND dialog);  // after the re-layout is attached
-  int focusId;
-  int runId;
-  void (*run)(HWND dialog);
-  int cancelId;
-  bool doneCloses;  // the title bar's Done button (IDOK) closes it too
-};
-
-struct CryptRequest {
-  const CryptForm& form;
-  const std::wstring& path;
-};
-
-const std::wstring& PathOf(HWND dialog) {
-  return reinterpret_cast<const CryptRequest*>(GetWindowLongPtrW(dialog, DWLP_USER))->path;
-}
-
-void PaintSeparator(HWND dialog) {
-  PAINTSTRUCT ps;
-  if (HDC dc = BeginPaint(dialog, &ps)) {
-    dialogs::PaintTitleSeparator(dc);
-    EndPaint(dialog, &ps);
+  static const dialogs::TemplateSet& Templates() { return EncryptTemplates(); }
+  static std::span<const win32::CommandEntry<EncryptDialog>> Commands() {
+    static constexpr win32::CommandEntry<EncryptDialog> kCommands[] = {
+        win32::Command<&EncryptDialog::Encrypt>(IDC_ENCRYPT), CloseOn(IDC_ENCRYPT_CANCEL), CloseOn(IDCANCEL),
+        CloseOn(IDOK)};  // the title bar's Done button
+    return kCommands;
   }
-}
 
-void OnEncrypt(HWND dialog) {
+  void Init() {
+    win32::InitFullScreenDialog(hwnd());
+    dialogs::RelayoutForCurrentShape(hwnd(), Module().instance, EncryptTemplates());
+  }
+  void Encrypt() {
+    Guarded([this] { EncryptAndClose(); });
+  }
+  void EncryptAndClose();
+};
+
+void EncryptDialog::EncryptAndClose() {
+  const HWND dialog = hwnd();
   std::string password;
   {
     const Secret typed(dialog, IDC_PASSWORD), confirmation(dialog, IDC_CONFIRM);
-    switch (CheckEncryptionEntry(typed.View(), confirmation.View())) {
-      case EntryCheck::Empty:
+    switch (core::CheckEncryptionEntry(typed.View(), confirmation.View())) {
+      case core::EntryCheck::Empty:
         Fail(dialog, L"The password cannot be empty.", kEncryptError);
         return;
-      case EntryCheck::Mismatch:
+      case core::EntryCheck::Mismatch:
         Fail(dialog, L"Password and confirmation do not match.", kEncryptError);
         return;
-      case EntryCheck::TooLong:
+      case core::EntryCheck::TooLong:
         Fail(dialog, L"The password cannot be longer than 32 characters.", kEncryptError);
         return;
-      case EntryCheck::Ok:
+      case core::EntryCheck::Ok:
         break;
     }
     password = enfcrypt::PasswordBytes(typed.View());
   }
-  const std::wstring& source = PathOf(dialog);
   FileResult result;
   {
-    WaitCursor wait;
-    result = enfcrypt::EncryptFile(source, password);
+    win32::WaitCursor wait;
+    result = enfcrypt::EncryptFile(path_, password);
   }
   SecureZeroMemory(password.data(), password.size());
   if (result == FileResult::Ok) {
     // The original goes only once its encrypted copy is complete.
-    if (IsDlgButtonChecked(dialog, IDC_DELETE_ORIGINAL) == BST_CHECKED) DeleteFileW(source.c_str());
+    if (IsDlgButtonChecked(dialog, IDC_DELETE_ORIGINAL) == BST_CHECKED) DeleteFileW(path_.c_str());
   } else {
     Fail(dialog, enfcrypt::FileResultText(result), kEncryptError);
   }
   EndDialog(dialog, IDOK);
 }
 
-void OnDecrypt(HWND dialog) {
+class DecryptDialog final : public CryptDialog<DecryptDialog> {
+ public:
+  explicit DecryptDialog(const std::wstring& encryptedPath) noexcept : CryptDialog(encryptedPath) {}
+
+ private:
+  friend Dialog;
+  friend CryptDialog;
+  static constexpr int kFocusId = IDC_DECRYPT_PASSWORD;
+
+  static const dialogs::TemplateSet& Templates() { return DecryptTemplates(); }
+  static std::span<const win32::CommandEntry<DecryptDialog>> Commands() {
+    static constexpr win32::CommandEntry<DecryptDialog> kCommands[] = {
+        win32::Command<&DecryptDialog::Decrypt>(IDC_DECRYPT), CloseOn(IDC_DECRYPT_CANCEL), CloseOn(IDCANCEL)};
+    return kCommands;
+  }
+
+  void Init() {
+    SetWindowTextW(hwnd(), L"Decrypt File");
+    SetDlgItemTextW(hwnd(), IDC_DECRYPT_PATH, path_.c_str());
+  }
+  void Decrypt() {
+    Guarded([this] { DecryptAndClose(); });
+  }
+  void DecryptAndClose();
+};
+
+void DecryptDialog::DecryptAndClose() {
+  const HWND dialog = hwnd();
   std::string password;
   {
     const Secret typed(dialog, IDC_DECRYPT_PASSWORD);
     password = enfcrypt::PasswordBytes(typed.View());
   }
-  const std::wstring& encrypted = PathOf(dialog);
   FileResult result;
   {
-    WaitCursor wait;
-    result = enfcrypt::DecryptFile(encrypted, password);
+    win32::WaitCursor wait;
+    result = enfcrypt::DecryptFile(path_, password);
   }
   SecureZeroMemory(password.data(), password.size());
   switch (result) {
     case FileResult::Ok:
-      if (IsDlgButtonChecked(dialog, IDC_DELETE_ENCRYPTED) == BST_CHECKED) DeleteFileW(encrypted.c_str());
+      if (IsDlgButtonChecked(dialog, IDC_DELETE_ENCRYPTED) == BST_CHECKED) DeleteFileW(path_.c_str());
       break;
     case FileResult::WrongPassword:
     case FileResult::PasswordTooLong:  // longer than any stored password: not the one
@@ -154,77 +225,14 @@ void OnDecrypt(HWND dialog) {
   EndDialog(dialog, IDOK);
 }
 
-INT_PTR CALLBACK CryptProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
-  try {
-    const auto* request =
-        reinterpret_cast<const CryptRequest*>(msg == WM_INITDIALOG ? lp : GetWindowLongPtrW(dialog, DWLP_USER));
-    if (!request) return FALSE;
-    const CryptForm& form = request->form;
-    switch (msg) {
-      case WM_INITDIALOG:
-        SetWindowLongPtrW(dialog, DWLP_USER, lp);
-        dialogs::AttachRelayout(dialog, Module().instance, form.templates());
-        form.init(dialog);
-        SetFocus(GetDlgItem(dialog, form.focusId));
-        dialogs::AttachSipSwitch(dialog);
-        return FALSE;  // focus is set
-      case WM_PAINT:
-        PaintSeparator(dialog);
-        return TRUE;
-      case WM_COMMAND: {
-        const int id = LOWORD(wp);
-        if (id == form.runId) {
-          form.run(dialog);
-          return TRUE;
-        }
-        if (id == form.cancelId || id == IDCANCEL || (id == IDOK && form.doneCloses)) {
-          EndDialog(dialog, IDCANCEL);
-          return TRUE;
-        }
-        break;
-      }
-      default:
-        break;
-    }
-  } catch (...) {
-    EndDialog(dialog, IDABORT);
-    return TRUE;
-  }
-  return FALSE;
-}
-
-void InitEncrypt(HWND dialog) {
-  SHINITDLGINFO init = {SHIDIM_FLAGS, dialog, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN};
-  SHInitDialog(&init);
-  dialogs::RelayoutForCurrentShape(dialog, Module().instance, EncryptTemplates());
-}
-
-void InitDecrypt(HWND dialog) {
-  SetWindowTextW(dialog, L"Decrypt File");
-  SetDlgItemTextW(dialog, IDC_DECRYPT_PATH, PathOf(dialog).c_str());
-}
-
-constexpr CryptForm kEncryptForm{EncryptTemplates, InitEncrypt,        IDC_PASSWORD, IDC_ENCRYPT,
-                                 OnEncrypt,        IDC_ENCRYPT_CANCEL, true};
-constexpr CryptForm kDecryptForm{DecryptTemplates,   InitDecrypt, IDC_DECRYPT_PASSWORD, IDC_DECRYPT, OnDecrypt,
-                                 IDC_DECRYPT_CANCEL, false};
-
-HRESULT Run(const CryptForm& form, HWND owner, const std::wstring& path) {
-  const CryptRequest request{form, path};
-  const INT_PTR result = dialogs::DialogBoxForShape(Module().instance, form.templates(), owner, CryptProc,
-                                                    reinterpret_cast<LPARAM>(&request));
-  if (result == -1) return HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_INVALID_DATA);
-  return S_OK;
-}
-
 }  // namespace
 
 HRESULT RunEncryptDialog(HWND owner, const std::wstring& sourcePath) noexcept {
-  return Run(kEncryptForm, owner, sourcePath);
+  return EncryptDialog(sourcePath).Run(owner);
 }
 
 HRESULT RunDecryptDialog(HWND owner, const std::wstring& encryptedPath) noexcept {
-  return Run(kDecryptForm, owner, encryptedPath);
+  return DecryptDialog(encryptedPath).Run(owner);
 }
 
 }  // namespace quintar::menuvex

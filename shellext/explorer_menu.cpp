@@ -9,9 +9,14 @@
 #include "shellext/crypt_dialogs.h"
 #include "shellext/menu_plan.h"
 #include "shellext/module.h"
+#include "win32/com.h"
+#include "win32/handle.h"
+#include "win32/text.h"
 
 namespace quintar::menuvex {
 namespace {
+
+using namespace core;
 
 constexpr HRESULT kNoDataObject = static_cast<HRESULT>(0x800004E1);
 constexpr HRESULT kNoSelection = static_cast<HRESULT>(0x80030057);
@@ -21,24 +26,6 @@ HRESULT LastError() noexcept {
   const DWORD error = GetLastError();
   return error != ERROR_SUCCESS ? HRESULT_FROM_WIN32(error) : E_FAIL;
 }
-
-// One reference, released on scope exit.
-template <class T>
-class Ref {
- public:
-  Ref() = default;
-  Ref(const Ref&) = delete;
-  Ref& operator=(const Ref&) = delete;
-  ~Ref() {
-    if (p_ != nullptr) p_->Release();
-  }
-  T** Out() noexcept { return &p_; }
-  T* operator->() const noexcept { return p_; }
-  T* get() const noexcept { return p_; }
-
- private:
-  T* p_ = nullptr;
-};
 
 class ContextMenuHandler final : public IContextMenu, public IObjectWithSite {
  public:
@@ -67,15 +54,13 @@ class ContextMenuHandler final : public IContextMenu, public IObjectWithSite {
 
   // IObjectWithSite
   STDMETHODIMP SetSite(IUnknown* site) override {
-    if (site != nullptr) site->AddRef();
-    if (site_ != nullptr) site_->Release();
     site_ = site;
     return S_OK;
   }
   STDMETHODIMP GetSite(REFIID riid, void** ppv) override {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
-    if (site_ == nullptr) return E_FAIL;
+    if (!site_) return E_FAIL;
     return site_->QueryInterface(riid, ppv);
   }
 
@@ -86,7 +71,7 @@ class ContextMenuHandler final : public IContextMenu, public IObjectWithSite {
 
  private:
   ~ContextMenuHandler() {
-    if (site_ != nullptr) site_->Release();
+    site_.Reset();
     ObjectDestroyed();
   }
 
@@ -94,13 +79,12 @@ class ContextMenuHandler final : public IContextMenu, public IObjectWithSite {
   HRESULT ReadSelection(std::wstring& path);
 
   volatile LONG refs_ = 0;
-  IUnknown* site_ = nullptr;
+  win32::ComPtr<IUnknown> site_;
 };
 
 HRESULT ContextMenuHandler::ReadSelection(std::wstring& path) {
-  Ref<IDataObject> data;
-  if (FAILED(GetSite(IID_IDataObject, reinterpret_cast<void**>(data.Out()))) || data.get() == nullptr)
-    return kNoDataObject;
+  win32::ComPtr<IDataObject> data;
+  if (FAILED(GetSite(IID_IDataObject, reinterpret_cast<void**>(data.GetAddressOf()))) || !data) return kNoDataObject;
   FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   STGMEDIUM medium = {};
   if (FAILED(data->GetData(&format, &medium))) return kNoSelection;
@@ -121,7 +105,7 @@ HRESULT ContextMenuHandler::ReadSelection(std::wstring& path) {
     default:
       return kNoSelection;
   }
-  path.assign(drop.path.begin(), drop.path.end());
+  path = win32::Wide(drop.path);
   return S_OK;
 }
 
@@ -138,27 +122,24 @@ STDMETHODIMP ContextMenuHandler::QueryContextMenu(HMENU menu, UINT, UINT idCmdFi
 
     // An item that cannot be found gets no commands rather than commands for a guess.
     WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW(path.c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return LastError();
-    FindClose(find);
-    const std::u16string name(reinterpret_cast<const char16_t*>(found.cFileName));
+    if (!win32::FindHandle(FindFirstFileW(path.c_str(), &found))) return LastError();
+    const std::u16string name(win32::U16Ptr(found.cFileName));
     const MenuPlan plan = PlanMenu(name, found.dwFileAttributes);
 
-    auto caption = [](int offset) { return reinterpret_cast<const wchar_t*>(OffsetCaption(offset).data()); };
+    auto caption = [](int offset) { return win32::WidePtr(OffsetCaption(offset).data()); };
     if (!AppendMenuW(menu, MF_SEPARATOR, 0, nullptr)) return LastError();
     if (plan.extractPopup) {
-      HMENU popup = CreatePopupMenu();
-      if (popup == nullptr) return LastError();
-      const std::wstring named(plan.extractFolderText.begin(), plan.extractFolderText.end());
-      const bool filled = AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractHere, caption(kExtractHere)) &&
-                          AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractToNamed, named.c_str()) &&
-                          AppendMenuW(popup, MF_STRING, idCmdFirst + kExtractSpecify, caption(kExtractSpecify));
-      if (!filled || !AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
-                                  reinterpret_cast<const wchar_t*>(kExtractToText))) {
-        const HRESULT error = LastError();
-        DestroyMenu(popup);
-        return error;
+      win32::Menu popup(CreatePopupMenu());
+      if (!popup) return LastError();
+      const std::wstring named = win32::Wide(plan.extractFolderText);
+      const bool filled = AppendMenuW(popup.get(), MF_STRING, idCmdFirst + kExtractHere, caption(kExtractHere)) &&
+                          AppendMenuW(popup.get(), MF_STRING, idCmdFirst + kExtractToNamed, named.c_str()) &&
+                          AppendMenuW(popup.get(), MF_STRING, idCmdFirst + kExtractSpecify, caption(kExtractSpecify));
+      if (!filled ||
+          !AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(popup.get()), win32::WidePtr(kExtractToText))) {
+        return LastError();
       }
+      popup.release();             // the menu owns its popup now
       module.currentCommand += 4;  // the popup and its three entries
     }
     for (int offset : plan.topOffsets) {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace quintar::menuvex {
+namespace quintar::menuvex::core {
 namespace {
 
 constexpr std::uint32_t kDirectory = 0x10;
@@ -120,4 +120,4 @@ EntryCheck CheckEncryptionEntry(std::u16string_view password, std::u16string_vie
   return EntryCheck::Empty;
 }
 
-}  // namespace quintar::menuvex
+}  // namespace quintar::menuvex::core

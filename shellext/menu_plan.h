@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace quintar::menuvex {
+namespace quintar::menuvex::core {
 
 // Command offsets (identifier minus the first identifier of the menu).
 enum Offset : int {
@@ -61,4 +61,4 @@ enum class EntryCheck { Ok, Empty, Mismatch, TooLong };
 inline constexpr std::size_t kMaxPasswordChars = 32;  // one trailer byte per character
 EntryCheck CheckEncryptionEntry(std::u16string_view password, std::u16string_view confirmation);
 
-}  // namespace quintar::menuvex
+}  // namespace quintar::menuvex::core

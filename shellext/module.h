@@ -6,6 +6,8 @@
 
 #include <new>
 
+#include "win32/com.h"
+
 namespace quintar::menuvex {
 
 // {359BDB2D-B31D-41F9-9CD3-E136B4843987}
@@ -31,12 +33,9 @@ inline void ObjectDestroyed() noexcept { InterlockedDecrement(&Module().objects)
 // once. Never throws.
 template <class T>
 HRESULT CreateObject(REFIID riid, void** ppv) noexcept {
-  auto* object = new (std::nothrow) T();
-  if (object == nullptr) return E_OUTOFMEMORY;
-  object->AddRef();
-  const HRESULT hr = object->QueryInterface(riid, ppv);
-  object->Release();
-  return hr;
+  win32::ComPtr<T> object(new (std::nothrow) T());
+  if (!object) return E_OUTOFMEMORY;
+  return object->QueryInterface(riid, ppv);
 }
 
 // The class factory; *ppv gets the interface asked for. Never throws.

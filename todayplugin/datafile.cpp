@@ -1,31 +1,22 @@
-// The data file on disk: read whole, written whole.
-#include "todayplugin/glancet.h"
+#include "todayplugin/datafile.h"
 
-namespace glancet {
+#include "win32/handle.h"
+
+namespace quintar::glancet {
 namespace {
 
-class File {
- public:
-  explicit File(HANDLE h) : h_(h) {}
-  File(const File&) = delete;
-  File& operator=(const File&) = delete;
-  ~File() {
-    if (ok()) CloseHandle(h_);
-  }
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
+win32::FileHandle OpenForReading() {
+  return win32::FileHandle(CreateFileW(kDataFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
 
 }  // namespace
 
-bool ReadDataFile(FileImage& image) {
-  File file(CreateFileW(kDataFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                        FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.ok()) return false;
-  // A short file leaves the rest of the image zero.
+bool DataFileOpens() { return static_cast<bool>(OpenForReading()); }
+
+bool ReadDataFile(core::FileImage& image) {
+  win32::FileHandle file = OpenForReading();
+  if (!file) return false;
   image.fill(0);
   DWORD total = 0;
   while (total < image.size()) {
@@ -38,15 +29,13 @@ bool ReadDataFile(FileImage& image) {
   return true;
 }
 
-bool WriteDataFile(const FileImage& image) {
-  File file(CreateFileW(kDataFile, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.ok()) return false;
+bool WriteDataFile(const core::FileImage& image) {
+  win32::FileHandle file(CreateFileW(kDataFile, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   DWORD written = 0;
-  if (!WriteFile(file.get(), image.data(), static_cast<DWORD>(image.size()), &written, nullptr) ||
-      written != image.size())
-    return false;
-  return true;
+  return WriteFile(file.get(), image.data(), static_cast<DWORD>(image.size()), &written, nullptr) &&
+         written == image.size();
 }
 
-}  // namespace glancet
+}  // namespace quintar::glancet

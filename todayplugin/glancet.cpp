@@ -1,155 +1,131 @@
-// Glancet's start-up, its two exports and the data file on disk.
-#include "todayplugin/glancet.h"
+// Glancet's start-up and its two exports: the item window and the options-dialog slot.
+#include <windows.h>
 
-#include <shellapi.h>
+#include <todaycmn.h>
 
 #include <memory>
 #include <new>
+#include <span>
+#include <string>
 
-#include "platform/include/aygshell.h"
-#include "platform/include/todaycmn.h"
+#include "todayplugin/core/glancet_core.h"
+#include "todayplugin/datafile.h"
+#include "todayplugin/item.h"
+#include "win32/shell.h"
+#include "win32/text.h"
+#include "win32/window.h"
 
-namespace glancet {
+extern "C" IMAGE_DOS_HEADER __ImageBase;
 
-Plugin& G() {
-  static Plugin plugin;
-  return plugin;
-}
-
-Metrics MeasureScreen() {
-  Metrics m;
-  HDC dc = GetDC(nullptr);
-  if (dc) {
-    m.scale = GetDeviceCaps(dc, LOGPIXELSX) > 96 ? 2 : 1;
-    ReleaseDC(nullptr, dc);
-  }
-  m.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-  m.screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  return m;
-}
-
+namespace quintar::glancet {
 namespace {
 
-// The display name the shell gives a file: its name, with a shortcut's ".lnk" hidden.
-std::u16string NameFromPath(std::u16string_view path) {
-  std::u16string name(path.substr(path.find_last_of(u'\\') + 1));
-  if (name.size() > 4 && lstrcmpiW(Wide(name.substr(name.size() - 4)).c_str(), L".lnk") == 0)
-    name.resize(name.size() - 4);
-  return name;
+HINSTANCE ThisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+
+// Runs at DLL attach, under the loader lock: a device without the data file gets the default
+// one, whose names are taken from the paths themselves rather than from the shell, which must not
+// be started from here.
+void EnsureDataFile() noexcept {
+  try {
+    if (DataFileOpens()) return;
+    core::Metrics m = MeasureScreen();
+    auto image = std::make_unique<core::FileImage>();
+    auto state = std::make_unique<core::State>();
+    core::BuildDefaults(m, core::MakeStripPaths(m.scale), NameFromPath, *image, *state);
+    WriteDataFile(*image);
+  } catch (...) {
+    // No memory at attach: the item builds the defaults when its window is made.
+  }
 }
 
-// Runs at DLL attach, under the loader lock: the default names are taken from the paths
-// themselves rather than from the shell, which must not be started from here.
-void AttachInit(HINSTANCE instance) {
-  Plugin& g = G();
-  g.instance = instance;
-  g.metrics = MeasureScreen();
-  g.paths = MakeStripPaths(g.metrics.scale);
-  g.state = new (std::nothrow) State();
-  g.image = new (std::nothrow) FileImage();
-  if (!g.state || !g.image) return;
-  if (ReadDataFile(*g.image)) {
-    Load(*g.image, g.metrics, *g.state);
-  } else {
-    BuildDefaults(g.metrics, g.paths, NameFromPath, *g.image, *g.state);
-    WriteDataFile(*g.image);
-  }
-  ArrangeFrom(g.state->grid[0], g.state->columns, 0, 0);
-  ComputeHeights(*g.state);
+struct RenameRequest {
+  DWORD process;
+  const std::u16string* name;
+};
+
+// Hands the name to this module's item windows among the children of `top`.
+BOOL CALLBACK RenameItemsUnder(HWND top, LPARAM param) {
+  const auto& request = *reinterpret_cast<const RenameRequest*>(param);
+  DWORD process = 0;
+  GetWindowThreadProcessId(top, &process);
+  if (process != request.process) return TRUE;
+  for (HWND item = FindWindowExW(top, nullptr, kClassName, nullptr); item;
+       item = FindWindowExW(top, item, kClassName, nullptr))
+    if (reinterpret_cast<HINSTANCE>(GetClassLongPtrW(item, GCLP_HMODULE)) == ThisModule())
+      SendMessageW(item, kMsgRenameTab, 0, reinterpret_cast<LPARAM>(request.name));
+  return TRUE;
 }
+
+// The Today screen's options dialog: names the selected tab of the current page. The name is
+// kept in memory until the item next saves.
+class OptionsDialog : public win32::Dialog<OptionsDialog> {
+ private:
+  friend Dialog;
+
+  static std::span<const win32::DialogMessageEntry<OptionsDialog>> Messages() {
+    static constexpr win32::DialogMessageEntry<OptionsDialog> kMessages[] = {
+        win32::On<&OptionsDialog::OnInit>(WM_INITDIALOG)};
+    return kMessages;
+  }
+  static std::span<const win32::CommandEntry<OptionsDialog>> Commands() {
+    static constexpr win32::CommandEntry<OptionsDialog> kCommands[] = {win32::Command<&OptionsDialog::Done>(IDOK),
+                                                                       win32::Command<&OptionsDialog::Rename>(1001)};
+    return kCommands;
+  }
+
+  INT_PTR OnInit(WPARAM, LPARAM) {
+    win32::InitFullScreenDialog(hwnd());
+    SetWindowTextW(hwnd(), L"new name");
+    return TRUE;
+  }
+  void Done() { EndDialog(hwnd(), 1); }
+  void Rename() {
+    wchar_t name[core::kNameChars] = {};
+    GetDlgItemTextW(hwnd(), 1000, name, core::kNameChars);
+    const std::u16string text = win32::U16(name);
+    RenameRequest request{GetCurrentProcessId(), &text};
+    EnumWindows(RenameItemsUnder, reinterpret_cast<LPARAM>(&request));
+    EndDialog(hwnd(), 1001);
+  }
+};
 
 }  // namespace
+}  // namespace quintar::glancet
 
-bool SaveDataFile() {
-  Plugin& g = G();
-  if (!g.state || !g.image) return false;
-  Save(*g.state, *g.image);
-  return WriteDataFile(*g.image);
-}
+using namespace quintar::glancet;
 
-std::u16string ShellDisplayName(std::u16string_view path) {
-  SHFILEINFOW info = {};
-  std::wstring wide = Wide(path);
-  if (SHGetFileInfoW(wide.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME) && info.szDisplayName[0])
-    return U16(info.szDisplayName);
-  return NameFromPath(path);
-}
-
-}  // namespace glancet
-
-using namespace glancet;
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     DisableThreadLibraryCalls(instance);
-    AttachInit(instance);
-  } else if (reason == DLL_PROCESS_DETACH && !reserved) {
-    // Unloaded while the process goes on (the Today screen reloads its items): free the content.
-    Plugin& g = G();
-    ReleaseDrawingCache();
-    delete g.state;
-    delete g.image;
-    g = Plugin{};
+    EnsureDataFile();
   }
   return TRUE;
 }
 
 extern "C" HWND APIENTRY InitializeCustomItem(TODAYLISTITEM* item, HWND parent) {
-  Plugin& g = G();
   if (!item || !item->fEnabled) return nullptr;
-  if (!g.state || !g.image) return nullptr;  // out of memory at attach
-  if (item->hinstDLL) g.instance = item->hinstDLL;
-  WNDCLASSW wc = {};
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = ItemProc;
-  wc.hInstance = g.instance;
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-  wc.lpszClassName = kClassName;
-  RegisterClassW(&wc);  // already registered by an earlier item: fine
-  HWND hwnd = CreateWindowExW(0, kClassName, kWindowTitle, WS_CHILD | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
-                              parent, nullptr, g.instance, nullptr);
-  if (!hwnd) return nullptr;
-  g.window = hwnd;
-  g.reportedHeight = 0;
-  UpdateWindow(hwnd);
-  ShowWindow(hwnd, SW_SHOW);
-  return hwnd;
+  try {
+    HWND hwnd = Item::Open(item->hinstDLL ? item->hinstDLL : ThisModule(), parent);
+    if (!hwnd) return nullptr;
+    UpdateWindow(hwnd);
+    ShowWindow(hwnd, SW_SHOW);
+    return hwnd;
+  } catch (...) {
+    return nullptr;  // nothing escapes into the Today screen
+  }
 }
 
-// The Today screen's options-dialog slot: names the selected tab of the current page.
+// The dialog manager does the default handling of what the dialog leaves: a dialog procedure
+// that also ran the window default would handle those messages twice.
 extern "C" BOOL APIENTRY CustomItemOptionsDlgProc(HWND dialog, UINT msg, UINT wParam, LONG lParam) {
-  switch (msg) {
-    case WM_INITDIALOG: {
-      SHINITDLGINFO info = {};
-      info.dwMask = SHIDIM_FLAGS;
-      info.hDlg = dialog;
-      info.dwFlags = SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN;
-      SHInitDialog(&info);
-      SetWindowTextW(dialog, L"new name");
-      return TRUE;
-    }
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK:
-          EndDialog(dialog, 1);
-          return TRUE;
-        case 1001: {
-          Plugin& g = G();
-          wchar_t name[kNameChars] = {};
-          GetDlgItemTextW(dialog, 1000, name, kNameChars);
-          if (g.state) {
-            int first = g.state->FirstTabOfPage();
-            for (int t = first; t < first + g.state->tabsOnPage && t < g.state->tabCount; ++t)
-              if (g.state->tabs[t].selected) SetField(g.state->tabs[t].name, U16(name));
-          }
-          EndDialog(dialog, 1001);
-          return TRUE;
-        }
-      }
-      return FALSE;
+  if (msg == WM_INITDIALOG) {
+    auto* options = new (std::nothrow) OptionsDialog;
+    if (!options) return FALSE;
+    return static_cast<BOOL>(OptionsDialog::Proc(dialog, msg, wParam, options->Param()));
   }
-  // The dialog manager does the default handling; a dialog procedure that also ran the window
-  // default would handle those messages twice.
-  (void)lParam;
-  return FALSE;
+  // The dialog base keeps its object with the dialog; it goes with the dialog.
+  auto* options = reinterpret_cast<OptionsDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  auto result = static_cast<BOOL>(OptionsDialog::Proc(dialog, msg, wParam, lParam));
+  if (msg == WM_NCDESTROY) delete options;
+  return result;
 }

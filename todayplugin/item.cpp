@@ -1,239 +1,244 @@
-// The item window "MyToday": height negotiation, paint, stylus, menus and the add-a-launcher
-// message.
+#include "todayplugin/item.h"
+
 #include <windows.h>
-#include <windowsx.h>
 
-#include <string>
+#include <shellapi.h>
 
-#include "platform/include/aygshell.h"
-#include "platform/include/todaycmn.h"
-#include "todayplugin/glancet.h"
+#include <todaycmn.h>
+
+#include <memory>
+
+#include "todayplugin/datafile.h"
+#include "todayplugin/menus.h"
 #include "todayplugin/resource.h"
+#include "todayplugin/status.h"
+#include "win32/handle.h"
+#include "win32/shell.h"
+#include "win32/text.h"
 
-namespace glancet {
+namespace quintar::glancet {
+
+using namespace core;
+
+core::Metrics MeasureScreen() {
+  Metrics m;
+  if (win32::WindowDc dc{nullptr}) m.scale = GetDeviceCaps(dc.get(), LOGPIXELSX) > 96 ? 2 : 1;
+  m.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  m.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  return m;
+}
+
+std::u16string NameFromPath(std::u16string_view path) {
+  std::u16string name(path.substr(path.find_last_of(u'\\') + 1));
+  if (name.size() > 4 && lstrcmpiW(win32::Wide(name.substr(name.size() - 4)).c_str(), L".lnk") == 0)
+    name.resize(name.size() - 4);
+  return name;
+}
+
 namespace {
 
-// Commands of tab and launcher editing, tap actions and themes: not built yet, so their entries
-// are shown disabled and the commands are ignored.
-constexpr UINT kUnbuiltCommands[] = {IDM_NEW_TAB,       IDM_RENAME_TAB, IDM_DELETE_TAB,     IDM_CHANGE_ICON,
-                                     IDM_ADD_ITEMS_TAB, IDM_ARRANGE,    IDM_AUTO_ARRANGE,   IDM_ADD_ITEMS_EMPTY,
-                                     IDM_ADD_FILE,      IDM_ADD_FOLDER, IDM_ADD_ITEMS_ITEM, IDM_REMOVE_ITEM,
-                                     IDM_LARGE_ICON};
-
-bool IsUnbuilt(UINT id) {
-  for (UINT u : kUnbuiltCommands)
-    if (u == id) return true;
-  return id >= IDM_THEME_FIRST && id <= IDM_THEME_LAST;
+// The shell's name for a path; outside the loader lock only.
+std::u16string ShellDisplayName(std::u16string_view path) {
+  SHFILEINFOW info = {};
+  std::wstring wide = win32::Wide(path);
+  if (SHGetFileInfoW(wide.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME) && info.szDisplayName[0])
+    return win32::U16(info.szDisplayName);
+  return NameFromPath(path);
 }
 
-bool Held(HWND hwnd, int x, int y) {
-  SHRGINFO info = {};
-  info.cbSize = sizeof info;
-  info.hwndClient = hwnd;
-  info.ptDown = {x, y};
-  info.dwFlags = SHRG_RETURNCMD;
-  return SHRecognizeGesture(&info) == GN_CONTEXTMENU;
+}  // namespace
+
+Item::Item(HINSTANCE instance)
+    : instance_(instance), metrics_(MeasureScreen()), paths_(MakeStripPaths(metrics_.scale)) {
+  // The file was written at attach when there was none; if that failed, the defaults live in
+  // memory only.
+  if (ReadDataFile(image_))
+    Load(image_, metrics_, state_);
+  else
+    BuildDefaults(metrics_, paths_, NameFromPath, image_, state_);
+  ArrangeFrom(state_.grid[0], state_.columns, 0, 0);
+  ComputeHeights(state_);
+  laidOutLandscape_ = metrics_.Landscape();
+  LayOut();
 }
 
-void Track(HWND hwnd, HMENU popup, int x, int y) {
-  for (UINT id : kUnbuiltCommands) EnableMenuItem(popup, id, MF_BYCOMMAND | MF_GRAYED);
-  POINT pt = {x, y};
-  ClientToScreen(hwnd, &pt);
-  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, pt.x, pt.y, 0, hwnd, nullptr);
+HWND Item::Open(HINSTANCE instance, HWND parent) {
+  std::unique_ptr<Item> item(new Item(instance));
+  WNDCLASSW wc = {};
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.hInstance = instance;
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+  wc.lpszClassName = kClassName;
+  RegisterClass(wc);  // already registered by an earlier item: fine
+  HWND hwnd = item->Create(0, kClassName, kWindowTitle, WS_CHILD | WS_VISIBLE,
+                           {CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT}, parent, instance);
+  if (!hwnd) return nullptr;
+  item.release()->owned_ = true;
+  return hwnd;
 }
 
-void OpenTabMenu(HWND hwnd, int x, int y) {
-  HMENU menu = LoadMenuW(G().instance, MAKEINTRESOURCEW(IDR_MENU_TAB));
-  if (!menu) return;
-  Track(hwnd, GetSubMenu(menu, 0), x, y);
-  DestroyMenu(menu);
+void Item::OnFinalMessage() noexcept {
+  if (owned_) delete this;
 }
 
-// The theme files of \windows, for the theme submenu.
-HMENU ThemeSubmenu() {
-  HMENU sub = CreatePopupMenu();
-  WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW(L"\\windows\\*.tsk", &fd);
-  if (find != INVALID_HANDLE_VALUE) {
-    UINT id = IDM_THEME_FIRST;
-    do {
-      AppendMenuW(sub, MF_STRING | MF_GRAYED, id++, fd.cFileName);
-    } while (id <= IDM_THEME_LAST && FindNextFileW(find, &fd));
-    FindClose(find);
-  }
-  return sub;
-}
-
-void OpenItemMenu(HWND hwnd, const ItemRecord& item, int x, int y) {
-  Plugin& g = G();
-  State& s = *g.state;
-  int32_t kind = item.kind;
-  HMENU menu = LoadMenuW(g.instance, MAKEINTRESOURCEW(kind == kEmpty ? IDR_MENU_EMPTY : IDR_MENU_ITEM));
-  if (!menu) return;
-  HMENU popup = GetSubMenu(menu, 0);
-  auto top = [&](UINT id, const wchar_t* text, bool separator) {
-    if (separator) InsertMenuW(popup, 0, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
-    InsertMenuW(popup, 0, MF_BYPOSITION | MF_STRING, id, text);
+std::span<const win32::MessageEntry<Item>> Item::Messages() {
+  static constexpr win32::MessageEntry<Item> kMessages[] = {
+      win32::On<&Item::OnPaint>(WM_PAINT),
+      win32::On<&Item::OnSize>(WM_SIZE),
+      win32::On<&Item::OnPress>(WM_LBUTTONDOWN),
+      win32::On<&Item::OnMove>(WM_MOUSEMOVE),
+      win32::On<&Item::OnRelease>(WM_LBUTTONUP),
+      win32::On<&Item::OnRightPress>(WM_RBUTTONDOWN),
+      win32::On<&Item::OnInitMenuPopup>(WM_INITMENUPOPUP),
+      win32::On<&Item::OnCopyData>(WM_COPYDATA),
+      win32::On<&Item::OnClearCache>(WM_TODAYCUSTOM_CLEARCACHE),
+      win32::On<&Item::OnQueryRefresh>(WM_TODAYCUSTOM_QUERYREFRESHCACHE),
+      win32::On<&Item::OnRenameTab>(kMsgRenameTab),
   };
-  if (kind == kSmall || kind == kLarge) {
-    std::wstring name = Wide(FieldText(item.name));
-    top(IDM_TITLE_NAME, name.c_str(), true);
-    AppendMenuW(popup, MF_STRING, IDM_LARGE_ICON, L"Large Icon");
-    AppendMenuW(popup, MF_STRING, IDM_CHANGE_ICON, L"Change Icon");
-  } else if (kind == kBattery) {
-    top(IDM_TITLE_BATTERY, L"Battery", false);
-  } else if (kind == kMemory) {
-    top(IDM_TITLE_MEMORY, L"Memory", true);
-    AppendMenuW(popup, MF_STRING, IDM_PROGRAM_MEMORY, L"Used Program Memory");
-    AppendMenuW(popup, MF_STRING, IDM_STORAGE_MEMORY, L"Used Storage  Memory");
-    AppendMenuW(popup, MF_STRING, IDM_TOTAL_USED, L"Total Used");
-  } else if (kind == kStorage) {
-    top(IDM_TITLE_STORAGE, L"Storage Card", true);
-    for (int k = 0; k < s.cardCount && k < kCardSlots; ++k)
-      AppendMenuW(popup, MF_STRING, IDM_CARD_FIRST + k, Wide(FieldText(s.cards[k].name)).c_str());
-    AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(popup, MF_STRING, IDM_FREE_SPACE, L"Free Space");
-    AppendMenuW(popup, MF_STRING, IDM_USED_SPACE, L"Used Space");
-  } else if (kind == kBacklight) {
-    top(IDM_TITLE_BACKLIGHT, L"Back Light", false);
-  } else if (kind == kThemeSmall || kind == kThemeLarge) {
-    top(0, L"Theme Loop", true);
-    AppendMenuW(popup, MF_POPUP | MF_GRAYED, reinterpret_cast<UINT_PTR>(ThemeSubmenu()), L"Select Theme");
-    AppendMenuW(popup, MF_STRING, IDM_LARGE_ICON, L"Large Icon");
-    AppendMenuW(popup, MF_STRING, IDM_CHANGE_ICON, L"Change Icon");
-  } else if (kind == kPowerOff || kind == kSoftReset || kind == kHardReset) {
-    top(IDM_TITLE_BACKLIGHT, kind == kPowerOff ? L"Power Off" : (kind == kSoftReset ? L"Soft Resert" : L"Hard Resert"),
-        false);
-    AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(popup, MF_STRING, IDM_CHANGE_ICON, L"Change Icon");
+  return kMessages;
+}
+
+std::span<const win32::CommandEntry<Item>> Item::Commands() {
+  using win32::Command;
+  static constexpr win32::CommandEntry<Item> kCommands[] = {
+      Command<&Item::GaugeCommand>(IDM_PROGRAM_MEMORY, IDM_TOTAL_USED),
+      Command<&Item::GaugeCommand>(IDM_FREE_SPACE, IDM_USED_SPACE),
+      Command<&Item::GaugeCommand>(IDM_CARD_FIRST, IDM_CARD_LAST),
+      Command<&Item::NotBuilt, &Item::Built>(IDM_NEW_TAB, IDM_CHANGE_ICON),
+      Command<&Item::NotBuilt, &Item::Built>(IDM_ADD_ITEMS_TAB),
+      Command<&Item::NotBuilt, &Item::Built>(IDM_ARRANGE, IDM_ADD_FOLDER),
+      Command<&Item::NotBuilt, &Item::Built>(IDM_ADD_ITEMS_ITEM, IDM_REMOVE_ITEM),
+      Command<&Item::NotBuilt, &Item::Built>(IDM_LARGE_ICON),
+      Command<&Item::NotBuilt, &Item::Built>(IDM_THEME_FIRST, IDM_THEME_LAST),
+  };
+  return kCommands;
+}
+
+// ---- Layout ------------------------------------------------------------------------------------
+
+void Item::LayOut() { core::LayOut(metrics_, gauges_.battery, state_, layout_); }
+
+// A turn of the screen flows the stored items again into the new number of columns; any other
+// change of its size lays the same content out again.
+void Item::FollowScreen() {
+  Metrics m = metrics_;
+  m.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  m.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  if (m.Landscape() != laidOutLandscape_) {
+    Reload(m);
+    laidOutLandscape_ = m.Landscape();
+  } else if (m.screenWidth != metrics_.screenWidth || m.screenHeight != metrics_.screenHeight) {
+    metrics_ = m;
+    LayOut();
   }
-  if (kind == kSmall || kind == kThemeSmall) s.settings.largeIconCheck = 0;
-  if (kind == kLarge || kind == kThemeLarge) s.settings.largeIconCheck = kOn;
-  Track(hwnd, popup, x, y);
-  DestroyMenu(menu);
 }
 
-void SetCheckMarks(HMENU menu) {
-  const State& s = *G().state;
-  CheckMenuRadioItem(menu, IDM_CARD_FIRST, IDM_CARD_LAST, IDM_CARD_FIRST + CheckedCard(s), MF_BYCOMMAND);
-  CheckMenuRadioItem(menu, IDM_FREE_SPACE, IDM_USED_SPACE, s.settings.showFree == kOn ? IDM_FREE_SPACE : IDM_USED_SPACE,
-                     MF_BYCOMMAND);
-  CheckMenuItem(menu, IDM_LARGE_ICON, MF_BYCOMMAND | (s.settings.largeIconCheck == kOn ? MF_CHECKED : MF_UNCHECKED));
-  CheckMenuItem(menu, IDM_AUTO_ARRANGE, MF_BYCOMMAND | (s.settings.autoArrange == kOn ? MF_CHECKED : MF_UNCHECKED));
-  int32_t mode = s.settings.memoryMode;
-  if (mode >= kProgramMemory && mode <= kTotalUsed)
-    CheckMenuRadioItem(menu, IDM_PROGRAM_MEMORY, IDM_TOTAL_USED, IDM_PROGRAM_MEMORY + (mode - kProgramMemory),
-                       MF_BYCOMMAND);
-}
-
-// After a turn of the screen the stored items flow again into the new number of columns.
-void Relayout(const Metrics& m) {
-  Plugin& g = G();
-  State& s = *g.state;
-  g.metrics = m;
+void Item::Reload(const Metrics& m) {
+  State& s = state_;
+  metrics_ = m;
   LayoutTabBar(m, s);
-  if (!ReadDataFile(*g.image)) Save(s, *g.image);  // no file: the content in memory is the truth
-  Load(*g.image, m, s);
+  if (!ReadDataFile(image_)) core::Save(s, image_);  // no file: the content in memory is the truth
+  Load(image_, m, s);
   LayoutTabBar(m, s);
   s.page = 0;
   s.tabsOnPage = s.tabsPerPage;
   ArrangeFrom(s.grid[s.SelectedTab()], s.columns, 0, 0);
   ComputeHeights(s);
+  LayOut();
 }
 
-void OnPaint(HWND hwnd) {
-  Plugin& g = G();
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  Metrics m = MeasureScreen();
-  m.scale = g.metrics.scale;  // measured once per process
-  if (m.Landscape() != g.paintedLandscape) {
-    Relayout(m);
-    g.paintedLandscape = m.Landscape();
-  } else {
-    g.metrics = m;
-  }
-  DrawItem(dc, hwnd);
-  EndPaint(hwnd, &ps);
+bool Item::Save() {
+  core::Save(state_, image_);
+  return WriteDataFile(image_);
 }
 
-int TabAt(const State& s, int x, int y) {
+// ---- Messages ----------------------------------------------------------------------------------
+
+LRESULT Item::OnPaint(WPARAM, LPARAM) {
+  FollowScreen();
+  win32::PaintDc paint(hwnd());
+  drawing_.Item(paint.get(), hwnd(), View());
+  return 0;
+}
+
+LRESULT Item::OnSize(WPARAM, LPARAM) {
+  FollowScreen();
+  return 0;
+}
+
+bool Item::Held(POINT at) const { return win32::IsTapAndHold(hwnd(), at); }
+
+int Item::TabAt(POINT at) const {
+  const State& s = state_;
   int first = s.FirstTabOfPage();
   for (int t = first; t < first + s.tabsOnPage && t < s.tabCount; ++t)
-    if (s.tabs[t].rect.Contains(x, y)) return t;
+    if (s.tabs[t].rect.Contains(at.x, at.y)) return t;
   return -1;
 }
 
-bool InNextButton(const State& s, int x, int y) {
-  if (!s.MoreTabsThanFit()) return false;
-  RECT r = NextIconSquare();
-  POINT pt = {x, y};
-  return PtInRect(&r, pt);
-}
+bool Item::InNextButton(POINT at) const { return state_.MoreTabsThanFit() && layout_.nextIcon.Contains(at.x, at.y); }
 
-void OnPress(HWND hwnd, int x, int y) {
-  Plugin& g = G();
-  State& s = *g.state;
-  const Metrics& m = g.metrics;
-  int tab = TabAt(s, x, y);
-  if (HDC dc = GetDC(hwnd)) {
-    if (InNextButton(s, x, y)) DrawPressedNext(dc);
+LRESULT Item::OnPress(WPARAM, LPARAM lParam) {
+  POINT at = win32::PointOf(lParam);
+  int tab = TabAt(at);
+  if (win32::WindowDc dc{hwnd()}) {
+    if (InNextButton(at)) drawing_.PressedNext(dc.get(), View());
     if (tab >= 0) {
-      s.Select(tab);
-      DrawSelectedTab(dc, tab);
+      state_.Select(tab);
+      LayOut();
+      drawing_.SelectedTab(dc.get(), View(), tab, TextColour(hwnd()));
     }
-    ReleaseDC(hwnd, dc);
   }
   if (tab >= 0) {
-    if (Held(hwnd, x, y)) {
+    if (Held(at)) {
       // The hold becomes a right press at the stylus, which opens the tab menu.
-      PostMessageW(hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y));
-      PostMessageW(hwnd, WM_RBUTTONUP, 0, MAKELPARAM(x, y));
+      PostMessageW(hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, lParam);
+      PostMessageW(hwnd(), WM_RBUTTONUP, 0, lParam);
     }
-    InvalidateRect(hwnd, nullptr, FALSE);
-    return;
+    InvalidateRect(hwnd(), nullptr, FALSE);
+    return 0;
   }
+  PressCell(at);
+  return 0;
+}
 
+// A press in the grid: the first cell that takes the point, in rows from the top.
+void Item::PressCell(POINT at) {
+  State& s = state_;
+  const Metrics& m = metrics_;
   auto& grid = s.grid[s.SelectedTab()];
   for (int r = 0; r < kShownRows; ++r)
     for (int c = 0; c < s.columns; ++c) grid[r][c].highlight = 0;
-  int cell = m.Cell(), sc = m.scale;
+  const int cell = m.Cell(), x = at.x, y = at.y;
   for (int r = 0; r < kShownRows; ++r) {
     for (int c = 0; c < s.columns; ++c) {
       ItemRecord& item = grid[r][c];
       int cx = m.CellX(c), cy = m.CellY(r);
       if (item.kind == kEmpty) {
         if (x >= cx && x < cx + cell && y >= cy && y < cy + cell) {
-          if (Held(hwnd, x, y)) OpenItemMenu(hwnd, item, x, y);
+          if (Held(at)) OpenItemMenu(hwnd(), instance_, s, item, at);
           return;
         }
       } else if (IsOneCell(item.kind) || IsLarge(item.kind)) {
         int size = IsLarge(item.kind) ? 2 * cell : cell;
         if (x >= cx && x < cx + size && y >= cy && y < cy + size) {
           item.highlight = 1;
-          if (HDC dc = GetDC(hwnd)) {
-            DrawPressedCell(dc, item, c, r);
-            ReleaseDC(hwnd, dc);
-          }
-          if (Held(hwnd, x, y)) OpenItemMenu(hwnd, item, x, y);
-          InvalidateRect(hwnd, nullptr, FALSE);
+          if (win32::WindowDc dc{hwnd()}) drawing_.PressedCell(dc.get(), View(), item, c, r);
+          if (Held(at)) OpenItemMenu(hwnd(), instance_, s, item, at);
+          InvalidateRect(hwnd(), nullptr, FALSE);
           return;
         }
-      } else if (IsGauge(item.kind)) {
-        int x0 = m.GridLeft() + (20 * c + 5) * sc, y0 = cy;
-        if (x >= x0 - 5 * sc && x < x0 + 55 * sc && y >= y0 && y < y0 + 20 * sc) {
+      } else if (const GaugePlace* gauge = IsGauge(item.kind) ? layout_.GaugeAt(c, r) : nullptr) {
+        if (gauge->band.Contains(x, y)) {
           item.highlight = 1;
-          if (item.kind == kBacklight && OnBacklightBar(x, y)) {
-            g.dragging = true;
+          if (item.kind == kBacklight && OnBacklightBar(at)) {
+            dragging_ = true;
             SetBacklightAt(x, false);
             return;
           }
-          if (HDC dc = GetDC(hwnd)) {
-            DrawGauge(dc, item.kind, x0, y0, true);
-            ReleaseDC(hwnd, dc);
-          }
-          if (Held(hwnd, x, y)) OpenItemMenu(hwnd, item, x, y);
-          InvalidateRect(hwnd, nullptr, FALSE);
+          if (win32::WindowDc dc{hwnd()}) drawing_.Gauge(dc.get(), View(), *gauge, true);
+          if (Held(at)) OpenItemMenu(hwnd(), instance_, s, item, at);
+          InvalidateRect(hwnd(), nullptr, FALSE);
           return;
         }
       }
@@ -241,25 +246,45 @@ void OnPress(HWND hwnd, int x, int y) {
   }
 }
 
-void OnRelease(HWND hwnd, int x, int y) {
-  State& s = *G().state;
-  G().dragging = false;
+LRESULT Item::OnMove(WPARAM wParam, LPARAM lParam) {
+  POINT at = win32::PointOf(lParam);
+  if (dragging_ && (wParam & MK_LBUTTON) && OnBacklightBar(at)) SetBacklightAt(at.x, true);
+  return 0;
+}
+
+LRESULT Item::OnRelease(WPARAM, LPARAM lParam) {
+  POINT at = win32::PointOf(lParam);
+  dragging_ = false;
   // Tap actions (launching, system actions, themes) come with a later version: a tap on a
   // launcher does nothing yet.
-  if (InNextButton(s, x, y)) {
-    NextPage(s);
-    InvalidateRect(hwnd, nullptr, FALSE);
+  if (InNextButton(at)) {
+    NextPage(state_);
+    LayOut();
+    InvalidateRect(hwnd(), nullptr, FALSE);
   }
-  int tab = TabAt(s, x, y);
+  int tab = TabAt(at);
   if (tab >= 0) {
-    s.Select(tab);
-    InvalidateRect(hwnd, nullptr, FALSE);
+    state_.Select(tab);
+    LayOut();
+    InvalidateRect(hwnd(), nullptr, FALSE);
   }
+  return 0;
+}
+
+LRESULT Item::OnRightPress(WPARAM, LPARAM lParam) {
+  OpenTabMenu(hwnd(), instance_, win32::PointOf(lParam));
+  return 0;
+}
+
+LRESULT Item::OnInitMenuPopup(WPARAM wParam, LPARAM) {
+  SetCheckMarks(reinterpret_cast<HMENU>(wParam), state_);
+  return 0;
 }
 
 // Another program's "Add to Today Screen": the path is taken for at most its field, however
 // long the sender says it is, and never read past cbData.
-LRESULT OnCopyData(HWND hwnd, const COPYDATASTRUCT* data) {
+LRESULT Item::OnCopyData(WPARAM, LPARAM lParam) {
+  const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
   if (!data || !data->lpData || data->cbData < sizeof(wchar_t)) return 0;
   std::size_t chars = data->cbData / sizeof(wchar_t);
   if (chars > kPathChars - 1) chars = kPathChars - 1;
@@ -268,16 +293,17 @@ LRESULT OnCopyData(HWND hwnd, const COPYDATASTRUCT* data) {
   while (n < chars && text[n] != u'\0') ++n;
   std::u16string path(text, n);
   if (path.empty()) return 0;
-  AddLauncher(*G().state, path, ShellDisplayName(path));
-  SaveDataFile();
-  InvalidateRect(hwnd, nullptr, FALSE);
+  AddLauncher(state_, path, ShellDisplayName(path));
+  LayOut();
+  Save();
+  InvalidateRect(hwnd(), nullptr, FALSE);
   return 0;
 }
 
-LRESULT OnQueryRefresh(WPARAM wParam) {
-  Plugin& g = G();
-  State& s = *g.state;
-  bool cards = RefreshStatus();
+LRESULT Item::OnQueryRefresh(WPARAM wParam, LPARAM) {
+  State& s = state_;
+  bool cards = ReadStatus(s, gauges_);
+  LayOut();
   auto* item = reinterpret_cast<TODAYLISTITEM*>(wParam);
   // Without a storage card the status refresh stops early, but the item still gets its height:
   // a device without a card would otherwise never show the item at all.
@@ -285,76 +311,67 @@ LRESULT OnQueryRefresh(WPARAM wParam) {
   int selected = s.SelectedTab();
   s.heights[selected] = TabHeight(s.grid[selected]);
   int tallest = TallestTab(s);
-  if (item->cyp != 0 && tallest == g.reportedHeight) return 0;
-  g.reportedHeight = tallest;
-  item->cyp = static_cast<DWORD>(g.metrics.scale * tallest);
+  if (item->cyp != 0 && tallest == reportedHeight_) return 0;
+  reportedHeight_ = tallest;
+  item->cyp = static_cast<DWORD>(metrics_.scale * tallest);
   return 1;
 }
 
-LRESULT Handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Plugin& g = G();
-  switch (msg) {
-    case WM_CREATE:
-      if (HDC dc = GetDC(hwnd)) {
-        TEXTMETRICW tm = {};
-        GetTextMetricsW(dc, &tm);
-        g.lineHeight = tm.tmHeight + tm.tmExternalLeading;
-        ReleaseDC(hwnd, dc);
-      }
-      g.paintedLandscape = g.metrics.Landscape();
-      return 0;
-    case WM_PAINT:
-      OnPaint(hwnd);
-      return 0;
-    case WM_LBUTTONDOWN:
-      OnPress(hwnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-      return 0;
-    case WM_MOUSEMOVE: {
-      int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
-      if (g.dragging && (wParam & MK_LBUTTON) && OnBacklightBar(x, y)) SetBacklightAt(x, true);
-      return 0;
-    }
-    case WM_LBUTTONUP:
-      OnRelease(hwnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-      return 0;
-    case WM_RBUTTONDOWN:
-      OpenTabMenu(hwnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-      return 0;
-    case WM_INITMENUPOPUP:
-      SetCheckMarks(reinterpret_cast<HMENU>(wParam));
-      return 0;
-    case WM_COMMAND: {
-      UINT id = LOWORD(wParam);
-      if ((id >= IDM_PROGRAM_MEMORY && id <= IDM_TOTAL_USED) || id == IDM_FREE_SPACE || id == IDM_USED_SPACE ||
-          (id >= IDM_CARD_FIRST && id <= IDM_CARD_LAST)) {
-        OnGaugeCommand(id);
-        return 0;
-      }
-      if (IsUnbuilt(id)) return 0;
-      break;
-    }
-    case WM_COPYDATA:
-      return OnCopyData(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    case WM_TODAYCUSTOM_CLEARCACHE:
-      return 0;
-    case WM_TODAYCUSTOM_QUERYREFRESHCACHE:
-      return OnQueryRefresh(wParam);
-    case WM_DESTROY:
-      if (g.window == hwnd) g.window = nullptr;
-      break;
-  }
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
+LRESULT Item::OnRenameTab(WPARAM, LPARAM lParam) {
+  const auto& name = *reinterpret_cast<const std::u16string*>(lParam);
+  State& s = state_;
+  int first = s.FirstTabOfPage();
+  for (int t = first; t < first + s.tabsOnPage && t < s.tabCount; ++t)
+    if (s.tabs[t].selected) SetField(s.tabs[t].name, name);
+  return 0;
 }
 
-}  // namespace
+// ---- The gauges' controls ----------------------------------------------------------------------
 
-LRESULT CALLBACK ItemProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (!G().state) return DefWindowProcW(hwnd, msg, wParam, lParam);
-  try {
-    return Handle(hwnd, msg, wParam, lParam);
-  } catch (...) {
-    return 0;  // nothing escapes into the Today screen
-  }
+void Item::GaugeCommand(int id) {
+  State& s = state_;
+  if (id >= IDM_PROGRAM_MEMORY && id <= IDM_TOTAL_USED)
+    SetMemoryMode(s, gauges_, kProgramMemory + static_cast<int32_t>(id - IDM_PROGRAM_MEMORY));
+  else if (id == IDM_FREE_SPACE || id == IDM_USED_SPACE)
+    SetStorageShowsFree(s, id == IDM_FREE_SPACE);
+  else if (id >= IDM_CARD_FIRST && id <= IDM_CARD_LAST)
+    SelectCard(s, id - IDM_CARD_FIRST);
+  LayOut();
+  Save();
+  InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
-}  // namespace glancet
+bool Item::OnBacklightBar(POINT at) const {
+  const GaugePlace* place = layout_.Last(kBacklight);
+  return place && place->barPress.Contains(at.x, at.y);
+}
+
+void Item::DrawBacklightHighlighted() {
+  const GaugePlace* place = layout_.Last(kBacklight);
+  if (!place) return;
+  if (win32::WindowDc dc{hwnd()}) drawing_.Gauge(dc.get(), View(), *place, true);
+}
+
+void Item::SetBacklightAt(int x, bool drag) {
+  const GaugePlace* place = layout_.Last(kBacklight);
+  if (!place) return;
+  const int s = metrics_.scale, x0 = place->x0;
+  BacklightSetting setting = BacklightFromOffset((x - x0) / s);
+  if (!setting.valid) return;
+  if (drag) {
+    layout_.knobX = ClampKnob(x, x0, s);
+    PlaceKnobs(metrics_, layout_);
+    DrawBacklightHighlighted();
+    WriteBacklight(setting);
+  } else {
+    WriteBacklight(setting);
+    layout_.knobX = ClampKnob(x, x0, s);
+    PlaceKnobs(metrics_, layout_);
+    ItemRecord& cell = state_.grid[state_.SelectedTab()][place->row][place->column];
+    if (cell.kind == kBacklight) cell.highlight = 1;
+    DrawBacklightHighlighted();
+  }
+  SendMessageW(hwnd(), WM_SETTINGCHANGE, 0xF2, 0);
+}
+
+}  // namespace quintar::glancet

@@ -9,6 +9,7 @@
 
 #include "enfcrypt/enfile.h"
 #include "testsupport/testsupport.h"
+#include "win32/handle.h"
 
 namespace {
 
@@ -50,33 +51,30 @@ bool HasIcon(HWND box) {
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string Read(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  quintar::win32::FileHandle h(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!h) return "<missing>";
   std::string data(1 << 16, '\0');
   DWORD got = 0;
-  ReadFile(h, data.data(), static_cast<DWORD>(data.size()), &got, nullptr);
-  CloseHandle(h);
+  ReadFile(h.get(), data.data(), static_cast<DWORD>(data.size()), &got, nullptr);
   data.resize(got);
   return data;
 }
 
 bool Write(const std::wstring& path, const std::string& data) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  quintar::win32::FileHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (!h) return false;
   DWORD put = 0;
-  const bool ok = data.empty() || WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &put, nullptr);
-  CloseHandle(h);
-  return ok;
+  return data.empty() || WriteFile(h.get(), data.data(), static_cast<DWORD>(data.size()), &put, nullptr);
 }
 
 std::vector<std::wstring> Listing(const std::wstring& folder) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW fd;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  quintar::win32::FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &fd));
+  if (!find) return names;
   do names.push_back(fd.cFileName);
-  while (FindNextFileW(find, &fd));
-  FindClose(find);
+  while (FindNextFileW(find.get(), &fd));
   return names;
 }
 

@@ -6,8 +6,10 @@
 #include <string>
 
 #include "fixture.h"
+#include "win32/handle.h"
 
 using namespace menuvextest;
+using quintar::win32::RegKey;
 
 namespace {
 
@@ -59,6 +61,7 @@ TEST_F(ComServer, GetClassObjectRefusesBadArguments) {
   EXPECT_EQ(Menuvex().canUnloadNow(), S_OK);
 }
 
+// The counts that AddRef and Release return are what these tests check, hence the bare calls.
 TEST_F(ComServer, FactoryInterfacesCountAndLockServer) {
   IClassFactory* factory = nullptr;
   ASSERT_EQ(Menuvex().getClassObject(kClsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
@@ -81,8 +84,9 @@ TEST_F(ComServer, FactoryInterfacesCountAndLockServer) {
 }
 
 TEST_F(ComServer, CreateInstanceAggregationAndInterfaces) {
-  IClassFactory* factory = nullptr;
-  ASSERT_EQ(Menuvex().getClassObject(kClsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(Menuvex().getClassObject(kClsid, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())),
+            S_OK);
   EXPECT_EQ(factory->CreateInstance(nullptr, IID_IContextMenu, nullptr), E_INVALIDARG);
   CountedSite outer;
   void* out = reinterpret_cast<void*>(1);
@@ -90,12 +94,12 @@ TEST_F(ComServer, CreateInstanceAggregationAndInterfaces) {
   EXPECT_EQ(out, nullptr);
   EXPECT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, &out), E_NOINTERFACE) << "no IShellExtInit";
   EXPECT_EQ(out, nullptr);
-  factory->Release();
+  factory.Reset();
   EXPECT_EQ(Menuvex().canUnloadNow(), S_OK) << "refused instances left nothing alive";
 }
 
 TEST_F(ComServer, HandlerIdentityQueryInterfaceAndLastRelease) {
-  IContextMenu* menu = NewHandler();
+  IContextMenu* menu = NewHandler().Detach();
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(Menuvex().canUnloadNow(), S_FALSE) << "the handler alone keeps the DLL";
   EXPECT_EQ(menu->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
@@ -121,8 +125,9 @@ TEST_F(ComServer, HandlerIdentityQueryInterfaceAndLastRelease) {
   EXPECT_EQ(Menuvex().canUnloadNow(), S_OK);
 }
 
+// Bare calls again: the handler's last release, and what it does to the site's count, are checked.
 TEST_F(ComServer, SiteHoldsOneReferenceAndDropsItWithTheHandler) {
-  IContextMenu* menu = NewHandler();
+  IContextMenu* menu = NewHandler().Detach();
   ASSERT_NE(menu, nullptr);
   IObjectWithSite* withSite = nullptr;
   ASSERT_EQ(menu->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite)), S_OK);
@@ -154,8 +159,8 @@ TEST_F(ComServer, SiteHoldsOneReferenceAndDropsItWithTheHandler) {
 }
 
 TEST_F(ComServer, GetCommandStringAnsiOnlyAndAlwaysTerminated) {
-  IContextMenu* menu = NewHandler();
-  ASSERT_NE(menu, nullptr);
+  ComPtr<IContextMenu> menu = NewHandler();
+  ASSERT_TRUE(menu);
   char name[32];
   std::memset(name, 'x', sizeof name);
   EXPECT_EQ(menu->GetCommandString(101, GCS_VERBA, nullptr, name, sizeof name), S_OK);
@@ -183,7 +188,6 @@ TEST_F(ComServer, GetCommandStringAnsiOnlyAndAlwaysTerminated) {
   EXPECT_EQ(menu->GetCommandString(101, GCS_HELPTEXTW, nullptr, reinterpret_cast<char*>(wide), 32), E_NOTIMPL);
   EXPECT_EQ(menu->GetCommandString(101, GCS_VALIDATEW, nullptr, nullptr, 0), E_NOTIMPL);
   EXPECT_STREQ(wide, L"untouched");
-  menu->Release();
 }
 
 // ---- Registration ----
@@ -198,14 +202,13 @@ struct Value {
 
 Value ReadValue(HKEY root, const std::wstring& key, const wchar_t* name) {
   Value v;
-  HKEY h = nullptr;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return v;
+  RegKey h;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, h.put()) != ERROR_SUCCESS) return v;
   DWORD size = 0;
-  if (RegQueryValueExW(h, name, nullptr, &v.type, nullptr, &size) == ERROR_SUCCESS) {
+  if (RegQueryValueExW(h.get(), name, nullptr, &v.type, nullptr, &size) == ERROR_SUCCESS) {
     v.bytes.resize(size);
-    v.found = RegQueryValueExW(h, name, nullptr, &v.type, v.bytes.data(), &size) == ERROR_SUCCESS;
+    v.found = RegQueryValueExW(h.get(), name, nullptr, &v.type, v.bytes.data(), &size) == ERROR_SUCCESS;
   }
-  RegCloseKey(h);
   return v;
 }
 
@@ -232,12 +235,11 @@ const Expected kExpected[] = {
 };
 
 DWORD CountValues(HKEY root, const std::wstring& key) {
-  HKEY h = nullptr;
+  RegKey h;
   DWORD values = 0;
-  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return 0xFFFFFFFF;
-  RegQueryInfoKeyW(h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, h.put()) != ERROR_SUCCESS) return 0xFFFFFFFF;
+  RegQueryInfoKeyW(h.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
                    nullptr);
-  RegCloseKey(h);
   return values;
 }
 
@@ -246,31 +248,32 @@ class Registration : public ComServer {
   void SetUp() override {
     ComServer::SetUp();
     RegDeleteTreeW(HKEY_CURRENT_USER, kScratch);
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kScratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch_, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, kScratch, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, scratch_.put(), nullptr),
+        ERROR_SUCCESS);
   }
   void TearDown() override {
     RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-    if (scratch_) RegCloseKey(scratch_);
+    scratch_.reset();
     RegDeleteTreeW(HKEY_CURRENT_USER, kScratch);
   }
-  HKEY scratch_ = nullptr;
+  RegKey scratch_;
 };
 
 TEST_F(Registration, WritesTheFourValuesByteForByteAndAgain) {
-  ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, scratch_), ERROR_SUCCESS);
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, scratch_.get()), ERROR_SUCCESS);
   EXPECT_EQ(Menuvex().registerServer(), S_OK);
   EXPECT_EQ(Menuvex().registerServer(), S_OK) << "the keys are opened when they exist";
   RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
   for (const Expected& e : kExpected) {
-    const Value v = ReadValue(scratch_, *e.key, e.name);
+    const Value v = ReadValue(scratch_.get(), *e.key, e.name);
     ASSERT_TRUE(v.found) << std::string(e.key->begin(), e.key->end());
     EXPECT_EQ(v.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(v.bytes, SzBytes(e.data)) << "REG_SZ with its NUL";
   }
-  EXPECT_EQ(CountValues(scratch_, kClassKey), 1u);
-  EXPECT_EQ(CountValues(scratch_, kServerKey), 2u);
-  EXPECT_EQ(CountValues(scratch_, kHandlerKey), 1u);
+  EXPECT_EQ(CountValues(scratch_.get(), kClassKey), 1u);
+  EXPECT_EQ(CountValues(scratch_.get(), kServerKey), 2u);
+  EXPECT_EQ(CountValues(scratch_.get(), kHandlerKey), 1u);
 }
 
 TEST_F(Registration, TheDeviceRegistersExactlyWhatTheServerWrites) {
@@ -288,15 +291,16 @@ TEST_F(Registration, TheDeviceRegistersExactlyWhatTheServerWrites) {
 
 TEST_F(Registration, StopsAtTheFirstFailureWithEFail) {
   // Classes in a key that is gone: the first step cannot create its key.
-  HKEY gone = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(scratch_, L"Gone", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &gone, nullptr), ERROR_SUCCESS);
-  ASSERT_EQ(RegDeleteKeyW(scratch_, L"Gone"), ERROR_SUCCESS);
-  ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, gone), ERROR_SUCCESS);
+  RegKey gone;
+  ASSERT_EQ(RegCreateKeyExW(scratch_.get(), L"Gone", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, gone.put(), nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegDeleteKeyW(scratch_.get(), L"Gone"), ERROR_SUCCESS);
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, gone.get()), ERROR_SUCCESS);
   EXPECT_EQ(Menuvex().registerServer(), E_FAIL);
   RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-  RegCloseKey(gone);
-  HKEY probe = nullptr;
-  EXPECT_NE(RegOpenKeyExW(scratch_, L"Gone", 0, KEY_READ, &probe), ERROR_SUCCESS) << "nothing written";
+  gone.reset();
+  RegKey probe;
+  EXPECT_NE(RegOpenKeyExW(scratch_.get(), L"Gone", 0, KEY_READ, probe.put()), ERROR_SUCCESS) << "nothing written";
   EXPECT_EQ(CountValues(HKEY_CLASSES_ROOT, kHandlerKey), 1u) << "the real classes untouched";
 }
 

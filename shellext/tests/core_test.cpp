@@ -7,7 +7,7 @@
 
 #include "shellext/menu_plan.h"
 
-namespace qm = quintar::menuvex;
+namespace qm = quintar::menuvex::core;
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "fixture.h"
 #include "shellext/resource.h"
 #include "testsupport/testsupport.h"
+#include "win32/handle.h"
 
 using namespace menuvextest;
 using testsupport::DialogResponder;
@@ -22,30 +23,20 @@ constexpr wchar_t kDecryptError[] = L"Error Decrypting File";
 // A handler whose menu was built for `path`; the command runs with Run(offset).
 class Command {
  public:
-  explicit Command(const std::wstring& path) : handler_(NewHandler()), menu_(CreatePopupMenu()) {
-    site_ = SiteFor({path});
-    if (handler_) built_ = SUCCEEDED(Query(handler_, site_, menu_));
+  explicit Command(const std::wstring& path)
+      : handler_(NewHandler()), menu_(CreatePopupMenu()), site_(SiteFor({path})) {
+    if (handler_) built_ = SUCCEEDED(Query(handler_.Get(), site_.Get(), menu_.get()));
   }
   ~Command() {
-    if (handler_) {
-      IObjectWithSite* withSite = nullptr;
-      handler_->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite));
-      if (withSite) {
-        withSite->SetSite(nullptr);
-        withSite->Release();
-      }
-      handler_->Release();
-    }
-    site_->Release();
-    DestroyMenu(menu_);
+    if (auto withSite = handler_ ? WithSite(handler_.Get()) : nullptr) withSite->SetSite(nullptr);
   }
   bool built() const { return built_; }
-  HRESULT Run(UINT offset) { return Invoke(handler_, 100 + offset); }
+  HRESULT Run(UINT offset) { return Invoke(handler_.Get(), 100 + offset); }
 
  private:
-  IContextMenu* handler_;
-  HMENU menu_;
-  FakeData* site_;
+  ComPtr<IContextMenu> handler_;
+  quintar::win32::Menu menu_;
+  ComPtr<FakeData> site_;
   bool built_ = false;
 };
 
@@ -54,9 +45,6 @@ constexpr UINT kEncrypt = 1, kDecrypt = 7;
 class CryptDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
-#ifndef MENUVEX_WITH_ENFCRYPT
-    GTEST_SKIP() << "built without the encrypted-file module";
-#endif
     responder_.SetStuckTimeout(1500);  // past the answer to a message box inside, on a busy machine too
     responder_.SetAnswerDelay(200);    // the delete box is ticked first
     responder_.OnCaption(kEncryptError, IDOK);

@@ -5,10 +5,10 @@
 #include "shellext/menu_plan.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const auto drop = quintar::menuvex::FirstDropPath({reinterpret_cast<const std::byte*>(data), size});
-  if (drop.error == quintar::menuvex::DropError::None) {
-    if (drop.path.empty() || drop.path.size() > quintar::menuvex::kMaxPathChars) __builtin_trap();
-    const auto plan = quintar::menuvex::PlanMenu(drop.path, size > 20 ? data[20] : 0);
+  const auto drop = quintar::menuvex::core::FirstDropPath({reinterpret_cast<const std::byte*>(data), size});
+  if (drop.error == quintar::menuvex::core::DropError::None) {
+    if (drop.path.empty() || drop.path.size() > quintar::menuvex::core::kMaxPathChars) __builtin_trap();
+    const auto plan = quintar::menuvex::core::PlanMenu(drop.path, size > 20 ? data[20] : 0);
     if (plan.itemCount != 4 && plan.itemCount != 7 && plan.itemCount != 8) __builtin_trap();
   }
   return 0;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "win32/handle.h"
+
 namespace menuvextest {
 
 const Dll& Menuvex() {
@@ -18,15 +20,20 @@ const Dll& Menuvex() {
   return dll;
 }
 
-IContextMenu* NewHandler() {
-  IClassFactory* factory = nullptr;
+ComPtr<IContextMenu> NewHandler() {
+  ComPtr<IClassFactory> factory;
+  ComPtr<IContextMenu> menu;
   if (!Menuvex().getClassObject ||
-      FAILED(Menuvex().getClassObject(kClsid, IID_IClassFactory, reinterpret_cast<void**>(&factory))))
-    return nullptr;
-  IContextMenu* menu = nullptr;
-  factory->CreateInstance(nullptr, IID_IContextMenu, reinterpret_cast<void**>(&menu));
-  factory->Release();
+      FAILED(Menuvex().getClassObject(kClsid, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf()))))
+    return menu;
+  factory->CreateInstance(nullptr, IID_IContextMenu, reinterpret_cast<void**>(menu.GetAddressOf()));
   return menu;
+}
+
+ComPtr<IObjectWithSite> WithSite(IContextMenu* handler) {
+  ComPtr<IObjectWithSite> withSite;
+  handler->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(withSite.GetAddressOf()));
+  return withSite;
 }
 
 STDMETHODIMP FakeData::QueryInterface(REFIID riid, void** ppv) {
@@ -70,14 +77,14 @@ std::vector<BYTE> DropBlock(const std::vector<std::wstring>& paths) {
   return block;
 }
 
-FakeData* SiteFor(const std::vector<std::wstring>& paths) { return new FakeData(DropBlock(paths)); }
+ComPtr<FakeData> NewData(std::vector<BYTE> block, bool fail) {
+  return ComPtr<FakeData>(new FakeData(std::move(block), fail));
+}
+
+ComPtr<FakeData> SiteFor(const std::vector<std::wstring>& paths) { return NewData(DropBlock(paths)); }
 
 HRESULT Query(IContextMenu* handler, IUnknown* site, HMENU menu, UINT first, UINT last) {
-  IObjectWithSite* withSite = nullptr;
-  if (SUCCEEDED(handler->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite)))) {
-    withSite->SetSite(site);
-    withSite->Release();
-  }
+  if (auto withSite = WithSite(handler)) withSite->SetSite(site);
   return handler->QueryContextMenu(menu, 0, first, last, CMF_NORMAL);
 }
 
@@ -121,21 +128,21 @@ std::wstring TestPath(const std::wstring& name) {
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
+  quintar::win32::FileHandle h(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return;
   DWORD written = 0;
-  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(h);
+  WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  quintar::win32::FileHandle h(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!h) return "<missing>";
   std::string bytes;
   char buffer[4096];
   DWORD got = 0;
-  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got) bytes.append(buffer, got);
-  CloseHandle(h);
+  while (ReadFile(h.get(), buffer, sizeof buffer, &got, nullptr) && got) bytes.append(buffer, got);
   return bytes;
 }
 

@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "win32/com.h"
+
 namespace menuvextest {
+
+using quintar::win32::ComPtr;
 
 inline constexpr CLSID kClsid = {0x359BDB2D, 0xB31D, 0x41F9, {0x9C, 0xD3, 0xE1, 0x36, 0xB4, 0x84, 0x39, 0x87}};
 inline constexpr wchar_t kClsidText[] = L"{359BDB2D-B31D-41F9-9CD3-E136B4843987}";
@@ -24,7 +28,7 @@ struct Dll {
 const Dll& Menuvex();
 
 // A fresh handler through the factory; its IContextMenu.
-IContextMenu* NewHandler();
+ComPtr<IContextMenu> NewHandler();
 
 // A data object whose CF_HDROP block is `block` (or that fails GetData when `fail` is set); it
 // is its own site. The counts show how it was used.
@@ -50,15 +54,18 @@ class FakeData final : public IDataObject {
 
  private:
   ~FakeData() = default;
-  ULONG refs_ = 1;
+  ULONG refs_ = 0;  // the first holder takes the first reference
   std::vector<BYTE> block_;
   bool fail_;
 };
 
 // A DROPFILES block listing the paths (wide, double-NUL-terminated).
 std::vector<BYTE> DropBlock(const std::vector<std::wstring>& paths);
-// A site for the paths; the caller owns the one reference.
-FakeData* SiteFor(const std::vector<std::wstring>& paths);
+// A data object holding its one reference, and one for the paths.
+ComPtr<FakeData> NewData(std::vector<BYTE> block, bool fail = false);
+ComPtr<FakeData> SiteFor(const std::vector<std::wstring>& paths);
+// The handler's IObjectWithSite.
+ComPtr<IObjectWithSite> WithSite(IContextMenu* handler);
 
 // Sets the site and builds the menu; returns QueryContextMenu's result.
 HRESULT Query(IContextMenu* handler, IUnknown* site, HMENU menu, UINT first = 100, UINT last = 0x7FFF);

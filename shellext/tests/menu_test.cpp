@@ -3,6 +3,7 @@
 
 #include "fixture.h"
 #include "testsupport/testsupport.h"
+#include "win32/handle.h"
 
 using namespace menuvextest;
 
@@ -14,33 +15,26 @@ class ContextMenu : public ::testing::Test {
  protected:
   void SetUp() override {
     handler_ = NewHandler();
-    ASSERT_NE(handler_, nullptr);
-    menu_ = CreatePopupMenu();
-    AppendMenuW(menu_, MF_STRING, 1, L"Open");  // the host's own item stays first
+    ASSERT_TRUE(handler_);
+    menu_.reset(CreatePopupMenu());
+    AppendMenuW(menu_.get(), MF_STRING, 1, L"Open");  // the host's own item stays first
   }
   void TearDown() override {
     if (handler_) {
-      IObjectWithSite* withSite = nullptr;
-      handler_->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite));
-      if (withSite) {
-        withSite->SetSite(nullptr);
-        withSite->Release();
-      }
-      EXPECT_EQ(handler_->Release(), 0u);
+      if (auto withSite = WithSite(handler_.Get())) withSite->SetSite(nullptr);
+      // The count the last Release returns is checked: nothing else holds the handler.
+      EXPECT_EQ(handler_.Detach()->Release(), 0u);
     }
-    DestroyMenu(menu_);
   }
   // The menu for these paths, the result code of QueryContextMenu in `hr`.
   Strings MenuFor(const std::vector<std::wstring>& paths, HRESULT* hr = nullptr) {
-    FakeData* site = SiteFor(paths);
-    const HRESULT result = Query(handler_, site, menu_);
-    site->Release();
+    const HRESULT result = Query(handler_.Get(), SiteFor(paths).Get(), menu_.get());
     if (hr) *hr = result;
-    return Items(menu_);
+    return Items(menu_.get());
   }
 
-  IContextMenu* handler_ = nullptr;
-  HMENU menu_ = nullptr;
+  ComPtr<IContextMenu> handler_;
+  quintar::win32::Menu menu_;
 };
 
 TEST_F(ContextMenu, ItemsAndResultPerKindOfItem) {
@@ -73,7 +67,7 @@ TEST_F(ContextMenu, ItemsAndResultPerKindOfItem) {
       {folder, {L"Open=1", L"-", L"Add to ZIP File=100", L"Add to Today Screen=102", L"Properties...=103"}, 4},
   };
   for (const Case& c : cases) {
-    while (GetMenuItemCount(menu_) > 1) DeleteMenu(menu_, 1, MF_BYPOSITION);
+    while (GetMenuItemCount(menu_.get()) > 1) DeleteMenu(menu_.get(), 1, MF_BYPOSITION);
     HRESULT hr = E_FAIL;
     EXPECT_EQ(MenuFor({c.path}, &hr), c.items) << std::string(c.path.begin(), c.path.end());
     EXPECT_EQ(hr, MAKE_HRESULT(SEVERITY_SUCCESS, 0, c.hr));
@@ -95,16 +89,14 @@ TEST_F(ContextMenu, PositionAndFlagsDoNotChangeTheMenu) {
   // Items always go to the end, whatever position and flags the host passes.
   const std::wstring txt = TestPath(L"flags.txt");
   WriteFileBytes(txt, "x");
-  FakeData* site = SiteFor({txt});
-  IObjectWithSite* withSite = nullptr;
-  ASSERT_EQ(handler_->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite)), S_OK);
-  withSite->SetSite(site);
-  withSite->Release();
-  EXPECT_EQ(handler_->QueryContextMenu(menu_, 0, 200, 300, CMF_DEFAULTONLY | CMF_EXPLORE),
+  auto site = SiteFor({txt});
+  auto withSite = WithSite(handler_.Get());
+  ASSERT_TRUE(withSite);
+  withSite->SetSite(site.Get());
+  EXPECT_EQ(handler_->QueryContextMenu(menu_.get(), 0, 200, 300, CMF_DEFAULTONLY | CMF_EXPLORE),
             MAKE_HRESULT(SEVERITY_SUCCESS, 0, 4));
-  EXPECT_EQ(Items(menu_), (Strings{L"Open=1", L"-", L"Add to ZIP File=200", L"Encrypt File...=201",
-                                   L"Add to Today Screen=202", L"Properties...=203"}));
-  site->Release();
+  EXPECT_EQ(Items(menu_.get()), (Strings{L"Open=1", L"-", L"Add to ZIP File=200", L"Encrypt File...=201",
+                                         L"Add to Today Screen=202", L"Properties...=203"}));
 }
 
 TEST_F(ContextMenu, SeveralItemsMenuOfTheFirst) {
@@ -120,8 +112,8 @@ TEST_F(ContextMenu, SeveralItemsMenuOfTheFirst) {
 TEST_F(ContextMenu, AsksForTheDropListTheDevicesWay) {
   const std::wstring txt = TestPath(L"format.txt");
   WriteFileBytes(txt, "x");
-  FakeData* site = SiteFor({txt});
-  ASSERT_TRUE(SUCCEEDED(Query(handler_, site, menu_)));
+  auto site = SiteFor({txt});
+  ASSERT_TRUE(SUCCEEDED(Query(handler_.Get(), site.Get(), menu_.get())));
   EXPECT_EQ(site->getDataCalls, 1);
   EXPECT_EQ(site->lastFormat.cfFormat, CF_HDROP);
   EXPECT_EQ(site->lastFormat.ptd, nullptr);
@@ -129,7 +121,6 @@ TEST_F(ContextMenu, AsksForTheDropListTheDevicesWay) {
   EXPECT_EQ(site->lastFormat.lindex, -1);
   EXPECT_EQ(site->lastFormat.tymed, static_cast<DWORD>(TYMED_HGLOBAL));
   EXPECT_EQ(site->refs(), 2u) << "the handler holds the site, and no data object reference leaked";
-  site->Release();
 }
 
 TEST_F(ContextMenu, FailuresBeforeTheMenuAddNothing) {
@@ -137,9 +128,9 @@ TEST_F(ContextMenu, FailuresBeforeTheMenuAddNothing) {
   WriteFileBytes(txt, "x");
   const Strings untouched{L"Open=1"};
   // The range, the site, the data object, the drop list, the path.
-  FakeData* good = SiteFor({txt});
-  EXPECT_EQ(Query(handler_, good, menu_, 100, 99), E_INVALIDARG);
-  EXPECT_EQ(Query(handler_, nullptr, menu_), static_cast<HRESULT>(0x800004E1)) << "no site";
+  auto good = SiteFor({txt});
+  EXPECT_EQ(Query(handler_.Get(), good.Get(), menu_.get(), 100, 99), E_INVALIDARG);
+  EXPECT_EQ(Query(handler_.Get(), nullptr, menu_.get()), static_cast<HRESULT>(0x800004E1)) << "no site";
   IUnknown* notData = nullptr;
   struct Plain : IUnknown {
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
@@ -152,30 +143,20 @@ TEST_F(ContextMenu, FailuresBeforeTheMenuAddNothing) {
     STDMETHODIMP_(ULONG) Release() override { return 1; }
   } plain;
   notData = &plain;
-  EXPECT_EQ(Query(handler_, notData, menu_), static_cast<HRESULT>(0x800004E1)) << "a site without the data";
-  FakeData* failing = new FakeData({}, true);
-  EXPECT_EQ(Query(handler_, failing, menu_), static_cast<HRESULT>(0x80030057));
-  failing->Release();
-  FakeData* truncated = new FakeData({0x14, 0, 0, 0});
-  EXPECT_EQ(Query(handler_, truncated, menu_), static_cast<HRESULT>(0x80030057));
-  truncated->Release();
+  EXPECT_EQ(Query(handler_.Get(), notData, menu_.get()), static_cast<HRESULT>(0x800004E1)) << "a site without the data";
+  EXPECT_EQ(Query(handler_.Get(), NewData({}, true).Get(), menu_.get()), static_cast<HRESULT>(0x80030057));
+  EXPECT_EQ(Query(handler_.Get(), NewData({0x14, 0, 0, 0}).Get(), menu_.get()), static_cast<HRESULT>(0x80030057));
   std::vector<BYTE> unterminated = DropBlock({txt});
   unterminated.resize(unterminated.size() - 4);
-  FakeData* open = new FakeData(unterminated);
-  EXPECT_EQ(Query(handler_, open, menu_), static_cast<HRESULT>(0x80030057));
-  open->Release();
-  FakeData* pattern = SiteFor({TestPath(L"*.txt")});
-  EXPECT_EQ(Query(handler_, pattern, menu_), static_cast<HRESULT>(0x80030057)) << "a pattern is no path";
-  pattern->Release();
-  FakeData* tooLong = SiteFor({L"\\Temp\\" + std::wstring(300, L'a')});
-  EXPECT_EQ(Query(handler_, tooLong, menu_), HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
-  tooLong->Release();
-  FakeData* missing = SiteFor({TestPath(L"not-there.txt")});
-  EXPECT_TRUE(FAILED(Query(handler_, missing, menu_))) << "no commands for an item that is not there";
-  missing->Release();
-  EXPECT_EQ(Query(handler_, good, nullptr), E_INVALIDARG);
-  good->Release();
-  EXPECT_EQ(Items(menu_), untouched);
+  EXPECT_EQ(Query(handler_.Get(), NewData(unterminated).Get(), menu_.get()), static_cast<HRESULT>(0x80030057));
+  EXPECT_EQ(Query(handler_.Get(), SiteFor({TestPath(L"*.txt")}).Get(), menu_.get()), static_cast<HRESULT>(0x80030057))
+      << "a pattern is no path";
+  EXPECT_EQ(Query(handler_.Get(), SiteFor({L"\\Temp\\" + std::wstring(300, L'a')}).Get(), menu_.get()),
+            HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
+  EXPECT_TRUE(FAILED(Query(handler_.Get(), SiteFor({TestPath(L"not-there.txt")}).Get(), menu_.get())))
+      << "no commands for an item that is not there";
+  EXPECT_EQ(Query(handler_.Get(), good.Get(), nullptr), E_INVALIDARG);
+  EXPECT_EQ(Items(menu_.get()), untouched);
 }
 
 // ---- InvokeCommand ----
@@ -187,11 +168,11 @@ class Dispatch : public ContextMenu {
     file_ = TestPath(L"dispatch.txt");
     WriteFileBytes(file_, "dispatch");
     site_ = SiteFor({file_});
-    ASSERT_EQ(Query(handler_, site_, menu_), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 4));
+    ASSERT_EQ(Query(handler_.Get(), site_.Get(), menu_.get()), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 4));
     responder_.SetStuckTimeout(500);
   }
   void TearDown() override {
-    site_->Release();
+    site_.Reset();
     ContextMenu::TearDown();
   }
   CMINVOKECOMMANDINFO Info(LPCSTR verb = nullptr) {
@@ -201,7 +182,7 @@ class Dispatch : public ContextMenu {
     return info;
   }
   std::wstring file_;
-  FakeData* site_ = nullptr;
+  ComPtr<FakeData> site_;
   testsupport::DialogResponder responder_;
 };
 
@@ -218,14 +199,14 @@ TEST_F(Dispatch, BadInfoIsRefusedAndOpensNothing) {
 }
 
 TEST_F(Dispatch, LaterCommandsAreNotImplementedYet) {
-  for (UINT offset : {0u, 2u, 3u, 4u, 5u, 6u}) EXPECT_EQ(Invoke(handler_, 100 + offset), E_NOTIMPL) << offset;
+  for (UINT offset : {0u, 2u, 3u, 4u, 5u, 6u}) EXPECT_EQ(Invoke(handler_.Get(), 100 + offset), E_NOTIMPL) << offset;
   EXPECT_TRUE(responder_.Dialogs().empty());
   EXPECT_TRUE(responder_.MessageBoxes().empty());
 }
 
 TEST_F(Dispatch, OffsetsPastTheMenuAreRefused) {
-  EXPECT_EQ(Invoke(handler_, 108), E_INVALIDARG);
-  EXPECT_EQ(Invoke(handler_, 99), E_INVALIDARG) << "below the first identifier wraps far above it";
+  EXPECT_EQ(Invoke(handler_.Get(), 108), E_INVALIDARG);
+  EXPECT_EQ(Invoke(handler_.Get(), 99), E_INVALIDARG) << "below the first identifier wraps far above it";
   EXPECT_TRUE(responder_.Dialogs().empty());
 }
 
@@ -247,7 +228,7 @@ TEST_F(Dispatch, WithoutGetCommandStringTheVerbOffsetIsUsed) {
   ASSERT_EQ(responder_.Dialogs().size(), 1u);
   EXPECT_EQ(responder_.Dialogs()[0].caption, L"Encrypt File");
   // A verb by name means nothing to this handler.
-  ASSERT_EQ(Query(handler_, site_, menu_), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 4));
+  ASSERT_EQ(Query(handler_.Get(), site_.Get(), menu_.get()), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 4));
   info = Info("encrypt");
   EXPECT_EQ(handler_->InvokeCommand(&info), E_INVALIDARG);
   info = Info(MAKEINTRESOURCEA(9));
@@ -256,19 +237,16 @@ TEST_F(Dispatch, WithoutGetCommandStringTheVerbOffsetIsUsed) {
 }
 
 TEST_F(Dispatch, UnreadableOrTooLongSelectionTouchesNothing) {
-  IObjectWithSite* withSite = nullptr;
-  ASSERT_EQ(handler_->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite)), S_OK);
-  FakeData* tooLong = SiteFor({L"\\Temp\\" + std::wstring(270, L'b')});
-  withSite->SetSite(tooLong);
-  EXPECT_EQ(Invoke(handler_, 101), HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
-  FakeData* failing = new FakeData({}, true);
-  withSite->SetSite(failing);
-  EXPECT_EQ(Invoke(handler_, 101), static_cast<HRESULT>(0x80030057));
+  auto withSite = WithSite(handler_.Get());
+  ASSERT_TRUE(withSite);
+  auto tooLong = SiteFor({L"\\Temp\\" + std::wstring(270, L'b')});
+  withSite->SetSite(tooLong.Get());
+  EXPECT_EQ(Invoke(handler_.Get(), 101), HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
+  auto failing = NewData({}, true);
+  withSite->SetSite(failing.Get());
+  EXPECT_EQ(Invoke(handler_.Get(), 101), static_cast<HRESULT>(0x80030057));
   withSite->SetSite(nullptr);
-  EXPECT_EQ(Invoke(handler_, 101), static_cast<HRESULT>(0x800004E1));
-  withSite->Release();
-  tooLong->Release();
-  failing->Release();
+  EXPECT_EQ(Invoke(handler_.Get(), 101), static_cast<HRESULT>(0x800004E1));
   EXPECT_TRUE(responder_.Dialogs().empty());
   EXPECT_EQ(ReadFileBytes(file_), "dispatch");
 }

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-namespace glancet {
+namespace quintar::glancet::core {
 namespace {
 
 template <typename T>
@@ -387,6 +387,67 @@ void LayoutTabBar(const Metrics& m, State& state) {
   PlaceSlots(state, m, width, m.scale);
 }
 
+GaugePlace Metrics::Gauge(int32_t kind, int column, int row) const {
+  const int s = scale, x0 = GridLeft() + (20 * column + 5) * s, y0 = CellY(row);
+  GaugePlace g;
+  g.kind = kind;
+  g.column = column;
+  g.row = row;
+  g.x0 = x0;
+  g.y0 = y0;
+  g.band = {x0 - 5 * s, y0, x0 + 55 * s, y0 + 20 * s};
+  g.bar = {x0 + 18 * s, y0 + 6 * s, x0 + 50 * s, y0 + 17 * s};
+  g.barPress = {x0 + 18 * s, y0 + 5 * s, x0 + 50 * s, y0 + 20 * s};
+  g.fill = {g.bar.left, g.bar.top, g.bar.left, g.bar.bottom};
+  return g;
+}
+
+const GaugePlace* Layout::GaugeAt(int column, int row) const {
+  for (int i = 0; i < gaugeCount; ++i)
+    if (gauges[i].column == column && gauges[i].row == row) return &gauges[i];
+  return nullptr;
+}
+
+const GaugePlace* Layout::Last(int32_t kind) const {
+  for (int i = gaugeCount - 1; i >= 0; --i)
+    if (gauges[i].kind == kind) return &gauges[i];
+  return nullptr;
+}
+
+void PlaceKnobs(const Metrics& m, Layout& layout) {
+  for (int i = 0; i < layout.gaugeCount; ++i) {
+    GaugePlace& g = layout.gauges[i];
+    if (g.kind != kBacklight) continue;
+    layout.knobX = ClampKnob(layout.knobX, g.x0, m.scale);
+    g.knob = m.Knob(layout.knobX, g.y0);
+  }
+}
+
+void LayOut(const Metrics& m, uint32_t battery, State& state, Layout& layout) {
+  LayoutTabBar(m, state);
+  layout.nextIcon = m.TabIcon(state.next.rect.left + 2);
+  layout.gaugeCount = 0;
+  const auto& grid = state.grid[state.SelectedTab()];
+  for (int r = 0; r < kShownRows; ++r)
+    for (int c = 0; c < state.columns && c < kMaxColumns; ++c) {
+      int32_t kind = grid[r][c].kind;
+      if (!IsGauge(kind) || layout.gaugeCount >= Layout::kMaxGauges) continue;
+      GaugePlace g = m.Gauge(kind, c, r);
+      if (kind == kBattery)
+        g.percent = battery;
+      else if (kind == kMemory)
+        g.percent = static_cast<uint32_t>(state.settings.memoryPercent);
+      else
+        g.percent = state.storagePercent;
+      if (kind != kBacklight) {
+        g.fillWidth = BarWidth(g.percent);
+        g.fill.right = g.fill.left + g.fillWidth * m.scale;
+      }
+      layout.gauges[layout.gaugeCount++] = g;
+    }
+  PlaceKnobs(m, layout);
+}
+
 void NextPage(State& state) {
   int tpp = state.tabsPerPage;
   int pages = static_cast<int>(static_cast<double>(state.tabCount) / tpp + 0.9);
@@ -516,4 +577,4 @@ int CheckedCard(const State& state) {
   return kCardSlots - 1;
 }
 
-}  // namespace glancet
+}  // namespace quintar::glancet::core

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-namespace glancet {
+namespace quintar::glancet::core {
 
 static_assert(std::endian::native == std::endian::little, "the data file is the little-endian image in memory");
 
@@ -142,6 +142,20 @@ std::u16string_view FieldText(const char16_t (&field)[N]) {
   return {field, n};
 }
 
+// Where one gauge is drawn and pressed, in scaled item coordinates.
+struct GaugePlace {
+  int32_t kind = kEmpty;
+  int column = 0, row = 0;
+  int x0 = 0, y0 = 0;  // the origin: the icon's left edge and the cell's top
+  Rect32 band;         // the pressed highlight; a press inside it takes the gauge
+  Rect32 bar;          // the bar's picture, and its percentage
+  Rect32 barPress;     // where a press or a drag sets the backlight
+  Rect32 fill;         // the filled part of the bar (not the backlight's)
+  int fillWidth = 0;   // the same in the artwork's unscaled pixels
+  uint64_t percent = 0;
+  Rect32 knob;  // the backlight's knob
+};
+
 // The screen the item is laid out for.
 struct Metrics {
   int scale = 1;  // DisplayScale: 2 above 96 dpi
@@ -161,6 +175,14 @@ struct Metrics {
   // Top-left corner of cell (column, row) in item coordinates.
   int CellX(int column) const { return GridLeft() + Cell() * column; }
   int CellY(int row) const { return GridTop() + Cell() * row; }
+  // The square of a small icon in the tab bar whose left edge is `left`.
+  Rect32 TabIcon(int left) const {
+    int top = (TabBarHeight() - SmallIcon()) / 2;
+    return {left, top, left + SmallIcon(), top + SmallIcon()};
+  }
+  // A gauge whose band starts at cell (column, row); its bar is left empty.
+  GaugePlace Gauge(int32_t kind, int column, int row) const;
+  Rect32 Knob(int knobX, int y0) const { return {knobX, y0 + 4 * scale, knobX + 8 * scale, y0 + 18 * scale}; }
 };
 
 // The absolute paths of the image folder's bitmaps for one scale.
@@ -222,6 +244,24 @@ int TallestTab(const State& state);
 
 // The tab bar as every paint lays it out: Next button, tab slots and the tabs of each page.
 void LayoutTabBar(const Metrics& m, State& state);
+// What the selected tab shows where, laid out again whenever the screen, the tab or the data
+// change; drawing and hit-testing both read it.
+struct Layout {
+  static constexpr int kMaxGauges = kShownRows * kMaxColumns / 3;
+  std::array<GaugePlace, kMaxGauges> gauges{};
+  int gaugeCount = 0;
+  int knobX = -1;  // where the backlight's knob was put; each bar clamps it
+  Rect32 nextIcon;
+
+  const GaugePlace* GaugeAt(int column, int row) const;
+  // The last gauge of `kind` on the tab: the one a press on that kind's controls addresses.
+  const GaugePlace* Last(int32_t kind) const;
+};
+// Lays out the tab bar and the selected tab's gauges, their bars filled from the readings.
+void LayOut(const Metrics& m, uint32_t battery, State& state, Layout& layout);
+// Clamps the knob into each backlight bar in turn and places it there.
+void PlaceKnobs(const Metrics& m, Layout& layout);
+
 // Next page: returns the new page and sets the number of tabs shown on it.
 void NextPage(State& state);
 
@@ -272,4 +312,4 @@ void SelectCard(State& state, int card);
 // Index of the card entry that carries the radio mark (0..9).
 int CheckedCard(const State& state);
 
-}  // namespace glancet
+}  // namespace quintar::glancet::core

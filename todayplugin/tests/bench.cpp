@@ -7,12 +7,17 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/include/todaycmn.h"
-#include "todayplugin/glancet.h"
+#include <todaycmn.h>
+
+#include "todayplugin/core/glancet_core.h"
+#include "todayplugin/datafile.h"
+#include "win32/handle.h"
 
 namespace {
 
-using namespace glancet;
+using namespace quintar::glancet;
+using namespace quintar::glancet::core;
+using namespace quintar::win32;
 
 LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
@@ -20,9 +25,8 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return RGB(0, 0, 0);
     case TODAYM_DRAWWATERMARK: {
       auto* info = reinterpret_cast<TODAYDRAWWATERMARKINFO*>(lParam);
-      HBRUSH brush = CreateSolidBrush(RGB(220, 230, 245));
-      FillRect(info->hdc, &info->rc, brush);
-      DeleteObject(brush);
+      Brush brush(CreateSolidBrush(RGB(220, 230, 245)));
+      FillRect(info->hdc, &info->rc, brush.get());
       return TRUE;
     }
   }
@@ -67,16 +71,16 @@ int DrawBench() {
   HWND host = CreateWindowExW(0, wc.lpszClassName, L"DeskTop", WS_POPUP | WS_VISIBLE, 0, 0, cx, 400, nullptr, nullptr,
                               wc.hInstance, nullptr);
   DeleteFileW(kDataFile);
-  HMODULE dll = LoadLibraryW(L"Glancet.dll");
+  Module dll(LoadLibraryW(L"Glancet.dll"));
   if (!host || !dll) {
     std::printf("draw: Glancet.dll could not be loaded\n");
     return 1;
   }
   auto init = reinterpret_cast<PFNCUSTOMINITIALIZEITEM>(
-      reinterpret_cast<void (*)()>(GetProcAddress(dll, MAKEINTRESOURCEA(240))));
+      reinterpret_cast<void (*)()>(GetProcAddress(dll.get(), MAKEINTRESOURCEA(240))));
   TODAYLISTITEM record = {};
   record.fEnabled = TRUE;
-  record.hinstDLL = dll;
+  record.hinstDLL = dll.get();
   HWND item = init ? init(&record, host) : nullptr;
   if (!item) {
     std::printf("draw: no item window\n");
@@ -87,31 +91,28 @@ int DrawBench() {
   auto paint = [&] { RedrawWindow(item, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); };
   paint();
 
-  HDC dc = GetDC(item);
-  HDC mem = CreateCompatibleDC(dc);
-  HDC scale = GetDC(nullptr);
-  int height = (GetDeviceCaps(scale, LOGPIXELSX) > 96 ? 2 : 1) * 100;
-  ReleaseDC(nullptr, scale);
-  HBITMAP buffer = CreateCompatibleBitmap(dc, cx, height);
-  HGDIOBJ old = SelectObject(mem, buffer);
-  auto blit = [&] {
-    BitBlt(dc, 0, 0, cx, height, mem, 0, 0, SRCCOPY);
-    GdiFlush();
-  };
-  blit();
-  double ours = Time(50, [&] {
-    paint();
-    GdiFlush();
-  });
-  double anchor = Time(200, blit);
-  Report("draw busiest tab", ours, anchor);
-  SelectObject(mem, old);
-  DeleteObject(buffer);
-  DeleteDC(mem);
-  ReleaseDC(item, dc);
+  {
+    WindowDc dc(item);
+    MemoryDc mem(CreateCompatibleDC(dc.get()));
+    int height = 100;
+    if (WindowDc screen{nullptr}) height *= GetDeviceCaps(screen.get(), LOGPIXELSX) > 96 ? 2 : 1;
+    Bitmap buffer(CreateCompatibleBitmap(dc.get(), cx, height));
+    Selection selected(mem.get(), buffer.get());
+    auto blit = [&] {
+      BitBlt(dc.get(), 0, 0, cx, height, mem.get(), 0, 0, SRCCOPY);
+      GdiFlush();
+    };
+    blit();
+    double ours = Time(50, [&] {
+      paint();
+      GdiFlush();
+    });
+    double anchor = Time(200, blit);
+    Report("draw busiest tab", ours, anchor);
+  }
   DestroyWindow(item);
-  UnregisterClassW(L"MyToday", dll);
-  FreeLibrary(dll);
+  UnregisterClassW(L"MyToday", dll.get());
+  dll.reset();
   DestroyWindow(host);
   return 0;
 }
@@ -137,12 +138,12 @@ int FileBench() {
   auto plain = std::make_unique<uint8_t[]>(kFileSize);
   double anchor = Time(100, [&] {
     DWORD n = 0;
-    HANDLE r = CreateFileW(kDataFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ReadFile(r, plain.get(), kFileSize, &n, nullptr);
-    CloseHandle(r);
-    HANDLE w = CreateFileW(kDataFile, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    WriteFile(w, plain.get(), kFileSize, &n, nullptr);
-    CloseHandle(w);
+    {
+      FileHandle r(CreateFileW(kDataFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+      ReadFile(r.get(), plain.get(), kFileSize, &n, nullptr);
+    }
+    FileHandle w(CreateFileW(kDataFile, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    WriteFile(w.get(), plain.get(), kFileSize, &n, nullptr);
   });
   Report("load and save", ours, anchor);
   return 0;

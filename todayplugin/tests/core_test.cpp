@@ -7,7 +7,7 @@
 
 #include "todayplugin/core/glancet_core.h"
 
-namespace glancet {
+namespace quintar::glancet::core {
 namespace {
 
 const Metrics kQvga{1, 240, 320};
@@ -534,5 +534,32 @@ TEST(Backlight, OffsetsMapToTheTable) {
   EXPECT_EQ(ClampKnob(200 + 90, 200, 2), 284);
 }
 
+TEST(Layout, GaugesOfTheSelectedTabWithTheirBarsAndTheKnobClampedIntoItsBar) {
+  Fixture f = Defaults(kVga);
+  State& s = *f.state;
+  s.settings.memoryPercent = 50;
+  Layout layout;
+  LayOut(kVga, 77, s, layout);
+  // The System tab: battery and memory in row 0, back light and storage in row 1.
+  ASSERT_EQ(layout.gaugeCount, 4);
+  const GaugePlace* memory = layout.GaugeAt(3, 0);
+  ASSERT_NE(memory, nullptr);
+  EXPECT_EQ(memory->band, (Rect32{162, 40, 282, 80})) << "from 81 to 141 unscaled";
+  EXPECT_EQ(memory->fill, (Rect32{208, 52, 208 + 2 * BarWidth(50), 74}));
+  EXPECT_EQ(layout.GaugeAt(0, 0)->fillWidth, BarWidth(77)) << "the battery's reading";
+  const GaugePlace* backlight = layout.Last(kBacklight);
+  ASSERT_NE(backlight, nullptr);
+  EXPECT_EQ(backlight->barPress, (Rect32{88, 90, 152, 120}));
+  EXPECT_EQ(backlight->knob, (Rect32{88, 88, 104, 116})) << "a knob never put anywhere starts at the bar's left";
+  layout.knobX = 1000;
+  PlaceKnobs(kVga, layout);
+  EXPECT_EQ(backlight->knob.left, 52 + 84) << "at most 42 right of the origin";
+
+  s.Select(1);
+  LayOut(kVga, 77, s, layout);
+  EXPECT_EQ(layout.gaugeCount, 0) << "the Program tab has no gauges";
+  EXPECT_EQ(layout.Last(kBacklight), nullptr);
+}
+
 }  // namespace
-}  // namespace glancet
+}  // namespace quintar::glancet::core

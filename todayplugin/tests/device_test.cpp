@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "testsupport/testsupport.h"
+#include "win32/handle.h"
 
 namespace {
+
+using namespace quintar::win32;
 
 std::wstring Profile() {
   wchar_t name[32] = L"unknown";
@@ -19,38 +22,31 @@ std::wstring Profile() {
 }
 
 int Scale() {
-  HDC dc = GetDC(nullptr);
-  int dpi = GetDeviceCaps(dc, LOGPIXELSX);
-  ReleaseDC(nullptr, dc);
-  return dpi > 96 ? 2 : 1;
+  WindowDc dc(nullptr);
+  return GetDeviceCaps(dc.get(), LOGPIXELSX) > 96 ? 2 : 1;
 }
 
 void SaveScreen(const std::wstring& path) {
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
+  WindowDc screen(nullptr);
+  MemoryDc mem(CreateCompatibleDC(screen.get()));
   BITMAPINFO bi = {};
   bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, dib);
-  BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  Bitmap dib(CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  Selection selected(mem.get(), dib.get());
+  BitBlt(mem.get(), 0, 0, w, h, screen.get(), 0, 0, SRCCOPY);
   GdiFlush();
   DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u, bytes = stride * h;
   BITMAPFILEHEADER fh = {0x4D42, static_cast<DWORD>(sizeof fh + sizeof bi.bmiHeader + bytes), 0, 0,
                          sizeof fh + sizeof bi.bmiHeader};
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f != INVALID_HANDLE_VALUE) {
+  FileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (f) {
     DWORD n = 0;
-    WriteFile(f, &fh, sizeof fh, &n, nullptr);
-    WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr);
-    WriteFile(f, bits, bytes, &n, nullptr);
-    CloseHandle(f);
+    WriteFile(f.get(), &fh, sizeof fh, &n, nullptr);
+    WriteFile(f.get(), &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr);
+    WriteFile(f.get(), bits, bytes, &n, nullptr);
   }
-  SelectObject(mem, old);
-  DeleteObject(dib);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
 }
 
 TEST(TodayScreen, ShowsGlancetAsTallAsItsTallestTab) {
@@ -62,7 +58,7 @@ TEST(TodayScreen, ShowsGlancetAsTallAsItsTallestTab) {
   PROCESS_INFORMATION pi = {};
   std::wstring command = L"T:\\shell.exe /refresh-ms 200";
   ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  CloseHandle(pi.hThread);
+  KernelHandle process(pi.hProcess), thread(pi.hThread);
 
   HWND desktop = nullptr, item = nullptr;
   bool shown = testsupport::PumpUntil(
@@ -90,7 +86,6 @@ TEST(TodayScreen, ShowsGlancetAsTallAsItsTallestTab) {
   }
   TerminateProcess(pi.hProcess, 0);
   WaitForSingleObject(pi.hProcess, 5000);
-  CloseHandle(pi.hProcess);
 }
 
 }  // namespace

@@ -9,13 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/include/todaycmn.h"
+#include <todaycmn.h>
+
 #include "testsupport/testsupport.h"
 #include "todayplugin/core/glancet_core.h"
+#include "win32/handle.h"
 
 namespace {
 
-using namespace glancet;
+using namespace quintar::glancet::core;
+using namespace quintar::win32;
 
 constexpr wchar_t kFile[] = L"\\windows\\pellvane.dat";
 constexpr wchar_t kProfile[] = L"Software\\Quintar\\Device";
@@ -30,9 +33,8 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case TODAYM_DRAWWATERMARK: {
       ++g_watermarks;
       auto* info = reinterpret_cast<TODAYDRAWWATERMARKINFO*>(lParam);
-      HBRUSH brush = CreateSolidBrush(kWatermark);
-      FillRect(info->hdc, &info->rc, brush);
-      DeleteObject(brush);
+      Brush brush(CreateSolidBrush(kWatermark));
+      FillRect(info->hdc, &info->rc, brush.get());
       return TRUE;
     }
   }
@@ -41,12 +43,12 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 std::unique_ptr<FileImage> ReadFileImage(DWORD* size = nullptr) {
   auto image = std::make_unique<FileImage>();
-  HANDLE f = CreateFileW(kFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return nullptr;
+  FileHandle f(
+      CreateFileW(kFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!f) return nullptr;
   DWORD got = 0;
-  ReadFile(f, image->data(), static_cast<DWORD>(image->size()), &got, nullptr);
-  if (size) *size = GetFileSize(f, nullptr);
-  CloseHandle(f);
+  ReadFile(f.get(), image->data(), static_cast<DWORD>(image->size()), &got, nullptr);
+  if (size) *size = GetFileSize(f.get(), nullptr);
   return image;
 }
 
@@ -83,10 +85,8 @@ DWORD ReadDword(HKEY root, const wchar_t* key, const wchar_t* name) {
 }
 
 int Scale() {
-  HDC dc = GetDC(nullptr);
-  int dpi = GetDeviceCaps(dc, LOGPIXELSX);
-  ReleaseDC(nullptr, dc);
-  return dpi > 96 ? 2 : 1;
+  WindowDc dc(nullptr);
+  return GetDeviceCaps(dc.get(), LOGPIXELSX) > 96 ? 2 : 1;
 }
 
 // The DLL loaded afresh (its state is per process, so each test reloads it) under a host window.
@@ -120,14 +120,14 @@ class ItemTest : public ::testing::Test {
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring dll(path);
     dll = dll.substr(0, dll.find_last_of(L'\\') + 1) + L"Glancet.dll";
-    module_ = LoadLibraryW(dll.c_str());
-    ASSERT_NE(module_, nullptr);
+    module_.reset(LoadLibraryW(dll.c_str()));
+    ASSERT_TRUE(module_);
     init_ = reinterpret_cast<PFNCUSTOMINITIALIZEITEM>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module_, MAKEINTRESOURCEA(240))));
+        reinterpret_cast<void (*)()>(GetProcAddress(module_.get(), MAKEINTRESOURCEA(240))));
     ASSERT_NE(init_, nullptr);
     record_ = {};
     record_.fEnabled = TRUE;
-    record_.hinstDLL = module_;
+    record_.hinstDLL = module_.get();
   }
 
   HWND Start() {
@@ -141,9 +141,8 @@ class ItemTest : public ::testing::Test {
     if (item_ && IsWindow(item_)) DestroyWindow(item_);
     item_ = nullptr;
     if (module_) {
-      UnregisterClassW(L"MyToday", module_);
-      FreeLibrary(module_);
-      module_ = nullptr;
+      UnregisterClassW(L"MyToday", module_.get());
+      module_.reset();
     }
   }
 
@@ -173,7 +172,7 @@ class ItemTest : public ::testing::Test {
 
   HWND host_ = nullptr;
   HWND item_ = nullptr;
-  HMODULE module_ = nullptr;
+  Module module_;
   PFNCUSTOMINITIALIZEITEM init_ = nullptr;
   TODAYLISTITEM record_{};
 };
@@ -212,7 +211,7 @@ TEST_F(ItemTest, DisabledItemGetsNoWindowAndAnEnabledOneTheClassAndTitle) {
   HWND second = init_(&record_, host_);
   EXPECT_NE(second, nullptr);
   DestroyWindow(second);
-  EXPECT_EQ(GetProcAddress(module_, "InitializeCustomItem"), nullptr) << "exported by ordinal only";
+  EXPECT_EQ(GetProcAddress(module_.get(), "InitializeCustomItem"), nullptr) << "exported by ordinal only";
 }
 
 TEST_F(ItemTest, RefreshQueriesNegotiateTheTallestTabOnce) {
@@ -238,10 +237,9 @@ TEST_F(ItemTest, PaintsThroughTheTodayBackground) {
   g_watermarks = 0;
   Show();
   EXPECT_GE(g_watermarks, 1);
-  HDC dc = GetDC(item_);
+  WindowDc dc(item_);
   // Below the tab bar, left of the grid: nothing of the item's own, so the watermark shows.
-  EXPECT_EQ(GetPixel(dc, 2, 30 * Scale()), kWatermark);
-  ReleaseDC(item_, dc);
+  EXPECT_EQ(GetPixel(dc.get(), 2, 30 * Scale()), kWatermark);
 }
 
 // ---- Adding a launcher from another program ---------------------------------------------------
@@ -340,12 +338,13 @@ TEST_F(ItemTest, GaugeCommandsChangeAndSaveTheModes) {
 
 TEST_F(ItemTest, BacklightBarSetsTheLevelAndSignalsTheDriver) {
   const wchar_t* key = L"ControlPanel\\Backlight";
-  HKEY k = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(k);
-  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, L"BackLightChangeEvent");
-  ASSERT_NE(event, nullptr);
+  {
+    RegKey k;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr),
+              ERROR_SUCCESS);
+  }
+  KernelHandle event(CreateEventW(nullptr, FALSE, FALSE, L"BackLightChangeEvent"));
+  ASSERT_TRUE(event);
   ASSERT_NE(Start(), nullptr);
   Show();
   int s = Scale();
@@ -360,7 +359,7 @@ TEST_F(ItemTest, BacklightBarSetsTheLevelAndSignalsTheDriver) {
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, L"OnOff"), c.onOff) << c.d;
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, L"Brightness"), c.level) << c.d;
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, L"BacklightLuminanceLevel"), c.level) << c.d;
-    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0) << c.d;
+    EXPECT_EQ(WaitForSingleObject(event.get(), 0), WAIT_OBJECT_0) << c.d;
   }
   // Dragging along the bar sets the level at every move.
   PostMessageW(item_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x0 + 20 * s, y));
@@ -376,7 +375,6 @@ TEST_F(ItemTest, BacklightBarSetsTheLevelAndSignalsTheDriver) {
   RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"OnOff");
   Tap(x0 + 2 * s, y);
   EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, L"OnOff"), 0xFFFFFFFFu);
-  CloseHandle(event);
 }
 
 // ---- Tap and hold menus ---------------------------------------------------------------------------
@@ -469,7 +467,8 @@ void CALLBACK NameTheTab(HWND, UINT, UINT_PTR id, DWORD) {
 
 TEST_F(ItemTest, OptionsSlotRenamesTheSelectedTabUntilTheNextSave) {
   ASSERT_NE(Start(), nullptr);
-  auto proc = reinterpret_cast<DLGPROC>(reinterpret_cast<void (*)()>(GetProcAddress(module_, MAKEINTRESOURCEA(241))));
+  auto proc =
+      reinterpret_cast<DLGPROC>(reinterpret_cast<void (*)()>(GetProcAddress(module_.get(), MAKEINTRESOURCEA(241))));
   ASSERT_NE(proc, nullptr);
   std::vector<WORD> dialog = NameDialogTemplate();
   g_dialog = nullptr;
@@ -492,11 +491,12 @@ TEST_F(ItemTest, OptionsSlotRenamesTheSelectedTabUntilTheNextSave) {
 TEST_F(ItemTest, AShortOrGarbledFileLoadsAndDraws) {
   std::vector<uint8_t> junk(5000);
   for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<uint8_t>(i * 131 + 7);
-  HANDLE f = CreateFileW(kFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(f, INVALID_HANDLE_VALUE);
-  DWORD written = 0;
-  WriteFile(f, junk.data(), static_cast<DWORD>(junk.size()), &written, nullptr);
-  CloseHandle(f);
+  {
+    FileHandle f(CreateFileW(kFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(f);
+    DWORD written = 0;
+    WriteFile(f.get(), junk.data(), static_cast<DWORD>(junk.size()), &written, nullptr);
+  }
   ASSERT_NE(Start(), nullptr);
   Show();
   EXPECT_GE(record_.cyp, static_cast<DWORD>(20 * Scale()));

@@ -6,7 +6,7 @@
 #include "todayplugin/core/glancet_core.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-  using namespace glancet;
+  using namespace quintar::glancet::core;
   static auto state = std::make_unique<State>();
   static auto image = std::make_unique<FileImage>();
   // The fuzzer's input is small; it is repeated through the image so every field sees its bytes.
