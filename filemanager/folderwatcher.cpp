@@ -106,7 +106,7 @@ void FolderWatcher::RemoveQueuedChanges() {
   // Only the window's own thread can take messages out of its queue.
   if (!target_ || GetWindowThreadProcessId(target_, nullptr) != GetCurrentThreadId()) return;
   MSG msg;
-  while (PeekMessageW(&msg, target_, kMsgFolderChanged, kMsgFolderChanged, PM_REMOVE)) {
+  while (PeekMessageW(&msg, target_, MSG_FOLDER_CHANGED, MSG_FOLDER_CHANGED, PM_REMOVE)) {
   }
 }
 
@@ -141,7 +141,7 @@ void FolderWatcher::Run() {
       DWORD which = WaitForMultipleObjects(2, both, FALSE, INFINITE);
       if (which == WAIT_OBJECT_0 + 1) {
         Locked hold(lock_);
-        if (watching_ && !stop_ && target_) PostMessageW(target_, kMsgFolderChanged, 0, 0);
+        if (watching_ && !stop_ && target_) PostMessageW(target_, MSG_FOLDER_CHANGED, 0, 0);
       } else if (which == WAIT_OBJECT_0) {
         ResetEvent(event_.get());
       }

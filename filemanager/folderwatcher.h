@@ -1,5 +1,5 @@
 // FolderWatcher: a thread that watches the shown folder for added, removed and renamed entries
-// and tells the main window by posting kMsgFolderChanged. It touches no window otherwise.
+// and tells the main window by posting MSG_FOLDER_CHANGED. It touches no window otherwise.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +10,7 @@
 
 namespace quintar::folderon {
 
-inline constexpr UINT kMsgFolderChanged = WM_APP + 1;
+inline constexpr UINT MSG_FOLDER_CHANGED = WM_USER + 1;
 
 class FolderWatcher {
  public:
@@ -23,7 +23,7 @@ class FolderWatcher {
   bool Start();
   // Sets the stop flag, wakes the thread and waits for it to end.
   void Stop();
-  // Where kMsgFolderChanged goes; until set, changes are noticed but not reported.
+  // Where MSG_FOLDER_CHANGED goes; until set, changes are noticed but not reported.
   void SetTarget(HWND window);
 
   // Each ends by waking the thread, so the change takes effect at once.

@@ -45,10 +45,10 @@ std::span<const win32::MessageEntry<MainFrame>> MainFrame::Messages() {
       win32::On<&MainFrame::OnSplitterDown>(WM_LBUTTONDOWN),
       win32::On<&MainFrame::OnSplitterMove>(WM_MOUSEMOVE),
       win32::On<&MainFrame::OnSplitterUp>(WM_LBUTTONUP),
-      win32::On<&MainFrame::OnTreeEditAgain>(kMsgTreeEditAgain),
+      win32::On<&MainFrame::OnTreeEditAgain>(MSG_TREE_EDIT_AGAIN),
       win32::On<&MainFrame::OnCaptureChanged>(WM_CAPTURECHANGED),
       win32::On<&MainFrame::OnDeviceChange>(WM_DEVICECHANGE),
-      win32::On<&MainFrame::OnFolderChanged>(kMsgFolderChanged),
+      win32::On<&MainFrame::OnFolderChanged>(MSG_FOLDER_CHANGED),
   };
   return kMessages;
 }
@@ -265,7 +265,7 @@ LRESULT MainFrame::OnDeviceChange(WPARAM, LPARAM) {
 
 LRESULT MainFrame::OnFolderChanged(WPARAM, LPARAM) {
   MSG queued;
-  while (PeekMessageW(&queued, hwnd(), kMsgFolderChanged, kMsgFolderChanged, PM_REMOVE)) {
+  while (PeekMessageW(&queued, hwnd(), MSG_FOLDER_CHANGED, MSG_FOLDER_CHANGED, PM_REMOVE)) {
   }
   StartDelayedRefresh(false);
   return 0;
@@ -517,7 +517,7 @@ void MainFrame::OnTreeEndLabelEdit(const NMTVDISPINFOW* info) {
   }
   win32::ShowMessage(hwnd(), win32::WideView(message));
   treeEditAgain_ = oldPath;
-  PostMessageW(hwnd(), kMsgTreeEditAgain, 0, 0);
+  PostMessageW(hwnd(), MSG_TREE_EDIT_AGAIN, 0, 0);
 }
 
 fileops::ListHooks MainFrame::ListEditHooks() {

@@ -32,8 +32,8 @@ inline constexpr wchar_t kWindowTitle[] = L"Folderon";
 inline constexpr UINT_PTR kRefreshTimer = 5;
 inline constexpr UINT kRefreshDelayMs = 2000;
 // Posted by the main window to itself: start the tree's label edit again after a refused name.
-inline constexpr UINT kMsgTreeEditAgain = WM_APP + 2;
-static_assert(kMsgTreeEditAgain != kMsgFolderChanged);
+inline constexpr UINT MSG_TREE_EDIT_AGAIN = WM_USER + 2;
+static_assert(MSG_TREE_EDIT_AGAIN != MSG_FOLDER_CHANGED);
 
 // Favorites run from IDM_FAVORITE_FIRST up to the first fixed command above them.
 inline constexpr int kFavoriteLimit = IDM_VIEW_MEDIUM;

@@ -17,7 +17,7 @@ namespace qd = quintar::dialogs;
 namespace {
 
 // Posted to restart the edit of a refused entry once the list has closed the old one.
-constexpr UINT kMsgEditAgain = WM_APP + 1;
+constexpr UINT MSG_EDIT_AGAIN = WM_USER + 100;
 
 qd::TemplateSet Templates() { return qd::TemplatesById(IDD_USERPATH, IDD_USERPATH_PORTRAIT, IDD_USERPATH_LANDSCAPE); }
 
@@ -27,7 +27,7 @@ std::span<const win32::DialogMessageEntry<UserPathDialog>> UserPathDialog::Messa
   static constexpr win32::DialogMessageEntry<UserPathDialog> kMessages[] = {
       win32::On<&UserPathDialog::OnInitDialog>(WM_INITDIALOG),
       win32::On<&UserPathDialog::OnSize>(WM_SIZE),
-      win32::On<&UserPathDialog::OnEditAgain>(kMsgEditAgain),
+      win32::On<&UserPathDialog::OnEditAgain>(MSG_EDIT_AGAIN),
       win32::On<&UserPathDialog::OnNotify>(WM_NOTIFY),
   };
   return kMessages;
@@ -95,7 +95,7 @@ void UserPathDialog::EditRow(int row) {
 
 void UserPathDialog::Refuse(std::u16string_view message, int row) {
   win32::ShowMessage(hwnd(), win32::WideView(message));
-  PostMessageW(hwnd(), kMsgEditAgain, static_cast<WPARAM>(row), 0);
+  PostMessageW(hwnd(), MSG_EDIT_AGAIN, static_cast<WPARAM>(row), 0);
 }
 
 bool UserPathDialog::EndEdit(const NMLVDISPINFOW* info) {

@@ -14,12 +14,12 @@ namespace quintar::fileops {
 namespace {
 
 // The worker's synchronous messages; lParam points to the worker's question or text.
-constexpr UINT kMsgFinished = WM_APP + 1;
-constexpr UINT kMsgAskFile = WM_APP + 2;
-constexpr UINT kMsgAskMerge = WM_APP + 3;
-constexpr UINT kMsgAskDelete = WM_APP + 4;
-constexpr UINT kMsgShowStop = WM_APP + 5;
-constexpr UINT kMsgTotalKnown = WM_APP + 6;  // lParam: the total
+constexpr UINT MSG_OP_FINISHED = WM_USER + 100;
+constexpr UINT MSG_ASK_REPLACE = WM_USER + 200;
+constexpr UINT MSG_ASK_MERGE_FOLDER = WM_USER + 400;
+constexpr UINT MSG_ASK_DELETE = WM_USER + 201;
+constexpr UINT MSG_SHOW_STOP = WM_USER + 500;
+constexpr UINT MSG_TOTAL_KNOWN = WM_USER + 501;  // lParam: the total
 
 constexpr UINT_PTR kIdleTimer = 1;
 constexpr UINT_PTR kRefreshTimer = 2;
@@ -46,12 +46,12 @@ std::span<const win32::DialogMessageEntry<ProgressDialog>> ProgressDialog::Messa
       win32::On<&ProgressDialog::OnTimer>(WM_TIMER),
       win32::On<&ProgressDialog::OnOtherCommand>(WM_COMMAND),
       win32::On<&ProgressDialog::OnClose>(WM_CLOSE),
-      win32::On<&ProgressDialog::OnAskFile>(kMsgAskFile),
-      win32::On<&ProgressDialog::OnAskMerge>(kMsgAskMerge),
-      win32::On<&ProgressDialog::OnAskDelete>(kMsgAskDelete),
-      win32::On<&ProgressDialog::OnShowStop>(kMsgShowStop),
-      win32::On<&ProgressDialog::OnTotalKnown>(kMsgTotalKnown),
-      win32::On<&ProgressDialog::OnFinished>(kMsgFinished),
+      win32::On<&ProgressDialog::OnAskFile>(MSG_ASK_REPLACE),
+      win32::On<&ProgressDialog::OnAskMerge>(MSG_ASK_MERGE_FOLDER),
+      win32::On<&ProgressDialog::OnAskDelete>(MSG_ASK_DELETE),
+      win32::On<&ProgressDialog::OnShowStop>(MSG_SHOW_STOP),
+      win32::On<&ProgressDialog::OnTotalKnown>(MSG_TOTAL_KNOWN),
+      win32::On<&ProgressDialog::OnFinished>(MSG_OP_FINISHED),
   };
   // clang-format on
   return kTable;
@@ -78,7 +78,7 @@ bool ProgressDialog::Run(int templateId) {
 DWORD WINAPI ProgressDialog::Worker(LPVOID param) {
   auto& self = *static_cast<ProgressDialog*>(param);
   self.engine_.Run(self);
-  SendMessageW(self.hwnd(), kMsgFinished, 0, 0);
+  SendMessageW(self.hwnd(), MSG_OP_FINISHED, 0, 0);
   return 0;
 }
 
@@ -195,28 +195,28 @@ INT_PTR ProgressDialog::OnFinished(WPARAM, LPARAM) {
 
 core::ReplaceMode ProgressDialog::AskFileConflict(const std::wstring& target, const std::wstring& source) {
   FileQuestion question{target, source};
-  SendMessageW(hwnd(), kMsgAskFile, 0, reinterpret_cast<LPARAM>(&question));
+  SendMessageW(hwnd(), MSG_ASK_REPLACE, 0, reinterpret_cast<LPARAM>(&question));
   return question.answer;
 }
 
 bool ProgressDialog::AskFolderMerge(const std::wstring& folder) {
   TextQuestion question{folder};
-  SendMessageW(hwnd(), kMsgAskMerge, 0, reinterpret_cast<LPARAM>(&question));
+  SendMessageW(hwnd(), MSG_ASK_MERGE_FOLDER, 0, reinterpret_cast<LPARAM>(&question));
   return question.merge;
 }
 
 core::ReplaceMode ProgressDialog::AskDeleteItem(const std::wstring& text) {
   TextQuestion question{text};
-  SendMessageW(hwnd(), kMsgAskDelete, 0, reinterpret_cast<LPARAM>(&question));
+  SendMessageW(hwnd(), MSG_ASK_DELETE, 0, reinterpret_cast<LPARAM>(&question));
   return question.answer;
 }
 
 void ProgressDialog::ShowStop(const std::wstring& text) {
-  SendMessageW(hwnd(), kMsgShowStop, 0, reinterpret_cast<LPARAM>(&text));
+  SendMessageW(hwnd(), MSG_SHOW_STOP, 0, reinterpret_cast<LPARAM>(&text));
 }
 
 void ProgressDialog::TotalKnown(long long total) {
-  SendMessageW(hwnd(), kMsgTotalKnown, 0, static_cast<LPARAM>(total));
+  SendMessageW(hwnd(), MSG_TOTAL_KNOWN, 0, static_cast<LPARAM>(total));
 }
 
 void ProgressDialog::Status(std::wstring_view text, bool final) {

@@ -176,7 +176,7 @@ Frame::~Frame() {
 }
 
 std::span<const win32::MessageEntry<Frame>> Frame::Messages() {
-  static constexpr win32::MessageEntry<Frame> kMessages[] = {win32::On<&Frame::OnRunSheet>(kMsgRunSheet),
+  static constexpr win32::MessageEntry<Frame> kMessages[] = {win32::On<&Frame::OnRunSheet>(MSG_RUN_SHEET),
                                                              win32::On<&Frame::OnDestroy>(WM_DESTROY)};
   return kMessages;
 }
@@ -291,7 +291,7 @@ int RunProgram(HINSTANCE exe) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&icc);
   if (!frame.Create()) return 1;
-  PostMessageW(frame.hwnd(), kMsgRunSheet, 0, 0);
+  PostMessageW(frame.hwnd(), MSG_RUN_SHEET, 0, 0);
   MSG msg;
   while (frame.hwnd() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);

@@ -21,7 +21,7 @@ using core::SoftResetRoute;
 enum Page { kMainPage, kCardPage, kProgramsPage, kProcessesPage, kActionsPage, kOtherPage, kAboutPage, kPageCount };
 
 // Posted to the frame once its loop runs: the sheet is opened from inside the loop.
-inline constexpr UINT kMsgRunSheet = WM_APP + 1;
+inline constexpr UINT MSG_RUN_SHEET = WM_USER + 100;
 
 struct PageInfo {
   const wchar_t* base;

@@ -18,9 +18,9 @@ inline constexpr wchar_t kWindowTitle[] = L"Zek RegEditor";
 
 // Posted by the label-edit notifications, which must not start another edit or rebuild items
 // while the tree or list is still ending the first one.
-inline constexpr UINT kMsgReopenListEdit = WM_APP + 20;  // wParam: the row
-inline constexpr UINT kMsgReopenTreeEdit = WM_APP + 21;  // lParam: the item
-inline constexpr UINT kMsgAfterKeyRename = WM_APP + 22;  // lParam: the item
+inline constexpr UINT MSG_REOPEN_LIST_EDIT = WM_USER + 20;  // wParam: the row
+inline constexpr UINT MSG_REOPEN_TREE_EDIT = WM_USER + 21;  // lParam: the item
+inline constexpr UINT MSG_AFTER_KEY_RENAME = WM_USER + 22;  // lParam: the item
 
 struct CurrentKey {
   HKEY root = nullptr;       // one of the four predefined roots, or none yet

@@ -134,7 +134,7 @@ BOOL Editing::OnListEndLabelEdit(const NMLVDISPINFOW* info) {
   if (core::NamesEqual(U16(newName), U16(row->name))) return FALSE;
   if (newName.empty()) {
     ShowMessage(main, L"Please input value name", L"", MB_OK | MB_ICONHAND);
-    PostMessageW(main, kMsgReopenListEdit, static_cast<WPARAM>(index), 0);
+    PostMessageW(main, MSG_REOPEN_LIST_EDIT, static_cast<WPARAM>(index), 0);
     return FALSE;
   }
   if (list.FindRowByName(newName) >= 0) {
@@ -167,7 +167,7 @@ BOOL Editing::OnTreeEndLabelEdit(const NMTVDISPINFOW* info) {
   std::wstring newName = info->item.pszText;
   if (newName.empty()) {
     ShowMessage(main, L"Input key name.", L"", MB_OK | MB_ICONHAND);
-    PostMessageW(main, kMsgReopenTreeEdit, 0, reinterpret_cast<LPARAM>(info->item.hItem));
+    PostMessageW(main, MSG_REOPEN_TREE_EDIT, 0, reinterpret_cast<LPARAM>(info->item.hItem));
     return FALSE;
   }
   // A name with "\" would place the new key below the old one, which is then copied into itself.
@@ -192,7 +192,7 @@ BOOL Editing::OnTreeEndLabelEdit(const NMTVDISPINFOW* info) {
   // asking for it). Renamed onto an existing sibling, the two are one key now: the parent is
   // read again.
   tree.RenameItem(info->item.hItem, newName);
-  PostMessageW(main, kMsgAfterKeyRename, 0, reinterpret_cast<LPARAM>(info->item.hItem));
+  PostMessageW(main, MSG_AFTER_KEY_RENAME, 0, reinterpret_cast<LPARAM>(info->item.hItem));
   return FALSE;
 }
 

@@ -45,9 +45,9 @@ std::span<const win32::MessageEntry<MainWindow>> MainWindow::Messages() {
       win32::On<&M::OnPaint>(WM_PAINT),
       win32::On<&M::OnCaptureChanged>(WM_CAPTURECHANGED),
       win32::On<&M::OnInitMenuPopup>(WM_INITMENUPOPUP),
-      win32::On<&M::OnReopenListEdit>(kMsgReopenListEdit),
-      win32::On<&M::OnReopenTreeEdit>(kMsgReopenTreeEdit),
-      win32::On<&M::OnAfterKeyRename>(kMsgAfterKeyRename),
+      win32::On<&M::OnReopenListEdit>(MSG_REOPEN_LIST_EDIT),
+      win32::On<&M::OnReopenTreeEdit>(MSG_REOPEN_TREE_EDIT),
+      win32::On<&M::OnAfterKeyRename>(MSG_AFTER_KEY_RENAME),
   };
   return kMessages;
 }

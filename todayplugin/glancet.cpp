@@ -52,7 +52,7 @@ BOOL CALLBACK RenameItemsUnder(HWND top, LPARAM param) {
   for (HWND item = FindWindowExW(top, nullptr, kClassName, nullptr); item;
        item = FindWindowExW(top, item, kClassName, nullptr))
     if (reinterpret_cast<HINSTANCE>(GetClassLongPtrW(item, GCLP_HMODULE)) == ThisModule())
-      SendMessageW(item, kMsgRenameTab, 0, reinterpret_cast<LPARAM>(request.name));
+      SendMessageW(item, MSG_RENAME_TAB, 0, reinterpret_cast<LPARAM>(request.name));
   return TRUE;
 }
 

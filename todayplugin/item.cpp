@@ -93,7 +93,7 @@ std::span<const win32::MessageEntry<Item>> Item::Messages() {
       win32::On<&Item::OnCopyData>(WM_COPYDATA),
       win32::On<&Item::OnClearCache>(WM_TODAYCUSTOM_CLEARCACHE),
       win32::On<&Item::OnQueryRefresh>(WM_TODAYCUSTOM_QUERYREFRESHCACHE),
-      win32::On<&Item::OnRenameTab>(kMsgRenameTab),
+      win32::On<&Item::OnRenameTab>(MSG_RENAME_TAB),
   };
   return kMessages;
 }

@@ -18,7 +18,7 @@ namespace quintar::glancet {
 inline constexpr wchar_t kClassName[] = L"MyToday";
 inline constexpr wchar_t kWindowTitle[] = L"MyTodayScreen";
 // Names the selected tab of the current page; lParam is the name (const std::u16string*).
-inline constexpr UINT kMsgRenameTab = WM_APP + 1;
+inline constexpr UINT MSG_RENAME_TAB = WM_USER + 1;
 
 // The screen now: the scale from its dpi, and its size.
 core::Metrics MeasureScreen();

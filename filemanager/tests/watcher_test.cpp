@@ -14,14 +14,14 @@
 namespace {
 
 using quintar::folderon::FolderWatcher;
-using quintar::folderon::kMsgFolderChanged;
+using quintar::folderon::MSG_FOLDER_CHANGED;
 using testsupport::PumpFor;
 using testsupport::PumpUntil;
 
 int g_changes = 0;
 
 LRESULT CALLBACK CountingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == kMsgFolderChanged) {
+  if (msg == MSG_FOLDER_CHANGED) {
     ++g_changes;
     return 0;
   }
