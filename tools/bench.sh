@@ -30,7 +30,8 @@ run() {
   local name=$1
   shift
   echo "== $name"
-  timeout 1800 "$@" 2>&1 | tr -d '\r' | tee "$logs/$name.log"
+  # Without colours and carriage returns, so the ratio lines read alike from every program.
+  timeout 1800 "$@" 2>&1 | sed -u 's/\x1b\[[0-9;]*m//g; s/\r$//' | tee "$logs/$name.log"
   local rc=${PIPESTATUS[0]}
   ((rc == 0)) || echo "$name: FAILED (exit $rc)" | tee -a "$logs/$name.log"
 }

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "menu_host.h"
-#include "screen.h"
+#include "device/shell/menu_host.h"
+#include "device/shell/screen.h"
 #include "win32/handle.h"
 #include "win32/text.h"
 

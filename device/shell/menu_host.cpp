@@ -1,4 +1,4 @@
-#include "menu_host.h"
+#include "device/shell/menu_host.h"
 
 #include <new>
 

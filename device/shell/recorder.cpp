@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "devicelog_dyn.h"
+#include "device/shell/devicelog_dyn.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "sip.h"
-#include "today.h"
+#include "device/shell/sip.h"
+#include "device/shell/today.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "sip.h"
+#include "device/shell/sip.h"
 
 #include <vector>
 
-#include "screen.h"
+#include "device/shell/screen.h"
 #include "win32/handle.h"
 
 namespace quintar::device {

@@ -1,4 +1,4 @@
-#include "today.h"
+#include "device/shell/today.h"
 
 #include <todaycmn.h>
 
@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "devicelog_dyn.h"
-#include "screen.h"
+#include "device/shell/devicelog_dyn.h"
+#include "device/shell/screen.h"
 #include "win32/handle.h"
 
 namespace quintar::device {

@@ -3,7 +3,7 @@
 // "Test One" and "Test Two" and records under HKEY_CURRENT_USER "Software\Quintar\Tests\TestMenu":
 // "Calls" (the order of the host's calls), "Selection" (the paths, '|'-separated), "File" and
 // "Command" of the invoked item, "VerbOffset" (the offset in the verb field) and "InvokeOwner".
-#include "testmenu.h"
+#include "device/testitems/testmenu.h"
 
 #include <windows.h>
 
@@ -12,7 +12,7 @@
 #include <new>
 #include <string>
 
-#include "testrecord.h"
+#include "device/testitems/testrecord.h"
 #include "win32/com.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;

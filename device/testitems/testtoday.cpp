@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "testrecord.h"
+#include "device/testitems/testrecord.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 

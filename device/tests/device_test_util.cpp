@@ -1,4 +1,4 @@
-#include "device_test_util.h"
+#include "device/tests/device_test_util.h"
 
 namespace quintar::device::tests {
 

@@ -11,7 +11,7 @@
 
 #include "device/shell/menu_host.h"
 #include "device/testitems/testmenu.h"
-#include "device_test_util.h"
+#include "device/tests/device_test_util.h"
 #include "win32/handle.h"
 
 using namespace quintar::device::tests;

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "device_test_util.h"
+#include "device/tests/device_test_util.h"
 #include "win32/handle.h"
 
 using namespace quintar::device::tests;

@@ -1,4 +1,4 @@
-#include "aygshell_internal.h"
+#include "platform/aygshell/aygshell_internal.h"
 
 namespace quintar::aygshell {
 

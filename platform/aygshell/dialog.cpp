@@ -6,7 +6,7 @@
 // property page's Done button belongs to its sheet.
 #include <new>
 
-#include "aygshell_internal.h"
+#include "platform/aygshell/aygshell_internal.h"
 
 using namespace quintar;
 

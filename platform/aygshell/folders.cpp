@@ -2,7 +2,7 @@
 // records in its event log instead of stopping.
 #include <cstdio>
 
-#include "aygshell_internal.h"
+#include "platform/aygshell/aygshell_internal.h"
 
 using namespace quintar;
 

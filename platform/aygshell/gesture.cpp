@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "aygshell_internal.h"
+#include "platform/aygshell/aygshell_internal.h"
 
 using namespace quintar;
 

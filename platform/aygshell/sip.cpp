@@ -1,6 +1,6 @@
 // The soft input panel as the device's shell owns it: a top-level window of class "SipWndClass"
 // whose visibility is the SIP's state. With no such window the SIP is down and cannot go up.
-#include "aygshell_internal.h"
+#include "platform/aygshell/aygshell_internal.h"
 
 using namespace quintar;
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "devicelog_internal.h"
-#include "profile.h"
+#include "platform/coredll/devicelog_internal.h"
+#include "platform/coredll/profile.h"
 #include "win32/handle.h"
 
 namespace quintar::coredll {

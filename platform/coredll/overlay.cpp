@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "profile.h"
+#include "platform/coredll/profile.h"
 
 using namespace quintar::coredll;
 

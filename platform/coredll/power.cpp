@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "profile.h"
+#include "platform/coredll/profile.h"
 
 using quintar::coredll::ProfileKey;
 

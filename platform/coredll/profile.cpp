@@ -1,4 +1,4 @@
-#include "profile.h"
+#include "platform/coredll/profile.h"
 
 namespace quintar::coredll {
 

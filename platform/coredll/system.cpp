@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <string>
 
-#include "devicelog_internal.h"
+#include "platform/coredll/devicelog_internal.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "profile.h"
+#include "platform/coredll/profile.h"
 #include "win32/handle.h"
 
 using namespace quintar::coredll;

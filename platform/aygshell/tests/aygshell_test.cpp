@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "test_util.h"
+#include "platform/aygshell/tests/test_util.h"
 
 using namespace quintar::aygshell::tests;
 namespace win32 = quintar::win32;

@@ -1,7 +1,7 @@
 // The SIP through the shell's "SipWndClass" window, and the helpers that follow it.
 #include <gtest/gtest.h>
 
-#include "test_util.h"
+#include "platform/aygshell/tests/test_util.h"
 
 using namespace quintar::aygshell::tests;
 

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "test_util.h"
+#include "platform/coredll/tests/test_util.h"
 
 using namespace quintar::coredll::tests;
 namespace win32 = quintar::win32;

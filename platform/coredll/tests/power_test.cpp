@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "test_util.h"
+#include "platform/coredll/tests/test_util.h"
 
 using quintar::coredll::tests::ProfileValue;
 namespace win32 = quintar::win32;

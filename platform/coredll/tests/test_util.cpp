@@ -1,4 +1,4 @@
-#include "test_util.h"
+#include "platform/coredll/tests/test_util.h"
 
 #include <cstring>
 
