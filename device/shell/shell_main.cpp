@@ -17,7 +17,7 @@ HWND g_today = nullptr;
 LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN)) {
     auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    if (key->vkCode == kPowerOffKey && g_today) PostMessageW(g_today, quintar::device::kMsgPowerOffKey, 0, 0);
+    if (key->vkCode == kPowerOffKey && g_today) PostMessageW(g_today, quintar::device::MSG_POWER_OFF_KEY, 0, 0);
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -60,7 +60,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHook, instance, 0);
   quintar::device::CreateMenuBand(instance, g_today);
   quintar::device::CreateSipWindow(instance, g_today);
-  PostMessageW(g_today, quintar::device::kMsgShellReady, 0, 0);
+  PostMessageW(g_today, quintar::device::MSG_SHELL_READY, 0, 0);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);

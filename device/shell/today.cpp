@@ -20,7 +20,7 @@ constexpr wchar_t kItemsKey[] = L"SOFTWARE\\Microsoft\\Today\\Items";
 constexpr WPARAM kReloadItems = 0xF2;
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT_PTR kClockTimer = 2;
-constexpr UINT kMsgReload = WM_APP + 1;
+constexpr UINT MSG_RELOAD = WM_USER + 0x300;
 
 // The Today theme.
 constexpr COLORREF kTopColour = RGB(255, 255, 255);
@@ -126,17 +126,17 @@ class TodayScreen {
         return 0;
       case WM_SETTINGCHANGE:  // == WM_WININICHANGE
         // Deferred: the sender may be one of the items, whose code must not be unloaded under it.
-        if (wParam == kReloadItems) PostMessageW(hwnd_, kMsgReload, 0, 0);
+        if (wParam == kReloadItems) PostMessageW(hwnd_, MSG_RELOAD, 0, 0);
         return 0;
-      case kMsgReload:
+      case MSG_RELOAD:
         UnloadItems();
         LoadItems();
         InvalidateRect(hwnd_, nullptr, TRUE);
         return 0;
-      case kMsgShellReady:
+      case MSG_SHELL_READY:
         WriteReadyMarker();
         return 0;
-      case kMsgPowerOffKey:
+      case MSG_POWER_OFF_KEY:
         LogEvent(L"power-off-key");
         return 0;
       case TODAYM_GETCOLOR:

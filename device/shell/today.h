@@ -18,10 +18,11 @@ HWND CreateTodayScreen(HINSTANCE instance, const TodayOptions& options);
 // Creates the band at the bottom of the screen (Start caption and clock), owned by the Today screen.
 HWND CreateMenuBand(HINSTANCE instance, HWND owner);
 
+// The Today screen's own messages start past the WM_USER numbers of the Today and item messages.
 // Posted to the Today screen when the power-off key went down.
-constexpr UINT kMsgPowerOffKey = WM_APP + 10;
+constexpr UINT MSG_POWER_OFF_KEY = WM_USER + 0x302;
 
 // Posted to the Today screen once every shell window exists: paints all and writes the marker.
-constexpr UINT kMsgShellReady = WM_APP + 11;
+constexpr UINT MSG_SHELL_READY = WM_USER + 0x301;
 
 }  // namespace quintar::device

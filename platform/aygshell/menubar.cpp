@@ -18,7 +18,7 @@ namespace {
 
 constexpr wchar_t kBarClass[] = L"menu_worker";
 constexpr wchar_t kBarProp[] = L"Quintar.Ayg.MenuBar";
-constexpr UINT kMsgOpenPopup = WM_APP + 0x51;
+constexpr UINT MSG_OPEN_POPUP = WM_USER + 0x300;  // past the SHCMBM_* messages the bar answers
 
 struct Key {
   int id = 0;
@@ -421,7 +421,7 @@ LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!Usable(*bar, index)) return 0;
       if (bar->keys[index].popup) {
         // Opened outside this handler, so that the menu's loop does not run inside it.
-        PostMessageW(hwnd, kMsgOpenPopup, static_cast<WPARAM>(index), 0);
+        PostMessageW(hwnd, MSG_OPEN_POPUP, static_cast<WPARAM>(index), 0);
         return 0;
       }
       bar->pressed = index;
@@ -457,7 +457,7 @@ LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         InvalidateRect(hwnd, nullptr, FALSE);
       }
       return 0;
-    case kMsgOpenPopup:
+    case MSG_OPEN_POPUP:
       OpenPopup(*bar, static_cast<int>(wParam));
       return 0;
     case WM_DISPLAYCHANGE:
