@@ -9,7 +9,7 @@
 #include <string>
 
 #include "filemanager/core/text_format.h"
-#include "win32/handle.h"
+#include "win32/device_find.h"
 #include "win32/text.h"
 
 namespace quintar::folderon {
@@ -17,13 +17,7 @@ namespace quintar::folderon {
 using win32::U16;
 using win32::Wide;
 
-// A search of the device's folders, closed through the device so that its overlay forgets it at once.
-struct DeviceFindTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static bool Close(Handle h) noexcept { return CeFindClose(h) != FALSE; }
-};
-using DeviceFind = win32::Owner<DeviceFindTraits>;
+using DeviceFind = win32::DeviceFindHandle;
 
 // The user's formats, read on first use.
 const core::NumberFormat& UserNumberFormat();

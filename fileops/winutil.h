@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "win32/handle.h"
+#include "win32/device_find.h"
 
 namespace quintar::fileops {
 
@@ -21,14 +21,7 @@ inline bool IsDots(const wchar_t* name) noexcept {
   return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
 
-// A search opened with CeFindFirstFile, closed with CeFindClose so that the device's overlay
-// drops its bookkeeping at once.
-struct CeFindTraits {
-  using Handle = HANDLE;
-  static Handle Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static bool Close(Handle h) noexcept { return CeFindClose(h) != FALSE; }
-};
-using CeFindHandle = win32::Owner<CeFindTraits>;
+using CeFindHandle = win32::DeviceFindHandle;
 
 // Centres `window` over `over` (the screen when null), kept on screen and at least `minTop`
 // pixels from its top.

@@ -145,7 +145,7 @@ class Probe : public win32::Window<Probe> {
 TEST(WindowBase, ACommandThatIsNotEnabledIsGreyedAndIgnored) {
   Probe probe;
   HWND window = probe.Open();
-  ASSERT_TRUE(window);
+  ASSERT_TRUE(window) << "CreateWindowExW failed with " << GetLastError();
   auto command = [&](int id) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); };
   command(kCopy);
   command(kPaste);  // not enabled: ignored
@@ -212,7 +212,7 @@ TEST(DialogBase, KeepsThisAndAppliesTheSameRule) {
   header->cy = 20;
   Prompt prompt;
   HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), header, nullptr, Prompt::Proc, prompt.Param());
-  ASSERT_TRUE(dialog);
+  ASSERT_TRUE(dialog) << "CreateDialogIndirectParamW failed with " << GetLastError();
   EXPECT_TRUE(prompt.initialised);
   EXPECT_EQ(prompt.hwnd(), dialog);
   SendMessageW(dialog, WM_COMMAND, IDRETRY, 0);
