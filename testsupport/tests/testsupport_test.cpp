@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testsupport/keycolour.h"
+
 using namespace testsupport;
 
 namespace {
@@ -295,4 +297,48 @@ TEST(Pump, WaitForWindowSeesLateWindows) {
   UniqueWindow owner(late);
   KillTimer(nullptr, timer);
   EXPECT_EQ(WaitForWindow(L"NoSuchClass", nullptr, 50), nullptr);
+}
+
+TEST(KeyColour, CountsTheKeyAndColoursNearItOnScreenAndInASavedPicture) {
+  UniqueWindow window = CreateTestWindow(L"Keyed", WS_POPUP | WS_VISIBLE);
+  ASSERT_TRUE(window);
+  SetWindowPos(window.get(), HWND_TOPMOST, 10, 10, 40, 30, SWP_SHOWWINDOW);
+  UpdateWindow(window.get());
+  PumpFor(100);
+  {
+    const quintar::win32::WindowDc dc(window.get());
+    const auto fill = [&](RECT r, COLORREF colour) {
+      const quintar::win32::Brush brush(CreateSolidBrush(colour));
+      FillRect(dc.get(), &r, brush.get());
+    };
+    fill({5, 3, 8, 5}, RGB(247, 8, 247));      // a blended edge: near
+    fill({20, 10, 22, 12}, kStripKey);         // exact
+    fill({30, 20, 31, 21}, RGB(200, 0, 220));  // still near
+    fill({0, 25, 10, 30}, RGB(160, 0, 200));   // a real purple: far
+  }
+  GdiFlush();
+  PumpFor(100);
+  RECT area;
+  GetWindowRect(window.get(), &area);
+  const KeyColourCount onScreen = CountKeyColourOnScreen(area);
+  EXPECT_EQ(onScreen.exact, 4);
+  EXPECT_EQ(onScreen.nearby, 7);
+  EXPECT_EQ(onScreen.first.x, 5);
+  EXPECT_EQ(onScreen.first.y, 3);
+  EXPECT_EQ(onScreen.firstColour, RGB(247, 8, 247));
+
+  // The saved picture, stored bottom row first, is read top down like the screen.
+  const std::wstring path = L"T:\\keycolour.bmp";
+  ASSERT_TRUE(SaveScreenBitmap(path));
+  const KeyColourCount screen =
+      CountKeyColourOnScreen({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+  const auto inFile = CountKeyColourInFile(path);
+  DeleteFileW(path.c_str());
+  ASSERT_TRUE(inFile.has_value());
+  EXPECT_GE(screen.Total(), 11);
+  EXPECT_EQ(inFile->exact, screen.exact);
+  EXPECT_EQ(inFile->nearby, screen.nearby);
+  EXPECT_EQ(inFile->first.x, screen.first.x);
+  EXPECT_EQ(inFile->first.y, screen.first.y);
+  EXPECT_FALSE(CountKeyColourInFile(L"T:\\no-such-picture.bmp").has_value());
 }
