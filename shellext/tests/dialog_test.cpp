@@ -8,6 +8,7 @@
 #include "dialogs/dialogs.h"
 #include "fixture.h"
 #include "shellext/resource.h"
+#include "testsupport/keycolour.h"
 #include "testsupport/testsupport.h"
 
 using namespace menuvextest;
@@ -278,7 +279,11 @@ void CheckLayout(HWND dialog, dialogs::ScreenShape shape, int titleId, const cha
   }
 }
 
+// Also where no picture is wanted: nothing on screen may show an image strip's key colour.
 void SaveScreen(const std::wstring& name) {
+  const auto keyed =
+      testsupport::CountKeyColourOnScreen({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+  EXPECT_EQ(keyed.Total(), 0) << name << ": " << keyed.Describe();
   wchar_t flag[8];
   if (!GetEnvironmentVariableW(L"QUINTAR_SCREENSHOTS", flag, 8)) return;
   CreateDirectoryW(L"T:\\screenshots", nullptr);
