@@ -52,12 +52,11 @@ std::wstring KeyColourCount::Describe() const {
   return text;
 }
 
-KeyColourCount CountKeyColourOnScreen(const RECT& area, COLORREF key) {
+KeyColourCount CountKeyColour(HDC dc, const RECT& area, COLORREF key) {
   Counter counter(key);
   const int w = area.right - area.left, h = area.bottom - area.top;
-  if (w <= 0 || h <= 0) return counter.Result();
-  const quintar::win32::WindowDc screen(nullptr);
-  const quintar::win32::MemoryDc memory(CreateCompatibleDC(screen.get()));
+  if (!dc || w <= 0 || h <= 0) return counter.Result();
+  const quintar::win32::MemoryDc memory(CreateCompatibleDC(dc));
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = w;
@@ -66,16 +65,28 @@ KeyColourCount CountKeyColourOnScreen(const RECT& area, COLORREF key) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  const quintar::win32::Bitmap bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const quintar::win32::Bitmap bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || !memory) return counter.Result();
   {
     const quintar::win32::Selection selected(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, w, h, screen.get(), area.left, area.top, SRCCOPY);
+    BitBlt(memory.get(), 0, 0, w, h, dc, area.left, area.top, SRCCOPY);
   }
   GdiFlush();
   const auto* rows = static_cast<const BYTE*>(bits);
   for (int y = 0; y < h; ++y) counter.Row(rows + static_cast<std::size_t>(y) * w * 4, w, 4, y);
   return counter.Result();
+}
+
+KeyColourCount CountKeyColourInWindow(HWND window, COLORREF key) {
+  RECT rc{};
+  GetWindowRect(window, &rc);
+  const quintar::win32::WindowDc dc(window, GetWindowDC(window));
+  return CountKeyColour(dc.get(), {0, 0, rc.right - rc.left, rc.bottom - rc.top}, key);
+}
+
+KeyColourCount CountKeyColourOnScreen(const RECT& area, COLORREF key) {
+  const quintar::win32::WindowDc screen(nullptr);
+  return CountKeyColour(screen.get(), area, key);
 }
 
 std::optional<KeyColourCount> CountKeyColourInFile(const std::wstring& path, COLORREF key) {

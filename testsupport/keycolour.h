@@ -26,7 +26,12 @@ struct KeyColourCount {
   std::wstring Describe() const;
 };
 
-// The screen's `area` as it shows now.
+// The pixels of `area` in any device context.
+KeyColourCount CountKeyColour(HDC dc, const RECT& area, COLORREF key = kStripKey);
+// A window of this process as it drew itself, children included, whatever other programs show
+// over it on the display (tests run side by side on one display).
+KeyColourCount CountKeyColourInWindow(HWND window, COLORREF key = kStripKey);
+// The screen's `area` as it shows now: for windows of other processes.
 KeyColourCount CountKeyColourOnScreen(const RECT& area, COLORREF key = kStripKey);
 // A 24- or 32-bit BMP file, such as SaveScreenBitmap writes; nothing when it cannot be read.
 std::optional<KeyColourCount> CountKeyColourInFile(const std::wstring& path, COLORREF key = kStripKey);

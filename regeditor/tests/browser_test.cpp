@@ -188,12 +188,10 @@ TEST_F(TamskTest, FolderAndValueIconsShowNoKeyColour) {
   SelectRowNamed(L"text");
   RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
   PumpFor(200);
-  RECT area;
-  GetWindowRect(main_, &area);
-  const auto keyed = testsupport::CountKeyColourOnScreen(area);
+  const auto keyed = testsupport::CountKeyColourInWindow(main_);
   EXPECT_EQ(keyed.Total(), 0) << keyed.Describe();
   // And the picture holds the icons at all: the folders' yellow is there.
-  EXPECT_GT(testsupport::CountKeyColourOnScreen(area, RGB(240, 200, 80)).Total(), 20);
+  EXPECT_GT(testsupport::CountKeyColourInWindow(main_, RGB(240, 200, 80)).Total(), 20);
 }
 
 TEST_F(TamskTest, EveryValueIsListedWhateverItsSizeOrCount) {
