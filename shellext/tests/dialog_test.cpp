@@ -279,10 +279,9 @@ void CheckLayout(HWND dialog, dialogs::ScreenShape shape, int titleId, const cha
   }
 }
 
-// Also where no picture is wanted: nothing on screen may show an image strip's key colour.
-void SaveScreen(const std::wstring& name) {
-  const auto keyed =
-      testsupport::CountKeyColourOnScreen({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+// Also where no picture is wanted: the dialog may show no image strip's key colour.
+void SaveScreen(HWND dialog, const std::wstring& name) {
+  const auto keyed = testsupport::CountKeyColourInWindow(dialog);
   EXPECT_EQ(keyed.Total(), 0) << name << ": " << keyed.Describe();
   wchar_t flag[8];
   if (!GetEnvironmentVariableW(L"QUINTAR_SCREENSHOTS", flag, 8)) return;
@@ -320,7 +319,7 @@ TEST_F(CryptDialogs, EncryptionDialogOpensReadyAndLaysOutInEveryShape) {
         GetWindowRect(dialog, &window);
         EXPECT_EQ(window.right - window.left, GetSystemMetrics(SM_CXSCREEN)) << "full screen";
         UpdateWindow(dialog);
-        SaveScreen(L"menuvex-encrypt-" + ProfileName());
+        SaveScreen(dialog, L"menuvex-encrypt-" + ProfileName());
         for (auto shape :
              {dialogs::ScreenShape::Square, dialogs::ScreenShape::Portrait, dialogs::ScreenShape::Landscape}) {
           ASSERT_TRUE(dialogs::RelayoutForShape(
@@ -361,7 +360,7 @@ TEST_F(CryptDialogs, DecryptionDialogShowsThePathAndLaysOutInEveryShape) {
         EXPECT_LE(window.right, GetSystemMetrics(SM_CXSCREEN)) << "the whole dialog on the screen";
         EXPECT_LE(window.bottom, GetSystemMetrics(SM_CYSCREEN));
         UpdateWindow(dialog);
-        SaveScreen(L"menuvex-decrypt-" + ProfileName());
+        SaveScreen(dialog, L"menuvex-decrypt-" + ProfileName());
         for (auto shape :
              {dialogs::ScreenShape::Square, dialogs::ScreenShape::Portrait, dialogs::ScreenShape::Landscape}) {
           ASSERT_TRUE(dialogs::RelayoutForShape(
