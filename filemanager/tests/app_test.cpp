@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "testsupport/keycolour.h"
 #include "testsupport/testsupport.h"
 #include "win32/handle.h"
 
@@ -901,7 +902,21 @@ TEST(FolderonLook, DISABLED_KeepWindowUp) {
     }
   }
   PumpFor(12000);
+  RECT area;
+  GetWindowRect(main, &area);
+  const auto keyed = testsupport::CountKeyColourOnScreen(area);
+  EXPECT_EQ(keyed.Total(), 0) << keyed.Describe();
   Close(process, main);
+}
+
+// Folders, files and the tree drawn through image lists show no image strip's key colour.
+TEST_F(FolderonTest, IconsShowNoKeyColour) {
+  RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+  PumpFor(500);
+  RECT area;
+  GetWindowRect(main_, &area);
+  const auto keyed = testsupport::CountKeyColourOnScreen(area);
+  EXPECT_EQ(keyed.Total(), 0) << keyed.Describe();
 }
 
 }  // namespace

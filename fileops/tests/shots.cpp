@@ -1,5 +1,6 @@
 // Opens each dialog of the file operations in turn on sample files and prints "SHOT <name>"
-// while it is on screen, for a script that photographs the screen (tests/shots.sh).
+// while it is on screen, for a script that photographs the screen (tests/shots.sh). It fails
+// when a dialog shows an image strip's key colour.
 #include <windows.h>
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "fileops/fileops.h"
+#include "testsupport/keycolour.h"
 #include "win32/handle.h"
 
 using namespace quintar::fileops;
@@ -22,6 +24,7 @@ struct Step {
 std::vector<Step> gSteps;
 std::size_t gNext = 0;
 DWORD gSeenAt = 0;
+bool gFailed = false;  // a dialog showed an image strip's key colour
 
 void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
   if (gNext >= gSteps.size()) return;
@@ -37,6 +40,12 @@ void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
   }
   if (GetTickCount() - gSeenAt == 0 || GetTickCount() - gSeenAt < 700) return;
   if (!step.shot.empty()) {
+    const auto keyed =
+        testsupport::CountKeyColourOnScreen({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    if (keyed.Total()) {
+      std::printf("FAILED %s: %ls\n", step.shot.c_str(), keyed.Describe().c_str());
+      gFailed = true;
+    }
     std::printf("SHOT %s\n", step.shot.c_str());
     std::fflush(stdout);
     step.shot.clear();
@@ -113,5 +122,5 @@ int wmain() {
   StartDelete(nullptr, base + L"\\Target", items);
   std::printf("END\n");
   std::fflush(stdout);
-  return 0;
+  return gFailed ? 1 : 0;
 }

@@ -2,6 +2,7 @@
 // profile the device runs with. Run by hand:
 //   QUINTAR_PROFILE=vga bash tools/wine-test.sh build/<dir>/bin/vorrel_screens.exe
 // The pictures go to T:\shots (the folder of the program) as vorrel-<profile>-<page>.bmp.
+// It fails when a picture could not be written or shows an image strip's key colour.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -12,16 +13,20 @@
 
 #include "procmanager/resource.h"
 #include "procmanager/vorrel.h"
+#include "testsupport/keycolour.h"
 #include "testsupport/testsupport.h"
 
 namespace {
 
 std::wstring g_profile = L"qvga";
+bool g_failed = false;  // a picture not written, or one showing a strip's key colour
 
 bool SaveScreen(const std::wstring& name) {
   std::wstring path = L"T:\\shots\\vorrel-" + g_profile + L"-" + name + L".bmp";
   bool ok = testsupport::SaveScreenBitmap(path);
   std::wprintf(L"%ls %ls\n", ok ? L"wrote" : L"FAILED", path.c_str());
+  ok = ok && testsupport::CheckNoKeyColour(path);
+  if (!ok) g_failed = true;
   return ok;
 }
 
@@ -67,5 +72,5 @@ int wmain() {
   frame.ShowHelp(frame.PageWindow(quintar::vorrel::kAboutPage));
   DestroyWindow(frame.sheet());
   DestroyWindow(frame.hwnd());
-  return 0;
+  return g_failed ? 1 : 0;
 }

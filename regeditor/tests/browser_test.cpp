@@ -3,6 +3,7 @@
 #include <aygshell.h>
 
 #include "dialogs/dialogs.h"
+#include "testsupport/keycolour.h"
 #include "ui_fixture.h"
 
 namespace tamsk_test {
@@ -176,6 +177,21 @@ TEST_F(TamskTest, ValueTextsPerType) {
     ListView_GetItem(List(), &item);
     EXPECT_EQ(item.iImage, e.image) << testing::PrintToString(e.name);
   }
+}
+
+// The strip's key must be masked out whole: a pixel near it is drawn as a magenta fringe.
+TEST_F(TamskTest, FolderAndValueIconsShowNoKeyColour) {
+  MakeKey(L"Icons\\Closed");
+  SetString(L"Icons", L"text", L"hello");
+  SetValue(L"Icons", L"bytes", REG_BINARY, {1, 171});
+  TreeView_Expand(Tree(), Select(L"Icons"), TVE_EXPAND);
+  SelectRowNamed(L"text");
+  RedrawWindow(main_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+  PumpFor(200);
+  const auto keyed = testsupport::CountKeyColourInWindow(main_);
+  EXPECT_EQ(keyed.Total(), 0) << keyed.Describe();
+  // And the picture holds the icons at all: the folders' yellow is there.
+  EXPECT_GT(testsupport::CountKeyColourInWindow(main_, RGB(240, 200, 80)).Total(), 20);
 }
 
 TEST_F(TamskTest, EveryValueIsListedWhateverItsSizeOrCount) {

@@ -2,6 +2,7 @@
 // the device runs with. Run by hand:
 //   QUINTAR_PROFILE=vga bash tools/wine-test.sh build/<dir>/bin/tamsk_screens.exe
 // The pictures go to T:\shots (the folder of the program) as <profile>-<name>.bmp.
+// It fails when a picture could not be written or shows an image strip's key colour.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -12,17 +13,21 @@
 
 #include "regeditor/resource.h"
 #include "regeditor/tamsk.h"
+#include "testsupport/keycolour.h"
 #include "testsupport/testsupport.h"
 #include "win32/handle.h"
 
 namespace {
 
 std::wstring g_profile = L"qvga";
+bool g_failed = false;  // a picture not written, or one showing a strip's key colour
 
 bool SaveScreen(const std::wstring& name) {
   std::wstring path = L"T:\\shots\\" + g_profile + L"-" + name + L".bmp";
   bool ok = testsupport::SaveScreenBitmap(path);
   std::wprintf(L"%ls %ls\n", ok ? L"wrote" : L"FAILED", path.c_str());
+  ok = ok && testsupport::CheckNoKeyColour(path);
+  if (!ok) g_failed = true;
   return ok;
 }
 
@@ -105,5 +110,5 @@ int wmain() {
   ShootDialog(main, IDM_MODIFY, L"Modify Value", L"modify-dword");
   ShootDialog(main, IDM_FIND, L"Find", L"find");
   DestroyWindow(main);
-  return 0;
+  return g_failed ? 1 : 0;
 }

@@ -8,6 +8,7 @@
 #include "dialogs/dialogs.h"
 #include "fixture.h"
 #include "shellext/resource.h"
+#include "testsupport/keycolour.h"
 #include "testsupport/testsupport.h"
 #include "win32/handle.h"
 
@@ -266,7 +267,10 @@ void CheckLayout(HWND dialog, dialogs::ScreenShape shape, int titleId, const cha
   }
 }
 
-void SaveScreen(const std::wstring& name) {
+// Also where no picture is wanted: the dialog may show no image strip's key colour.
+void SaveScreen(HWND dialog, const std::wstring& name) {
+  const auto keyed = testsupport::CountKeyColourInWindow(dialog);
+  EXPECT_EQ(keyed.Total(), 0) << name << ": " << keyed.Describe();
   wchar_t flag[8];
   if (!GetEnvironmentVariableW(L"QUINTAR_SCREENSHOTS", flag, 8)) return;
   CreateDirectoryW(L"T:\\screenshots", nullptr);
@@ -303,7 +307,7 @@ TEST_F(CryptDialogs, EncryptionDialogOpensReadyAndLaysOutInEveryShape) {
         GetWindowRect(dialog, &window);
         EXPECT_EQ(window.right - window.left, GetSystemMetrics(SM_CXSCREEN)) << "full screen";
         UpdateWindow(dialog);
-        SaveScreen(L"menuvex-encrypt-" + ProfileName());
+        SaveScreen(dialog, L"menuvex-encrypt-" + ProfileName());
         for (auto shape :
              {dialogs::ScreenShape::Square, dialogs::ScreenShape::Portrait, dialogs::ScreenShape::Landscape}) {
           ASSERT_TRUE(dialogs::RelayoutForShape(
@@ -344,7 +348,7 @@ TEST_F(CryptDialogs, DecryptionDialogShowsThePathAndLaysOutInEveryShape) {
         EXPECT_LE(window.right, GetSystemMetrics(SM_CXSCREEN)) << "the whole dialog on the screen";
         EXPECT_LE(window.bottom, GetSystemMetrics(SM_CYSCREEN));
         UpdateWindow(dialog);
-        SaveScreen(L"menuvex-decrypt-" + ProfileName());
+        SaveScreen(dialog, L"menuvex-decrypt-" + ProfileName());
         for (auto shape :
              {dialogs::ScreenShape::Square, dialogs::ScreenShape::Portrait, dialogs::ScreenShape::Landscape}) {
           ASSERT_TRUE(dialogs::RelayoutForShape(

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testsupport/keycolour.h"
+
 using namespace testsupport;
 
 namespace {
@@ -295,4 +297,71 @@ TEST(Pump, WaitForWindowSeesLateWindows) {
   UniqueWindow owner(late);
   KillTimer(nullptr, timer);
   EXPECT_EQ(WaitForWindow(L"NoSuchClass", nullptr, 50), nullptr);
+}
+
+// A picture with the key nowhere on screen: other tests look at the same display meanwhile.
+TEST(KeyColour, CountsTheKeyAndColoursNearItInAPictureAndItsFile) {
+  const int w = 40, h = 30;
+  const quintar::win32::WindowDc screen(nullptr);
+  const quintar::win32::MemoryDc dc(CreateCompatibleDC(screen.get()));
+  const quintar::win32::Bitmap bitmap(CreateCompatibleBitmap(screen.get(), w, h));
+  const quintar::win32::Selection selected(dc.get(), bitmap.get());
+  const auto fill = [&](RECT r, COLORREF colour) {
+    const quintar::win32::Brush brush(CreateSolidBrush(colour));
+    FillRect(dc.get(), &r, brush.get());
+  };
+  fill({0, 0, w, h}, RGB(255, 255, 255));
+  fill({5, 3, 8, 5}, RGB(247, 8, 247));      // a blended edge: near
+  fill({20, 10, 22, 12}, kStripKey);         // exact
+  fill({30, 20, 31, 21}, RGB(200, 0, 220));  // still near
+  fill({0, 25, 10, 30}, RGB(160, 0, 200));   // a real purple: far
+  const KeyColourCount inPicture = CountKeyColour(dc.get(), {0, 0, w, h});
+  EXPECT_EQ(inPicture.exact, 4);
+  EXPECT_EQ(inPicture.nearby, 7);
+  EXPECT_EQ(inPicture.first.x, 5);
+  EXPECT_EQ(inPicture.first.y, 3);
+  EXPECT_EQ(inPicture.firstColour, RGB(247, 8, 247));
+  EXPECT_EQ(CountKeyColour(dc.get(), {10, 5, w, h}).first.x, 10) << "the area's own coordinates";
+
+  // The same picture as a BMP file, stored bottom row first, is read top down.
+  BITMAPINFOHEADER header{sizeof header, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  std::string pixels(static_cast<std::size_t>((w * 3 + 3) & ~3) * h, '\0');
+  ASSERT_EQ(
+      GetDIBits(dc.get(), bitmap.get(), 0, h, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS),
+      h);
+  const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof header;
+  const BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(offset + pixels.size()), 0, 0, offset};
+  const std::wstring path = L"T:\\keycolour.bmp";
+  ASSERT_TRUE(WriteFileBytes(path, std::string(reinterpret_cast<const char*>(&file), sizeof file) +
+                                       std::string(reinterpret_cast<const char*>(&header), sizeof header) + pixels));
+  const auto inFile = CountKeyColourInFile(path);
+  DeleteFileW(path.c_str());
+  ASSERT_TRUE(inFile.has_value());
+  EXPECT_EQ(inFile->exact, 4);
+  EXPECT_EQ(inFile->nearby, 7);
+  EXPECT_EQ(inFile->first.x, 5);
+  EXPECT_EQ(inFile->first.y, 3);
+  EXPECT_FALSE(CountKeyColourInFile(L"T:\\no-such-picture.bmp").has_value());
+}
+
+TEST(KeyColour, AWindowIsReadWithItsChildren) {
+  UniqueWindow window = CreateTestWindow(L"Keyed", WS_POPUP | WS_VISIBLE);
+  ASSERT_TRUE(window);
+  SetWindowPos(window.get(), nullptr, 0, 0, 40, 30, SWP_NOZORDER | SWP_SHOWWINDOW);
+  HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 10, 10, 6, 4, window.get(), nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(child, nullptr);
+  UpdateWindow(window.get());
+  PumpFor(100);
+  const COLORREF green = RGB(20, 180, 40);  // anything but the key, which would show on the display
+  {
+    const quintar::win32::WindowDc dc(child);
+    const quintar::win32::Brush brush(CreateSolidBrush(green));
+    const RECT all{0, 0, 6, 4};
+    FillRect(dc.get(), &all, brush.get());
+  }
+  const KeyColourCount count = CountKeyColourInWindow(window.get(), green);
+  EXPECT_EQ(count.exact, 24);
+  EXPECT_EQ(count.first.x, 10);
+  EXPECT_EQ(count.first.y, 10);
 }

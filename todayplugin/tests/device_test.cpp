@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "testsupport/keycolour.h"
 #include "testsupport/testsupport.h"
 #include "win32/handle.h"
 
@@ -81,8 +82,15 @@ TEST(TodayScreen, ShowsGlancetAsTallAsItsTallestTab) {
     EXPECT_EQ(data.nFileSizeLow, 287344u);
     testsupport::PumpFor(1500);  // a few refreshes and paints
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the shell survived";
+    // The artwork's and the buffer's magenta key must be masked out whole.
+    const auto keyed = testsupport::CountKeyColourOnScreen(rc);
+    EXPECT_EQ(keyed.Total(), 0) << keyed.Describe();
     wchar_t shot[8] = {};
-    if (GetEnvironmentVariableW(L"GLANCET_SHOT", shot, 8)) SaveScreen(L"T:\\glancet-" + Profile() + L".bmp");
+    if (GetEnvironmentVariableW(L"GLANCET_SHOT", shot, 8)) {
+      const std::wstring path = L"T:\\glancet-" + Profile() + L".bmp";
+      SaveScreen(path);
+      EXPECT_TRUE(testsupport::CheckNoKeyColour(path));
+    }
   }
   TerminateProcess(pi.hProcess, 0);
   WaitForSingleObject(pi.hProcess, 5000);
