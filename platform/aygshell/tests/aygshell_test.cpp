@@ -397,16 +397,7 @@ TEST(SpecialFolders, MissingVirtualAndBadRequests) {
   EXPECT_FALSE(CeGetSpecialFolderPath(nullptr, nullptr, CSIDL_PERSONAL, TRUE));
 }
 
-std::string ReadEventLog() {
-  const win32::FileHandle file(CreateFileW(L"\\Windows\\device-events.log", GENERIC_READ,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) return {};
-  std::string text;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read) text.append(buffer, read);
-  return text;
-}
+std::string ReadEventLog() { return testsupport::ReadFileBytes(L"\\Windows\\device-events.log"); }
 
 TEST(ExitWindowsEx, RecordsTheRequestInsteadOfStopping) {
   using Fn = BOOL(WINAPI*)(UINT, DWORD);
