@@ -77,7 +77,8 @@ std::optional<TemplateLayout> ParseDialogTemplate(std::span<const std::byte> byt
     layout.style = static_cast<std::uint32_t>(version) | static_cast<std::uint32_t>(signature) << 16;
     if (!r.Dword(exStyle)) return std::nullopt;
   }
-  if (!r.Word(count) || !r.Short(layout.x) || !r.Short(layout.y) || !r.Short(layout.cx) || !r.Short(layout.cy))
+  if (!r.Word(count) || !r.Short(layout.x) || !r.Short(layout.y) || !r.Short(layout.cx) ||
+      !r.Short(layout.cy))
     return std::nullopt;
   if (!r.StringOrOrdinal() || !r.StringOrOrdinal() || !r.String()) return std::nullopt;  // menu, class, title
   const bool hasFont = layout.extended ? (layout.style & kDsShellFont) != 0 : (layout.style & kDsSetFont) != 0;
@@ -116,8 +117,8 @@ std::optional<TemplateLayout> ParseDialogTemplate(std::span<const std::byte> byt
   return layout;
 }
 
-std::vector<int> PairControls(std::span<const TemplateControl> controls, std::span<const std::uint32_t> childIds,
-                              bool compareLowWord) {
+std::vector<int> PairControls(std::span<const TemplateControl> controls,
+                              std::span<const std::uint32_t> childIds, bool compareLowWord) {
   const auto key = [compareLowWord](std::uint32_t id) { return compareLowWord ? (id & 0xFFFF) : id; };
   // For every identifier, the dialog's children that carry it, in order.
   std::unordered_map<std::uint32_t, std::vector<int>> children;

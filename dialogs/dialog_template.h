@@ -11,12 +11,12 @@
 namespace quintar::dialogs {
 
 struct TemplateControl {
-  std::uint32_t id;           // as the dialog manager gives it to the control
+  std::uint32_t id;        // as the dialog manager gives it to the control
   std::int16_t x, y, cx, cy;  // dialog units
 };
 
 struct TemplateLayout {
-  bool extended = false;  // DLGTEMPLATEEX
+  bool extended = false;   // DLGTEMPLATEEX
   std::uint32_t style = 0;
   std::int16_t x = 0, y = 0, cx = 0, cy = 0;
   std::vector<TemplateControl> controls;  // in template order
@@ -30,7 +30,7 @@ std::optional<TemplateLayout> ParseDialogTemplate(std::span<const std::byte> byt
 // template with a given identifier goes to the k-th child with it (so several static labels
 // sharing -1 each keep their own place). Returns, per template control, the index of its child
 // in `childIds`, or -1 when the dialog has no such control.
-std::vector<int> PairControls(std::span<const TemplateControl> controls, std::span<const std::uint32_t> childIds,
-                              bool compareLowWord);
+std::vector<int> PairControls(std::span<const TemplateControl> controls,
+                              std::span<const std::uint32_t> childIds, bool compareLowWord);
 
 }  // namespace quintar::dialogs

@@ -37,7 +37,8 @@ int ApplyLayout(HWND dialog, const TemplateLayout& layout) noexcept;
 
 // Re-lays `dialog` from the template of the given shape. False (nothing moved) when the
 // template is missing or malformed.
-bool RelayoutForShape(HWND dialog, HINSTANCE module, const TemplateSet& templates, ScreenShape shape) noexcept;
+bool RelayoutForShape(HWND dialog, HINSTANCE module, const TemplateSet& templates,
+                      ScreenShape shape) noexcept;
 bool RelayoutForCurrentShape(HWND dialog, HINSTANCE module, const TemplateSet& templates) noexcept;
 
 // Re-lays the dialog from the current shape's template on every WM_SIZE until it is destroyed.
@@ -63,7 +64,8 @@ int ScreenScale() noexcept;
 void PaintHorizontalLine(HDC dc, int x0, int x1, int y, COLORREF color = RGB(0, 0, 0)) noexcept;
 
 // The line across a page under its title, at the position of `line` for the resolution mode.
-void PaintHeaderLine(HWND page, HDC dc, HeaderLine line, bool highRes, COLORREF color = RGB(0, 0, 0)) noexcept;
+void PaintHeaderLine(HWND page, HDC dc, HeaderLine line, bool highRes,
+                     COLORREF color = RGB(0, 0, 0)) noexcept;
 
 // The separator under the title of a shell-extension dialog, for the current shape and scale.
 void PaintTitleSeparator(HDC dc) noexcept;

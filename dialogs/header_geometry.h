@@ -7,11 +7,13 @@
 namespace quintar::dialogs {
 
 struct HeaderLine {
-  int y;         // pixels from the top of the page at standard resolution
-  int yHighRes;  // the same line in high-resolution mode
+  int y;          // pixels from the top of the page at standard resolution
+  int yHighRes;   // the same line in high-resolution mode
 };
 
-constexpr int HeaderLineY(HeaderLine line, bool highRes) noexcept { return highRes ? line.yHighRes : line.y; }
+constexpr int HeaderLineY(HeaderLine line, bool highRes) noexcept {
+  return highRes ? line.yHighRes : line.y;
+}
 
 // Option pages: the line under the page title, and the View page's own positions.
 inline constexpr HeaderLine kPageHeaderLine{24, 50};

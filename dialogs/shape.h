@@ -21,12 +21,9 @@ struct PerShape {
 
   constexpr const T& For(ScreenShape shape) const noexcept {
     switch (shape) {
-      case ScreenShape::Square:
-        return square;
-      case ScreenShape::Portrait:
-        return portrait;
-      case ScreenShape::Landscape:
-        break;
+      case ScreenShape::Square: return square;
+      case ScreenShape::Portrait: return portrait;
+      case ScreenShape::Landscape: break;
     }
     return landscape;
   }
@@ -35,7 +32,9 @@ struct PerShape {
 // A dialog's three template identifiers.
 using ShapeTemplates = PerShape<int>;
 
-constexpr int TemplateFor(const ShapeTemplates& templates, ScreenShape shape) noexcept { return templates.For(shape); }
+constexpr int TemplateFor(const ShapeTemplates& templates, ScreenShape shape) noexcept {
+  return templates.For(shape);
+}
 
 const char* ShapeName(ScreenShape shape) noexcept;
 

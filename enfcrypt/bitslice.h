@@ -18,7 +18,8 @@ struct Pass {
 
 // Runs the passes (one, or three for triple mode) in place over `blocks` blocks, a multiple of
 // the kernel's batch.
-using ApplyFn = void (*)(std::uint8_t* data, std::size_t blocks, const Pass* passes, int passCount) noexcept;
+using ApplyFn = void (*)(std::uint8_t* data, std::size_t blocks, const Pass* passes,
+                         int passCount) noexcept;
 
 struct Kernel {
   const char* name;

@@ -88,8 +88,9 @@ constexpr std::uint64_t Canonical(std::uint64_t table) { return Complemented(tab
 // The leaf's immediate over (leaf[0], leaf[1], leaf[2]), canonical.
 constexpr int LeafImmediate(int box, int j, const Split& s, int path) {
   const std::uint64_t t = Canonical(Table(box, j, s, 3, path));
-  return Immediate(
-      [&](int a, int b, int c) { return (t >> ((a << s.leaf[0]) | (b << s.leaf[1]) | (c << s.leaf[2]))) & 1; });
+  return Immediate([&](int a, int b, int c) {
+    return (t >> ((a << s.leaf[0]) | (b << s.leaf[1]) | (c << s.leaf[2]))) & 1;
+  });
 }
 
 // A leaf that is a constant or one of its inputs takes no instruction.
@@ -153,16 +154,11 @@ ENF_INLINE V Node(const V (&b)[6]) {
   constexpr const Split& s = kSplit<Box>;
   if constexpr (Depth == 3) {
     constexpr int imm = LeafImmediate(Box, J, s, Path);
-    if constexpr (imm == 0x00)
-      return V{};
-    else if constexpr (imm == 0xF0)
-      return b[s.leaf[0]];
-    else if constexpr (imm == 0xCC)
-      return b[s.leaf[1]];
-    else if constexpr (imm == 0xAA)
-      return b[s.leaf[2]];
-    else
-      return Ternary<imm>(b[s.leaf[0]], b[s.leaf[1]], b[s.leaf[2]]);
+    if constexpr (imm == 0x00) return V{};
+    else if constexpr (imm == 0xF0) return b[s.leaf[0]];
+    else if constexpr (imm == 0xCC) return b[s.leaf[1]];
+    else if constexpr (imm == 0xAA) return b[s.leaf[2]];
+    else return Ternary<imm>(b[s.leaf[0]], b[s.leaf[1]], b[s.leaf[2]]);
   } else {
     constexpr std::uint64_t t0 = Table(Box, J, s, Depth + 1, 2 * Path);
     constexpr std::uint64_t t1 = Table(Box, J, s, Depth + 1, 2 * Path + 1);

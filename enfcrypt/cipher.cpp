@@ -21,8 +21,8 @@ constexpr SpTable MakeSp() {
   SpTable sp{};
   for (int box = 0; box < 8; ++box) {
     for (unsigned v = 0; v < 64; ++v) {
-      const unsigned b0 = v & 1, b1 = (v >> 1) & 1, b2 = (v >> 2) & 1, b3 = (v >> 3) & 1, b4 = (v >> 4) & 1,
-                     b5 = (v >> 5) & 1;
+      const unsigned b0 = v & 1, b1 = (v >> 1) & 1, b2 = (v >> 2) & 1, b3 = (v >> 3) & 1,
+                     b4 = (v >> 4) & 1, b5 = (v >> 5) & 1;
       const unsigned s = des::kS[box][2 * b0 + b5][8 * b1 + 4 * b2 + 2 * b3 + b4];
       std::uint32_t out = 0;
       for (int m = 0; m < 32; ++m) {
@@ -111,8 +111,8 @@ inline std::uint32_t F(std::uint32_t x, std::uint32_t even, std::uint32_t odd) n
   const std::uint32_t u = std::rotl(x, 1);
   const std::uint32_t a = u ^ even;
   const std::uint32_t b = std::rotr(u, 4) ^ odd;
-  return kSp[0][a & 63] | kSp[2][(a >> 8) & 63] | kSp[4][(a >> 16) & 63] | kSp[6][(a >> 24) & 63] | kSp[1][b & 63] |
-         kSp[3][(b >> 8) & 63] | kSp[5][(b >> 16) & 63] | kSp[7][(b >> 24) & 63];
+  return kSp[0][a & 63] | kSp[2][(a >> 8) & 63] | kSp[4][(a >> 16) & 63] | kSp[6][(a >> 24) & 63] |
+         kSp[1][b & 63] | kSp[3][(b >> 8) & 63] | kSp[5][(b >> 16) & 63] | kSp[7][(b >> 24) & 63];
 }
 
 // Sixteen rounds on (l, r); the variables hold the halves in place, two rounds per step.
@@ -235,8 +235,8 @@ void Cipher::ApplyBlocks(std::uint8_t* data, std::size_t blocks, Direction d) co
   }
 }
 
-bool BlockCipher(std::uint8_t* out, const std::uint8_t* in, long length, const std::uint8_t* key, std::size_t keyLength,
-                 Direction d) {
+bool BlockCipher(std::uint8_t* out, const std::uint8_t* in, long length, const std::uint8_t* key,
+                 std::size_t keyLength, Direction d) {
   if (length <= 0 || !out || !in) return false;
   if (!key) return false;
   const std::size_t bytes = (static_cast<std::size_t>(length) + 7) / 8 * 8;
@@ -252,7 +252,8 @@ void RoundKeyBits(const std::uint8_t key[8], std::uint8_t (*bits)[48]) noexcept 
 }
 
 std::span<const Kernel> Kernels() noexcept {
-  static constexpr Kernel kAll[] = {{"AVX-512", 512, ApplyAvx512}, {"AVX2", 256, ApplyAvx2}, {"SSE2", 128, ApplySse2}};
+  static constexpr Kernel kAll[] = {
+      {"AVX-512", 512, ApplyAvx512}, {"AVX2", 256, ApplyAvx2}, {"SSE2", 128, ApplySse2}};
   // The processor's answer covers the system's support too: a register file the system does
   // not save counts as absent.
   static const std::size_t first = [] {

@@ -30,8 +30,8 @@ inline constexpr std::size_t kTrailerKeySize = 16;
 // many bytes. A key of up to 8 bytes selects single mode (zero-padded), 9 or more triple mode
 // (cut to 16, K1 = bytes 0-7, K2 = bytes 8-15). False, with nothing done, when length <= 0 or
 // a buffer or the key is null.
-bool BlockCipher(std::uint8_t* out, const std::uint8_t* in, long length, const std::uint8_t* key, std::size_t keyLength,
-                 Direction d);
+bool BlockCipher(std::uint8_t* out, const std::uint8_t* in, long length, const std::uint8_t* key,
+                 std::size_t keyLength, Direction d);
 
 // A key schedule made once and applied to many blocks; copyable, no shared state, so any number
 // may be in use at once on different threads.

@@ -37,11 +37,14 @@ const Cipher& TrailerCipher() noexcept {
 
 std::string PasswordBytes(std::u16string_view text) {
   std::string bytes(text.size(), '\0');
-  std::transform(text.begin(), text.end(), bytes.begin(), [](char16_t unit) { return static_cast<char>(unit & 0xFF); });
+  std::transform(text.begin(), text.end(), bytes.begin(),
+                 [](char16_t unit) { return static_cast<char>(unit & 0xFF); });
   return bytes;
 }
 
-const std::array<std::uint8_t, kTrailerConstantSize>& TrailerConstant() noexcept { return kTrailerConstant; }
+const std::array<std::uint8_t, kTrailerConstantSize>& TrailerConstant() noexcept {
+  return kTrailerConstant;
+}
 
 std::array<std::uint8_t, kTrailerKeySize> TrailerKey() noexcept {
   std::array<std::uint8_t, kTrailerKeySize> key{};

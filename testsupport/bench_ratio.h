@@ -2,13 +2,13 @@
 // the same run, the ratio of their times: the figure a performance goal is judged by.
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <cstdio>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <benchmark/benchmark.h>
 
 namespace testsupport {
 

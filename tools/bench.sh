@@ -106,6 +106,6 @@ echo "Benchmarks (ratio = the suite's time / the anchor's, measured in the same 
   printf 'benchmark\twhat it compares\tratio\tgoal\n'
   while IFS=$'\t' read -r program name ratio goal given; do
     description=${given:-${what["$program|$name"]:-${name// \/ / vs }}}
-    printf '%s\t%s\t%s\t%s\n' "$program: $name" "$description" "$ratio" "${goal:-no higher than before}"
+    printf '%s\t%s\t%s\t%s\n' "$program: ${name%% / *}" "$description" "$ratio" "${goal:-no higher than before}"
   done <"$rows"
 } | column -t -s $'\t'

@@ -1,17 +1,16 @@
 // A program on the test device must not reach the host's files through any drive.
 #include <windows.h>
 
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 TEST(DeviceIsolation, NoDriveLetterReachesHostFiles) {
   const wchar_t* hostPaths[] = {L"\\etc\\passwd", L"\\usr\\bin", L"\\proc\\self", L"\\tmp"};
   for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
     for (const wchar_t* tail : hostPaths) {
       std::wstring path = std::wstring(1, letter) + L":" + tail;
-      EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES)
-          << "reachable: " << std::string(path.begin(), path.end());
+      EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << "reachable: " << std::string(path.begin(), path.end());
     }
   }
 }

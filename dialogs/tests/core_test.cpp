@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "dialogs/dialog_template.h"
 #include "dialogs/header_geometry.h"
@@ -84,15 +84,9 @@ TEST(DialogTemplate, RefusesOverstatedCountAndUnterminatedStrings) {
   EXPECT_FALSE(ParseDialogTemplate(bytes));
 
   TemplateWriter w;  // a title that never ends
-  w.Dword(0x80C80000u);
-  w.Dword(0);
-  w.Word(0);
-  w.Word(0);
-  w.Word(0);
-  w.Word(10);
-  w.Word(10);
-  w.Word(0);
-  w.Word(0);
+  w.Dword(0x80C80000u); w.Dword(0); w.Word(0);
+  w.Word(0); w.Word(0); w.Word(10); w.Word(10);
+  w.Word(0); w.Word(0);
   for (int i = 0; i < 50; ++i) w.Word(u'x');
   EXPECT_FALSE(ParseDialogTemplate(w.Bytes()));
   EXPECT_FALSE(ParseDialogTemplate({}));

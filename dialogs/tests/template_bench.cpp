@@ -1,8 +1,8 @@
 // Reading a dialog's layout on every WM_SIZE must cost about as little as touching its bytes:
 // the anchor copies the same template, the subject parses it.
-#include <vector>
-
 #include <benchmark/benchmark.h>
+
+#include <vector>
 
 #include "dialogs/dialog_template.h"
 #include "dialogs/tests/template_writer.h"

@@ -43,12 +43,9 @@ inline std::vector<std::byte> Classic(const std::vector<Item>& items, bool font 
   w.Dword(0x80C80000u | (font ? 0x40u : 0u));  // WS_POPUP | WS_CAPTION | WS_SYSMENU [| DS_SETFONT]
   w.Dword(0);
   w.Word(static_cast<std::uint16_t>(items.size()));
-  w.Word(0);
-  w.Word(0);
-  w.Word(160);
-  w.Word(120);
-  w.Word(0);  // no menu
-  w.Word(0);  // default class
+  w.Word(0); w.Word(0); w.Word(160); w.Word(120);
+  w.Word(0);                  // no menu
+  w.Word(0);                  // default class
   w.Text(u"Title");
   if (font) {
     w.Word(8);
@@ -58,13 +55,10 @@ inline std::vector<std::byte> Classic(const std::vector<Item>& items, bool font 
     w.Align();
     w.Dword(0x50010000);  // WS_CHILD | WS_VISIBLE | WS_TABSTOP
     w.Dword(0);
-    w.Word(static_cast<std::uint16_t>(it.x));
-    w.Word(static_cast<std::uint16_t>(it.y));
-    w.Word(static_cast<std::uint16_t>(it.cx));
-    w.Word(static_cast<std::uint16_t>(it.cy));
+    w.Word(static_cast<std::uint16_t>(it.x)); w.Word(static_cast<std::uint16_t>(it.y));
+    w.Word(static_cast<std::uint16_t>(it.cx)); w.Word(static_cast<std::uint16_t>(it.cy));
     w.Word(static_cast<std::uint16_t>(it.id));
-    w.Word(0xFFFF);
-    w.Word(0x0080);  // button
+    w.Word(0xFFFF); w.Word(0x0080);  // button
     w.Text(u"OK");
     w.Word(it.extra);
     for (int i = 0; i < it.extra; ++i) w.Bytes().push_back(std::byte{0x5A});
@@ -74,33 +68,22 @@ inline std::vector<std::byte> Classic(const std::vector<Item>& items, bool font 
 
 inline std::vector<std::byte> Extended(const std::vector<Item>& items) {
   TemplateWriter w;
-  w.Word(1);
-  w.Word(0xFFFF);
+  w.Word(1); w.Word(0xFFFF);
   w.Dword(0);            // help id
   w.Dword(0);            // ex style
   w.Dword(0x80C80048u);  // DS_SHELLFONT
   w.Word(static_cast<std::uint16_t>(items.size()));
-  w.Word(5);
-  w.Word(6);
-  w.Word(160);
-  w.Word(120);
-  w.Text(u"MENU");  // a named menu
-  w.Word(0xFFFF);
-  w.Word(0x8002);
+  w.Word(5); w.Word(6); w.Word(160); w.Word(120);
+  w.Text(u"MENU");         // a named menu
+  w.Word(0xFFFF); w.Word(0x8002);
   w.Text(u"Extended");
-  w.Word(8);
-  w.Word(400);
-  w.Word(0x0100);
+  w.Word(8); w.Word(400); w.Word(0x0100);
   w.Text(u"MS Shell Dlg");
   for (const Item& it : items) {
     w.Align();
-    w.Dword(0);
-    w.Dword(0);
-    w.Dword(0x50010000);
-    w.Word(static_cast<std::uint16_t>(it.x));
-    w.Word(static_cast<std::uint16_t>(it.y));
-    w.Word(static_cast<std::uint16_t>(it.cx));
-    w.Word(static_cast<std::uint16_t>(it.cy));
+    w.Dword(0); w.Dword(0); w.Dword(0x50010000);
+    w.Word(static_cast<std::uint16_t>(it.x)); w.Word(static_cast<std::uint16_t>(it.y));
+    w.Word(static_cast<std::uint16_t>(it.cx)); w.Word(static_cast<std::uint16_t>(it.cy));
     w.Dword(it.id);
     w.Text(u"Edit");
     w.Word(0);

@@ -1,6 +1,9 @@
 // The shipped cipher against OpenSSL's DES on the same 64 MiB buffer in the same run: single
 // mode against DES-ECB, triple mode against two-key DES-EDE-ECB. Prints
 // "name: ours X ms, anchor Y ms, ratio Z" (ratio = ours / anchor, best of several runs).
+#include <openssl/evp.h>
+#include <openssl/provider.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -8,9 +11,6 @@
 #include <functional>
 #include <random>
 #include <vector>
-
-#include <openssl/evp.h>
-#include <openssl/provider.h>
 
 #include "enfcrypt/bitslice.h"
 #include "enfcrypt/enfcrypt.h"
@@ -37,11 +37,11 @@ double BestMs(const std::function<void()>& work) {
 bool OpenSsl(const EVP_CIPHER* cipher, const std::uint8_t* key, std::uint8_t* data, std::size_t n) {
   EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
   int len = 0;
-  bool ok =
-      ctx && EVP_EncryptInit_ex(ctx, cipher, nullptr, key, nullptr) == 1 && EVP_CIPHER_CTX_set_padding(ctx, 0) == 1;
+  bool ok = ctx && EVP_EncryptInit_ex(ctx, cipher, nullptr, key, nullptr) == 1 &&
+            EVP_CIPHER_CTX_set_padding(ctx, 0) == 1;
   for (std::size_t at = 0; ok && at < n; at += std::size_t{1} << 30)
-    ok = EVP_EncryptUpdate(ctx, data + at, &len, data + at, static_cast<int>(std::min(n - at, std::size_t{1} << 30))) ==
-         1;
+    ok = EVP_EncryptUpdate(ctx, data + at, &len, data + at,
+                           static_cast<int>(std::min(n - at, std::size_t{1} << 30))) == 1;
   EVP_CIPHER_CTX_free(ctx);
   return ok;
 }

@@ -1,9 +1,9 @@
 // The cipher against its literal reference and published DES vectors, and the trailer's layout.
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <random>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "enfcrypt/bitslice.h"
 #include "enfcrypt/enfcrypt.h"
@@ -16,8 +16,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes Hex(const char* hex) {
   Bytes out;
-  for (; hex[0] && hex[1]; hex += 2)
-    out.push_back(static_cast<std::uint8_t>(std::stoi(std::string(hex, 2), nullptr, 16)));
+  for (; hex[0] && hex[1]; hex += 2) out.push_back(static_cast<std::uint8_t>(std::stoi(std::string(hex, 2), nullptr, 16)));
   return out;
 }
 
@@ -67,7 +66,8 @@ TEST(FastCipher, MatchesReferenceOnRandomBlocksAndKeysInBothModesAndDirections) 
       const Bytes data = Random(rng, blocks * 8);
       for (Direction d : {Direction::Encipher, Direction::Decipher}) {
         Bytes fast(data.size()), slow = data;
-        ASSERT_TRUE(BlockCipher(fast.data(), data.data(), static_cast<long>(data.size()), key.data(), keyLength, d));
+        ASSERT_TRUE(BlockCipher(fast.data(), data.data(), static_cast<long>(data.size()), key.data(),
+                                keyLength, d));
         reference::Ecb(slow.data(), slow.size(), key.data(), keyLength, d == Direction::Encipher);
         ASSERT_EQ(fast, slow) << "key length " << keyLength << " trial " << trial;
       }
@@ -175,7 +175,7 @@ TEST(Password, LowByteOfEachCodeUnitAndDataKeyFromTheFirstFour) {
   // U+0161 and U+0261 both reduce to 0x61 ('a'): two passwords that accept each other.
   EXPECT_EQ(PasswordBytes(u"\u0161x"), PasswordBytes(u"\u0261x"));
   EXPECT_EQ(PasswordBytes(u"\u0100z"), std::string("\0z", 2));  // a NUL byte is kept, not an end
-  EXPECT_EQ(PasswordBytes(u"\xD83D\xDE00").size(), 2u);         // one byte per code unit
+  EXPECT_EQ(PasswordBytes(u"\xD83D\xDE00").size(), 2u);           // one byte per code unit
 
   const auto k = DataKey("secret!");
   EXPECT_EQ(std::string(k.begin(), k.end()), std::string("secr\0\0\0\0", 8));
@@ -216,8 +216,10 @@ TEST(Trailer, PlainLayoutFollowsTheFormat) {
       e[48 + i] = i < password.size() ? static_cast<std::uint8_t>(password[i]) : 0x40;
     return e;
   };
-  for (std::string_view tail : {std::string_view(), std::string_view("hello"), std::string_view("1234567")}) {
-    for (std::string_view password : {std::string_view("pw"), std::string_view("exactly-thirty-two-bytes-long!!!")}) {
+  for (std::string_view tail : {std::string_view(), std::string_view("hello"),
+                                std::string_view("1234567")}) {
+    for (std::string_view password :
+         {std::string_view("pw"), std::string_view("exactly-thirty-two-bytes-long!!!")}) {
       const auto plain = BuildPlainTrailer(password, tail);
       ASSERT_TRUE(plain);
       EXPECT_EQ(*plain, expect(password, tail)) << tail << " / " << password;

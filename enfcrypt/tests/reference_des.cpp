@@ -55,14 +55,16 @@ void F(const std::uint8_t x[32], const std::uint8_t k[48], std::uint8_t out[32],
     const int row = 2 * b[0] + b[5];
     const int column = 8 * b[1] + 4 * b[2] + 2 * b[3] + b[4];
     const int value = des::kS[box][row][column];
-    for (int j = 0; j < 4; ++j) s[4 * box + j] = v.standard ? (value >> (3 - j)) & 1 : (value >> j) & 1;
+    for (int j = 0; j < 4; ++j)
+      s[4 * box + j] = v.standard ? (value >> (3 - j)) & 1 : (value >> j) & 1;
   }
   for (int i = 0; i < 32; ++i) out[i] = s[des::kP[i] - 1];
 }
 
 }  // namespace
 
-void Block(std::uint8_t out[8], const std::uint8_t in[8], const std::uint8_t key[8], bool encipher, Variant v) {
+void Block(std::uint8_t out[8], const std::uint8_t in[8], const std::uint8_t key[8], bool encipher,
+           Variant v) {
   std::uint8_t keys[16][48];
   RoundKeys(key, keys, v);
   Bits64 bits, permuted;
@@ -102,7 +104,8 @@ void Block(std::uint8_t out[8], const std::uint8_t in[8], const std::uint8_t key
   FromBits(permuted, out, v);
 }
 
-void Ecb(std::uint8_t* data, std::size_t length, const std::uint8_t* key, std::size_t keyLength, bool encipher) {
+void Ecb(std::uint8_t* data, std::size_t length, const std::uint8_t* key, std::size_t keyLength,
+         bool encipher) {
   std::uint8_t k[16] = {};
   std::memcpy(k, key, keyLength > 16 ? 16 : keyLength);
   const bool triple = keyLength > 8;

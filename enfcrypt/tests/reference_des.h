@@ -13,9 +13,11 @@ struct Variant {
   bool standard = false;
 };
 
-void Block(std::uint8_t out[8], const std::uint8_t in[8], const std::uint8_t key[8], bool encipher, Variant v = {});
+void Block(std::uint8_t out[8], const std::uint8_t in[8], const std::uint8_t key[8], bool encipher,
+           Variant v = {});
 
 // Single mode for keys up to 8 bytes, triple (encipher-decipher-encipher) for 9 to 16.
-void Ecb(std::uint8_t* data, std::size_t length, const std::uint8_t* key, std::size_t keyLength, bool encipher);
+void Ecb(std::uint8_t* data, std::size_t length, const std::uint8_t* key, std::size_t keyLength,
+         bool encipher);
 
 }  // namespace quintar::enfcrypt::reference

@@ -10,7 +10,6 @@
 #define QUINTAR_PLATFORM_AYGSHELL_H
 
 #include <windows.h>
-
 #include <commctrl.h>
 
 #ifdef QUINTAR_AYGSHELL_BUILD
@@ -97,9 +96,11 @@ typedef struct tagSHMENUBARINFO {
 #define SHMBOF_NODEFAULT 0x00000001
 #define SHMBOF_NOTIFY 0x00000002
 
-#define SHGetSubMenu(hWndMB, ID_MENU) (HMENU) SendMessage((hWndMB), SHCMBM_GETSUBMENU, (WPARAM)0, (LPARAM)(ID_MENU))
+#define SHGetSubMenu(hWndMB, ID_MENU) \
+  (HMENU) SendMessage((hWndMB), SHCMBM_GETSUBMENU, (WPARAM)0, (LPARAM)(ID_MENU))
 #define SHGetMenu(hWndMB) (HMENU) SendMessage((hWndMB), SHCMBM_GETMENU, (WPARAM)0, (LPARAM)0)
-#define SHSetSubMenu(hWndMB, ID_MENU) (HMENU) SendMessage((hWndMB), SHCMBM_SETSUBMENU, (WPARAM)0, (LPARAM)(ID_MENU))
+#define SHSetSubMenu(hWndMB, ID_MENU) \
+  (HMENU) SendMessage((hWndMB), SHCMBM_SETSUBMENU, (WPARAM)0, (LPARAM)(ID_MENU))
 
 AYGSHELLAPI BOOL WINAPI SHCreateMenuBar(SHMENUBARINFO* pmbi);
 AYGSHELLAPI HWND WINAPI SHFindMenuBar(HWND hwnd);
@@ -122,7 +123,13 @@ typedef struct {
   void* pvImData;
 } SIPINFO;
 
-typedef enum tagSIPSTATE { SIP_UP = 0, SIP_DOWN, SIP_FORCEDOWN, SIP_UNCHANGED, SIP_INPUTDIALOG } SIPSTATE;
+typedef enum tagSIPSTATE {
+  SIP_UP = 0,
+  SIP_DOWN,
+  SIP_FORCEDOWN,
+  SIP_UNCHANGED,
+  SIP_INPUTDIALOG
+} SIPSTATE;
 
 #define SPI_SETCOMPLETIONINFO 223
 #define SPI_SETSIPINFO 224
@@ -148,9 +155,10 @@ typedef struct {
 
 #define SHA_INPUTDIALOG 0x00000001
 
-AYGSHELLAPI BOOL WINAPI SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* psai,
-                                           DWORD dwFlags);
-AYGSHELLAPI BOOL WINAPI SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam, SHACTIVATEINFO* psai);
+AYGSHELLAPI BOOL WINAPI SHHandleWMActivate(HWND hwnd, WPARAM wParam, LPARAM lParam,
+                                           SHACTIVATEINFO* psai, DWORD dwFlags);
+AYGSHELLAPI BOOL WINAPI SHHandleWMSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam,
+                                                SHACTIVATEINFO* psai);
 
 #define SHFS_SHOWTASKBAR 0x0001
 #define SHFS_HIDETASKBAR 0x0002
@@ -235,7 +243,8 @@ AYGSHELLAPI DWORD WINAPI SHRecognizeGesture(SHRGINFO* shrg);
 #define CSIDL_MYPICTURES 0x0027
 #endif
 
-AYGSHELLAPI BOOL WINAPI CeGetSpecialFolderPath(HWND hwndOwner, LPWSTR lpszPath, int nFolder, BOOL fCreate);
+AYGSHELLAPI BOOL WINAPI CeGetSpecialFolderPath(HWND hwndOwner, LPWSTR lpszPath, int nFolder,
+                                               BOOL fCreate);
 
 // ---- Reset and power off (exported as "ExitWindowsEx") ----
 // EWX_REBOOT (2) and EWX_POWEROFF (8) are recorded in the device's event log as

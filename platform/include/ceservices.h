@@ -90,8 +90,8 @@ void WINAPI CeGlobalMemoryStatus(LPMEMORYSTATUS lpBuffer);
 
 // On the emulated device a reboot request is recorded in the event log ("reboot") and returns
 // TRUE; other codes fail with ERROR_NOT_SUPPORTED.
-BOOL WINAPI KernelIoControl(DWORD dwIoControlCode, LPVOID lpInBuf, DWORD nInBufSize, LPVOID lpOutBuf, DWORD nOutBufSize,
-                            LPDWORD lpBytesReturned);
+BOOL WINAPI KernelIoControl(DWORD dwIoControlCode, LPVOID lpInBuf, DWORD nInBufSize, LPVOID lpOutBuf,
+                            DWORD nOutBufSize, LPDWORD lpBytesReturned);
 // Recorded as "clean-reboot-flag".
 void WINAPI SetCleanRebootFlag(void);
 // Recorded as "idle-timer-reset".
@@ -141,8 +141,8 @@ BOOL WINAPI EventModify(HANDLE hEvent, DWORD func);
 // ---- Drawing -----------------------------------------------------------------------------------
 // hSrc is a device context or a bitmap that is not selected into one. Stretches when the
 // rectangles differ; pixels of TransparentColor leave the destination untouched.
-BOOL WINAPI TransparentImage(HDC hdcDest, LONG DstX, LONG DstY, LONG DstCx, LONG DstCy, HANDLE hSrc, LONG SrcX,
-                             LONG SrcY, LONG SrcCx, LONG SrcCy, COLORREF TransparentColor);
+BOOL WINAPI TransparentImage(HDC hdcDest, LONG DstX, LONG DstY, LONG DstCx, LONG DstCy, HANDLE hSrc,
+                             LONG SrcX, LONG SrcY, LONG SrcCx, LONG SrcCy, COLORREF TransparentColor);
 
 // ---- Finds and attributes with the device's attributes -----------------------------------------
 // Same contracts as FindFirstFileW / FindNextFileW / GetFileAttributesW / GetFileAttributesExW,
@@ -154,7 +154,8 @@ HANDLE WINAPI CeFindFirstFile(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileD
 BOOL WINAPI CeFindNextFile(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData);
 BOOL WINAPI CeFindClose(HANDLE hFindFile);
 DWORD WINAPI CeGetFileAttributes(LPCWSTR lpFileName);
-BOOL WINAPI CeGetFileAttributesEx(LPCWSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId, LPVOID lpFileInformation);
+BOOL WINAPI CeGetFileAttributesEx(LPCWSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId,
+                                  LPVOID lpFileInformation);
 
 // ---- The desktop window -----------------------------------------------------------------------
 // The window the device's own programs call the desktop: the shell's Today screen ("DeskTop",

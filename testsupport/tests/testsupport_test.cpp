@@ -1,9 +1,9 @@
-#include "testsupport/testsupport.h"
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "testsupport/testsupport.h"
 
 #include "testsupport/keycolour.h"
 
@@ -19,24 +19,19 @@ class TemplateBuilder {
     Dword(0);
     countAt_ = words_.size();
     Word(0);
-    Word(10);
-    Word(10);
-    Word(150);
-    Word(80);
+    Word(10); Word(10); Word(150); Word(80);
     Word(0);  // menu
     Word(0);  // class
     Text(caption);
     Word(8);
     Text(L"MS Shell Dlg");
   }
-  TemplateBuilder& Item(WORD cls, int id, const std::wstring& text, DWORD style, short x, short y, short cx, short cy) {
+  TemplateBuilder& Item(WORD cls, int id, const std::wstring& text, DWORD style, short x, short y, short cx,
+                        short cy) {
     if (words_.size() % 2) Word(0);  // DWORD alignment
     Dword(WS_CHILD | WS_VISIBLE | style);
     Dword(0);
-    Word(static_cast<WORD>(x));
-    Word(static_cast<WORD>(y));
-    Word(static_cast<WORD>(cx));
-    Word(static_cast<WORD>(cy));
+    Word(static_cast<WORD>(x)); Word(static_cast<WORD>(y)); Word(static_cast<WORD>(cx)); Word(static_cast<WORD>(cy));
     Word(static_cast<WORD>(id));
     Word(0xFFFF);
     Word(cls);
@@ -137,7 +132,8 @@ TEST(DialogResponder, AnswersByTextAndKeepsExactStyle) {
   responder.OnText(L"could not be found", IDNO, Match::Substring);
   responder.OnText(L"Exact only", IDOK);
 
-  EXPECT_EQ(MessageBoxW(nullptr, L"This folder or file could not be found.", L"Waring!", MB_YESNO | MB_ICONEXCLAMATION),
+  EXPECT_EQ(MessageBoxW(nullptr, L"This folder or file could not be found.", L"Waring!",
+                        MB_YESNO | MB_ICONEXCLAMATION),
             IDNO);
   // An exact rule does not fire on a longer text; the default policy answers instead.
   EXPECT_EQ(MessageBoxExW(nullptr, L"Exact only, not", nullptr, MB_OKCANCEL | MB_TOPMOST, 0), IDCANCEL);
@@ -232,7 +228,8 @@ TEST(DialogResponder, NeverHangsOnADialogThatIgnoresItsAnswer) {
   responder.SetStuckTimeout(200);
   TemplateBuilder dialog = NameDialog(L"Deaf");
   const ULONGLONG start = GetTickCount64();
-  EXPECT_EQ(DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), nullptr, DeafDialogProc, 0), IDCANCEL);
+  EXPECT_EQ(DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), nullptr, DeafDialogProc, 0),
+            IDCANCEL);
   EXPECT_LT(GetTickCount64() - start, 5000u);
   ASSERT_EQ(responder.Dialogs().size(), 1u);
   EXPECT_TRUE(responder.Dialogs()[0].forced);
@@ -246,7 +243,8 @@ TEST(DialogResponder, BoxRaisedByTheAnswerIsAnsweredToo) {
   responder.OnText(L"Enter a name.", IDOK);
   responder.OnCaption(L"Rename folder", IDOK).Once();
   TemplateBuilder dialog = NameDialog(L"Rename folder");
-  EXPECT_EQ(DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), nullptr, CheckingDialogProc, 0), IDCANCEL);
+  EXPECT_EQ(DialogBoxIndirectParamW(GetModuleHandleW(nullptr), dialog.Get(), nullptr, CheckingDialogProc, 0),
+            IDCANCEL);
   ASSERT_EQ(responder.MessageBoxes().size(), 1u);
   const MessageBoxRecord& box = responder.MessageBoxes()[0];
   EXPECT_EQ(box.text, L"Enter a name.");

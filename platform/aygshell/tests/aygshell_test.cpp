@@ -69,16 +69,16 @@ TEST(SHInitDialog, RefusesBadArguments) {
   SHINITDLGINFO noWindow{SHIDIM_FLAGS, nullptr, SHIDIF_DONEBUTTON};
   EXPECT_FALSE(SHInitDialog(&noWindow));
   DialogRecord record;
-  WindowOwner dlg(OpenDialog(record));
-  ASSERT_NE(dlg.hwnd, nullptr);
+  UniqueWindow dlg(OpenDialog(record));
+  ASSERT_NE(dlg.get(), nullptr);
   RECT before;
-  GetWindowRect(dlg.hwnd, &before);
-  SHINITDLGINFO badMask{0x2, dlg.hwnd, SHIDIF_SIZEDLGFULLSCREEN};
+  GetWindowRect(dlg.get(), &before);
+  SHINITDLGINFO badMask{0x2, dlg.get(), SHIDIF_SIZEDLGFULLSCREEN};
   EXPECT_FALSE(SHInitDialog(&badMask));
-  SHINITDLGINFO noMask{0, dlg.hwnd, SHIDIF_SIZEDLGFULLSCREEN};
+  SHINITDLGINFO noMask{0, dlg.get(), SHIDIF_SIZEDLGFULLSCREEN};
   EXPECT_TRUE(SHInitDialog(&noMask));  // flags ignored without SHIDIM_FLAGS
   RECT after;
-  GetWindowRect(dlg.hwnd, &after);
+  GetWindowRect(dlg.get(), &after);
   EXPECT_TRUE(EqualRect(&before, &after));
 }
 
@@ -86,57 +86,57 @@ TEST(SHInitDialog, SizesFullScreenAboveTheMenuBandAndDoneSendsIdok) {
   DialogRecord record;
   record.flags = SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN;
   ASSERT_EQ(record.flags, 13u);
-  WindowOwner dlg(OpenDialog(record));
-  ASSERT_NE(dlg.hwnd, nullptr);
+  UniqueWindow dlg(OpenDialog(record));
+  ASSERT_NE(dlg.get(), nullptr);
   EXPECT_TRUE(record.initResult);
   RECT rc;
-  GetWindowRect(dlg.hwnd, &rc);
+  GetWindowRect(dlg.get(), &rc);
   EXPECT_EQ(rc.left, 0);
   EXPECT_EQ(rc.top, 0);
   EXPECT_EQ(rc.right, ScreenW());
   EXPECT_EQ(rc.bottom, ScreenH() - Band());
-  LONG style = GetWindowLongW(dlg.hwnd, GWL_STYLE);
+  LONG style = GetWindowLongW(dlg.get(), GWL_STYLE);
   EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
   EXPECT_TRUE(style & WS_SYSMENU);
 
   // The caption's box is the Done button: OK, never Cancel.
-  SendMessageW(dlg.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  SendMessageW(dlg.get(), WM_SYSCOMMAND, SC_CLOSE, 0);
   ASSERT_EQ(record.commands, std::vector<int>{IDOK});
-  EXPECT_TRUE(IsWindow(dlg.hwnd));
+  EXPECT_TRUE(IsWindow(dlg.get()));
 
   // Hidden, it does nothing; shown again, it works again.
-  EXPECT_TRUE(SHDoneButton(dlg.hwnd, SHDB_HIDE));
-  SendMessageW(dlg.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(SHDoneButton(dlg.get(), SHDB_HIDE));
+  SendMessageW(dlg.get(), WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_EQ(record.commands.size(), 1u);
-  EXPECT_TRUE(SHDoneButton(dlg.hwnd, SHDB_SHOW));
-  SendMessageW(dlg.hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(SHDoneButton(dlg.get(), SHDB_SHOW));
+  SendMessageW(dlg.get(), WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_EQ(record.commands, (std::vector<int>{IDOK, IDOK}));
 }
 
 TEST(SHInitDialog, DoneBoxIsWhereTheStylusTaps) {
   DialogRecord record;
   record.flags = SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN;
-  WindowOwner dlg(OpenDialog(record));
-  ASSERT_NE(dlg.hwnd, nullptr);
-  SetForegroundWindow(dlg.hwnd);
+  UniqueWindow dlg(OpenDialog(record));
+  ASSERT_NE(dlg.get(), nullptr);
+  SetForegroundWindow(dlg.get());
   PumpFor(100);
   // Find the caption's box the way the stylus does: where the window answers HTCLOSE.
   RECT win;
-  GetWindowRect(dlg.hwnd, &win);
+  GetWindowRect(dlg.get(), &win);
   POINT pt{-1, -1};
   for (int y = win.top; y < win.top + 40 && pt.x < 0; ++y) {
     for (int x = win.right - 1; x > win.left; --x) {
-      if (SendMessageW(dlg.hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
+      if (SendMessageW(dlg.get(), WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) {
         pt = POINT{x - 3, y + 3};
         break;
       }
     }
   }
   ASSERT_GE(pt.x, 0);
-  ASSERT_EQ(SendMessageW(dlg.hwnd, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)), HTCLOSE);
+  ASSERT_EQ(SendMessageW(dlg.get(), WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y)), HTCLOSE);
   // A synthetic click is not used here: when Wine loses the release, the system's caption
   // tracking waits for it forever. A tap on the box ends, after that tracking, in this command.
-  SendMessageW(dlg.hwnd, WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(pt.x, pt.y));
+  SendMessageW(dlg.get(), WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(pt.x, pt.y));
   EXPECT_TRUE(PumpUntil([&] { return !record.commands.empty(); }));
   EXPECT_EQ(record.commands, std::vector<int>{IDOK});
 }
@@ -144,28 +144,28 @@ TEST(SHInitDialog, DoneBoxIsWhereTheStylusTaps) {
 TEST(SHInitDialog, NoMenuBarAndSipSizedVariants) {
   DialogRecord full;
   full.flags = SHIDIF_FULLSCREENNOMENUBAR;
-  WindowOwner dlg(OpenDialog(full));
-  ASSERT_NE(dlg.hwnd, nullptr);
+  UniqueWindow dlg(OpenDialog(full));
+  ASSERT_NE(dlg.get(), nullptr);
   RECT rc;
-  GetWindowRect(dlg.hwnd, &rc);
+  GetWindowRect(dlg.get(), &rc);
   EXPECT_EQ(rc.bottom, ScreenH());
   EXPECT_EQ(rc.right, ScreenW());
-  EXPECT_FALSE(GetWindowLongW(dlg.hwnd, GWL_STYLE) & WS_CAPTION);  // no Done asked, no caption added
+  EXPECT_FALSE(GetWindowLongW(dlg.get(), GWL_STYLE) & WS_CAPTION);  // no Done asked, no caption added
 
-  WindowOwner sip(CreateSipStandIn());
+  UniqueWindow sip(CreateSipStandIn());
   ASSERT_TRUE(SipShowIM(SIPF_ON));
   DialogRecord sized;
   sized.flags = SHIDIF_SIZEDLG;
-  WindowOwner dlg2(OpenDialog(sized));
-  GetWindowRect(dlg2.hwnd, &rc);
+  UniqueWindow dlg2(OpenDialog(sized));
+  GetWindowRect(dlg2.get(), &rc);
   EXPECT_EQ(rc.bottom, ScreenH() - Band() - SipH());
 
   // SIPDOWN lowers a raised SIP.
   DialogRecord down;
   down.flags = SHIDIF_SIPDOWN | SHIDIF_SIZEDLGFULLSCREEN;
-  WindowOwner dlg3(OpenDialog(down));
-  EXPECT_FALSE(IsWindowVisible(sip.hwnd));
-  GetWindowRect(dlg3.hwnd, &rc);
+  UniqueWindow dlg3(OpenDialog(down));
+  EXPECT_FALSE(IsWindowVisible(sip.get()));
+  GetWindowRect(dlg3.get(), &rc);
   EXPECT_EQ(rc.bottom, ScreenH() - Band());
 }
 
@@ -225,12 +225,12 @@ SHMENUBARINFO BarInfo(HWND owner, UINT id, DWORD flags = 0) {
 TEST(SHCreateMenuBar, SoftKeysAlongTheBottomSendCommandsToTheOwner) {
   OwnerLog log;
   Handler handler = OwnerHandler(log);
-  WindowOwner owner(CreateTestWindow(&handler));
-  SHMENUBARINFO mb = BarInfo(owner.hwnd, kSoftKeyBar);
+  UniqueWindow owner(CreateTestWindow(&handler));
+  SHMENUBARINFO mb = BarInfo(owner.get(), kSoftKeyBar);
   ASSERT_TRUE(SHCreateMenuBar(&mb));
   HWND bar = mb.hwndMB;
   ASSERT_NE(bar, nullptr);
-  EXPECT_EQ(SHFindMenuBar(owner.hwnd), bar);
+  EXPECT_EQ(SHFindMenuBar(owner.get()), bar);
   EXPECT_TRUE(IsWindowVisible(bar));
   RECT rc;
   GetWindowRect(bar, &rc);
@@ -238,7 +238,7 @@ TEST(SHCreateMenuBar, SoftKeysAlongTheBottomSendCommandsToTheOwner) {
   EXPECT_EQ(rc.right, ScreenW());
   EXPECT_EQ(rc.bottom, ScreenH());
   EXPECT_EQ(rc.bottom - rc.top, Band());
-  EXPECT_EQ(GetWindow(bar, GW_OWNER), owner.hwnd);
+  EXPECT_EQ(GetWindow(bar, GW_OWNER), owner.get());
 
   ASSERT_EQ(SendMessageW(bar, TB_BUTTONCOUNT, 0, 0), 2);
   EXPECT_EQ(KeyText(bar, 0), L"Up");
@@ -269,11 +269,11 @@ TEST(SHCreateMenuBar, SoftKeysAlongTheBottomSendCommandsToTheOwner) {
   PumpFor(100);
   EXPECT_EQ(log.commands.size(), 1u);
   SendMessageW(bar, TB_ENABLEBUTTON, 40073, TRUE);
-  EnableWindow(owner.hwnd, FALSE);
+  EnableWindow(owner.get(), FALSE);
   Tap(bar, 0);
   PumpFor(100);
   EXPECT_EQ(log.commands.size(), 1u);
-  EnableWindow(owner.hwnd, TRUE);
+  EnableWindow(owner.get(), TRUE);
 
   // A program renames a soft key.
   TBBUTTONINFOW info{};
@@ -284,7 +284,7 @@ TEST(SHCreateMenuBar, SoftKeysAlongTheBottomSendCommandsToTheOwner) {
   EXPECT_EQ(KeyText(bar, 0), L"Back");
 
   // The bar goes with its owner.
-  DestroyWindow(owner.hwnd);
+  DestroyWindow(owner.get());
   EXPECT_FALSE(IsWindow(bar));
 }
 
@@ -292,9 +292,9 @@ TEST(SHCreateMenuBar, RightKeyOpensItsPopupAndTheChoiceReachesTheOwner) {
   OwnerLog log;
   log.chooseFirstItem = true;
   Handler handler = OwnerHandler(log);
-  WindowOwner owner(CreateTestWindow(&handler));
-  SetForegroundWindow(owner.hwnd);
-  SHMENUBARINFO mb = BarInfo(owner.hwnd, kSoftKeyBar);
+  UniqueWindow owner(CreateTestWindow(&handler));
+  SetForegroundWindow(owner.get());
+  SHMENUBARINFO mb = BarInfo(owner.get(), kSoftKeyBar);
   ASSERT_TRUE(SHCreateMenuBar(&mb));
   HMENU sub = reinterpret_cast<HMENU>(SendMessageW(mb.hwndMB, SHCMBM_GETSUBMENU, 0, 40100));
   Tap(mb.hwndMB, 1);
@@ -307,8 +307,8 @@ TEST(SHCreateMenuBar, RightKeyOpensItsPopupAndTheChoiceReachesTheOwner) {
 TEST(SHCreateMenuBar, MenuResourceGivesCommandAndPopupKeys) {
   OwnerLog log;
   Handler handler = OwnerHandler(log);
-  WindowOwner owner(CreateTestWindow(&handler));
-  SHMENUBARINFO mb = BarInfo(owner.hwnd, kPlainMenu, SHCMBF_HMENU);
+  UniqueWindow owner(CreateTestWindow(&handler));
+  SHMENUBARINFO mb = BarInfo(owner.get(), kPlainMenu, SHCMBF_HMENU);
   ASSERT_TRUE(SHCreateMenuBar(&mb));
   ASSERT_EQ(SendMessageW(mb.hwndMB, TB_BUTTONCOUNT, 0, 0), 2);
   EXPECT_EQ(KeyText(mb.hwndMB, 0), L"Done");
@@ -328,33 +328,33 @@ TEST(SHCreateMenuBar, MenuResourceGivesCommandAndPopupKeys) {
   EXPECT_EQ(log.commands, std::vector<int>{40034});
 
   // Without SHCMBF_HMENU a MENU resource serves too when no SHMENUBAR resource has the id.
-  SHMENUBARINFO again = BarInfo(owner.hwnd, kPlainMenu);
+  SHMENUBARINFO again = BarInfo(owner.get(), kPlainMenu);
   ASSERT_TRUE(SHCreateMenuBar(&again));
   EXPECT_EQ(SendMessageW(again.hwndMB, TB_BUTTONCOUNT, 0, 0), 2);
-  EXPECT_EQ(SHFindMenuBar(owner.hwnd), again.hwndMB);
+  EXPECT_EQ(SHFindMenuBar(owner.get()), again.hwndMB);
 }
 
 TEST(SHCreateMenuBar, EmptyHiddenAndRefusedBars) {
-  WindowOwner owner(CreateTestWindow(nullptr));
+  UniqueWindow owner(CreateTestWindow(nullptr));
   EXPECT_FALSE(SHCreateMenuBar(nullptr));
-  SHMENUBARINFO small = BarInfo(owner.hwnd, kSoftKeyBar);
+  SHMENUBARINFO small = BarInfo(owner.get(), kSoftKeyBar);
   small.cbSize = 8;
   EXPECT_FALSE(SHCreateMenuBar(&small));
   SHMENUBARINFO noOwner = BarInfo(nullptr, kSoftKeyBar);
   EXPECT_FALSE(SHCreateMenuBar(&noOwner));
-  SHMENUBARINFO missing = BarInfo(owner.hwnd, 999);
+  SHMENUBARINFO missing = BarInfo(owner.get(), 999);
   EXPECT_FALSE(SHCreateMenuBar(&missing));
   EXPECT_EQ(missing.hwndMB, nullptr);
-  EXPECT_EQ(SHFindMenuBar(owner.hwnd), nullptr);
+  EXPECT_EQ(SHFindMenuBar(owner.get()), nullptr);
 
-  SHMENUBARINFO empty = BarInfo(owner.hwnd, 0, SHCMBF_EMPTYBAR | SHCMBF_HIDDEN | SHCMBF_COLORBK);
+  SHMENUBARINFO empty = BarInfo(owner.get(), 0, SHCMBF_EMPTYBAR | SHCMBF_HIDDEN | SHCMBF_COLORBK);
   empty.clrBk = RGB(1, 2, 3);
   ASSERT_TRUE(SHCreateMenuBar(&empty));
   EXPECT_EQ(SendMessageW(empty.hwndMB, TB_BUTTONCOUNT, 0, 0), 0);
   EXPECT_FALSE(IsWindowVisible(empty.hwndMB));
   EXPECT_EQ(SendMessageW(empty.hwndMB, SHCMBM_GETMENU, 0, 0), 0);
   EXPECT_EQ(SHEnableSoftkey(empty.hwndMB, 0, TRUE, FALSE), E_INVALIDARG);
-  EXPECT_EQ(SHEnableSoftkey(owner.hwnd, 0, TRUE, FALSE), E_INVALIDARG);
+  EXPECT_EQ(SHEnableSoftkey(owner.get(), 0, TRUE, FALSE), E_INVALIDARG);
 }
 
 // ---- Special folders and the reset request ----
@@ -397,16 +397,7 @@ TEST(SpecialFolders, MissingVirtualAndBadRequests) {
   EXPECT_FALSE(CeGetSpecialFolderPath(nullptr, nullptr, CSIDL_PERSONAL, TRUE));
 }
 
-std::string ReadEventLog() {
-  const win32::FileHandle file(CreateFileW(L"\\Windows\\device-events.log", GENERIC_READ,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file) return {};
-  std::string text;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read) text.append(buffer, read);
-  return text;
-}
+std::string ReadEventLog() { return testsupport::ReadFileBytes(L"\\Windows\\device-events.log"); }
 
 TEST(ExitWindowsEx, RecordsTheRequestInsteadOfStopping) {
   using Fn = BOOL(WINAPI*)(UINT, DWORD);

@@ -42,45 +42,45 @@ std::thread PostLater(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, DWORD d
 }
 
 TEST(SHRecognizeGesture, HoldingStillIsAContextMenuGesture) {
-  WindowOwner win(CreateTestWindow(nullptr));
-  Gesture g = Recognize(win.hwnd, POINT{20, 20});
+  UniqueWindow win(CreateTestWindow(nullptr));
+  Gesture g = Recognize(win.get(), POINT{20, 20});
   EXPECT_EQ(g.result, static_cast<DWORD>(GN_CONTEXTMENU));
   EXPECT_GE(g.elapsed, 450u);
   EXPECT_LT(g.elapsed, 1500u);
 
   // Jitter within a few pixels does not break the hold.
-  std::thread jitter = PostLater(win.hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(22, 21), 100);
-  g = Recognize(win.hwnd, POINT{20, 20});
+  std::thread jitter = PostLater(win.get(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(22, 21), 100);
+  g = Recognize(win.get(), POINT{20, 20});
   jitter.join();
   EXPECT_EQ(g.result, static_cast<DWORD>(GN_CONTEXTMENU));
 }
 
 TEST(SHRecognizeGesture, EarlyReleaseIsNoGestureAndTheReleaseStaysQueued) {
-  WindowOwner win(CreateTestWindow(nullptr));
-  std::thread up = PostLater(win.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(20, 20), 100);
-  Gesture g = Recognize(win.hwnd, POINT{20, 20});
+  UniqueWindow win(CreateTestWindow(nullptr));
+  std::thread up = PostLater(win.get(), WM_LBUTTONUP, 0, MAKELPARAM(20, 20), 100);
+  Gesture g = Recognize(win.get(), POINT{20, 20});
   up.join();
   EXPECT_EQ(g.result, 0u);
   EXPECT_LT(g.elapsed, 450u);
   MSG msg;
-  EXPECT_TRUE(PeekMessageW(&msg, win.hwnd, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE));
+  EXPECT_TRUE(PeekMessageW(&msg, win.get(), WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE));
 }
 
 TEST(SHRecognizeGesture, MovingAwayIsNoGestureAndTheMoveStaysQueued) {
-  WindowOwner win(CreateTestWindow(nullptr));
-  std::thread move = PostLater(win.hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 20), 100);
-  Gesture g = Recognize(win.hwnd, POINT{20, 20});
+  UniqueWindow win(CreateTestWindow(nullptr));
+  std::thread move = PostLater(win.get(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(60, 20), 100);
+  Gesture g = Recognize(win.get(), POINT{20, 20});
   move.join();
   EXPECT_EQ(g.result, 0u);
   EXPECT_LT(g.elapsed, 450u);
   MSG msg;
-  ASSERT_TRUE(PeekMessageW(&msg, win.hwnd, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageW(&msg, win.get(), WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE));
   EXPECT_EQ(LOWORD(msg.lParam), 60);
 }
 
 TEST(SHRecognizeGesture, LongDelayWaitsLonger) {
-  WindowOwner win(CreateTestWindow(nullptr));
-  Gesture g = Recognize(win.hwnd, POINT{5, 5}, SHRG_RETURNCMD | SHRG_LONGDELAY);
+  UniqueWindow win(CreateTestWindow(nullptr));
+  Gesture g = Recognize(win.get(), POINT{5, 5}, SHRG_RETURNCMD | SHRG_LONGDELAY);
   EXPECT_EQ(g.result, static_cast<DWORD>(GN_CONTEXTMENU));
   EXPECT_GE(g.elapsed, 900u);
 }
@@ -105,8 +105,8 @@ TEST(SHRecognizeGesture, NotifiesTheWindowOrItsParent) {
     }
     return 0;
   };
-  WindowOwner parent(CreateTestWindow(&parentHandler, WS_POPUP | WS_VISIBLE, RECT{10, 10, 230, 200}));
-  HWND child = CreateTestWindow(&childHandler, WS_CHILD | WS_VISIBLE, RECT{5, 5, 105, 105}, parent.hwnd);
+  UniqueWindow parent(CreateTestWindow(&parentHandler, WS_POPUP | WS_VISIBLE, RECT{10, 10, 230, 200}));
+  HWND child = CreateTestWindow(&childHandler, WS_CHILD | WS_VISIBLE, RECT{5, 5, 105, 105}, parent.get());
   SetWindowLongPtrW(child, GWLP_ID, 42);
 
   Gesture g = Recognize(child, POINT{3, 4}, SHRG_NOTIFYPARENT);
@@ -129,8 +129,8 @@ TEST(SHRecognizeGesture, RefusesBadArguments) {
   SHRGINFO info{};
   info.cbSize = sizeof info;
   EXPECT_EQ(SHRecognizeGesture(&info), 0u);
-  WindowOwner win(CreateTestWindow(nullptr));
-  info.hwndClient = win.hwnd;
+  UniqueWindow win(CreateTestWindow(nullptr));
+  info.hwndClient = win.get();
   info.cbSize = 4;
   EXPECT_EQ(SHRecognizeGesture(&info), 0u);
 }
@@ -153,8 +153,8 @@ TEST(SHRecognizeGesture, RealStylusHold) {
     }
     return 0;
   };
-  WindowOwner win(CreateTestWindow(&handler, WS_POPUP | WS_VISIBLE, RECT{0, 0, 200, 200}));
-  SetForegroundWindow(win.hwnd);
+  UniqueWindow win(CreateTestWindow(&handler, WS_POPUP | WS_VISIBLE, RECT{0, 0, 200, 200}));
+  SetForegroundWindow(win.get());
   PumpFor(100);
   auto send = [](DWORD flags) {
     INPUT input{};

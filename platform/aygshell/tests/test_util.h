@@ -50,15 +50,7 @@ inline HWND CreateTestWindow(Handler* handler, DWORD style = WS_POPUP | WS_VISIB
                          parent, nullptr, GetModuleHandleW(nullptr), handler);
 }
 
-struct WindowOwner {
-  HWND hwnd = nullptr;
-  explicit WindowOwner(HWND h) : hwnd(h) {}
-  ~WindowOwner() {
-    if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
-  }
-  WindowOwner(const WindowOwner&) = delete;
-  WindowOwner& operator=(const WindowOwner&) = delete;
-};
+using testsupport::UniqueWindow;
 
 inline int Dpi() { return GetDeviceCaps(win32::WindowDc(nullptr).get(), LOGPIXELSY); }
 inline int ScreenW() { return GetSystemMetrics(SM_CXSCREEN); }

@@ -1,7 +1,5 @@
 #include "platform/coredll/tests/test_util.h"
 
-#include <cstring>
-
 namespace quintar::coredll::tests {
 
 namespace {
@@ -49,18 +47,6 @@ void ProfileValue::SetMultiString(std::initializer_list<const wchar_t*> values) 
 
 void ProfileValue::Remove() { RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kKey, name_.c_str()); }
 
-std::string ReadFileBytes(const std::wstring& path) {
-  const win32::FileHandle h(CreateFileW(path.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        0, nullptr));
-  if (!h) return {};
-  std::string out;
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(h.get(), buffer, sizeof(buffer), &got, nullptr) && got > 0) out.append(buffer, got);
-  return out;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -79,13 +65,7 @@ void MakeFolders(const std::wstring& path) {
   CreateDirectoryW(path.c_str(), nullptr);
 }
 
-void MakeFile(const std::wstring& path, const char* content) {
-  const win32::FileHandle h(
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!h) return;
-  DWORD written = 0;
-  WriteFile(h.get(), content, static_cast<DWORD>(strlen(content)), &written, nullptr);
-}
+void MakeFile(const std::wstring& path, const char* content) { testsupport::WriteFileBytes(path, content); }
 
 void RemoveTree(const std::wstring& path) {
   DWORD attributes = GetFileAttributesW(path.c_str());

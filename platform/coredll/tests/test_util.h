@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "testsupport/testsupport.h"
 #include "win32/handle.h"
 #include "win32/text.h"
 
@@ -32,8 +33,7 @@ class ProfileValue {
   std::vector<BYTE> data_;
 };
 
-// Reads a whole file as bytes ("" when missing).
-std::string ReadFileBytes(const std::wstring& path);
+using testsupport::ReadFileBytes;
 // Splits UTF-8 text into lines at "\n" (the last empty piece dropped).
 std::vector<std::string> Lines(const std::string& text);
 // Creates a folder and its parents.

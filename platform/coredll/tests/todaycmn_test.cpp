@@ -1,9 +1,8 @@
 // The Today item interface keeps the device's record layout and message numbers.
 #include <todaycmn.h>
+#include <gtest/gtest.h>
 
 #include <cstddef>
-
-#include <gtest/gtest.h>
 
 // Members in the documented order, each after the previous one.
 static_assert(offsetof(TODAYLISTITEM, szName) == 0);
