@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   zlib1g-dev libminizip-dev libssl-dev openssl
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine64 xvfb xserver-xephyr imagemagick x11-utils
+  wine64 fonts-wine xvfb xserver-xephyr imagemagick x11-utils
   dpkg-dev python3
 )
 

@@ -9,10 +9,19 @@ build=${1:?usage: make-prefix.sh BUILD PROFILE}
 profile=${2:-qvga}
 [[ -f $QUINTAR_ROOT/device/profiles/$profile.reg ]] || { echo "unknown profile $profile" >&2; exit 2; }
 
+# The device's fonts, from Debian's fonts-wine: Wine loads only the prefix's own Fonts folder, and
+# without Marlett the caption buttons draw letters, without Tahoma dialog units change.
+fontdir=${QUINTAR_FONTS:-/usr/share/wine/fonts}
+fonts=(tahoma.ttf tahomabd.ttf marlett.ttf symbol.ttf wingding.ttf webdings.ttf courier.ttf
+       ms_sans_serif.ttf small_fonts.ttf)
+for f in "${fonts[@]}"; do
+  [[ -f $fontdir/$f ]] || { echo "make-prefix: missing font $fontdir/$f (tools/deps.sh installs fonts-wine)" >&2; exit 1; }
+done
+
 mkdir -p "$build/wine"
 dest=$build/wine/template-$profile
 stamp=$(cat "$QUINTAR_ROOT"/device/registry/*.reg "$QUINTAR_ROOT/device/profiles/$profile.reg" \
-        "$QUINTAR_ROOT/tools/make-prefix.sh" | sha256sum | cut -c1-16)
+        "$QUINTAR_ROOT/tools/make-prefix.sh" "${fonts[@]/#/$fontdir/}" | sha256sum | cut -c1-16)
 
 exec 9>"$build/wine/.lock-$profile"
 flock 9
@@ -24,6 +33,8 @@ fi
 tmp=$(mktemp -d "$build/wine/new-$profile.XXXXXX")
 trap 'WINEPREFIX=$tmp "$WINESERVER" -k 2>/dev/null || true; rm -rf "$tmp"' EXIT
 export WINEPREFIX=$tmp
+mkdir -p "$tmp/drive_c/windows/Fonts"
+cp "${fonts[@]/#/$fontdir/}" "$tmp/drive_c/windows/Fonts/"
 "$WINE" wineboot -i >/dev/null 2>&1
 "$WINESERVER" -w
 
