@@ -5,17 +5,20 @@
 //   fexplore /invoke FILE "MENU TEXT"   opens the file's menu and runs that item, then exits
 // FILE is a device path or a name in the listed folder. A submenu item is named by its own text
 // or as "<submenu>><item>". Exit codes: 0 done, 1 bad usage or no such file, 2 no such item,
-// 3 the handler failed.
+// 3 the handler failed. Every start is recorded in the device's launch log.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include <ceservices.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "device/shell/devicelog_dyn.h"
 #include "device/shell/menu_host.h"
 #include "device/shell/screen.h"
 #include "win32/handle.h"
@@ -116,7 +119,7 @@ void OpenPath(HWND owner, const std::wstring& path) {
   sei.lpVerb = L"open";
   sei.lpFile = path.c_str();
   sei.nShow = SW_SHOWNORMAL;
-  ShellExecuteExW(&sei);
+  CeShellExecuteEx(&sei);  // the device reports its own failures
 }
 
 void ShowContextMenu(HWND owner, int row, POINT screenPt) {
@@ -235,6 +238,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::vector<std::wstring> args(argv + 1, argv + (argv ? argc : 1));
   LocalFree(argv);
+  quintar::device::LogOwnStart();
   std::wstring menuFile;
   const std::wstring* itemText = nullptr;
   bool menuMode = false;
