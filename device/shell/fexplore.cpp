@@ -12,8 +12,6 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#include <ceservices.h>
-
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -21,6 +19,7 @@
 #include "device/shell/devicelog_dyn.h"
 #include "device/shell/menu_host.h"
 #include "device/shell/screen.h"
+#include "device/shell/startmenu.h"
 #include "win32/handle.h"
 #include "win32/text.h"
 
@@ -112,15 +111,7 @@ std::vector<std::wstring> SelectedPaths(int clicked) {
   return paths;
 }
 
-void OpenPath(HWND owner, const std::wstring& path) {
-  SHELLEXECUTEINFOW sei = {};
-  sei.cbSize = sizeof sei;
-  sei.hwnd = owner;
-  sei.lpVerb = L"open";
-  sei.lpFile = path.c_str();
-  sei.nShow = SW_SHOWNORMAL;
-  CeShellExecuteEx(&sei);  // the device reports its own failures
-}
+void OpenPath(HWND owner, const std::wstring& path) { quintar::device::OpenThroughShell(owner, path); }
 
 void ShowContextMenu(HWND owner, int row, POINT screenPt) {
   if (row < 0 || row >= static_cast<int>(g_entries.size())) return;

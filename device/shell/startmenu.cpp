@@ -82,14 +82,19 @@ std::wstring StartMenuFolder() {
   return path;
 }
 
-bool OpenThroughShell(HWND owner, const std::wstring& path) {
+bool OpenThroughShell(HWND owner, const std::wstring& path, const std::wstring& parameters,
+                      win32::KernelHandle* process) {
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof info;
+  info.fMask = process ? SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI : 0;
   info.hwnd = owner;
   info.lpVerb = L"open";
   info.lpFile = path.c_str();
+  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
   info.nShow = SW_SHOW;
-  return CeShellExecuteEx(&info) != FALSE;
+  if (!CeShellExecuteEx(&info)) return false;
+  if (process) process->reset(info.hProcess);
+  return true;
 }
 
 }  // namespace quintar::device

@@ -32,7 +32,9 @@ class StartMenu {
 // "\Windows\Start Menu" as the device names it.
 std::wstring StartMenuFolder();
 
-// Opens a shortcut (or any device file) as the Start menu does; the device reports failures.
-bool OpenThroughShell(HWND owner, const std::wstring& path);
+// Opens a shortcut (or any device file) through the device's shell, which reports failures
+// unless `process` is asked for (the caller reports them then) and receives the started process.
+bool OpenThroughShell(HWND owner, const std::wstring& path, const std::wstring& parameters = {},
+                      win32::KernelHandle* process = nullptr);
 
 }  // namespace quintar::device

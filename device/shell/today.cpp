@@ -1,14 +1,15 @@
 #include "device/shell/today.h"
 
-#include <ceservices.h>
 #include <todaycmn.h>
 
 #include <algorithm>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "device/shell/devicelog_dyn.h"
 #include "device/shell/screen.h"
+#include "device/shell/startmenu.h"
 #include "win32/handle.h"
 
 namespace quintar::device {
@@ -333,16 +334,10 @@ class TodayScreen {
   // The program asked for on the command line, started as the Start menu starts programs.
   bool StartRunProgram() {
     if (options_.runProgram.empty()) return false;
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
-    info.hwnd = hwnd_;
-    info.lpVerb = L"open";
-    info.lpFile = options_.runProgram.c_str();
-    info.lpParameters = options_.runArguments.empty() ? nullptr : options_.runArguments.c_str();
-    info.nShow = SW_SHOW;
-    if (!CeShellExecuteEx(&info)) return false;
-    runProcess_.reset(info.hProcess);
+    if (!OpenThroughShell(hwnd_, options_.runProgram, options_.runArguments, &runProcess_)) {
+      LogEvent((L"run-failed " + std::to_wstring(GetLastError()) + L" " + options_.runProgram).c_str());
+      return false;
+    }
     if (options_.readyMarker.empty())
       runProcess_.reset();
     else
