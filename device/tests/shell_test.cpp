@@ -310,6 +310,20 @@ TEST_F(TodayScreenTest, StartMenuShowsTheStartMenuFolderAndStartsTheChosenEntry)
   EXPECT_TRUE(PumpUntil([&] {
     return testsupport::ReadFileBytes(log).find("ctlpnl.exe|-start \"a b\"\n") != std::string::npos;
   })) << testsupport::ReadFileBytes(log);
+
+  // Programs, Folderon: the suite's file manager, recorded by the shell that started it.
+  if (!FileExists(L"\\Program Files\\Zek\\Quintar\\Folderon.exe")) return;  // no image built
+  PostMessageW(band, WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
+  ASSERT_TRUE(PumpUntil([&] { return (popup = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(popup); }));
+  for (WPARAM key : {VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN}) {
+    PostMessageW(popup, WM_KEYDOWN, key, 0);
+    testsupport::PumpFor(100);
+  }
+  HWND folderon = testsupport::WaitForWindow(L"FolderonPLUSUNI", nullptr, 20000);
+  ASSERT_NE(folderon, nullptr);
+  EXPECT_NE(testsupport::ReadFileBytes(log).find("folderon.exe|\n"), std::string::npos);
+  PostMessageW(folderon, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(PumpUntil([] { return FindWindowW(L"FolderonPLUSUNI", nullptr) == nullptr; }, 20000));
 }
 
 TEST(Recorders, AppendTheirCommandLinesToTheLaunchLog) {
