@@ -3,21 +3,34 @@
 # device's Today screen in a device-sized window (a nested X server on your display) or, with no
 # display, headless.
 #   tools/run-device.sh [--profile qvga|vga|square|landscape] [--screenshot FILE] [--fresh]
+#                       [--run NAME [ARGS...]]
 # --screenshot FILE boots a fresh device, writes a PNG of its screen once the Today screen has
-# drawn, and exits. The device's files and registry persist between runs in
+# drawn (with --run, once the program's window is up), and exits. --run NAME, the last option,
+# starts a program of the suite (Folderon, Tamsk, Vorrel, decryptor) or of the device's \Windows
+# (fexplore, ...) through the device's shell once the device is up, the remaining arguments
+# being its command line. The device's files and registry persist between runs in
 # build/win/device-<profile>/ unless --fresh.
 set -euo pipefail
 QUINTAR_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$QUINTAR_ROOT"
 source tools/wine-env.sh
 
-profile=qvga screenshot= fresh=
+profile=qvga screenshot= fresh= run= run_args=
+usage="usage: $0 [--profile qvga|vga|square|landscape] [--screenshot FILE] [--fresh] [--run NAME [ARGS...]]"
 while (($#)); do
   case $1 in
     --profile) profile=${2:?--profile needs a name}; shift 2 ;;
     --screenshot) screenshot=$(realpath -m "${2:?--screenshot needs a file}"); fresh=1; shift 2 ;;
     --fresh) fresh=1; shift ;;
-    *) echo "usage: $0 [--profile qvga|vga|square|landscape] [--screenshot FILE] [--fresh]" >&2; exit 2 ;;
+    --run)
+      run=${2:?--run needs a program name}; shift 2
+      # The rest is the program's command line; an argument with spaces stays one argument.
+      for arg in "$@"; do
+        [[ $arg == *" "* ]] && arg="\"$arg\""
+        run_args+=${run_args:+ }$arg
+      done
+      set -- ;;
+    *) echo "$usage" >&2; exit 2 ;;
   esac
 done
 [[ -f device/profiles/$profile.reg ]] || { echo "unknown profile: $profile" >&2; exit 2; }
@@ -48,6 +61,28 @@ else
   cp -a "$build/device-image/Program Files/Zek/Quintar/." "$state/device/Program Files/Zek/Quintar/"
 fi
 ln -sfn "$state/device" "$state/prefix/dosdevices/q:"
+
+# The device path of the program to run: the suite's folder first, then \Windows.
+shell_args=()
+if [[ -n $run ]]; then
+  name=$run
+  [[ $name == *.* ]] || name=$name.exe
+  program=
+  for folder in "Program Files/Zek/Quintar" "Windows"; do
+    found=$(find "$state/device/$folder" -maxdepth 1 -type f -iname "$name" -iname '*.exe' 2>/dev/null | head -1)
+    if [[ -n $found ]]; then
+      program="\\${folder//\//\\}\\$(basename "$found")"
+      break
+    fi
+  done
+  if [[ -z $program ]]; then
+    echo "no program $run on the device; the suite's are:" \
+      $(cd "$state/device/Program Files/Zek/Quintar" && ls -- *.exe | sed 's/\.exe$//') >&2
+    exit 2
+  fi
+  shell_args=(/run "$program")
+  if [[ -n $run_args ]]; then shell_args+=(/run-args "$run_args"); fi
+fi
 export WINEPREFIX=$state/prefix
 
 pids=()
@@ -78,7 +113,7 @@ fi
 cd "$state/device"
 if [[ -z $screenshot ]]; then
   echo "Pocket PC ($profile, $size) running on display $DISPLAY; close the window or press Ctrl+C to stop."
-  "$WINE" 'Q:\Windows\shell.exe' &
+  "$WINE" 'Q:\Windows\shell.exe' "${shell_args[@]}" &
   pids+=($!)
   wait "${pids[-1]}" || true
   exit 0
@@ -86,7 +121,7 @@ fi
 
 marker=$state/device/Temp/shell-ready
 rm -f "$marker"
-"$WINE" 'Q:\Windows\shell.exe' /screenshot-ready '\Temp\shell-ready' &
+"$WINE" 'Q:\Windows\shell.exe' /screenshot-ready '\Temp\shell-ready' "${shell_args[@]}" &
 pids+=($!)
 for _ in $(seq 600); do
   [[ -e $marker ]] && break

@@ -5,7 +5,7 @@
 //   fexplore /invoke FILE "MENU TEXT"   opens the file's menu and runs that item, then exits
 // FILE is a device path or a name in the listed folder. A submenu item is named by its own text
 // or as "<submenu>><item>". Exit codes: 0 done, 1 bad usage or no such file, 2 no such item,
-// 3 the handler failed.
+// 3 the handler failed. Every start is recorded in the device's launch log.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -16,8 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "device/shell/devicelog_dyn.h"
 #include "device/shell/menu_host.h"
 #include "device/shell/screen.h"
+#include "device/shell/startmenu.h"
 #include "win32/handle.h"
 #include "win32/text.h"
 
@@ -109,15 +111,7 @@ std::vector<std::wstring> SelectedPaths(int clicked) {
   return paths;
 }
 
-void OpenPath(HWND owner, const std::wstring& path) {
-  SHELLEXECUTEINFOW sei = {};
-  sei.cbSize = sizeof sei;
-  sei.hwnd = owner;
-  sei.lpVerb = L"open";
-  sei.lpFile = path.c_str();
-  sei.nShow = SW_SHOWNORMAL;
-  ShellExecuteExW(&sei);
-}
+void OpenPath(HWND owner, const std::wstring& path) { quintar::device::OpenThroughShell(owner, path); }
 
 void ShowContextMenu(HWND owner, int row, POINT screenPt) {
   if (row < 0 || row >= static_cast<int>(g_entries.size())) return;
@@ -235,6 +229,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::vector<std::wstring> args(argv + 1, argv + (argv ? argc : 1));
   LocalFree(argv);
+  quintar::device::LogOwnStart();
   std::wstring menuFile;
   const std::wstring* itemText = nullptr;
   bool menuMode = false;

@@ -32,7 +32,8 @@ DWORD RefreshMsFromRegistry(DWORD fallback) {
   return fallback;
 }
 
-// Switches: /refresh-ms N (period of the items' refresh queries), /screenshot-ready FILE.
+// Switches: /refresh-ms N (period of the items' refresh queries), /screenshot-ready FILE,
+// /run PROGRAM and /run-args ARGUMENTS (a device program started once the shell is ready).
 quintar::device::TodayOptions ParseOptions() {
   quintar::device::TodayOptions options;
   options.refreshMs = RefreshMsFromRegistry(options.refreshMs);
@@ -44,6 +45,10 @@ quintar::device::TodayOptions ParseOptions() {
       if (ms > 0) options.refreshMs = static_cast<UINT>(ms);
     } else if (lstrcmpiW(argv[i], L"/screenshot-ready") == 0) {
       options.readyMarker = argv[++i];
+    } else if (lstrcmpiW(argv[i], L"/run") == 0) {
+      options.runProgram = argv[++i];
+    } else if (lstrcmpiW(argv[i], L"/run-args") == 0) {
+      options.runArguments = argv[++i];
     }
   }
   LocalFree(argv);

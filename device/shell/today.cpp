@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "device/shell/devicelog_dyn.h"
 #include "device/shell/screen.h"
+#include "device/shell/startmenu.h"
 #include "win32/handle.h"
 
 namespace quintar::device {
@@ -15,11 +17,10 @@ namespace {
 
 constexpr wchar_t kTodayClass[] = L"DesktopExplorerWindow";
 constexpr wchar_t kTodayTitle[] = L"DeskTop";
-constexpr wchar_t kBandClass[] = L"QuintarMenuBand";
 constexpr wchar_t kItemsKey[] = L"SOFTWARE\\Microsoft\\Today\\Items";
 constexpr WPARAM kReloadItems = 0xF2;
 constexpr UINT_PTR kRefreshTimer = 1;
-constexpr UINT_PTR kClockTimer = 2;
+constexpr UINT_PTR kRunTimer = 3;
 constexpr UINT MSG_RELOAD = WM_USER + 0x300;
 
 // The Today theme.
@@ -123,6 +124,7 @@ class TodayScreen {
         return 0;
       case WM_TIMER:
         if (wParam == kRefreshTimer) Refresh();
+        if (wParam == kRunTimer) WatchRunProgram();
         return 0;
       case WM_SETTINGCHANGE:  // == WM_WININICHANGE
         // Deferred: the sender may be one of the items, whose code must not be unloaded under it.
@@ -134,7 +136,7 @@ class TodayScreen {
         InvalidateRect(hwnd_, nullptr, TRUE);
         return 0;
       case MSG_SHELL_READY:
-        WriteReadyMarker();
+        if (!StartRunProgram()) WriteReadyMarker();
         return 0;
       case MSG_POWER_OFF_KEY:
         LogEvent(L"power-off-key");
@@ -329,6 +331,43 @@ class TodayScreen {
     DrawTextW(dc, date, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
   }
 
+  // The program asked for on the command line, started as the Start menu starts programs.
+  bool StartRunProgram() {
+    if (options_.runProgram.empty()) return false;
+    if (!OpenThroughShell(hwnd_, options_.runProgram, options_.runArguments, &runProcess_)) {
+      LogEvent((L"run-failed " + std::to_wstring(GetLastError()) + L" " + options_.runProgram).c_str());
+      return false;
+    }
+    if (options_.readyMarker.empty())
+      runProcess_.reset();
+    else
+      SetTimer(hwnd_, kRunTimer, 250, nullptr);
+    return runProcess_.get() != nullptr;
+  }
+
+  // The marker waits until the program shows a window and has drawn it.
+  void WatchRunProgram() {
+    struct Search {
+      DWORD process;
+      bool found;
+    } search = {GetProcessId(runProcess_.get()), false};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lParam) {
+          auto* s = reinterpret_cast<Search*>(lParam);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(hwnd, &owner);
+          if (owner == s->process && IsWindowVisible(hwnd)) s->found = true;
+          return s->found ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    const bool ended = WaitForSingleObject(runProcess_.get(), 0) == WAIT_OBJECT_0;
+    if (!search.found && !ended) return;
+    KillTimer(hwnd_, kRunTimer);
+    if (!ended) WaitForInputIdle(runProcess_.get(), 5000);
+    runProcess_.reset();
+    WriteReadyMarker();
+  }
+
   // Every window of the shell, items included, is painted before the marker appears.
   void WriteReadyMarker() {
     if (options_.readyMarker.empty()) return;
@@ -349,45 +388,8 @@ class TodayScreen {
   TodayOptions options_;
   std::vector<std::unique_ptr<Item>> items_;
   Item* selected_ = nullptr;
+  win32::KernelHandle runProcess_;
 };
-
-LRESULT CALLBACK BandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_CREATE:
-      SetTimer(hwnd, kClockTimer, 10000, nullptr);
-      return 0;
-    case WM_TIMER:
-      InvalidateRect(hwnd, nullptr, FALSE);
-      return 0;
-    case WM_MOUSEACTIVATE:
-      return MA_NOACTIVATE;
-    case WM_PAINT: {
-      const win32::PaintDc paint(hwnd);
-      const HDC dc = paint.get();
-      RECT rc;
-      GetClientRect(hwnd, &rc);
-      FillRect(dc, &rc, win32::Brush(CreateSolidBrush(RGB(0, 56, 120))).get());
-      const win32::Font font(CreateUiFont(9, FW_BOLD));
-      const win32::Selection selected(dc, font.get());
-      SetBkMode(dc, TRANSPARENT);
-      SetTextColor(dc, RGB(255, 255, 255));
-      // The Start flag: four small coloured squares before the caption.
-      int s = Scaled(5), x = Scaled(6), y = (rc.bottom - 2 * s - 1) / 2;
-      const COLORREF flag[4] = {RGB(240, 80, 40), RGB(120, 200, 40), RGB(40, 150, 240), RGB(250, 200, 20)};
-      for (int i = 0; i < 4; ++i) {
-        RECT q = {x + (i % 2) * (s + 1), y + (i / 2) * (s + 1), x + (i % 2) * (s + 1) + s, y + (i / 2) * (s + 1) + s};
-        FillRect(dc, &q, win32::Brush(CreateSolidBrush(flag[i])).get());
-      }
-      RECT text = {x + 2 * s + Scaled(6), 0, rc.right - Scaled(6), rc.bottom};
-      DrawTextW(dc, L"Start", -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
-      wchar_t clock[32] = L"";
-      GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, nullptr, nullptr, clock, ARRAYSIZE(clock));
-      DrawTextW(dc, clock, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
-      return 0;
-    }
-  }
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
 
 }  // namespace
 
@@ -408,21 +410,6 @@ HWND CreateTodayScreen(HINSTANCE instance, const TodayOptions& options) {
   }
   ShowWindow(hwnd, SW_SHOW);
   UpdateWindow(hwnd);
-  return hwnd;
-}
-
-HWND CreateMenuBand(HINSTANCE instance, HWND owner) {
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = BandProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kBandClass;
-  if (!RegisterClassW(&wc)) return nullptr;
-  SIZE screen = ScreenSize();
-  int band = BandHeight();
-  HWND hwnd = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, kBandClass, L"", WS_POPUP, 0, screen.cy - band,
-                              screen.cx, band, owner, nullptr, instance, nullptr);
-  if (hwnd) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
   return hwnd;
 }
 

@@ -10,6 +10,9 @@ namespace quintar::device {
 struct TodayOptions {
   UINT refreshMs = 2000;     // period of the refresh queries sent to the items
   std::wstring readyMarker;  // file written once the items have loaded and painted
+  // A program started once the shell is ready; the marker then waits for its window.
+  std::wstring runProgram;
+  std::wstring runArguments;
 };
 
 // Creates the Today screen and loads its items; nullptr on failure.

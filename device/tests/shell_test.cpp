@@ -2,12 +2,14 @@
 // the suite drives them.
 #include <windows.h>
 
+#include <ceservices.h>
 #include <todaycmn.h>
 
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "device/shell/startmenu.h"
 #include "device/tests/device_test_util.h"
 #include "win32/handle.h"
 
@@ -245,6 +247,83 @@ TEST_F(TodayScreenTest, RecordsThePowerOffKey) {
   keybd_event(0xDF, 0, 0, 0);
   keybd_event(0xDF, 0, KEYEVENTF_KEYUP, 0);
   EXPECT_TRUE(PumpUntil([&] { return testsupport::ReadFileBytes(log).find("power-off-key") != std::string::npos; }));
+}
+
+std::wstring MenuText(HMENU menu, int position) {
+  wchar_t text[128] = L"";
+  GetMenuStringW(menu, static_cast<UINT>(position), text, ARRAYSIZE(text), MF_BYPOSITION);
+  return text;
+}
+
+void WriteShortcut(const std::wstring& path, const std::wstring& target) {
+  ASSERT_TRUE(SHCreateShortcut(const_cast<wchar_t*>(path.c_str()), const_cast<wchar_t*>(target.c_str()))) << path;
+}
+
+TEST_F(TodayScreenTest, StartMenuShowsTheStartMenuFolderAndStartsTheChosenEntry) {
+  if (!HaveDeviceLog()) GTEST_SKIP() << "coredll.dll is not built: no shortcuts to follow";
+  for (const wchar_t* folder : {L"\\StartTest", L"\\StartTest\\Programs", L"\\StartTest\\Programs\\Tools",
+                                L"\\StartTest\\Empty", L"\\Windows"}) {
+    CreateDirectoryW(folder, nullptr);
+  }
+  WriteShortcut(L"\\StartTest\\Programs\\Tools\\Ctl.lnk", L"\\Windows\\ctlpnl.exe -start \"a b\"");
+  WriteShortcut(L"\\StartTest\\Programs\\Tools\\A & B.lnk", L"\\Windows\\beam.exe");
+  WriteShortcut(L"\\StartTest\\Programs\\Folderon.lnk", L"\"\\Program Files\\Zek\\Quintar\\Folderon.exe\"");
+  WriteShortcut(L"\\StartTest\\Settings.lnk", L"\\Windows\\ctlpnl.exe");
+  testsupport::WriteFileBytes(L"\\StartTest\\Programs\\notes.txt", "not a shortcut");
+
+  // Subfolders first as submenus (an empty one left out), then the shortcuts by name.
+  {
+    const quintar::device::StartMenu start(L"\\StartTest");
+    HMENU root = start.menu();
+    ASSERT_EQ(GetMenuItemCount(root), 2);
+    EXPECT_EQ(MenuText(root, 0), L"Programs");
+    EXPECT_EQ(MenuText(root, 1), L"Settings");
+    HMENU programs = GetSubMenu(root, 0);
+    ASSERT_EQ(GetMenuItemCount(programs), 2);
+    EXPECT_EQ(MenuText(programs, 0), L"Tools");
+    EXPECT_EQ(MenuText(programs, 1), L"Folderon");
+    HMENU tools = GetSubMenu(programs, 0);
+    ASSERT_EQ(GetMenuItemCount(tools), 2);
+    EXPECT_EQ(MenuText(tools, 0), L"A && B") << "shown as \"A & B\"";
+    const std::wstring* ctl = start.ShortcutOf(GetMenuItemID(tools, 1));
+    ASSERT_NE(ctl, nullptr);
+    EXPECT_EQ(*ctl, L"\\StartTest\\Programs\\Tools\\Ctl.lnk");
+  }
+
+  // On the booted shell: Start, Programs, Tools, Ctl starts the shortcut's program.
+  MoveFileW(L"\\Windows\\Start Menu", L"\\Windows\\Start Menu.image");
+  ASSERT_TRUE(MoveFileW(L"\\StartTest", L"\\Windows\\Start Menu"));
+  for (const wchar_t* file : {L"coredll.dll", L"ctlpnl.exe"})
+    ASSERT_TRUE(
+        CopyFileW((std::wstring(L"T:\\") + file).c_str(), (std::wstring(L"\\Windows\\") + file).c_str(), FALSE));
+  ASSERT_NE(StartShell(), nullptr);
+  HWND band = FindWindowW(L"QuintarMenuBand", nullptr);
+  ASSERT_NE(band, nullptr);
+  PostMessageW(band, WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
+  HWND popup = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (popup = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(popup); }));
+  for (WPARAM key : {VK_DOWN, VK_RIGHT, VK_RIGHT, VK_DOWN, VK_RETURN}) {
+    PostMessageW(popup, WM_KEYDOWN, key, 0);
+    testsupport::PumpFor(100);
+  }
+  std::wstring log = DeviceLogPath(L"LaunchLog", L"\\Windows\\device-launch.log");
+  EXPECT_TRUE(PumpUntil([&] {
+    return testsupport::ReadFileBytes(log).find("ctlpnl.exe|-start \"a b\"\n") != std::string::npos;
+  })) << testsupport::ReadFileBytes(log);
+
+  // Programs, Folderon: the suite's file manager, recorded by the shell that started it.
+  if (!FileExists(L"\\Program Files\\Zek\\Quintar\\Folderon.exe")) return;  // no image built
+  PostMessageW(band, WM_LBUTTONUP, 0, MAKELPARAM(8, 8));
+  ASSERT_TRUE(PumpUntil([&] { return (popup = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(popup); }));
+  for (WPARAM key : {VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN}) {
+    PostMessageW(popup, WM_KEYDOWN, key, 0);
+    testsupport::PumpFor(100);
+  }
+  HWND folderon = testsupport::WaitForWindow(L"FolderonPLUSUNI", nullptr, 20000);
+  ASSERT_NE(folderon, nullptr);
+  EXPECT_NE(testsupport::ReadFileBytes(log).find("folderon.exe|\n"), std::string::npos);
+  PostMessageW(folderon, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(PumpUntil([] { return FindWindowW(L"FolderonPLUSUNI", nullptr) == nullptr; }, 20000));
 }
 
 TEST(Recorders, AppendTheirCommandLinesToTheLaunchLog) {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -165,6 +167,40 @@ HWND WINAPI CeGetDesktopWindow(void);
 // and a message the system will not post across processes (WM_WININICHANGE and the like:
 // ERROR_MESSAGE_SYNC_ONLY) is sent instead, with a 5 s limit for a hung receiver.
 BOOL WINAPI CePostMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+
+// ---- Shortcuts (shellapi.h on the device) -------------------------------------------------------
+// A shortcut file holds one command line: its length in UTF-16 units in decimal, '#', then the
+// command line ("25#\"\\Windows\\Program.exe\" -x"), in UTF-8 without a line ending. The
+// command line's path is quoted when it holds spaces and may be followed by parameters.
+// Paths are device paths: one with a drive letter, "\\" or "\\?\" is outside the device and
+// refused (ERROR_BAD_PATHNAME), as is a shortcut path or a target of MAX_PATH or more units
+// (ERROR_FILENAME_EXCED_RANGE) and a target with control characters (ERROR_INVALID_PARAMETER).
+
+// Writes a new shortcut; never overwrites: FALSE with ERROR_FILE_EXISTS when the file exists.
+BOOL WINAPI SHCreateShortcut(LPWSTR szShortcut, LPWSTR szTarget);
+// Reads a shortcut's command line into szTarget, at most cbMax characters with the terminating
+// zero (ERROR_INSUFFICIENT_BUFFER when it does not fit). A file that is not a shortcut is
+// ERROR_BAD_FORMAT.
+BOOL WINAPI SHGetShortcutTarget(LPWSTR szShortcut, LPWSTR szTarget, int cbMax);
+
+// ---- Opening files ------------------------------------------------------------------------------
+// The device's ShellExecuteEx (exported under that name too; the desktop's ShellExecuteExW opens
+// nothing of the device's). lpFile is a device path, or a program's name found in "\Windows".
+// - a shortcut (".lnk") is followed: its command line's path opened with its parameters, the
+//   caller's lpParameters after them;
+// - a folder opens in File Explorer ("\Windows\fexplore.exe" "<folder>");
+// - a program (".exe") starts with lpParameters;
+// - another file opens through HKEY_CLASSES_ROOT: ".ext" names a class whose
+//   "shell\<verb>\command" is the command line, "%1" (or "%L") standing for the file and "%*"
+//   for lpParameters; without "%1" the quoted file is appended.
+// The verb is lpVerb or "open". Programs start with lpDirectory, or the device root, as current
+// folder. A program outside "\Windows" (whose programs record themselves) is recorded in the
+// launch log as "<program file name in lower case>|<arguments>".
+// Failures return FALSE with GetLastError (ERROR_FILE_NOT_FOUND, ERROR_NO_ASSOCIATION,
+// ERROR_BAD_PATHNAME, ...) and hInstApp set to the matching SE_ERR_* value; the device tells the
+// user in a message box owned by hwnd unless fMask has SEE_MASK_FLAG_NO_UI. With
+// SEE_MASK_NOCLOSEPROCESS, hProcess is the started process (the caller closes it).
+BOOL WINAPI CeShellExecuteEx(LPSHELLEXECUTEINFOW lpExecInfo);
 
 // ---- Storage cards (note_prj.dll: FindFirstFlashCard @7, FindNextFlashCard @8) -----------------
 // Enumerates the profile's storage-card folders present at the device root, in the profile's
