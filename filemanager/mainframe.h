@@ -139,6 +139,23 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   void FocusNext();
   void FocusPrevious();
   void Exit();
+
+  // ---- Commands on the selection (itemcommands.cpp) ----
+  // The list's selected rows, or the tree's folder when the tree has the focus.
+  std::vector<fileops::FileItem> TakeSelection() const;
+  bool CanUseSelection() const;
+  void Cut();
+  void Copy();
+  void Paste();
+  bool CanPaste() const;
+  void Delete();
+  void CopyTo();
+  void MoveTo();
+  void SendTo(bool move);
+  // The engines' hooks: the watcher paused for the run, the delayed refresh stopped before it.
+  fileops::Hooks RunHooks();
+  // Copies or moves, then refreshes the tree nodes involved and re-reads the list; true when it ran.
+  bool Transfer(const std::wstring& source, const std::wstring& dest, std::span<fileops::FileItem> items, bool move);
   // A command this build does not have: greyed in every menu and dropped when it comes anyway.
   void NotBuilt() {}
   bool Never() const { return false; }
