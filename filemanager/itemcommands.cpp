@@ -17,8 +17,6 @@ namespace {
 
 constexpr wchar_t kSourceGone[] = L"You cannot paste this file. The source file may have been deleted.";
 
-std::wstring_view FieldText(const wchar_t (&field)[260]) { return std::wstring_view(field, wcsnlen(field, 260)); }
-
 std::wstring PathOf(const fileops::FileItem& item) {
   std::wstring path(FieldText(item.folder));
   path.push_back(L'\\');
@@ -51,25 +49,17 @@ bool MainFrame::CanUseSelection() const {
   return focusedPane_ == list_.Window() && list_.HasSelectedItem();
 }
 
-void MainFrame::Cut() {
-  std::vector<fileops::FileItem> items = TakeSelection();
-  if (items.empty()) return;
-  FileClipboard& clipboard = list_.Clipboard();
-  clipboard.items = std::move(items);
-  clipboard.source = TreeFocused() ? std::wstring(FieldText(clipboard.items[0].folder)) : list_.Path();
-  clipboard.cut = true;
-  list_.MarkCut(!TreeFocused());
-  UpdateCommandStates();
-}
+void MainFrame::Cut() { TakeIntoClipboard(true); }
+void MainFrame::Copy() { TakeIntoClipboard(false); }
 
-void MainFrame::Copy() {
+void MainFrame::TakeIntoClipboard(bool cut) {
   std::vector<fileops::FileItem> items = TakeSelection();
   if (items.empty()) return;
   FileClipboard& clipboard = list_.Clipboard();
   clipboard.items = std::move(items);
   clipboard.source = TreeFocused() ? std::wstring(FieldText(clipboard.items[0].folder)) : list_.Path();
-  clipboard.cut = false;
-  list_.MarkCut(false);
+  clipboard.cut = cut;
+  list_.MarkCut(cut && !TreeFocused());
   UpdateCommandStates();
 }
 

@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "filemanager/core/file_entry.h"
@@ -68,6 +69,11 @@ struct SearchResultNode {
   FILETIME time{};  // files: last write (local); folders: creation time
   DWORD size = 0;
 };
+
+// A folder or name field of a FileItem as text (the fields may be full, without a terminator).
+inline std::wstring_view FieldText(const wchar_t (&field)[260]) {
+  return std::wstring_view(field, wcsnlen(field, 260));
+}
 
 // The program's own clipboard of files: what Cut or Copy took, from which folder.
 struct FileClipboard {

@@ -19,8 +19,6 @@ using win32::WideView;
 
 namespace {
 
-std::wstring_view FieldText(const wchar_t (&field)[260]) { return std::wstring_view(field, wcsnlen(field, 260)); }
-
 bool IsItem(const qf::FileEntry& entry, const fileops::FileItem& item) {
   return entry.name == U16View(FieldText(item.name)) && entry.folder == U16View(FieldText(item.folder));
 }

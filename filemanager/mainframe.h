@@ -146,6 +146,7 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   bool CanUseSelection() const;
   void Cut();
   void Copy();
+  void TakeIntoClipboard(bool cut);
   void Paste();
   bool CanPaste() const;
   void Delete();
