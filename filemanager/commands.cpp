@@ -58,6 +58,14 @@ std::span<const win32::CommandEntry<MainFrame>> MainFrame::Commands() {
       win32::Command<&F::OrganizeFavorites>(IDM_FAVORITES_ORGANIZE),
       win32::Command<&F::CopyName, &F::CanCopyText>(IDM_COPY_NAME),
       win32::Command<&F::CopyPath, &F::CanCopyText>(IDM_COPY_PATH),
+      win32::Command<&F::ToggleCtrlMode>(IDM_CTRL_KEY),
+      win32::Command<&F::ToggleShiftMode>(IDM_SHIFT_KEY),
+      win32::Command<&F::Cut, &F::CanUseSelection>(IDM_CUT),
+      win32::Command<&F::Copy, &F::CanUseSelection>(IDM_COPY),
+      win32::Command<&F::Paste, &F::CanPaste>(IDM_PASTE),
+      win32::Command<&F::Delete, &F::CanUseSelection>(IDM_DELETE),
+      win32::Command<&F::CopyTo, &F::CanUseSelection>(IDM_COPY_TO),
+      win32::Command<&F::MoveTo, &F::CanUseSelection>(IDM_MOVE_TO),
       win32::Command<&F::ShowGoToPopup>(IDM_GOTO),
       win32::Command<&F::GoToRoot>(IDM_GOTO_ROOT),
       win32::Command<&F::GoToMyDocuments>(IDM_GOTO_MYDOCUMENTS),
@@ -152,7 +160,9 @@ int MainFrame::ListKeyCommand(WORD key) const {
 
 void MainFrame::OnAddressCombo(int, int code) {
   HWND combo = bands_.AddressCombo();
-  if (code == CBN_SELENDOK) {
+  if (code == CBN_SETFOCUS || code == CBN_KILLFOCUS) {
+    SetTextFocus(code == CBN_SETFOCUS);
+  } else if (code == CBN_SELENDOK) {
     // The chosen item is the box's selection; read it after the box has taken it.
     int sel = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
     if (sel < 0) return;

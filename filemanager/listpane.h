@@ -10,12 +10,15 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "filemanager/core/file_entry.h"
 #include "filemanager/core/history.h"
 #include "filemanager/core/list_settings.h"
+#include "fileops/fileops.h"
 #include "win32/handle.h"
 
 namespace quintar::folderon {
@@ -67,6 +70,25 @@ struct SearchResultNode {
   DWORD size = 0;
 };
 
+// A folder or name field of a FileItem as text (the fields may be full, without a terminator).
+inline std::wstring_view FieldText(const wchar_t (&field)[260]) {
+  return std::wstring_view(field, wcsnlen(field, 260));
+}
+
+// The program's own clipboard of files: what Cut or Copy took, from which folder.
+struct FileClipboard {
+  std::vector<fileops::FileItem> items;
+  std::wstring source;  // "" when empty
+  bool cut = false;
+
+  bool Empty() const { return items.empty(); }
+  void Clear() {
+    items.clear();
+    source.clear();
+    cut = false;
+  }
+};
+
 class ListPane {
  public:
   explicit ListPane(ListHost& host) : host_(host) {}
@@ -112,6 +134,20 @@ class ListPane {
   int RowCount() const;
   // Open the row: up-level goes up, a folder is entered, a file is opened through the host.
   void OpenRow(int row);
+
+  // ---- Selection and the rows an operation changed (listrows.cpp) ----
+  // The selected rows from the top, the up-level row skipped.
+  std::vector<fileops::FileItem> SelectedItems() const;
+  bool HasSelectedItem() const;
+  FileClipboard& Clipboard() { return clipboard_; }
+  const FileClipboard& Clipboard() const { return clipboard_; }
+  // Every row loses the cut look; with `cutSelection` the selected rows take it.
+  void MarkCut(bool cutSelection);
+  // Drops the rows of the items marked done, found by folder and name (the rows may have been
+  // listed again since the items were taken), and writes the status for what remains.
+  void RemoveDoneRows(std::span<const fileops::FileItem> items);
+  // After a move out of the search hits: the hits that moved now point into `destFolder`.
+  void RepointMovedHits(std::span<const fileops::FileItem> items, const std::wstring& destFolder);
 
   void OnGetDispInfo(NMLVDISPINFOW* info);
   void OnColumnClick(int column);
@@ -166,6 +202,7 @@ class ListPane {
   unsigned long long totalBytes_ = 0;
   core::History history_;
   std::vector<SearchResultNode> hits_;
+  FileClipboard clipboard_;
 };
 
 }  // namespace quintar::folderon

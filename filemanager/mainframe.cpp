@@ -195,6 +195,8 @@ LRESULT MainFrame::OnSize(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT MainFrame::OnActivate(WPARAM wParam, LPARAM) {
+  active_ = LOWORD(wParam) != WA_INACTIVE;
+  SyncModeKey();
   if (LOWORD(wParam) == WA_INACTIVE) {
     lastFocus_ = GetFocus();
     SIPINFO sip{};
@@ -317,6 +319,8 @@ void MainFrame::Listed(const std::wstring& path) {
 }
 
 void MainFrame::Shutdown() {
+  keyMode_ = KeyMode::None;
+  SyncModeKey();
   SaveFrameSettings(settings_, special_, userPaths_);
   bands_.SaveAndDestroy();
   if (status_) {
@@ -426,9 +430,12 @@ LRESULT MainFrame::OnPaneNotify(NMHDR* header) {
       break;
     case LVN_BEGINLABELEDITW: {
       const qf::FileEntry* entry = list_.EntryOf(reinterpret_cast<NMLVDISPINFOW*>(header)->item.iItem);
-      return (entry && entry->kind != qf::EntryKind::UpLevel) ? FALSE : TRUE;
+      if (!entry || entry->kind == qf::EntryKind::UpLevel) return TRUE;
+      SetTextFocus(true);
+      return FALSE;
     }
     case LVN_ENDLABELEDITW:
+      SetTextFocus(false);
       OnListEndLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(header));
       return FALSE;  // the row's texts come from its record, which the rename updated
     default:
@@ -489,8 +496,11 @@ LRESULT MainFrame::OnTreeNotify(NMHDR* header) {
       ShowTreeContextMenu(reinterpret_cast<NMRGINFO*>(header)->ptAction, true);
       return 1;
     case TVN_BEGINLABELEDITW:
-      return tree_.BeginLabelEdit(reinterpret_cast<NMTVDISPINFOW*>(header)->item.hItem) ? FALSE : TRUE;
+      if (!tree_.BeginLabelEdit(reinterpret_cast<NMTVDISPINFOW*>(header)->item.hItem)) return TRUE;
+      SetTextFocus(true);
+      return FALSE;
     case TVN_ENDLABELEDITW:
+      SetTextFocus(false);
       OnTreeEndLabelEdit(reinterpret_cast<NMTVDISPINFOW*>(header));
       return FALSE;  // the item's text is set by the rename itself
     default:

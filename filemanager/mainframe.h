@@ -139,6 +139,33 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   void FocusNext();
   void FocusPrevious();
   void Exit();
+
+  // ---- Commands on the selection (itemcommands.cpp) ----
+  // The list's selected rows, or the tree's folder when the tree has the focus.
+  std::vector<fileops::FileItem> TakeSelection() const;
+  bool CanUseSelection() const;
+  void Cut();
+  void Copy();
+  void TakeIntoClipboard(bool cut);
+  void Paste();
+  bool CanPaste() const;
+  void Delete();
+  void CopyTo();
+  void MoveTo();
+  void SendTo(bool move);
+  // The engines' hooks: the watcher paused for the run, the delayed refresh stopped before it.
+  fileops::Hooks RunHooks();
+  // Copies or moves, then refreshes the tree nodes involved and re-reads the list; true when it ran.
+  bool Transfer(const std::wstring& source, const std::wstring& dest, std::span<fileops::FileItem> items, bool move);
+
+  // ---- Ctrl and Shift modes (keymodes.cpp) ----
+  void ToggleCtrlMode();
+  void ToggleShiftMode();
+  // An edit took or lost the focus (address box, label edits).
+  void SetTextFocus(bool on);
+  // Presses or lets up the synthetic key: down exactly while a mode is on, the program is active
+  // and no edit has the focus.
+  void SyncModeKey();
   // A command this build does not have: greyed in every menu and dropped when it comes anyway.
   void NotBuilt() {}
   bool Never() const { return false; }
@@ -202,6 +229,11 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   core::UserPaths userPaths_;
   std::vector<std::wstring> favorites_;  // favorite n is command 51000 + n
   std::wstring treeEditAgain_;           // the folder whose refused name is edited again
+  enum class KeyMode { None, Ctrl, Shift };
+  KeyMode keyMode_ = KeyMode::None;
+  BYTE heldKey_ = 0;  // the synthetic key now down, or 0
+  bool active_ = true;
+  bool textFocus_ = false;
 };
 
 }  // namespace quintar::folderon

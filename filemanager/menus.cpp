@@ -129,6 +129,8 @@ void MainFrame::UpdateMenuMarks() {
   CheckMenuItem(menu, IDM_FOLDER, MF_BYCOMMAND | (TreeShown() ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, IDM_VERTICAL_LAYOUT, MF_BYCOMMAND | (settings_.viewSide ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, IDM_DRAGDROP_MODE, MF_BYCOMMAND | (settings_.dragDrop ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu, IDM_CTRL_KEY, MF_BYCOMMAND | (keyMode_ == KeyMode::Ctrl ? MF_CHECKED : MF_UNCHECKED));
+  CheckMenuItem(menu, IDM_SHIFT_KEY, MF_BYCOMMAND | (keyMode_ == KeyMode::Shift ? MF_CHECKED : MF_UNCHECKED));
   CheckMenuItem(menu, IDM_ADDRESS_BAR, MF_BYCOMMAND | (bands_.AddressShown() ? MF_CHECKED : MF_UNCHECKED));
   list_.UpdateMenuMarks(menu);
   if (contextMenus_) list_.UpdateMenuMarks(contextMenus_.get());

@@ -4,10 +4,11 @@
 
 #include <commctrl.h>
 
-#include <gtest/gtest.h>
-
+#include <initializer_list>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "testsupport/keycolour.h"
 #include "testsupport/testsupport.h"
@@ -718,10 +719,11 @@ TEST_F(FolderonTest, CommandsThatMayNotRunAreDroppedWhenTheyArrive) {
     send(id);
     EXPECT_EQ(AddressText(main_), L"\\Temp") << id;
   }
-  // Delete is not in this build: the selected file stays.
+  // Shortcut is not in this build: no shortcut appears beside the selected file.
   SelectOnly(GetDlgItem(main_, kList), 1);
-  send(40024);
-  EXPECT_NE(GetFileAttributesW(L"\\Temp\\readme.txt"), INVALID_FILE_ATTRIBUTES);
+  send(40022);
+  EXPECT_EQ(GetFileAttributesW(L"\\Temp\\Shortcut to readme.txt.lnk"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(ListCount(main_), 2);
   // Go to Root may run, and does.
   send(40051);
   EXPECT_EQ(AddressText(main_), L"My Pocket PC");
@@ -875,6 +877,239 @@ TEST_F(FolderonTest, NewFolderOpensItsNameForEditingAndRowsRenameInPlace) {
   // Put the device back for the tests after this one.
   MoveFileW(L"\\Temp\\notes.txt", L"\\Temp\\readme.txt");
   RemoveDirectoryW(L"\\Temp\\Fresh");
+}
+
+bool KeyHeld(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
+
+// The modes hold their key down for stylus taps, but never while text is typed into the address
+// box; one mode ends the other; the key goes up at exit.
+TEST_F(FolderonTest, CtrlAndShiftModesHoldTheirKeyOutsideTheAddressBox) {
+  HWND list = GetDlgItem(main_, kList);
+  ASSERT_TRUE(PumpUntil([&] { return FocusOf(main_) == list; }, 5000));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40007, 0), 0);  // Ctrl Key
+  EXPECT_TRUE(PumpUntil([] { return KeyHeld(VK_CONTROL); }, 3000));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40040, 0), 0);  // Tab: to the address box
+  ASSERT_TRUE(PumpUntil([&] { return FocusOf(main_) == AddressEdit(main_); }, 5000));
+  EXPECT_TRUE(PumpUntil([] { return !KeyHeld(VK_CONTROL); }, 3000));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40040, 0), 0);  // back to the list
+  ASSERT_TRUE(PumpUntil([&] { return FocusOf(main_) == list; }, 5000));
+  EXPECT_TRUE(PumpUntil([] { return KeyHeld(VK_CONTROL); }, 3000));
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40015, 0), 0);  // Shift Key On
+  EXPECT_TRUE(PumpUntil([] { return KeyHeld(VK_SHIFT) && !KeyHeld(VK_CONTROL); }, 3000));
+  Close(first_, main_);
+  EXPECT_FALSE(KeyHeld(VK_SHIFT));
+  EXPECT_FALSE(KeyHeld(VK_CONTROL));
+  first_ = Start(L"");
+  main_ = WaitForMain();
+}
+
+// ---- Commands on the selection ----------------------------------------------------------------
+
+void RemoveTree(const std::wstring& path) {
+  WIN32_FIND_DATAW data;
+  quintar::win32::FindHandle find(FindFirstFileW((path + L"\\*").c_str(), &data));
+  if (find) {
+    do {
+      std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring child = path + L"\\" + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(child.c_str());
+      }
+    } while (FindNextFileW(find.get(), &data));
+  }
+  find.reset();
+  RemoveDirectoryW(path.c_str());
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The text of a list row (the list view of another process).
+std::wstring RowText(HWND list, int row) {
+  RemoteBuffer remote(list, 2048);
+  if (!remote.ok()) return L"<no buffer>";
+  LVITEMW item{};
+  item.iSubItem = 0;
+  item.pszText = reinterpret_cast<LPWSTR>(remote.at(512));
+  item.cchTextMax = 260;
+  remote.Write(0, &item, sizeof item);
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote.at(0)), SMTO_ABORTIFHUNG, 2000,
+                      &got);
+  wchar_t text[260] = {};
+  remote.Read(512, text, sizeof text);
+  text[259] = L'\0';
+  return text;
+}
+
+// The row of the file `name`, shown with or without its extension.
+int RowNamed(HWND list, const std::wstring& name) {
+  const std::wstring bare = name.substr(0, name.rfind(L'.'));
+  int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    std::wstring text = RowText(list, i);
+    if (text == name || text == bare) return i;
+  }
+  return -1;
+}
+
+// Selects the rows named, and only those.
+void SelectNamed(HWND list, std::initializer_list<const wchar_t*> names) {
+  bool first = true;
+  for (const wchar_t* name : names) {
+    int row = RowNamed(list, name);
+    ASSERT_GE(row, 0) << testing::PrintToString(std::wstring(name));
+    if (first) {
+      SelectOnly(list, row);
+      first = false;
+      continue;
+    }
+    RemoteBuffer remote(list, sizeof(LVITEMW));
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    remote.Write(0, &item, sizeof item);
+    DWORD_PTR r = 0;
+    SendMessageTimeoutW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote.at(0)), SMTO_ABORTIFHUNG, 2000,
+                        &r);
+  }
+}
+
+bool IsCut(HWND list, const std::wstring& name) {
+  int row = RowNamed(list, name);
+  return row >= 0 && (SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_CUT) & LVIS_CUT) != 0;
+}
+
+class FolderonItems : public FolderonTest {
+ protected:
+  void SetUp() override {
+    RemoveTree(kRoot);
+    ASSERT_TRUE(CreateDirectoryW(kRoot, nullptr));
+    ASSERT_TRUE(CreateDirectoryW(L"\\Temp\\Work\\A", nullptr));
+    ASSERT_TRUE(CreateDirectoryW(L"\\Temp\\Work\\B", nullptr));
+    ASSERT_TRUE(testsupport::WriteFileBytes(L"\\Temp\\Work\\A\\x.txt", "original"));
+    ASSERT_TRUE(testsupport::WriteFileBytes(L"\\Temp\\Work\\A\\y.txt", "second"));
+    FolderonTest::SetUp();
+    list_ = GetDlgItem(main_, kList);
+    Go(L"\\Temp\\Work\\A");
+  }
+  void TearDown() override {
+    FolderonTest::TearDown();
+    RemoveTree(kRoot);
+  }
+  void Go(const std::wstring& folder) {
+    ASSERT_TRUE(SendCopyData(main_, kOpenFolder, folder.c_str(), static_cast<DWORD>((folder.size() + 1) * 2)));
+    ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == folder; }, 5000));
+  }
+  void Command(int id) { PostMessageW(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+  static constexpr wchar_t kRoot[] = L"\\Temp\\Work";
+  HWND list_ = nullptr;
+};
+
+TEST_F(FolderonItems, CopyPasteNumbersTheCopiesAndCutPasteMovesOnce) {
+  SelectNamed(list_, {L"x.txt"});
+  Command(59411);  // Copy
+  Command(59413);  // Paste
+  ASSERT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\copy of x.txt"); }, 10000));
+  EXPECT_TRUE(PumpUntil([&] { return ListCount(main_) == 4; }, 5000)) << ListCount(main_);
+  Command(59413);  // the same clipboard again
+  ASSERT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\copy (2) of x.txt"); }, 10000));
+  EXPECT_TRUE(PumpUntil([&] { return ListCount(main_) == 5; }, 5000)) << ListCount(main_);
+  EXPECT_EQ(testsupport::ReadFileBytes(L"\\Temp\\Work\\A\\x.txt"), "original");
+  EXPECT_EQ(testsupport::ReadFileBytes(L"\\Temp\\Work\\A\\copy (2) of x.txt"), "original");
+
+  // Cut ghosts the rows it took; any later change of the clipboard clears every row.
+  SelectNamed(list_, {L"x.txt"});
+  Command(59412);
+  EXPECT_TRUE(PumpUntil([&] { return IsCut(list_, L"x.txt"); }, 3000));
+  SelectNamed(list_, {L"y.txt"});
+  Command(59411);
+  EXPECT_TRUE(PumpUntil([&] { return !IsCut(list_, L"x.txt"); }, 3000));
+  EXPECT_FALSE(IsCut(list_, L"y.txt"));
+  SelectNamed(list_, {L"x.txt"});
+  Command(59412);
+  ASSERT_TRUE(PumpUntil([&] { return IsCut(list_, L"x.txt"); }, 3000));
+
+  Go(L"\\Temp\\Work\\B");
+  Command(59413);
+  ASSERT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\B\\x.txt"); }, 10000));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\x.txt"));
+  EXPECT_EQ(testsupport::ReadFileBytes(L"\\Temp\\Work\\B\\x.txt"), "original");
+  EXPECT_TRUE(PumpUntil([&] { return RowNamed(list_, L"x.txt") >= 0; }, 5000));
+  // A move empties the clipboard: the second Paste does nothing.
+  Command(59413);
+  PumpFor(500);
+  EXPECT_EQ(ListCount(main_), 2);
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\B\\copy of x.txt"));
+  EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 300), nullptr);
+}
+
+TEST_F(FolderonItems, PasteOfAVanishedSourceSaysSoAndEmptiesTheClipboard) {
+  SelectNamed(list_, {L"y.txt"});
+  Command(59412);  // Cut
+  ASSERT_TRUE(PumpUntil([&] { return IsCut(list_, L"y.txt"); }, 3000));
+  Go(L"\\Temp\\Work\\B");
+  ASSERT_TRUE(DeleteFileW(L"\\Temp\\Work\\A\\y.txt"));
+  Command(59413);
+  EXPECT_TRUE(DismissError(main_, L"You cannot paste this file. The source file may have been deleted."));
+  Command(59413);
+  EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 500), nullptr);
+  EXPECT_EQ(ListCount(main_), 1);
+}
+
+TEST_F(FolderonItems, DeleteRemovesTheSelectedFilesAndTheirRows) {
+  ASSERT_EQ(ListCount(main_), 3);
+  SelectNamed(list_, {L"x.txt", L"y.txt"});
+  Command(40024);
+  HWND question = WaitForOwnedDialog(main_, L"Confirm File Delete");
+  ASSERT_NE(question, nullptr);
+  PostMessageW(question, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);  // Yes
+  EXPECT_TRUE(
+      PumpUntil([] { return !Exists(L"\\Temp\\Work\\A\\x.txt") && !Exists(L"\\Temp\\Work\\A\\y.txt"); }, 10000));
+  EXPECT_TRUE(PumpUntil([&] { return ListCount(main_) == 1; }, 5000)) << ListCount(main_);
+  EXPECT_EQ(RowText(list_, 0), L"..");
+}
+
+// In the chooser (which opens at the list's folder): selects the sibling folder `name` and
+// answers Done.
+void ChooseSibling(HWND main, const wchar_t* caption, const std::wstring& name) {
+  HWND chooser = WaitForOwnedDialog(main, caption);
+  ASSERT_NE(chooser, nullptr) << testing::PrintToString(std::wstring(caption));
+  HWND tree = GetDlgItem(chooser, 1094);
+  ASSERT_TRUE(PumpUntil([&] { return TreeSelection(tree) == L"A"; }, 5000))
+      << testing::PrintToString(TreeSelection(tree));
+  auto next = [&](LPARAM item, WPARAM how) {
+    return static_cast<LPARAM>(SendMessageW(tree, TVM_GETNEXTITEM, how, item));
+  };
+  LPARAM parent = next(next(0, TVGN_CARET), TVGN_PARENT);
+  LPARAM found = 0;
+  for (LPARAM child = next(parent, TVGN_CHILD); child && !found; child = next(child, TVGN_NEXT)) {
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, child);
+    if (TreeSelection(tree) == name) found = child;
+  }
+  ASSERT_NE(found, 0);
+  PostMessageW(chooser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  PumpUntil([&] { return !IsWindow(chooser); }, 5000);
+}
+
+TEST_F(FolderonItems, CopyToAndMoveToGoThroughTheFolderChooser) {
+  SelectNamed(list_, {L"x.txt"});
+  Command(40021);  // Copy To
+  ChooseSibling(main_, L"Copy file to", L"B");
+  ASSERT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\B\\x.txt"); }, 10000));
+  EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\x.txt"));
+
+  SelectNamed(list_, {L"y.txt"});
+  Command(40028);  // Move To
+  ChooseSibling(main_, L"Move file to", L"B");
+  ASSERT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\B\\y.txt"); }, 10000));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\y.txt"));
+  EXPECT_TRUE(PumpUntil([&] { return ListCount(main_) == 2; }, 5000)) << ListCount(main_);
+  EXPECT_EQ(RowNamed(list_, L"x.txt"), 1);
 }
 
 TEST(FolderonLook, DISABLED_KeepWindowUp) {

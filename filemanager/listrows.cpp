@@ -1,0 +1,89 @@
+// The list pane's selection as the file operations take it, the cut look of rows, and the rows
+// an operation changed.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "filemanager/core/paths.h"
+#include "filemanager/listpane.h"
+#include "win32/text.h"
+
+namespace quintar::folderon {
+
+namespace qf = core;
+using win32::U16View;
+using win32::Wide;
+using win32::WideView;
+
+namespace {
+
+bool IsItem(const qf::FileEntry& entry, const fileops::FileItem& item) {
+  return entry.name == U16View(FieldText(item.name)) && entry.folder == U16View(FieldText(item.folder));
+}
+
+}  // namespace
+
+std::vector<fileops::FileItem> ListPane::SelectedItems() const {
+  std::vector<fileops::FileItem> items;
+  for (int i = SelectedRow(); i >= 0; i = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, i, LVNI_SELECTED))) {
+    const qf::FileEntry* e = EntryOf(i);
+    if (!e || e->kind == qf::EntryKind::UpLevel) continue;
+    fileops::FileItem item;
+    if (fileops::MakeFileItem(item, i, static_cast<int>(e->kind), WideView(e->folder), WideView(e->name)))
+      items.push_back(item);
+  }
+  return items;
+}
+
+bool ListPane::HasSelectedItem() const {
+  for (int i = SelectedRow(); i >= 0; i = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, i, LVNI_SELECTED))) {
+    const qf::FileEntry* e = EntryOf(i);
+    if (e && e->kind != qf::EntryKind::UpLevel) return true;
+  }
+  return false;
+}
+
+void ListPane::MarkCut(bool cutSelection) {
+  if (!list_) return;
+  LVITEMW state{};
+  state.stateMask = LVIS_CUT;
+  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  if (!cutSelection) return;
+  state.state = LVIS_CUT;
+  for (int i = SelectedRow(); i >= 0; i = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, i, LVNI_SELECTED))) {
+    const qf::FileEntry* e = EntryOf(i);
+    if (e && e->kind != qf::EntryKind::UpLevel)
+      SendMessageW(list_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
+  }
+}
+
+void ListPane::RemoveDoneRows(std::span<const fileops::FileItem> items) {
+  if (!list_) return;
+  bool any = std::any_of(items.begin(), items.end(), [](const fileops::FileItem& item) { return item.done != 0; });
+  if (!any) return;
+  // From the last row up, so that the rows still to look at keep their places.
+  for (int row = RowCount() - 1; row >= 0; --row) {
+    const qf::FileEntry* e = EntryOf(row);
+    if (!e || e->kind == qf::EntryKind::UpLevel) continue;
+    bool gone = std::any_of(items.begin(), items.end(),
+                            [&](const fileops::FileItem& item) { return item.done && IsItem(*e, item); });
+    if (!gone) continue;
+    if (e->kind == qf::EntryKind::File) totalBytes_ -= std::min<unsigned long long>(totalBytes_, e->size);
+    // The record stays with the others until the next listing: rows point into them.
+    SendMessageW(list_, LVM_DELETEITEM, row, 0);
+  }
+  RewriteStatus();
+}
+
+void ListPane::RepointMovedHits(std::span<const fileops::FileItem> items, const std::wstring& destFolder) {
+  for (const fileops::FileItem& item : items) {
+    if (!item.done) continue;
+    for (SearchResultNode& hit : hits_) {
+      if (hit.folder == FieldText(item.folder) && hit.name == FieldText(item.name)) hit.folder = destFolder;
+    }
+  }
+}
+
+}  // namespace quintar::folderon
