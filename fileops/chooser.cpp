@@ -483,7 +483,7 @@ class FolderChooser : public win32::Dialog<FolderChooser> {
 
 int ChooseFolder(HWND owner, std::wstring_view title, std::wstring& path, bool* changed) {
   if (changed) *changed = false;
-  if (IsDialogOpen(FolderChooser::Proc)) return 2;
+  if (FolderChooser::IsOpen()) return 2;
   try {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TREEVIEW_CLASSES};
     InitCommonControlsEx(&icc);

@@ -36,7 +36,7 @@ bool ItemsReadable(std::span<FileItem> items) {
 constexpr UINT kRefusalStyle = MB_OK | MB_ICONSTOP;
 
 // One run at a time: a request reached while a progress dialog is up is refused.
-bool Running() noexcept { return IsDialogOpen(ProgressDialog::Proc); }
+bool Running() noexcept { return ProgressDialog::IsOpen(); }
 
 // The first check that refuses the transfer, with its message; "" when none does.
 std::wstring TransferRefusal(std::wstring_view destFolder, std::span<FileItem> items, bool move) {

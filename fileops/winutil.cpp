@@ -40,28 +40,6 @@ void CentreOver(HWND window, HWND over, int minTop) noexcept {
   SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool IsDialogOpen(DLGPROC proc) noexcept {
-  struct Search {
-    DLGPROC proc;
-    DWORD process;
-    bool found;
-  } search{proc, GetCurrentProcessId(), false};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(param);
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process != s.process || reinterpret_cast<DLGPROC>(GetWindowLongPtrW(window, DWLP_DLGPROC)) != s.proc)
-          return TRUE;
-        wchar_t name[8] = L"";
-        if (!GetClassNameW(window, name, 8) || wcscmp(name, L"#32770") != 0) return TRUE;
-        s.found = true;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 bool MakeFileItem(FileItem& item, int listIndex, int kind, std::wstring_view folder, std::wstring_view name) noexcept {
   if (folder.size() > core::kMaxPath || name.size() > core::kMaxPath) return false;
   item = FileItem{};

@@ -27,8 +27,5 @@ using CeFindHandle = win32::DeviceFindHandle;
 // pixels from its top.
 void CentreOver(HWND window, HWND over, int minTop = 0) noexcept;
 
-// Whether a dialog run by `proc` is open in this process: one run (or chooser) at a time, so a
-// request reached through a message that a modal loop dispatches is refused.
-bool IsDialogOpen(DLGPROC proc) noexcept;
 
 }  // namespace quintar::fileops

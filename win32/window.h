@@ -20,6 +20,7 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <span>
 #include <type_traits>
 
@@ -241,6 +242,8 @@ class Dialog {
     return Route(dialog, msg, wParam, lParam, self);
   }
   LPARAM Param() noexcept { return reinterpret_cast<LPARAM>(static_cast<Derived*>(this)); }
+  // Whether a dialog of this class is open in the process (one run at a time, say).
+  static bool IsOpen() noexcept { return open_.load() > 0; }
 
  protected:
   Dialog() = default;
@@ -264,6 +267,7 @@ class Dialog {
       if (self) {
         self->hwnd_ = dialog;
         SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        ++open_;
       }
     } else {
       self = reinterpret_cast<Derived*>(GetWindowLongPtrW(dialog, DWLP_USER));
@@ -278,6 +282,7 @@ class Dialog {
     if (msg == WM_NCDESTROY) {
       SetWindowLongPtrW(dialog, DWLP_USER, 0);
       self->hwnd_ = nullptr;
+      --open_;
     }
     return result;
   }
@@ -291,6 +296,7 @@ class Dialog {
     return self.Default(msg, wParam, lParam);
   }
 
+  static inline std::atomic<int> open_{0};
   HWND hwnd_ = nullptr;
 };
 
