@@ -7,6 +7,7 @@
 #include "filemanager/core/history.h"
 #include "filemanager/core/list_settings.h"
 #include "filemanager/core/paths.h"
+#include "filemanager/core/shortcuts.h"
 #include "filemanager/core/sorting.h"
 #include "filemanager/core/startup.h"
 #include "filemanager/core/status.h"
