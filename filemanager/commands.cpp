@@ -60,9 +60,16 @@ std::span<const win32::CommandEntry<MainFrame>> MainFrame::Commands() {
       win32::Command<&F::CopyPath, &F::CanCopyText>(IDM_COPY_PATH),
       win32::Command<&F::ToggleCtrlMode>(IDM_CTRL_KEY),
       win32::Command<&F::ToggleShiftMode>(IDM_SHIFT_KEY),
-      win32::Command<&F::Cut, &F::CanUseSelection>(IDM_CUT),
-      win32::Command<&F::Copy, &F::CanUseSelection>(IDM_COPY),
+      win32::Command<&F::Cut, &F::CanCutOrCopy>(IDM_CUT),
+      win32::Command<&F::Copy, &F::CanCutOrCopy>(IDM_COPY),
       win32::Command<&F::Paste, &F::CanPaste>(IDM_PASTE),
+      win32::Command<&F::PasteShortcut, &F::CanPasteEntries>(IDM_PASTE_SHORTCUT),
+      win32::Command<&F::MakeShortcuts, &F::CanMakeShortcuts>(IDM_SHORTCUT),
+      win32::Command<&F::SendShortcutTo, &F::CanUseSelection>(IDM_SEND_SHORTCUT_TO),
+      win32::Command<&F::AddFavorites, &F::CanAddFavorites>(IDM_FAVORITES_ADD),
+      win32::Command<&F::OpenWithParameters, &F::HasFocusedFile>(IDM_PARAMETERS),
+      win32::Command<&F::OpenWithProgram, &F::CanOpenWith>(IDM_OPENWITH_FIRST,
+                                                           IDM_OPENWITH_FIRST + static_cast<int>(qf::kMaxOpenWith) - 1),
       win32::Command<&F::Delete, &F::CanUseSelection>(IDM_DELETE),
       win32::Command<&F::CopyTo, &F::CanUseSelection>(IDM_COPY_TO),
       win32::Command<&F::MoveTo, &F::CanUseSelection>(IDM_MOVE_TO),
@@ -94,6 +101,8 @@ int MainFrame::ListKeyCommand(WORD key) const {
     return 0;
   }
   if (ctrl && !alt) {
+    if (key >= '1' && key <= '9') return IDM_OPENWITH_FIRST + (key - '1');
+    if (key == '0') return IDM_OPENWITH_FIRST + 9;
     switch (key) {
       case 'R':
         return IDM_REFRESH;
@@ -162,6 +171,12 @@ void MainFrame::OnAddressCombo(int, int code) {
   HWND combo = bands_.AddressCombo();
   if (code == CBN_SETFOCUS || code == CBN_KILLFOCUS) {
     SetTextFocus(code == CBN_SETFOCUS);
+    // The box stays the focused pane until the list or the tree takes the focus: a menu opened
+    // from the soft key meanwhile acts on the box's text.
+    if (code == CBN_SETFOCUS) {
+      focusedPane_ = combo;
+      UpdateCommandStates();
+    }
   } else if (code == CBN_SELENDOK) {
     // The chosen item is the box's selection; read it after the box has taken it.
     int sel = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
@@ -226,6 +241,7 @@ void MainFrame::Refresh() {
   tree_.RebuildRoots();
   std::wstring text = bands_.AddressText();
   list_.GoTo(text, hwnd());
+  RebuildOpenWithMenu();
   RebuildFavoritesMenu();
   InvalidateRect(hwnd(), nullptr, TRUE);
 }
@@ -354,23 +370,10 @@ bool MainFrame::CanMakeFolder() const { return !qf::IsSearchPath(U16(list_.Path(
 void MainFrame::CopyName() { CopySelectedText(false); }
 void MainFrame::CopyPath() { CopySelectedText(true); }
 
-bool MainFrame::CanCopyText() const {
-  if (focusedPane_ != list_.Window()) return false;
-  for (int i = list_.SelectedRow(); i >= 0;
-       i = static_cast<int>(SendMessageW(list_.Window(), LVM_GETNEXTITEM, i, LVNI_SELECTED))) {
-    const qf::FileEntry* e = list_.EntryOf(i);
-    if (e && e->kind != qf::EntryKind::UpLevel) return true;
-  }
-  return false;
-}
+bool MainFrame::CanCopyText() const { return focusedPane_ == list_.Window() && list_.HasSelectedItem(); }
 
 void MainFrame::CopySelectedText(bool fullPath) {
-  const qf::FileEntry* entry = nullptr;
-  for (int i = list_.SelectedRow(); i >= 0 && !entry;
-       i = static_cast<int>(SendMessageW(list_.Window(), LVM_GETNEXTITEM, i, LVNI_SELECTED))) {
-    const qf::FileEntry* e = list_.EntryOf(i);
-    if (e && e->kind != qf::EntryKind::UpLevel) entry = e;
-  }
+  const qf::FileEntry* entry = list_.FirstSelectedEntry();
   if (!entry) return;
   std::u16string text = entry->name;
   if (fullPath) {

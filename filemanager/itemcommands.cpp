@@ -1,5 +1,6 @@
 // The commands that hand the selection to the file operations: the program's own clipboard
-// (Cut, Copy, Paste), Delete, Copy To and Move To.
+// (Cut, Copy, Paste; on the address box's text while it has the focus), Delete, Copy To and
+// Move To.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -29,7 +30,10 @@ bool IsSearch(const std::wstring& path) { return qf::IsSearchPath(U16(path)); }
 }  // namespace
 
 std::vector<fileops::FileItem> MainFrame::TakeSelection() const {
-  if (!TreeFocused()) return list_.SelectedItems();
+  return TreeFocused() ? TreeFolderItem() : list_.SelectedItems();
+}
+
+std::vector<fileops::FileItem> MainFrame::TreeFolderItem() const {
   std::vector<fileops::FileItem> items;
   HTREEITEM selected = TreeView_GetSelection(tree_.Window());
   if (!tree_.IsFolderItem(selected)) return items;
@@ -49,8 +53,23 @@ bool MainFrame::CanUseSelection() const {
   return focusedPane_ == list_.Window() && list_.HasSelectedItem();
 }
 
-void MainFrame::Cut() { TakeIntoClipboard(true); }
-void MainFrame::Copy() { TakeIntoClipboard(false); }
+void MainFrame::Cut() {
+  if (AddressFocused()) {
+    SendMessageW(bands_.AddressEdit(), WM_CUT, 0, 0);
+  } else {
+    TakeIntoClipboard(true);
+  }
+}
+
+void MainFrame::Copy() {
+  if (AddressFocused()) {
+    SendMessageW(bands_.AddressEdit(), WM_COPY, 0, 0);
+  } else {
+    TakeIntoClipboard(false);
+  }
+}
+
+bool MainFrame::CanCutOrCopy() const { return AddressFocused() || CanUseSelection(); }
 
 void MainFrame::TakeIntoClipboard(bool cut) {
   std::vector<fileops::FileItem> items = TakeSelection();
@@ -64,12 +83,21 @@ void MainFrame::TakeIntoClipboard(bool cut) {
 }
 
 bool MainFrame::CanPaste() const {
+  if (AddressFocused()) return IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE;
+  return CanPasteEntries();
+}
+
+bool MainFrame::CanPasteEntries() const {
   if (list_.Clipboard().Empty() || IsSearch(list_.Path())) return false;
   // Not while a name is being edited: the keys belong to the edit.
   return !tree_.Editing() && !SendMessageW(list_.Window(), LVM_GETEDITCONTROL, 0, 0);
 }
 
 void MainFrame::Paste() {
+  if (AddressFocused()) {
+    SendMessageW(bands_.AddressEdit(), WM_PASTE, 0, 0);
+    return;
+  }
   FileClipboard& clipboard = list_.Clipboard();
   if (clipboard.Empty()) return;
   for (const fileops::FileItem& item : clipboard.items) {

@@ -106,6 +106,8 @@ class ListPane {
   const std::wstring& Path() const { return path_; }
   const std::wstring& StartFolder() const { return startFolder_; }
   const core::ListViewSettings& Settings() const { return settings_; }
+  // `NoExtShortcut`: new shortcuts are named without their target's extension.
+  bool NoExtShortcut() const { return noExtShortcut_ != 0; }
   void SetSpecialLeaves(const SpecialLeaves& leaves) { leaves_ = leaves; }
   const core::History& History() const { return history_; }
 
@@ -138,7 +140,9 @@ class ListPane {
   // ---- Selection and the rows an operation changed (listrows.cpp) ----
   // The selected rows from the top, the up-level row skipped.
   std::vector<fileops::FileItem> SelectedItems() const;
-  bool HasSelectedItem() const;
+  // The first selected row that is not the up-level row, or null.
+  const core::FileEntry* FirstSelectedEntry() const;
+  bool HasSelectedItem() const { return FirstSelectedEntry() != nullptr; }
   FileClipboard& Clipboard() { return clipboard_; }
   const FileClipboard& Clipboard() const { return clipboard_; }
   // Every row loses the cut look; with `cutSelection` the selected rows take it.

@@ -37,12 +37,12 @@ std::vector<fileops::FileItem> ListPane::SelectedItems() const {
   return items;
 }
 
-bool ListPane::HasSelectedItem() const {
+const qf::FileEntry* ListPane::FirstSelectedEntry() const {
   for (int i = SelectedRow(); i >= 0; i = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, i, LVNI_SELECTED))) {
     const qf::FileEntry* e = EntryOf(i);
-    if (e && e->kind != qf::EntryKind::UpLevel) return true;
+    if (e && e->kind != qf::EntryKind::UpLevel) return e;
   }
-  return false;
+  return nullptr;
 }
 
 void ListPane::MarkCut(bool cutSelection) {

@@ -2,7 +2,6 @@
 
 #include <ceservices.h>
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include "filemanager/core/paths.h"
 #include "filemanager/core/startup.h"
@@ -170,6 +169,7 @@ bool MainFrame::CreateChildren() {
   if (!tree_.Create(hwnd, instance_, settings_.showFolder != 0)) return false;
   contextMenus_.reset(LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_CONTEXTMENUS)));
   RebuildUserPathMenu();
+  RebuildOpenWithMenu();
   RebuildFavoritesMenu();
   SubclassPanes();
   focusedPane_ = list_.Window();
@@ -299,17 +299,6 @@ void MainFrame::ShowStatus(const std::wstring& path, unsigned long long count, u
       }
     }
   }
-}
-
-void MainFrame::OpenFile(const std::wstring& path) {
-  // The shell reports its own failures.
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof info;
-  info.hwnd = hwnd();
-  info.lpVerb = L"open";
-  info.lpFile = path.c_str();
-  info.nShow = SW_SHOW;
-  ShellExecuteExW(&info);
 }
 
 void MainFrame::Listed(const std::wstring& path) {

@@ -3,7 +3,8 @@
 // hand-over from a second start; the delayed refresh that follows FolderWatcher and device
 // changes; settings at start and shutdown. Its units: mainframe.cpp (the window and its
 // messages), commands.cpp (the command table), menus.cpp (menus and context menus), layout.cpp
-// (panes, splitter, font, focus) and framesettings.cpp (what the registry keeps).
+// (panes, splitter, font, focus), framesettings.cpp (what the registry keeps) and launch.cpp
+// (opening files, the open-with programs and shortcuts).
 #pragma once
 
 #include <windows.h>
@@ -16,6 +17,7 @@
 
 #include "filemanager/commandbands.h"
 #include "filemanager/core/history.h"
+#include "filemanager/core/shortcuts.h"
 #include "filemanager/folderwatcher.h"
 #include "filemanager/framesettings.h"
 #include "filemanager/listpane.h"
@@ -143,12 +145,19 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   // ---- Commands on the selection (itemcommands.cpp) ----
   // The list's selected rows, or the tree's folder when the tree has the focus.
   std::vector<fileops::FileItem> TakeSelection() const;
+  // The tree's selected folder as an item (none for the root and the search hits).
+  std::vector<fileops::FileItem> TreeFolderItem() const;
   bool CanUseSelection() const;
+  // The address box has the focus: Cut, Copy and Paste act on its text, item commands rest.
+  bool AddressFocused() const { return focusedPane_ && focusedPane_ == bands_.AddressCombo(); }
   void Cut();
   void Copy();
+  bool CanCutOrCopy() const;
   void TakeIntoClipboard(bool cut);
   void Paste();
   bool CanPaste() const;
+  // Entries on the program's clipboard and a folder to put them in.
+  bool CanPasteEntries() const;
   void Delete();
   void CopyTo();
   void MoveTo();
@@ -157,6 +166,28 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   fileops::Hooks RunHooks();
   // Copies or moves, then refreshes the tree nodes involved and re-reads the list; true when it ran.
   bool Transfer(const std::wstring& source, const std::wstring& dest, std::span<fileops::FileItem> items, bool move);
+
+  // ---- Opening, open-with programs and shortcuts (launch.cpp) ----
+  // The first selected row when it is a file and the list has the focus (never the up-level
+  // row, a folder or the search hits' pseudo-folder): what Parameters and open-with act on.
+  const core::FileEntry* FocusedFile() const;
+  bool HasFocusedFile() const { return FocusedFile() != nullptr; }
+  void OpenWithParameters();
+  void OpenWithProgram(int id);
+  bool CanOpenWith(int id) const;
+  core::ShortcutNaming Naming() const;
+  // A shortcut to `item` in `dest` under the first free name; false when none was made (no free
+  // name, a name or target that does not fit, a target off the device, or a failure).
+  bool CreateShortcut(const std::wstring& dest, const fileops::FileItem& item);
+  // One shortcut per item in `dest`, with the wait cursor; the list is re-read when `dest` is its
+  // folder.
+  void CreateShortcuts(std::span<const fileops::FileItem> items, const std::wstring& dest);
+  void MakeShortcuts();
+  bool CanMakeShortcuts() const;
+  void PasteShortcut();
+  void SendShortcutTo();
+  void AddFavorites();
+  bool CanAddFavorites() const;
 
   // ---- Ctrl and Shift modes (keymodes.cpp) ----
   void ToggleCtrlMode();
@@ -179,6 +210,8 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   void RebuildUserPathMenu();
   // The Favorites submenu's entries from the Favorites folder, and their chain of paths.
   void RebuildFavoritesMenu();
+  // The open-with table from `SendAppPath`, and its items in the menus that hold Parameters.
+  void RebuildOpenWithMenu();
   void UpdateCommandStates();
   void UpdateMenuMarks();
   // Tracks `popup` and runs the command chosen in it.
@@ -227,8 +260,9 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   int showState_ = 92;
   std::wstring startFolder_;
   core::UserPaths userPaths_;
-  std::vector<std::wstring> favorites_;  // favorite n is command 51000 + n
-  std::wstring treeEditAgain_;           // the folder whose refused name is edited again
+  std::vector<std::wstring> favorites_;        // favorite n is command 51000 + n
+  std::vector<core::OpenWithEntry> openWith_;  // entry n is command 50000 + n
+  std::wstring treeEditAgain_;                 // the folder whose refused name is edited again
   enum class KeyMode { None, Ctrl, Shift };
   KeyMode keyMode_ = KeyMode::None;
   BYTE heldKey_ = 0;  // the synthetic key now down, or 0

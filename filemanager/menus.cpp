@@ -1,5 +1,6 @@
-// The main window's menus: the Go-to popup's user paths and favorites, the check marks and
-// enabled states of every menu, the context menus of list and tree, and tap-and-hold on them.
+// The main window's menus: the Go-to popup's user paths and favorites, the open-with programs,
+// the check marks and enabled states of every menu, the context menus of list and tree, and
+// tap-and-hold on them.
 #include <windows.h>
 
 #include <ceservices.h>
@@ -9,6 +10,7 @@
 
 #include "filemanager/core/favorites.h"
 #include "filemanager/core/paths.h"
+#include "filemanager/core/shortcuts.h"
 #include "filemanager/mainframe.h"
 #include "filemanager/winutil.h"
 #include "win32/shell.h"
@@ -75,7 +77,57 @@ void AppendFavorites(HMENU menu, const std::vector<qf::FavoriteMenuItem>& items)
   }
 }
 
+// The submenu (at any depth) that holds the command `id`, or null.
+HMENU SubmenuHolding(HMENU menu, UINT id) {
+  if (!menu) return nullptr;
+  if (MenuPosition(menu, id) >= 0) return menu;
+  int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    if (HMENU found = SubmenuHolding(GetSubMenu(menu, i), id)) return found;
+  }
+  return nullptr;
+}
+
+bool IsSeparator(HMENU menu, int position) {
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_FTYPE;
+  return GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info) && (info.fType & MFT_SEPARATOR);
+}
+
+// The open-with programs at the end of `menu`, after a separator; the ones put there before go.
+void PutOpenWithItems(HMENU menu, const std::vector<qf::OpenWithEntry>& table) {
+  if (!menu) return;
+  for (int i = GetMenuItemCount(menu) - 1; i >= 0; --i) {
+    UINT id = GetMenuItemID(menu, i);
+    if (id >= IDM_OPENWITH_FIRST && id < IDM_OPENWITH_FIRST + qf::kMaxOpenWith)
+      DeleteMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
+  }
+  int last = GetMenuItemCount(menu) - 1;
+  if (last >= 0 && IsSeparator(menu, last)) DeleteMenu(menu, static_cast<UINT>(last), MF_BYPOSITION);
+  if (table.empty()) return;
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  for (size_t n = 0; n < table.size(); ++n) {
+    // A name's "&" is a character, not a mnemonic.
+    std::wstring caption;
+    for (char16_t c : table[n].caption) {
+      if (c == u'&') caption.push_back(L'&');
+      caption.push_back(static_cast<wchar_t>(c));
+    }
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(IDM_OPENWITH_FIRST + n), caption.c_str());
+  }
+}
+
 }  // namespace
+
+void MainFrame::RebuildOpenWithMenu() {
+  std::u16string folder = U16(settings_.sendAppPath);
+  // Only a folder of the device is read: a drive letter or a share in the registry reads nothing.
+  openWith_ = qf::IsDevicePath(folder) ? qf::BuildOpenWithTable(folder, ListFolder) : std::vector<qf::OpenWithEntry>{};
+  PutOpenWithItems(SubmenuHolding(bands_.Menu(), IDM_PARAMETERS), openWith_);
+  HMENU filePopup = contextMenus_ ? GetSubMenu(contextMenus_.get(), CTX_FILE) : nullptr;
+  PutOpenWithItems(SubmenuHolding(filePopup, IDM_PARAMETERS), openWith_);
+}
 
 void MainFrame::RebuildUserPathMenu() {
   HMENU popup = contextMenus_ ? GetSubMenu(contextMenus_.get(), CTX_GOTO) : nullptr;

@@ -166,31 +166,6 @@ win32::ImageList MakeImages() {
   return list;
 }
 
-// Widens the control to the client's right edge (less `margin`) and, when `toBottom`, lengthens
-// it to the bottom: the full-screen dialogs take whatever the screen gives.
-void Stretch(HWND dlg, int id, int margin, bool toBottom) {
-  HWND control = GetDlgItem(dlg, id);
-  if (!control) return;
-  RECT client, rc;
-  GetClientRect(dlg, &client);
-  GetWindowRect(control, &rc);
-  MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&rc), 2);
-  int bottom = toBottom ? client.bottom : rc.bottom;
-  SetWindowPos(control, nullptr, 0, 0, std::max(0, static_cast<int>(client.right - margin - rc.left)),
-               std::max(0, static_cast<int>(bottom - rc.top)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void KeepTopRight(HWND dlg, int id, int margin) {
-  HWND control = GetDlgItem(dlg, id);
-  if (!control) return;
-  RECT client, rc;
-  GetClientRect(dlg, &client);
-  GetWindowRect(control, &rc);
-  MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&rc), 2);
-  SetWindowPos(control, nullptr, client.right - margin - (rc.right - rc.left), rc.top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 // ---- Rename dialog -------------------------------------------------------------------------
 
 class RenameDialog : public win32::Dialog<RenameDialog> {

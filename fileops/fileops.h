@@ -1,7 +1,7 @@
 // Folderon's file operations: the copy/move and delete engines with their progress dialogs and
 // questions, the folder chooser, New Folder and in-place rename in the list pane.
 //
-// Resources: fileops.rc (dialogs 104, 106, 107, 109, 110, 108/173/174, 121) must be linked into
+// Resources: fileops.rc (dialogs 104, 105/171/172, 106, 107, 109, 110, 108/173/174, 121) must be linked into
 // the program; by default they are looked up in the module that holds this code.
 #pragma once
 
@@ -109,18 +109,32 @@ struct LabelEditRow {
 int EndLabelEdit(HWND owner, HWND list, const LabelEditRow& row, const wchar_t* text, const ListHooks& hooks,
                  std::wstring& newName);
 
+// ---- Opening files -----------------------------------------------------------------------------
+
+// "Specify parameter": asks what to open the file `name` with (up to 512 characters), full screen
+// with Done and the input panel raised for the time it is open. 1 on Done with `parameters` set,
+// 2 on Cancel, 0 when no template fits the screen.
+int AskParameters(HWND owner, std::wstring_view name, std::wstring& parameters);
+
+// Opens `file` (a device path) through the device's shell with the verb "open", `parameters` (none
+// when empty), no working folder, shown, owned by `owner`. The shell reports its own failures.
+bool ShellOpen(HWND owner, std::wstring_view file, std::wstring_view parameters = {});
+
 // The module whose resources hold the templates (default: the one holding this code).
 void SetResourceModule(HINSTANCE module) noexcept;
 
 // Dialog and control identifiers, shared with tests.
 namespace ids {
 inline constexpr int kDeleteQuestion = 104;
+inline constexpr int kParametersPortrait = 105;
 inline constexpr int kCopyProgress = 106;
 inline constexpr int kDeleteProgress = 107;
 inline constexpr int kChooserPortrait = 108;
 inline constexpr int kFolderConflict = 109;
 inline constexpr int kFileConflict = 110;
 inline constexpr int kRenameFolder = 121;
+inline constexpr int kParametersLandscape = 171;
+inline constexpr int kParametersSquare = 172;
 inline constexpr int kChooserLandscape = 173;
 inline constexpr int kChooserSquare = 174;
 
@@ -130,10 +144,12 @@ inline constexpr int kYes = 1008;
 inline constexpr int kPromptCancel = 1002;
 inline constexpr int kCancel = 1009;
 inline constexpr int kQuestionText = 1045;
+inline constexpr int kParameterEdit = 1054;
 inline constexpr int kStatus = 1062;
 inline constexpr int kRoute = 1067;
 inline constexpr int kFolderConflictText = 1069;
 inline constexpr int kPicture = 1070;
+inline constexpr int kParameterText = 1074;
 inline constexpr int kSourceIcon = 1075;
 inline constexpr int kSourceSize = 1076;
 inline constexpr int kSourceDate = 1077;

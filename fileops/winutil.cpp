@@ -40,6 +40,29 @@ void CentreOver(HWND window, HWND over, int minTop) noexcept {
   SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Stretch(HWND dlg, int id, int margin, bool toBottom) noexcept {
+  HWND control = GetDlgItem(dlg, id);
+  if (!control) return;
+  RECT client, rc;
+  GetClientRect(dlg, &client);
+  GetWindowRect(control, &rc);
+  MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&rc), 2);
+  int bottom = toBottom ? client.bottom : rc.bottom;
+  SetWindowPos(control, nullptr, 0, 0, std::max(0, static_cast<int>(client.right - margin - rc.left)),
+               std::max(0, static_cast<int>(bottom - rc.top)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void KeepTopRight(HWND dlg, int id, int margin) noexcept {
+  HWND control = GetDlgItem(dlg, id);
+  if (!control) return;
+  RECT client, rc;
+  GetClientRect(dlg, &client);
+  GetWindowRect(control, &rc);
+  MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&rc), 2);
+  SetWindowPos(control, nullptr, client.right - margin - (rc.right - rc.left), rc.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool MakeFileItem(FileItem& item, int listIndex, int kind, std::wstring_view folder, std::wstring_view name) noexcept {
   if (folder.size() > core::kMaxPath || name.size() > core::kMaxPath) return false;
   item = FileItem{};

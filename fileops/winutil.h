@@ -27,5 +27,10 @@ using CeFindHandle = win32::DeviceFindHandle;
 // pixels from its top.
 void CentreOver(HWND window, HWND over, int minTop = 0) noexcept;
 
+// Widens the control to the client's right edge (less `margin`) and, when `toBottom`, lengthens
+// it to the bottom: the full-screen dialogs take whatever the screen gives.
+void Stretch(HWND dlg, int id, int margin, bool toBottom) noexcept;
+// Keeps the control at the client's top right corner, `margin` from the right edge.
+void KeepTopRight(HWND dlg, int id, int margin) noexcept;
 
 }  // namespace quintar::fileops

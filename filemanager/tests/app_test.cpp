@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <ceservices.h>
+
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -719,10 +721,10 @@ TEST_F(FolderonTest, CommandsThatMayNotRunAreDroppedWhenTheyArrive) {
     send(id);
     EXPECT_EQ(AddressText(main_), L"\\Temp") << id;
   }
-  // Shortcut is not in this build: no shortcut appears beside the selected file.
+  // Properties is not in this build: nothing opens for the selected file.
   SelectOnly(GetDlgItem(main_, kList), 1);
-  send(40022);
-  EXPECT_EQ(GetFileAttributesW(L"\\Temp\\Shortcut to readme.txt.lnk"), INVALID_FILE_ATTRIBUTES);
+  send(40030);
+  EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 500), nullptr);
   EXPECT_EQ(ListCount(main_), 2);
   // Go to Root may run, and does.
   send(40051);
@@ -986,7 +988,7 @@ bool IsCut(HWND list, const std::wstring& name) {
 class FolderonItems : public FolderonTest {
  protected:
   void SetUp() override {
-    RemoveTree(kRoot);
+    RemoveWork();
     ASSERT_TRUE(CreateDirectoryW(kRoot, nullptr));
     ASSERT_TRUE(CreateDirectoryW(L"\\Temp\\Work\\A", nullptr));
     ASSERT_TRUE(CreateDirectoryW(L"\\Temp\\Work\\B", nullptr));
@@ -998,13 +1000,27 @@ class FolderonItems : public FolderonTest {
   }
   void TearDown() override {
     FolderonTest::TearDown();
-    RemoveTree(kRoot);
+    RemoveWork();
+  }
+  // A program started from the folder holds its file until it has ended, a moment after it logged.
+  static void RemoveWork() {
+    PumpUntil(
+        [] {
+          RemoveTree(kRoot);
+          return !Exists(kRoot);
+        },
+        10000);
   }
   void Go(const std::wstring& folder) {
     ASSERT_TRUE(SendCopyData(main_, kOpenFolder, folder.c_str(), static_cast<DWORD>((folder.size() + 1) * 2)));
     ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == folder; }, 5000));
   }
   void Command(int id) { PostMessageW(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+  // Runs a command that opens nothing before the test goes on (sent messages overtake posted ones).
+  void SendCommand(int id) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(main_, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_ABORTIFHUNG, 5000, &result);
+  }
 
   static constexpr wchar_t kRoot[] = L"\\Temp\\Work";
   HWND list_ = nullptr;
@@ -1110,6 +1126,200 @@ TEST_F(FolderonItems, CopyToAndMoveToGoThroughTheFolderChooser) {
   EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\y.txt"));
   EXPECT_TRUE(PumpUntil([&] { return ListCount(main_) == 2; }, 5000)) << ListCount(main_);
   EXPECT_EQ(RowNamed(list_, L"x.txt"), 1);
+}
+
+// ---- Opening, open-with programs and shortcuts -------------------------------------------------
+
+// The command line a device shortcut holds, as the device's shortcut service reads it back.
+std::wstring ShortcutTarget(const std::wstring& shortcut) {
+  std::wstring path = shortcut;
+  wchar_t target[MAX_PATH] = {};
+  if (!SHGetShortcutTarget(path.data(), target, MAX_PATH))
+    return L"<unreadable " + std::to_wstring(GetLastError()) + L">";
+  return target;
+}
+
+bool MakeShortcut(const std::wstring& shortcut, const std::wstring& target) {
+  std::wstring path = shortcut, line = target;
+  return SHCreateShortcut(path.data(), line.data()) != FALSE;
+}
+
+TEST_F(FolderonItems, ShortcutsAreNumberedNeverOverwrittenAndPastedFromTheClipboard) {
+  const std::wstring first = L"\\Temp\\Work\\A\\Shortcut to x.lnk";
+  const std::wstring second = L"\\Temp\\Work\\A\\Shortcut to x (2).lnk";
+  SelectNamed(list_, {L"x.txt"});
+  Command(40022);  // Shortcut
+  ASSERT_TRUE(PumpUntil([&] { return Exists(first); }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return ListCount(main_) == 4; }, 5000)) << ListCount(main_);
+  SelectNamed(list_, {L"x.txt"});
+  Command(40022);
+  ASSERT_TRUE(PumpUntil([&] { return Exists(second); }, 5000));
+  EXPECT_EQ(ShortcutTarget(first), L"\"\\Temp\\Work\\A\\x.txt\"");
+  EXPECT_EQ(ShortcutTarget(second), L"\"\\Temp\\Work\\A\\x.txt\"");
+  EXPECT_TRUE(PumpUntil([&] { return RowNamed(list_, L"Shortcut to x (2).lnk") >= 0; }, 5000));
+
+  // Paste Shortcut makes one per clipboard entry in the shown folder and keeps the clipboard.
+  SelectNamed(list_, {L"x.txt", L"y.txt"});
+  SendCommand(59411);  // Copy
+  Go(L"\\Temp\\Work\\B");
+  Command(40012);
+  ASSERT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\B\\Shortcut to y.lnk"); }, 5000));
+  EXPECT_EQ(ShortcutTarget(L"\\Temp\\Work\\B\\Shortcut to x.lnk"), L"\"\\Temp\\Work\\A\\x.txt\"");
+  EXPECT_TRUE(PumpUntil([&] { return ListCount(main_) == 3; }, 5000)) << ListCount(main_);
+  Command(40012);
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\B\\Shortcut to y (2).lnk"); }, 5000));
+
+  // Send Shortcut To asks for the folder; a folder keeps its whole name.
+  Go(L"\\Temp\\Work\\A");
+  ASSERT_TRUE(CreateDirectoryW(L"\\Temp\\Work\\A\\v1.2", nullptr));
+  Command(40072);  // Refresh
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(list_, L"v1.2") >= 0; }, 5000));
+  SelectNamed(list_, {L"v1.2"});
+  Command(40032);
+  ChooseSibling(main_, L"Create shortcut to", L"B");
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\B\\Shortcut to v1.2.lnk"); }, 5000));
+  EXPECT_EQ(ShortcutTarget(L"\\Temp\\Work\\B\\Shortcut to v1.2.lnk"), L"\"\\Temp\\Work\\A\\v1.2\"");
+}
+
+// Favorites > Add puts shortcuts in the Favorites folder and leaves the program's clipboard alone.
+TEST_F(FolderonItems, FavoritesAddKeepsTheClipboard) {
+  const std::wstring favorite = L"\\Windows\\Favorites\\Shortcut to x.lnk";
+  DeleteFileW(favorite.c_str());
+  SelectNamed(list_, {L"y.txt"});
+  SendCommand(59411);  // Copy
+  SelectNamed(list_, {L"x.txt"});
+  Command(40016);
+  ASSERT_TRUE(PumpUntil([&] { return Exists(favorite); }, 5000));
+  EXPECT_EQ(ShortcutTarget(favorite), L"\"\\Temp\\Work\\A\\x.txt\"");
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageW(list_, LVM_GETSELECTEDCOUNT, 0, 0) == 0; }, 3000));
+  Command(59413);  // Paste: still y.txt
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\copy of y.txt"); }, 10000));
+  EXPECT_TRUE(PumpUntil([&] { return RowNamed(list_, L"copy of y.txt") >= 0; }, 5000));  // the run has ended
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\copy of x.txt"));
+  DeleteFileW(favorite.c_str());
+}
+
+TEST_F(FolderonItems, OpeningAShortcutFollowsItToItsFolderOrProgram) {
+  ASSERT_TRUE(MakeShortcut(L"\\Temp\\Work\\A\\to b.lnk", L"\"\\Temp\\Work\\B\""));
+  // A program outside \Windows with a space in its path: the shell records it, and so does it.
+  ASSERT_TRUE(CopyFileW(L"\\Windows\\tmail.exe", L"\\Temp\\Work\\My Tool.exe", FALSE));
+  ASSERT_TRUE(MakeShortcut(L"\\Temp\\Work\\A\\tool.LNK", L"\"\\Temp\\Work\\My Tool.exe\"  -x followed"));
+  Command(40072);  // Refresh
+  ASSERT_TRUE(PumpUntil([&] { return ListCount(main_) == 5; }, 5000)) << ListCount(main_);
+
+  SelectNamed(list_, {L"tool.LNK"});
+  Command(59414);  // Open
+  EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("my tool.exe|-x followed"); }, 10000))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+  EXPECT_EQ(AddressText(main_), L"\\Temp\\Work\\A");
+
+  SelectNamed(list_, {L"to b.lnk"});
+  Command(59414);
+  EXPECT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp\\Work\\B"; }, 5000))
+      << testing::PrintToString(AddressText(main_));
+}
+
+TEST_F(FolderonItems, ParametersStartTheFileWithTheTypedTextOnlyForAFileRow) {
+  ASSERT_TRUE(CopyFileW(L"\\Windows\\tmail.exe", L"\\Temp\\Work\\A\\rec.exe", FALSE));
+  ASSERT_TRUE(CreateDirectoryW(L"\\Temp\\Work\\A\\Sub", nullptr));
+  Command(40072);
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(list_, L"rec.exe") >= 0 && RowNamed(list_, L"Sub") >= 0; }, 5000));
+
+  // Neither the up-level row nor a folder opens the dialog.
+  for (const wchar_t* row : {L"..", L"Sub"}) {
+    SelectNamed(list_, {row});
+    Command(40029);
+    EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 500), nullptr) << testing::PrintToString(std::wstring(row));
+  }
+
+  SelectNamed(list_, {L"rec.exe"});
+  Command(40029);
+  HWND dialog = WaitForOwnedDialog(main_, L"Specify parameter");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(RemoteText(GetDlgItem(dialog, 1074)), L"Input parameter to open file 'rec.exe'.");
+  // Cancel starts nothing.
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+  EXPECT_FALSE(LaunchLogHas("rec.exe|"));
+
+  Command(40029);
+  dialog = WaitForOwnedDialog(main_, L"Specify parameter");
+  ASSERT_NE(dialog, nullptr);
+  HWND edit = GetDlgItem(dialog, 1054);
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"-p \"typed text\""), SMTO_ABORTIFHUNG, 2000,
+                      &result);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+  EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("rec.exe|-p \"typed text\""); }, 10000))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+}
+
+// The open-with programs are the shortcuts of "\Windows\SendTo" by name: "Mail Recipient" (50000),
+// "Storage Card" (50001, a folder) and what Refresh finds there later.
+TEST_F(FolderonItems, OpenWithProgramsGetTheQuotedFileOrAShortcutInTheirFolder) {
+  ASSERT_TRUE(testsupport::WriteFileBytes(L"\\Temp\\Work\\A\\a b.txt", "spaced"));
+  Command(40072);
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(list_, L"a b.txt") >= 0; }, 5000));
+  SelectNamed(list_, {L"a b.txt"});
+  Command(50000);
+  EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("tmail.exe|\"\\Temp\\Work\\A\\a b.txt\""); }, 10000))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+
+  Command(50001);
+  const std::wstring onCard = L"\\Storage Card\\Shortcut to a b.lnk";
+  EXPECT_TRUE(PumpUntil([&] { return Exists(onCard); }, 5000));
+  EXPECT_EQ(ShortcutTarget(onCard), L"\"\\Temp\\Work\\A\\a b.txt\"");
+  DeleteFileW(onCard.c_str());
+
+  // Refresh reads the folder again; a program's own parameters come before the file.
+  const std::wstring word = L"\\Windows\\SendTo\\Word.lnk";
+  ASSERT_TRUE(MakeShortcut(word, L"\\Windows\\pword.exe -w"));
+  Command(40072);
+  PumpFor(500);
+  SelectNamed(list_, {L"x.txt"});
+  Command(50002);
+  EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("pword.exe|-w \"\\Temp\\Work\\A\\x.txt\""); }, 10000))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+  DeleteFileW(word.c_str());
+  // Not for the up-level row.
+  auto starts = [] {
+    std::string log = ReadDeviceFile(L"\\Windows\\device-launch.log");
+    size_t count = 0;
+    for (size_t at = log.find("tmail.exe|"); at != std::string::npos; at = log.find("tmail.exe|", at + 1)) ++count;
+    return count;
+  };
+  const size_t before = starts();
+  SelectNamed(list_, {L".."});
+  SendCommand(50000);
+  PumpFor(1000);
+  EXPECT_EQ(starts(), before);
+}
+
+// With the address box focused, Cut, Copy and Paste work on its text and the item commands rest.
+TEST_F(FolderonItems, AddressBoxTakesCutCopyAndPaste) {
+  HWND edit = AddressEdit(main_);
+  ASSERT_NE(edit, nullptr);
+  SelectNamed(list_, {L"x.txt"});
+  PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40040, 0), 0);  // Tab: to the address box
+  ASSERT_TRUE(PumpUntil([&] { return FocusOf(main_) == edit; }, 5000));
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(edit, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, 2000, &result);
+  Command(59411);  // Copy: the box's text
+  EXPECT_TRUE(PumpUntil([] { return ClipboardText() == L"\\Temp\\Work\\A"; }, 3000))
+      << testing::PrintToString(ClipboardText());
+  Command(59412);  // Cut
+  EXPECT_TRUE(PumpUntil([&] { return RemoteText(edit).empty(); }, 3000)) << testing::PrintToString(RemoteText(edit));
+  Command(59413);  // Paste it back
+  EXPECT_TRUE(PumpUntil([&] { return RemoteText(edit) == L"\\Temp\\Work\\A"; }, 3000))
+      << testing::PrintToString(RemoteText(edit));
+  // Delete and Shortcut are item commands: nothing happens to the selected file.
+  Command(40024);
+  Command(40022);
+  EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 500), nullptr);
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\Shortcut to x.lnk"));
+  EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\x.txt"));
+  EXPECT_FALSE(IsCut(list_, L"x.txt"));
 }
 
 TEST(FolderonLook, DISABLED_KeepWindowUp) {

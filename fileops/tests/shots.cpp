@@ -120,6 +120,12 @@ int wmain() {
   };
   items = {Make(kKindFile, base + L"\\Target", L"report.txt"), Make(kKindFile, base + L"\\Target", L"big.bin")};
   StartDelete(nullptr, base + L"\\Target", items);
+
+  // The parameter dialog, with a name long enough to wrap.
+  gNext = 0;
+  gSteps = {{L"Specify parameter", "parameters", [](HWND d) { Command(d, IDCANCEL); }}};
+  std::wstring parameters;
+  AskParameters(nullptr, L"Quarterly report for the board.txt", parameters);
   std::printf("END\n");
   std::fflush(stdout);
   return gFailed ? 1 : 0;

@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
+#include "filemanager/core/shortcuts.h"
 
 #include <string>
 
-#include "filemanager/core/shortcuts.h"
+#include <gtest/gtest.h>
 
 namespace quintar::folderon::core {
 namespace {
@@ -35,8 +35,9 @@ TEST(ShortcutTarget, ShortcutNamesAndDevicePaths) {
 
   EXPECT_TRUE(IsDevicePath(u"\\My Documents\\a.txt"));
   EXPECT_TRUE(IsDevicePath(u"\\"));
-  const char16_t* const outside[] = {u"C:\\Windows", u"\\\\host\\share", u"\\\\?\\unix\\etc", u"\\/x", u"\\a:b",
-                                  u"relative.exe", u"", u"\\a\tb", u"\\a\" -x"};
+  const char16_t* const outside[] = {
+      u"C:\\Windows", u"\\\\host\\share", u"\\\\?\\unix\\etc", u"\\/x", u"\\a:b", u"relative.exe", u"",
+      u"\\a\tb",      u"\\a\" -x"};
   for (int i = 0; i < static_cast<int>(std::size(outside)); ++i) EXPECT_FALSE(IsDevicePath(outside[i])) << i;
 }
 
