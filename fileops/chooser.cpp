@@ -16,6 +16,7 @@
 
 #include "dialogs/dialogs.h"
 #include "fileops/fileops.h"
+#include "fileops/textdialog.h"
 #include "fileops/winutil.h"
 #include "win32/handle.h"
 #include "win32/scope.h"
@@ -165,83 +166,6 @@ win32::ImageList MakeImages() {
   }
   return list;
 }
-
-// ---- Rename dialog -------------------------------------------------------------------------
-
-class RenameDialog : public win32::Dialog<RenameDialog> {
- public:
-  explicit RenameDialog(const std::wstring& oldName) : oldName_(oldName) {}
-
-  INT_PTR Run(HWND over) {
-    return DialogBoxParamW(ResourceModule(), MAKEINTRESOURCEW(ids::kRenameFolder), over, Proc, Param());
-  }
-  const std::wstring& NewName() const noexcept { return newName_; }
-
- private:
-  friend Dialog;
-
-  static std::span<const win32::DialogMessageEntry<RenameDialog>> Messages() {
-    static constexpr win32::DialogMessageEntry<RenameDialog> kTable[] = {
-        win32::On<&RenameDialog::OnInit>(WM_INITDIALOG),
-        win32::On<&RenameDialog::OnSize>(WM_SIZE),
-        win32::On<&RenameDialog::OnClose>(WM_CLOSE),
-    };
-    return kTable;
-  }
-  static std::span<const win32::CommandEntry<RenameDialog>> Commands() {
-    static constexpr win32::CommandEntry<RenameDialog> kTable[] = {
-        win32::Command<&RenameDialog::Done>(IDOK),
-        win32::Command<&RenameDialog::Cancel>(IDCANCEL),
-    };
-    return kTable;
-  }
-
-  INT_PTR OnInit(WPARAM, LPARAM) {
-    HWND dlg = hwnd();
-    win32::InitFullScreenDialog(dlg, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN);
-    Fit();
-    SetDlgItemTextW(dlg, ids::kOldName, oldName_.c_str());
-    HWND edit = GetDlgItem(dlg, ids::kNewName);
-    SendMessageW(edit, EM_LIMITTEXT, kMaxPath, 0);
-    SetWindowTextW(edit, oldName_.c_str());
-    SetFocus(edit);
-    SendMessageW(edit, EM_SETSEL, 0, -1);
-    return FALSE;
-  }
-
-  INT_PTR OnSize(WPARAM, LPARAM) {
-    Fit();
-    return FALSE;
-  }
-
-  INT_PTR OnClose(WPARAM, LPARAM) {
-    Cancel();
-    return TRUE;
-  }
-
-  void Fit() {
-    KeepTopRight(hwnd(), IDCANCEL, 4);
-    Stretch(hwnd(), ids::kOldName, 4, false);
-    Stretch(hwnd(), ids::kNewName, 4, false);
-  }
-
-  void Done() {
-    wchar_t text[261] = L"";
-    GetDlgItemTextW(hwnd(), ids::kNewName, text, 261);
-    try {
-      newName_ = text;
-    } catch (...) {
-      Cancel();
-      return;
-    }
-    EndDialog(hwnd(), IDOK);
-  }
-
-  void Cancel() { EndDialog(hwnd(), IDCANCEL); }
-
-  const std::wstring& oldName_;
-  std::wstring newName_;
-};
 
 // ---- Folder chooser ------------------------------------------------------------------------
 
@@ -397,11 +321,15 @@ class FolderChooser : public win32::Dialog<FolderChooser> {
       MessageBoxW(hwnd(), (oldName + L"\n\ncannot be renamed.").c_str(), nullptr, MB_OK | MB_ICONEXCLAMATION);
       return;
     }
-    RenameDialog dialog(oldName);
-    bool raised = !dialogs::IsSipShown() && dialogs::ShowSip(true);
-    INT_PTR result = dialog.Run(hwnd());
-    if (raised) dialogs::ShowSip(false);
-    const std::wstring& newName = dialog.NewName();
+    TextRequest request;
+    request.templates = dialogs::TemplatesById(ids::kRenameFolder, ids::kRenameFolder, ids::kRenameFolder);
+    request.shownId = ids::kOldName;
+    request.shown = oldName;
+    request.editId = ids::kNewName;
+    request.initial = oldName;
+    request.maxLength = static_cast<int>(kMaxPath);
+    std::wstring newName;
+    INT_PTR result = AskText(hwnd(), request, newName);
     if (result == IDOK && newName != oldName) {
       std::wstring parent = ItemPath(tree_, TreeView_GetParent(tree_, item)) + L"\\";
       std::wstring from = parent + oldName, to = parent + newName;

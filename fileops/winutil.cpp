@@ -40,25 +40,33 @@ void CentreOver(HWND window, HWND over, int minTop) noexcept {
   SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Stretch(HWND dlg, int id, int margin, bool toBottom) noexcept {
+namespace {
+
+// The control `id` of `dlg` with its rectangle in client coordinates, and the client rectangle.
+HWND Placed(HWND dlg, int id, RECT& client, RECT& rc) noexcept {
   HWND control = GetDlgItem(dlg, id);
-  if (!control) return;
-  RECT client, rc;
+  if (!control) return nullptr;
   GetClientRect(dlg, &client);
   GetWindowRect(control, &rc);
   MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&rc), 2);
+  return control;
+}
+
+}  // namespace
+
+void Stretch(HWND dlg, int id, int margin, bool toBottom) noexcept {
+  RECT client, rc;
+  HWND control = Placed(dlg, id, client, rc);
+  if (!control) return;
   int bottom = toBottom ? client.bottom : rc.bottom;
   SetWindowPos(control, nullptr, 0, 0, std::max(0, static_cast<int>(client.right - margin - rc.left)),
                std::max(0, static_cast<int>(bottom - rc.top)), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void KeepTopRight(HWND dlg, int id, int margin) noexcept {
-  HWND control = GetDlgItem(dlg, id);
-  if (!control) return;
   RECT client, rc;
-  GetClientRect(dlg, &client);
-  GetWindowRect(control, &rc);
-  MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&rc), 2);
+  HWND control = Placed(dlg, id, client, rc);
+  if (!control) return;
   SetWindowPos(control, nullptr, client.right - margin - (rc.right - rc.left), rc.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
