@@ -276,8 +276,9 @@ void Save(const State& state, FileImage& image) {
   WriteAt(image, offsets::kLogo, state.logo);
   WriteAt(image, offsets::kNext, state.next);
   WriteAt(image, offsets::kTabCount, state.tabCount);
-  for (int t = 0; t < state.tabCount && t < kMaxTabs; ++t)
-    WriteAt(image, offsets::kTabs + t * sizeof(TabRecord), state.tabs[t]);
+  // The records past the count are written zero, so a deleted tab leaves nothing behind.
+  for (int t = 0; t < kMaxTabs; ++t)
+    WriteAt(image, offsets::kTabs + t * sizeof(TabRecord), t < state.tabCount ? state.tabs[t] : TabRecord{});
   WriteAt(image, offsets::kSettings, state.settings);
   for (int i = 0; i < kCardSlots; ++i) WriteAt(image, offsets::kCards + i * sizeof(CardSlot), state.cards[i]);
   std::memset(image.data() + offsets::kItems, 0, offsets::kSettings - offsets::kItems);

@@ -2,10 +2,10 @@
 // With GLANCET_SHOT set, the screen is also saved as T:\glancet-<profile>.bmp for a look.
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "testsupport/keycolour.h"
 #include "testsupport/testsupport.h"

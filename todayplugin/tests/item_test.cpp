@@ -2,14 +2,14 @@
 // window, the refresh queries, the add-a-launcher message, the gauge commands and the backlight.
 #include <windows.h>
 
-#include <gtest/gtest.h>
+#include <todaycmn.h>
 
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <todaycmn.h>
+#include <gtest/gtest.h>
 
 #include "testsupport/testsupport.h"
 #include "todayplugin/core/glancet_core.h"
@@ -160,6 +160,7 @@ class ItemTest : public ::testing::Test {
 
   LRESULT CopyPath(const std::wstring& path, DWORD bytes) {
     std::vector<wchar_t> buffer(path.begin(), path.end());
+    buffer.push_back(L'\0');  // a sender may count its terminator
     COPYDATASTRUCT cds = {0, bytes, buffer.empty() ? nullptr : buffer.data()};
     return SendMessageW(item_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
   }
@@ -259,23 +260,28 @@ TEST_F(ItemTest, CopyDataAddsASmallLauncherToTheFirstEmptyCell) {
   EXPECT_EQ(FieldText(r.iconPath), u"");
 }
 
-TEST_F(ItemTest, CopyDataLengthsAreTakenSafely) {
+TEST_F(ItemTest, CopyDataTakesOnlyAWholeDevicePathThatFits) {
   ASSERT_NE(Start(), nullptr);
-  // Odd: the half character is dropped.
+  // Odd lengths, a 3-byte message among them: nothing, not a nameless launcher for "\".
   CopyPath(L"\\abcdef", 7);
-  // Longer than the field: cut to 99 characters.
-  std::wstring longPath = L"\\" + std::wstring(200, L'x');
+  CopyPath(L"\\", 3);
+  // Longer than the field: refused rather than cut into another target.
+  std::wstring longPath = L"\\" + std::wstring(99, L'x');
   CopyPath(longPath, static_cast<DWORD>(longPath.size() * sizeof(wchar_t)));
-  // Zero and a missing buffer: nothing is added.
+  // Not a device path, a NUL inside, zero bytes, no buffer, no structure.
+  CopyPath(L"C:\\x.txt", 16);
+  CopyPath(std::wstring(L"\\a\0b.txt", 8), 16);
   CopyPath(L"\\zero", 0);
   COPYDATASTRUCT none = {0, 40, nullptr};
   SendMessageW(item_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&none));
   SendMessageW(item_, WM_COPYDATA, 0, 0);
+  // The longest that fits, sent with its terminator counted.
+  std::wstring longest = L"\\" + std::wstring(98, L'y');
+  CopyPath(longest, static_cast<DWORD>((longest.size() + 1) * sizeof(wchar_t)));
   auto image = ReadFileImage();
   ASSERT_NE(image, nullptr);
-  ASSERT_EQ(CountRecords(*image, 0), 14);
-  EXPECT_EQ(FieldText(Record(*image, 0, 12).target), u"\\ab");
-  EXPECT_EQ(FieldText(Record(*image, 0, 13).target).size(), 99u);
+  ASSERT_EQ(CountRecords(*image, 0), 13);
+  EXPECT_EQ(FieldText(Record(*image, 0, 12).target), quintar::win32::U16(longest));
 }
 
 TEST_F(ItemTest, CopyDataIntoAFullTabChangesNothingButStillSaves) {
@@ -330,9 +336,9 @@ TEST_F(ItemTest, GaugeCommandsChangeAndSaveTheModes) {
   EXPECT_EQ(FieldText(card1.name), u"Card2");
   EXPECT_EQ(card1.usedPercent + card1.freePercent, 100u);
 
-  // Commands of editing that is not built yet leave the file alone.
+  // The theme commands are not built yet: they leave the file alone.
   DeleteFileW(kFile);
-  SendMessageW(item_, WM_COMMAND, 40042, 0);
+  SendMessageW(item_, WM_COMMAND, 50000, 0);
   EXPECT_EQ(ReadFileImage(), nullptr);
 }
 
@@ -415,17 +421,16 @@ TEST_F(ItemTest, HoldOnTheMemoryGaugeShowsItsModesWithTheCurrentOneMarked) {
   EXPECT_FALSE(states[1] & MF_CHECKED);
   EXPECT_TRUE(states[2] & MF_CHECKED) << "Total Used";
   EXPECT_FALSE(states[2] & MF_GRAYED);
-  EXPECT_TRUE(states[3] & MF_GRAYED) << "Remove Item is not built yet";
-  EXPECT_TRUE(states[4] & MF_GRAYED) << "Arrange Items is not built yet";
+  EXPECT_FALSE(states[3] & MF_GRAYED) << "Remove Item";
+  EXPECT_FALSE(states[4] & MF_GRAYED) << "Arrange Items";
 }
 
 TEST_F(ItemTest, HoldOnATabOpensTheTabMenu) {
   ASSERT_NE(Start(), nullptr);
   Show();
-  auto states = HoldAndRead(item_, 60 * Scale(), 9 * Scale(), {40004, 40027});
-  ASSERT_EQ(states.size(), 2u) << "no menu opened";
-  EXPECT_TRUE(states[0] & MF_GRAYED);
-  EXPECT_TRUE(states[1] & MF_GRAYED);
+  auto states = HoldAndRead(item_, 60 * Scale(), 9 * Scale(), {40004, 40006, 40027});
+  ASSERT_EQ(states.size(), 3u) << "no menu opened";
+  for (UINT state : states) EXPECT_FALSE(state & (MF_GRAYED | MF_DISABLED));
 }
 
 // ---- The options-dialog slot ---------------------------------------------------------------------

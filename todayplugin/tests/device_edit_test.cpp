@@ -1,0 +1,495 @@
+// End to end: Glancet's editing commands and tap actions under the device's Today screen, driven
+// from outside the way a user's taps arrive (posted stylus messages and commands, the dialogs' own
+// controls), each change checked in the data file and each start in the device's logs. With GLANCET_SHOT set, the
+// dialogs are saved as T:\glancet-<profile>-<dialog>.bmp for a look.
+#include <windows.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "testsupport/testsupport.h"
+#include "todayplugin/core/glancet_core.h"
+#include "win32/handle.h"
+#include "win32/text.h"
+
+namespace {
+
+using namespace quintar::glancet::core;
+using namespace quintar::win32;
+
+constexpr wchar_t kFile[] = L"\\windows\\pellvane.dat";
+constexpr wchar_t kSettings[] = L"\\Program Files\\Zek\\Pellvane\\Settings\\";
+
+std::wstring Profile() {
+  wchar_t name[32] = L"unknown";
+  DWORD size = sizeof name;
+  RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Quintar\\Device", L"Profile", RRF_RT_REG_SZ, nullptr, name, &size);
+  return name;
+}
+
+int Scale() {
+  WindowDc dc(nullptr);
+  return GetDeviceCaps(dc.get(), LOGPIXELSX) > 96 ? 2 : 1;
+}
+
+bool Shots() {
+  wchar_t v[8] = {};
+  return GetEnvironmentVariableW(L"GLANCET_SHOT", v, 8) > 0;
+}
+
+void Shot(const wchar_t* what) {
+  if (!Shots()) return;
+  testsupport::PumpFor(400);  // painted
+  testsupport::SaveScreenBitmap(L"T:\\glancet-" + Profile() + L"-" + what + L".bmp");
+}
+
+std::unique_ptr<FileImage> ReadImage() {
+  auto image = std::make_unique<FileImage>();
+  std::string bytes = testsupport::ReadFileBytes(kFile);
+  if (bytes.size() != image->size()) return nullptr;
+  std::memcpy(image->data(), bytes.data(), bytes.size());
+  return image;
+}
+
+template <typename T>
+T At(const FileImage& image, std::size_t offset) {
+  T v{};
+  std::memcpy(&v, image.data() + offset, sizeof v);
+  return v;
+}
+
+int TabCount(const FileImage& image) { return At<int32_t>(image, offsets::kTabCount); }
+TabRecord Tab(const FileImage& image, int t) { return At<TabRecord>(image, offsets::kTabs + t * sizeof(TabRecord)); }
+ItemRecord Record(const FileImage& image, int tab, int slot) {
+  return At<ItemRecord>(image, offsets::kItems + (tab * kItemsPerTab + slot) * sizeof(ItemRecord));
+}
+int CountRecords(const FileImage& image, int tab) {
+  int n = 0;
+  while (n < kItemsPerTab && Record(image, tab, n).kind != kEmpty) ++n;
+  return n;
+}
+std::u16string TabName(const FileImage& image, int t) { return std::u16string(FieldText(Tab(image, t).name)); }
+
+// All the texts of a window's children, one after another.
+std::wstring ChildTexts(HWND window) {
+  std::wstring all;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t text[512] = {};
+    SendMessageTimeoutW(child, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+    all += text;
+    all += L'\n';
+  }
+  return all;
+}
+
+class TodayEditing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (GetFileAttributesW(L"\\Program Files\\Zek\\Quintar\\Glancet.dll") == INVALID_FILE_ATTRIBUTES)
+      GTEST_SKIP() << "the device image carries no Glancet.dll";
+    DeleteFileW(kFile);
+    shell_ = testsupport::StartProgram(L"T:\\shell.exe", L"/refresh-ms 500");
+    ASSERT_TRUE(shell_);
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] {
+          HWND desktop = FindWindowW(L"DesktopExplorerWindow", L"DeskTop");
+          item_ = desktop ? FindWindowExW(desktop, nullptr, L"MyToday", L"MyTodayScreen") : nullptr;
+          RECT rc = {};
+          return item_ && GetWindowRect(item_, &rc) && rc.bottom > rc.top;
+        },
+        15000));
+    s_ = Scale();
+    width_ = GetSystemMetrics(SM_CXSCREEN);
+    landscape_ = GetSystemMetrics(SM_CYSCREEN) < width_;
+    testsupport::PumpFor(300);
+  }
+
+  // A command as the menu sends it; posted, since it may open a modal dialog in the shell.
+  void Command(int id) { PostMessageW(item_, WM_COMMAND, id, 0); }
+
+  // A press on the item at (x, y) released where nothing is, so no tap action runs.
+  void Press(int x, int y) {
+    PostMessageW(item_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(item_, WM_LBUTTONUP, 0, MAKELPARAM(1, 19 * s_));
+    testsupport::PumpFor(150);
+  }
+  void PressCell(int column, int row) { Press((21 + 20 * column + 10) * s_, (20 + 20 * row + 10) * s_); }
+  // The centre of tab t of page 0 (the tab bar as the item lays it out with no Next button).
+  void PressTab(int t) {
+    int perPage = landscape_ ? 4 : 3, logo = 21 * s_, w = (width_ - logo) / perPage;
+    Press(logo + w * t + w / 2, 9 * s_);
+  }
+
+  HWND WaitDialog(const wchar_t* caption) {
+    HWND found = nullptr;
+    testsupport::PumpUntil(
+        [&] {
+          found = FindWindowW(L"#32770", caption);
+          return found && IsWindowVisible(found);
+        },
+        5000);
+    return found;
+  }
+  bool WaitGone(HWND window) {
+    return testsupport::PumpUntil([&] { return !IsWindow(window); }, 5000);
+  }
+  // Answers the box of that caption, whose text must contain `text`.
+  void Answer(const wchar_t* caption, const std::wstring& text, int button) {
+    HWND box = WaitDialog(caption);
+    ASSERT_NE(box, nullptr) << "no box \"" << std::string(text.begin(), text.end()) << "\"";
+    EXPECT_NE(ChildTexts(box).find(text), std::wstring::npos);
+    PostMessageW(box, WM_COMMAND, button, 0);
+    EXPECT_TRUE(WaitGone(box));
+  }
+  // The image once `ok` holds for it (or the last one read when it never does).
+  std::unique_ptr<FileImage> WaitImage(const std::function<bool(const FileImage&)>& ok) {
+    std::unique_ptr<FileImage> image;
+    testsupport::PumpUntil(
+        [&] {
+          image = ReadImage();
+          return image && ok(*image);
+        },
+        5000);
+    return image;
+  }
+  // Names the tab in the open name dialog and presses its OK.
+  void NameAndOk(HWND dialog, const wchar_t* name) {
+    SendMessageW(GetDlgItem(dialog, 1000), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
+    PostMessageW(dialog, WM_COMMAND, 1001, 0);
+  }
+  // The page dialog inside the Add dialog that holds control `id`.
+  HWND PageWith(HWND dialog, int id) {
+    HWND page = nullptr;
+    testsupport::PumpUntil(
+        [&] {
+          for (HWND c = FindWindowExW(dialog, nullptr, L"#32770", nullptr); c;
+               c = FindWindowExW(dialog, c, L"#32770", nullptr))
+            if (GetDlgItem(c, id) && IsWindowVisible(c)) page = c;
+          return page != nullptr;
+        },
+        5000);
+    return page;
+  }
+
+  testsupport::ChildProcess shell_;
+  HWND item_ = nullptr;
+  int s_ = 1, width_ = 240;
+  bool landscape_ = false;
+};
+
+TEST_F(TodayEditing, TabsAreDeletedRenamedAndMadeWithTheirBoxes) {
+  auto start = ReadImage();
+  ASSERT_NE(start, nullptr);
+  ASSERT_EQ(TabCount(*start), 3);
+
+  // "No" keeps every byte; "Yes" deletes the selected first tab and selects the new first.
+  Command(40006);
+  Answer(L"Zek Pellvane", L"Do you want to delete this tab?", IDNO);
+  testsupport::PumpFor(200);
+  auto same = ReadImage();
+  ASSERT_NE(same, nullptr);
+  EXPECT_EQ(std::memcmp(start->data(), same->data(), start->size()), 0);
+  Command(40006);
+  Answer(L"Zek Pellvane", L"Do you want to delete this tab?", IDYES);
+  auto one = WaitImage([](const FileImage& i) { return TabCount(i) == 2; });
+  ASSERT_EQ(TabCount(*one), 2);
+  EXPECT_EQ(TabName(*one, 0), u"Program");
+  EXPECT_EQ(Tab(*one, 0).selected, 1);
+  EXPECT_EQ(FieldText(Record(*one, 0, 0).target), u"\\Windows\\iexplore.exe") << "its cells came along";
+  EXPECT_EQ(TabName(*one, 2), u"") << "the freed record is zeroed";
+
+  Command(40006);
+  Answer(L"Zek Pellvane", L"Do you want to delete this tab?", IDYES);
+  auto last = WaitImage([](const FileImage& i) { return TabCount(i) == 1; });
+  ASSERT_EQ(TabCount(*last), 1);
+  EXPECT_EQ(TabName(*last, 0), u"Setting");
+  Command(40006);
+  Answer(L"Zek Pellvane", L"Do you want to delete this tab?", IDYES);
+  Answer(L"Error", L"Sorry you cannot delete the lastly tab!", IDOK);
+  auto kept = ReadImage();
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(std::memcmp(last->data(), kept->data(), last->size()), 0);
+
+  // Rename starts from the tab's name.
+  Command(40005);
+  HWND rename = WaitDialog(L"TAB NAME");
+  ASSERT_NE(rename, nullptr);
+  EXPECT_EQ(testsupport::DlgItemText(rename, 1000), L"Setting");
+  NameAndOk(rename, L"Tools");
+  EXPECT_TRUE(WaitGone(rename));
+  auto renamed = WaitImage([](const FileImage& i) { return TabName(i, 0) == u"Tools"; });
+  EXPECT_EQ(TabName(*renamed, 0), u"Tools");
+
+  // New tab: an empty name is refused and the dialog stays; "Games" is added.
+  Command(40004);
+  HWND dialog = WaitDialog(L"NewTab");
+  ASSERT_NE(dialog, nullptr);
+  Shot(L"newtab");
+  NameAndOk(dialog, L"");
+  Answer(L"Zek Pellvane", L"The Table name can not be void!", IDOK);
+  ASSERT_TRUE(IsWindow(dialog)) << "the dialog stays for another name";
+  auto unchanged = ReadImage();
+  EXPECT_EQ(std::memcmp(renamed->data(), unchanged->data(), renamed->size()), 0);
+  NameAndOk(dialog, L"Games");
+  EXPECT_TRUE(WaitGone(dialog));
+  auto games = WaitImage([](const FileImage& i) { return TabCount(i) == 2; });
+  ASSERT_EQ(TabCount(*games), 2);
+  EXPECT_EQ(TabName(*games, 1), u"Games");
+  EXPECT_EQ(Tab(*games, 1).selected, 0);
+  EXPECT_EQ(Tab(*games, 1).iconIndex, 0);
+  EXPECT_EQ(FieldText(Tab(*games, 1).bitmap), s_ == 2 ? u"\\Program Files\\Zek\\Pellvane\\image\\setting32.bmp"
+                                                      : u"\\Program Files\\Zek\\Pellvane\\image\\setting16.bmp");
+
+  // Up to twenty tabs; the twenty-first is refused with every byte kept.
+  for (int n = 3; n <= 20; ++n) {
+    Command(40004);
+    HWND d = WaitDialog(L"NewTab");
+    ASSERT_NE(d, nullptr);
+    NameAndOk(d, (L"T" + std::to_wstring(n)).c_str());
+    ASSERT_TRUE(WaitGone(d));
+  }
+  auto twenty = WaitImage([](const FileImage& i) { return TabCount(i) == 20; });
+  ASSERT_EQ(TabCount(*twenty), 20);
+  Command(40004);
+  dialog = WaitDialog(L"NewTab");
+  ASSERT_NE(dialog, nullptr);
+  NameAndOk(dialog, L"More");
+  Answer(L"Zek Pellvane", L"You can not insert new table, It must less then twenty tables!", IDOK);
+  PostMessageW(dialog, WM_COMMAND, 1002, 0);
+  EXPECT_TRUE(WaitGone(dialog));
+  auto still = ReadImage();
+  EXPECT_EQ(std::memcmp(twenty->data(), still->data(), twenty->size()), 0);
+  EXPECT_EQ(WaitForSingleObject(shell_.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the shell survived";
+}
+
+TEST_F(TodayEditing, LaunchersGrowShrinkGoAndComeFromTheAddDialog) {
+  // The third tab, "Setting": the large theme button, then nine settings launchers from column 2.
+  PressTab(2);
+  PressCell(3, 0);  // "About"
+  Command(40047);
+  auto large = WaitImage([](const FileImage& i) { return Record(i, 2, 2).kind == kLarge; });
+  ItemRecord about = Record(*large, 2, 2);
+  ASSERT_EQ(about.kind, kLarge);
+  EXPECT_EQ(FieldText(about.target), u"\\Program Files\\Zek\\Pellvane\\Settings\\About.lnk");
+  EXPECT_EQ(FieldText(about.iconPath), s_ == 2 ? u"\\Program Files\\Zek\\Pellvane\\image\\setting64.bmp"
+                                               : u"\\Program Files\\Zek\\Pellvane\\image\\setting32.bmp");
+  EXPECT_EQ(about.iconIndex, 7);
+  EXPECT_EQ(CountRecords(*large, 2), 10);
+  Command(40047);  // still the highlighted one: back to small
+  auto small = WaitImage([](const FileImage& i) { return Record(i, 2, 2).kind == kSmall; });
+  EXPECT_EQ(Record(*small, 2, 2).kind, kSmall);
+  EXPECT_EQ(FieldText(Record(*small, 2, 2).iconPath), s_ == 2
+                                                          ? u"\\Program Files\\Zek\\Pellvane\\image\\setting32.bmp"
+                                                          : u"\\Program Files\\Zek\\Pellvane\\image\\setting16.bmp");
+
+  // Remove "Today Settings": with Auto Arrange on, the rest closes up behind it.
+  PressCell(2, 0);
+  Command(40042);
+  auto removed = WaitImage([](const FileImage& i) { return CountRecords(i, 2) == 9; });
+  ASSERT_EQ(CountRecords(*removed, 2), 9);
+  EXPECT_EQ(FieldText(Record(*removed, 2, 1).target), u"\\Program Files\\Zek\\Pellvane\\Settings\\About.lnk");
+  Command(40032);
+  auto off = WaitImage([](const FileImage& i) { return At<Settings>(i, offsets::kSettings).autoArrange == 0; });
+  EXPECT_EQ(At<Settings>(*off, offsets::kSettings).autoArrange, 0);
+  Command(40032);
+  auto on = WaitImage([](const FileImage& i) { return At<Settings>(i, offsets::kSettings).autoArrange == 8; });
+  EXPECT_EQ(At<Settings>(*on, offsets::kSettings).autoArrange, 8);
+
+  // The Add dialog's "Settings" class, every row checked: sixteen launchers with their exact
+  // targets and icons.
+  Command(40027);
+  HWND add = WaitDialog(L"Dialog");
+  ASSERT_NE(add, nullptr);
+  EXPECT_EQ(testsupport::DlgItemText(add, 1025), L"Setting");
+  HWND page = PageWith(add, 1013);
+  ASSERT_NE(page, nullptr);
+  Shot(L"add");
+  HWND combo = GetDlgItem(page, 1012);
+  SendMessageW(combo, CB_SETCURSEL, 1, 0);
+  SendMessageW(page, WM_COMMAND, MAKEWPARAM(1012, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  SendMessageW(page, WM_COMMAND, 1014, 0);  // Select All
+  Shot(L"add-settings");
+  PostMessageW(add, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitGone(add));
+  auto added = WaitImage([](const FileImage& i) { return CountRecords(i, 2) == 25; });
+  ASSERT_EQ(CountRecords(*added, 2), 25);
+  struct Row {
+    const wchar_t* name;
+    int icon;
+  } rows[] = {{L"About", 7},
+              {L"Align Screen", 15},
+              {L"Beam", 16},
+              {L"Buttons", 0},
+              {L"Clock", 9},
+              {L"Input Method", 1},
+              {L"Memory", 11},
+              {L"Menus", 2},
+              {L"Owner Information", 3},
+              {L"Password", 4},
+              {L"Power", 12},
+              {L"Regional Settings", 13},
+              {L"Remove Programs", 14},
+              {L"Sounds & Reminders", 5},
+              {L"Today Settings", 6},
+              {L"Network Connections", 17}};
+  for (int i = 0; i < 16; ++i) {
+    ItemRecord r = Record(*added, 2, 9 + i);
+    EXPECT_EQ(r.kind, kSmall) << i;
+    EXPECT_EQ(FieldText(r.target), U16(std::wstring(kSettings) + rows[i].name + L".lnk")) << i;
+    EXPECT_EQ(FieldText(r.name), U16(rows[i].name).substr(0, 19)) << i;
+    EXPECT_EQ(r.iconIndex, rows[i].icon) << i;
+  }
+
+  // The tab's icon from the picker: the "Custom" set, icon 3.
+  PressTab(2);
+  Command(40007);
+  HWND icon = WaitDialog(L"Change Icon");
+  ASSERT_NE(icon, nullptr);
+  HWND iconCombo = GetDlgItem(icon, 1012);
+  SendMessageW(iconCombo, CB_SETCURSEL, 1, 0);
+  SendMessageW(icon, WM_COMMAND, MAKEWPARAM(1012, CBN_CLOSEUP), reinterpret_cast<LPARAM>(iconCombo));
+  HWND picker = FindWindowExW(icon, nullptr, L"#32770", nullptr);
+  ASSERT_NE(picker, nullptr);
+  int x = (6 + 3 * 44 + 10) * s_, y = (6 + 10) * s_;
+  SendMessageW(picker, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  SendMessageW(picker, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  Shot(L"icon");
+  PostMessageW(icon, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitGone(icon));
+  auto iconed = WaitImage([](const FileImage& i) { return Tab(i, 2).iconIndex == 3; });
+  EXPECT_EQ(Tab(*iconed, 2).iconIndex, 3);
+  EXPECT_EQ(FieldText(Tab(*iconed, 2).bitmap), s_ == 2 ? u"\\Program Files\\Zek\\Pellvane\\image\\custom32.bmp"
+                                                       : u"\\Program Files\\Zek\\Pellvane\\image\\custom16.bmp");
+  EXPECT_EQ(WaitForSingleObject(shell_.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the shell survived";
+}
+
+// ---- Taps ------------------------------------------------------------------------------------------
+
+std::string LaunchLog() { return testsupport::ReadFileBytes(L"\\Windows\\device-launch.log"); }
+std::string EventLog() { return testsupport::ReadFileBytes(L"\\Windows\\device-events.log"); }
+
+class TodayTaps : public TodayEditing {
+ protected:
+  // The content as the item lays it out on this screen, from the file.
+  void Follow() {
+    auto image = ReadImage();
+    ASSERT_NE(image, nullptr);
+    m_ = {s_, width_, GetSystemMetrics(SM_CYSCREEN)};
+    state_ = std::make_unique<State>();
+    Load(*image, m_, *state_);
+    for (int t = 0; t < state_->tabCount; ++t) state_->tabs[t].selected = t == tab_ ? 1 : 0;
+    LayOut(m_, 0, *state_, layout_);
+  }
+  // The centre of the first item of that kind (and target, when given) on the followed tab.
+  POINT Centre(int32_t kind, std::u16string_view target = {}) {
+    const auto& grid = state_->grid[tab_];
+    for (int r = 0; r < kShownRows; ++r)
+      for (int c = 0; c < state_->columns; ++c) {
+        const ItemRecord& cell = grid[r][c];
+        if (cell.kind != kind || (!target.empty() && FieldText(cell.target) != target)) continue;
+        if (IsGauge(kind)) {
+          const GaugePlace* g = layout_.GaugeAt(c, r);
+          return {g->x0 + 2 * s_, g->y0 + 10 * s_};  // on its icon
+        }
+        int half = (IsLarge(kind) ? 2 : 1) * m_.Cell() / 2;
+        return {m_.CellX(c) + half, m_.CellY(r) + half};
+      }
+    ADD_FAILURE() << "no item of kind " << kind;
+    return {-100, -100};
+  }
+  void Tap(POINT at) {
+    PostMessageW(item_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    PostMessageW(item_, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    testsupport::PumpFor(150);
+  }
+  bool LaunchLogHas(const std::string& text) {
+    return testsupport::PumpUntil([&] { return LaunchLog().find(text) != std::string::npos; }, 8000);
+  }
+  void CopyPath(const std::wstring& path) {
+    COPYDATASTRUCT cds = {0, static_cast<DWORD>(path.size() * sizeof(wchar_t)), const_cast<wchar_t*>(path.c_str())};
+    SendMessageW(item_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
+  }
+
+  Metrics m_;
+  std::unique_ptr<State> state_;
+  Layout layout_;
+  int tab_ = 0;
+};
+
+TEST_F(TodayTaps, LaunchersFoldersAndGaugesStartWhatTheyName) {
+  CopyPath(L"\\Windows\\iexplore.exe");
+  CopyPath(L"\\My Documents\\Welcome.txt");
+  CopyPath(L"\\My Documents\\Business");
+  Follow();
+  Tap(Centre(kSmall, u"\\Windows\\iexplore.exe"));
+  EXPECT_TRUE(LaunchLogHas("iexplore.exe|"));
+  Tap(Centre(kSmall, u"\\My Documents\\Welcome.txt"));
+  EXPECT_TRUE(LaunchLogHas("Welcome.txt")) << LaunchLog();
+  Tap(Centre(kSmall, u"\\My Documents\\Business"));
+  EXPECT_TRUE(LaunchLogHas("fexplore.exe|")) << LaunchLog();
+  EXPECT_TRUE(LaunchLogHas("My Documents\\Business")) << LaunchLog();
+
+  Tap(Centre(kBattery));
+  EXPECT_TRUE(LaunchLogHas("cplmain.cpl,3")) << LaunchLog();
+  Tap(Centre(kStorage));
+  EXPECT_TRUE(LaunchLogHas("cplmain.cpl,4,1")) << LaunchLog();
+  Tap(Centre(kBacklight));
+  EXPECT_TRUE(LaunchLogHas("\\Windows\\Backlight.cpl")) << LaunchLog();
+  std::string before = LaunchLog();
+  Tap(Centre(kMemory));
+  EXPECT_TRUE(testsupport::PumpUntil(
+      [&] {
+        std::string now = LaunchLog();
+        return now.size() > before.size() && now.find("cplmain.cpl,4", before.size()) != std::string::npos;
+      },
+      8000))
+      << LaunchLog();
+  EXPECT_EQ(WaitForSingleObject(shell_.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the shell survived";
+}
+
+TEST_F(TodayTaps, ResetsAskFirstAndThePowerButtonSwitchesOff) {
+  // The "Custom" rows on the third tab bring the power and reset buttons.
+  PressTab(2);
+  tab_ = 2;
+  Command(40033);
+  HWND add = WaitDialog(L"Dialog");
+  ASSERT_NE(add, nullptr);
+  HWND page = PageWith(add, 1013);
+  ASSERT_NE(page, nullptr);
+  HWND combo = GetDlgItem(page, 1012);
+  SendMessageW(combo, CB_SETCURSEL, 3, 0);
+  SendMessageW(page, WM_COMMAND, MAKEWPARAM(1012, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  SendMessageW(page, WM_COMMAND, 1014, 0);
+  PostMessageW(add, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitGone(add));
+  WaitImage([](const FileImage& i) { return CountRecords(i, 2) > 10; });
+  Follow();
+
+  Tap(Centre(kSoftReset));
+  Answer(L"Soft Reset Pocket PC", L"Do you really want to Soft Reset your Pocket PC", IDNO);
+  Tap(Centre(kHardReset));
+  Answer(L"Hard Reset Pocket PC", L"Do you really want to Hard Reset your Pocket PC", IDNO);
+  testsupport::PumpFor(300);
+  EXPECT_EQ(EventLog().find("reboot"), std::string::npos) << "No does nothing";
+
+  Tap(Centre(kSoftReset));
+  Answer(L"Soft Reset Pocket PC", L"Do you really want to Soft Reset your Pocket PC", IDYES);
+  ASSERT_TRUE(testsupport::PumpUntil([] { return EventLog().find("reboot") != std::string::npos; }, 5000));
+  EXPECT_EQ(EventLog().find("clean-reboot-flag"), std::string::npos) << "a soft reset keeps the store";
+
+  Tap(Centre(kHardReset));
+  Answer(L"Hard Reset Pocket PC", L"Do you really want to Hard Reset your Pocket PC", IDYES);
+  ASSERT_TRUE(testsupport::PumpUntil([] { return EventLog().find("clean-reboot-flag") != std::string::npos; }, 5000));
+  std::string events = EventLog();
+  std::size_t flag = events.find("clean-reboot-flag");
+  EXPECT_NE(events.find("reboot", flag + 17), std::string::npos) << "the flag first, then the reboot";
+
+  Tap(Centre(kPowerOff));
+  EXPECT_TRUE(testsupport::PumpUntil([] { return EventLog().find("power-off-key") != std::string::npos; }, 5000));
+}
+
+}  // namespace
