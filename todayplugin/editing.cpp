@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -268,7 +269,7 @@ class IconPicker : public win32::Dialog<IconPicker> {
         if (r.bottom <= 0 || r.top >= rc.bottom) continue;
         if (i == memory_.chosen) {
           const int pad = 4 * c_.metrics.scale;
-          drawing_.Picture(mem.get(), c_.scene, back, {r.left - pad, r.top - pad, r.right + pad, r.bottom + pad});
+          drawing_.StripIcon(mem.get(), c_.scene, back, 0, r.left - pad, r.top - pad, g.icon + 2 * pad);
         }
         drawing_.StripIcon(mem.get(), c_.scene, strip, i, r.left, r.top, g.icon);
       }
@@ -650,7 +651,11 @@ class AddDialog : public win32::Dialog<AddDialog> {
     SetDlgItemTextW(hwnd(), IDC_TAB_OF, Wide(FieldText(c_.state.tabs[c_.state.SelectedTab()].name)).c_str());
     HWND tabs = GetDlgItem(hwnd(), IDC_ADD_TABS);
     const int s = c_.metrics.scale;
-    SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(80 * s, 20 * s));
+    // Three tabs of 80 (scaled) each, narrower where the screen has no room for them.
+    RECT strip = {};
+    GetClientRect(tabs, &strip);
+    const int tabWidth = std::min<int>(80 * s, (strip.right - 6 * s) / 3);
+    SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(tabWidth, 20 * s));
     SendMessageW(tabs, TCM_SETPADDING, 0, MAKELPARAM(10 * s, 3 * s));
     const wchar_t* names[] = {L"Items", L"Files", L"Folders"};
     for (int i = 0; i < 3; ++i) {

@@ -178,7 +178,9 @@ int AddItems(State& state, std::span<const ItemRecord> items) {
     bool placed = false;
     for (int r = 0; r < kShownRows && !placed; ++r)
       for (int c = 0; c + width <= columns && !placed; ++c) {
-        bool free = true;
+        // A cell before a covered one is skipped, as loading skips it: the item stays where it
+        // is put when the file is read again.
+        bool free = c + 1 >= kMaxColumns || tab[r][c + 1].kind != kCovered;
         for (int dx = 0; dx < width && free; ++dx) free = tab[r][c + dx].kind == kEmpty;
         if (!free) continue;
         tab[r][c] = item;

@@ -68,8 +68,8 @@ bool IsStorableTarget(std::u16string_view path);
 std::optional<ItemRecord> MakeLauncher(std::u16string_view target, std::u16string_view name);
 
 // Adds items at the first empty cells of the selected tab, one cell each (a gauge in the first
-// three empty cells side by side of a row); what finds no room, or would make the tab hold more
-// than thirty items, is dropped. Returns the number added.
+// three empty cells side by side of a row), never at a cell that loading would skip; what finds no
+// room, or would make the tab hold more than thirty items, is dropped. Returns the number added.
 int AddItems(State& state, std::span<const ItemRecord> items);
 
 // The settings applets the Add dialog offers, and what a row of them becomes.

@@ -4,10 +4,10 @@
 //   file: loading and saving the data file against reading and writing 287,344 bytes plainly.
 #include <windows.h>
 
-#include <todaycmn.h>
-
 #include <cstdio>
 #include <memory>
+
+#include <todaycmn.h>
 
 #include "todayplugin/core/glancet_core.h"
 #include "todayplugin/datafile.h"

@@ -2,10 +2,10 @@
 // With GLANCET_SHOT set, the screen is also saved as T:\glancet-<profile>.bmp for a look.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "testsupport/keycolour.h"
 #include "testsupport/testsupport.h"
@@ -67,7 +67,8 @@ TEST(TodayScreen, ShowsGlancetAsTallAsItsTallestTab) {
         desktop = FindWindowW(L"DesktopExplorerWindow", L"DeskTop");
         item = desktop ? FindWindowExW(desktop, nullptr, L"MyToday", L"MyTodayScreen") : nullptr;
         RECT rc = {};
-        return item && GetWindowRect(item, &rc) && rc.bottom > rc.top;
+        // Shown: a shell that starts quickly may lay its items out before it shows itself.
+        return item && GetWindowRect(item, &rc) && rc.bottom > rc.top && IsWindowVisible(item);
       },
       15000);
   EXPECT_TRUE(shown) << "Glancet's window under the Today screen";

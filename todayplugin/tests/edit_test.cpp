@@ -215,6 +215,18 @@ TEST(Adding, GaugesNeedThreeFreeCellsSideBySideAndTabsStopAtThirtyItems) {
   EXPECT_EQ(AddItems(s, std::span(&battery, 1)), 1);
   EXPECT_EQ(Kinds(s, 2, 2), "00S00S00S0|00SB--00S0") << "the first run of three: columns 3 to 5 of row 1";
 
+  // A cell before a covered one is not taken: after the next load the launcher would sit
+  // elsewhere. The System tab in landscape has such a cell at row 1, column 5.
+  Fixture w = Defaults(kLandscape);
+  ArrangeFrom(w.state->grid[0], 14, 0, 0);
+  ASSERT_EQ(Kinds(*w.state, 0, 2), "B--M--L-L-K--0|G--7S0----SSSS");
+  ItemRecord two[] = {Small(u"one"), Small(u"two")};
+  EXPECT_EQ(AddItems(*w.state, two), 2);
+  EXPECT_EQ(Kinds(*w.state, 0), "B--M--L-L-K--S|G--7S0----SSSS|S0000000000000");
+  Save(*w.state, *w.image);
+  Load(*w.image, kLandscape, *w.state);
+  EXPECT_EQ(Kinds(*w.state, 0), "B--M--L-L-K--S|G--7S0----SSSS|S0000000000000") << "the same after a load";
+
   // Landscape: 42 cells, but a tab holds thirty items; the rest of a Select All is dropped.
   Fixture l = Defaults(kLandscape);
   l.state->Select(2);
