@@ -172,7 +172,7 @@ class IconPicker : public win32::Dialog<IconPicker> {
   IconGrid Grid() const {
     RECT rc = {};
     GetClientRect(hwnd(), &rc);
-    return MakeIconGrid(memory_.set, Landscape(), c_.metrics.scale, rc.bottom);
+    return MakeIconGrid(memory_.set, Landscape(), c_.metrics.scale, rc.bottom, rc.right);
   }
 
   void UpdateScroll() {
@@ -591,6 +591,9 @@ class TreePage : public win32::Dialog<TreePage> {
       }
       if (tv->action & TVE_EXPAND) Fill(tv->itemNew.hItem);
     } else if (header->code == TVN_SELCHANGEDW) {
+      // A chosen folder is read now, so that it opens at once.
+      const auto* tv = reinterpret_cast<const NMTREEVIEWW*>(lParam);
+      if (const Node* node = NodeOf(tv->itemNew.hItem); node && node->folder) Fill(tv->itemNew.hItem);
       UpdateOk();
     }
     return FALSE;

@@ -125,7 +125,7 @@ bool ApplyIcon(State& state, bool toTab, IconSet set, int index, const StripPath
   return true;
 }
 
-IconGrid MakeIconGrid(IconSet set, bool landscape, int scale, int pageHeight) {
+IconGrid MakeIconGrid(IconSet set, bool landscape, int scale, int pageHeight, int pageWidth) {
   IconGrid g;
   g.count = IconCount(set);
   g.columns = landscape ? 7 : 5;
@@ -133,19 +133,20 @@ IconGrid MakeIconGrid(IconSet set, bool landscape, int scale, int pageHeight) {
   g.pitch = (32 + 12) * scale;
   g.margin = 6 * scale;
   g.height = std::max(0, pageHeight - g.margin);
+  g.pitchX = std::clamp((pageWidth - g.margin) / g.columns, g.icon, g.pitch);
   return g;
 }
 
 Rect32 IconGrid::IconRect(int index, int scroll) const {
   const int row = index / columns - scroll, column = index % columns;
-  const int x = margin + column * pitch, y = margin + row * pitch;
+  const int x = margin + column * pitchX, y = margin + row * pitch;
   return {x, y, x + icon, y + icon};
 }
 
 int IconGrid::IconAt(int x, int y, int scroll) const {
-  if (x < margin || y < margin || pitch <= 0) return -1;
-  const int column = (x - margin) / pitch, row = (y - margin) / pitch;
-  if (column >= columns || (x - margin) % pitch >= icon || (y - margin) % pitch >= icon) return -1;
+  if (x < margin || y < margin || pitch <= 0 || pitchX <= 0) return -1;
+  const int column = (x - margin) / pitchX, row = (y - margin) / pitch;
+  if (column >= columns || (x - margin) % pitchX >= icon || (y - margin) % pitch >= icon) return -1;
   const int index = (row + scroll) * columns + column;
   return index < count ? index : -1;
 }

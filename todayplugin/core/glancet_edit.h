@@ -42,8 +42,9 @@ bool ApplyIcon(State& state, bool toTab, IconSet set, int index, const StripPath
 struct IconGrid {
   int count = 0;
   int columns = 5;
-  int icon = 32;   // a large icon's square
-  int pitch = 44;  // icon and spacing
+  int icon = 32;    // a large icon's square
+  int pitch = 44;   // icon and spacing, down the page
+  int pitchX = 44;  // and across it, closer where the page is too narrow for the columns
   int margin = 6;
   int height = 0;  // of the page
 
@@ -56,7 +57,7 @@ struct IconGrid {
   // The icon under (x, y) at that scroll position, or -1.
   int IconAt(int x, int y, int scroll) const;
 };
-IconGrid MakeIconGrid(IconSet set, bool landscape, int scale, int pageHeight);
+IconGrid MakeIconGrid(IconSet set, bool landscape, int scale, int pageHeight, int pageWidth = 1 << 20);
 
 // ---- Items --------------------------------------------------------------------------------------
 

@@ -4,6 +4,8 @@
 // dialogs are saved as T:\glancet-<profile>-<dialog>.bmp for a look.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -71,6 +73,14 @@ int CountRecords(const FileImage& image, int tab) {
   int n = 0;
   while (n < kItemsPerTab && Record(image, tab, n).kind != kEmpty) ++n;
   return n;
+}
+// The kind of the tab's item with that target (kEmpty when there is none); the order of the
+// records depends on the screen's columns.
+int32_t KindOf(const FileImage& image, int tab, std::u16string_view target) {
+  for (int i = 0; i < kItemsPerTab; ++i)
+    if (Record(image, tab, i).kind != kEmpty && FieldText(Record(image, tab, i).target) == target)
+      return Record(image, tab, i).kind;
+  return kEmpty;
 }
 std::u16string TabName(const FileImage& image, int t) { return std::u16string(FieldText(Tab(image, t).name)); }
 
@@ -369,6 +379,64 @@ TEST_F(TodayEditing, LaunchersGrowShrinkGoAndComeFromTheAddDialog) {
   EXPECT_EQ(FieldText(Tab(*iconed, 2).bitmap), s_ == 2 ? u"\\Program Files\\Zek\\Pellvane\\image\\custom32.bmp"
                                                        : u"\\Program Files\\Zek\\Pellvane\\image\\custom16.bmp");
   EXPECT_EQ(WaitForSingleObject(shell_.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the shell survived";
+}
+
+// The last child of a tree node, walked without reading the tree's texts (which another process
+// cannot).
+HTREEITEM LastChild(HWND tree, HTREEITEM node) {
+  auto item =
+      reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(node)));
+  for (HTREEITEM next = item; next; next = reinterpret_cast<HTREEITEM>(
+                                        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(next))))
+    item = next;
+  return item;
+}
+HTREEITEM FirstChild(HWND tree, HTREEITEM node) {
+  return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(node)));
+}
+void Choose(HWND tree, HTREEITEM item) {
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
+TEST_F(TodayEditing, FilesAndFoldersPagesAddTheChosenPath) {
+  // "Add File...": the root's first folder is "My Documents"; its last entry, files after
+  // folders, is "Welcome.txt".
+  Command(40034);
+  HWND add = WaitDialog(L"Dialog");
+  ASSERT_NE(add, nullptr);
+  HWND page = PageWith(add, 1020);
+  ASSERT_NE(page, nullptr);
+  HWND tree = GetDlgItem(page, 1020);
+  auto root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  HTREEITEM documents = FirstChild(tree, root);
+  ASSERT_NE(documents, nullptr);
+  Choose(tree, documents);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, 1016))) << "a folder is no file";
+  HTREEITEM welcome = LastChild(tree, documents);
+  ASSERT_NE(welcome, nullptr);
+  Choose(tree, welcome);
+  Shot(L"files");
+  ASSERT_TRUE(IsWindowEnabled(GetDlgItem(page, 1016)));
+  PostMessageW(page, WM_COMMAND, 1016, 0);
+  EXPECT_TRUE(WaitGone(add));
+  auto file = WaitImage([](const FileImage& i) { return CountRecords(i, 0) == 13; });
+  ASSERT_EQ(CountRecords(*file, 0), 13);
+  EXPECT_EQ(KindOf(*file, 0, u"\\My Documents\\Welcome.txt"), kSmall);
+
+  // "Add Folder...": the same folder, added itself.
+  Command(40035);
+  add = WaitDialog(L"Dialog");
+  ASSERT_NE(add, nullptr);
+  page = PageWith(add, 1015);
+  ASSERT_NE(page, nullptr);
+  tree = GetDlgItem(page, 1015);
+  root = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  Choose(tree, FirstChild(tree, root));
+  PostMessageW(page, WM_COMMAND, 1016, 0);
+  EXPECT_TRUE(WaitGone(add));
+  auto folder = WaitImage([](const FileImage& i) { return CountRecords(i, 0) == 14; });
+  ASSERT_EQ(CountRecords(*folder, 0), 14);
+  EXPECT_EQ(KindOf(*folder, 0, u"\\My Documents"), kSmall);
 }
 
 // ---- Taps ------------------------------------------------------------------------------------------

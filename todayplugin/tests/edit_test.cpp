@@ -176,6 +176,10 @@ TEST(Icons, PickerGridHitsIconsAndClampsItsScroll) {
   Rect32 last = many.IconRect(50, 0);
   EXPECT_EQ(many.IconAt(last.left + 1, last.top + 1, 0), 50);
   EXPECT_EQ(many.IconAt(last.left + many.pitch + 1, last.top + 1, 0), -1) << "past the last icon";
+  // Seven columns in a landscape page narrowed by its scroll bar: closer together, all inside.
+  IconGrid narrow = MakeIconGrid(IconSet::kCustom, true, 1, 150, 304);
+  EXPECT_LE(narrow.IconRect(6, 0).right, 304);
+  EXPECT_EQ(narrow.IconAt(narrow.IconRect(6, 0).left, narrow.margin, 0), 6);
 }
 
 // ---- Adding -----------------------------------------------------------------------------------------
