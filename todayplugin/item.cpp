@@ -16,6 +16,7 @@
 #include "todayplugin/menus.h"
 #include "todayplugin/resource.h"
 #include "todayplugin/status.h"
+#include "todayplugin/themes.h"
 #include "win32/handle.h"
 #include "win32/shell.h"
 #include "win32/text.h"
@@ -114,7 +115,7 @@ std::span<const win32::CommandEntry<Item>> Item::Commands() {
       Command<&Item::AddCommand>(IDM_ADD_ITEMS_ITEM),
       Command<&Item::RemoveCommand>(IDM_REMOVE_ITEM),
       Command<&Item::LargeIconCommand>(IDM_LARGE_ICON),
-      Command<&Item::NotBuilt, &Item::Built>(IDM_THEME_FIRST, IDM_THEME_LAST),
+      Command<&Item::ThemeCommand>(IDM_THEME_FIRST, IDM_THEME_LAST),
   };
   return kCommands;
 }
@@ -479,9 +480,19 @@ void Item::TapAction(POINT at) {
         KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr);
       }
       break;
+    case kThemeSmall:
+      NextTheme(state_);  // the small button keeps the index in memory until the next save
+      break;
+    case kThemeLarge:
+      if (NextTheme(state_)) Save();
+      break;
     default:
-      break;  // the theme buttons come with a later version
+      break;
   }
+}
+
+void Item::ThemeCommand(int id) {
+  if (ApplyThemeFromMenu(state_, id - IDM_THEME_FIRST)) Changed();
 }
 
 // ---- The gauges' controls ----------------------------------------------------------------------

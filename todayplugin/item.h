@@ -57,9 +57,7 @@ class Item final : public win32::Window<Item> {
   LRESULT OnRenameTab(WPARAM, LPARAM lParam);
 
   void GaugeCommand(int id);
-  // Themes come with a later version.
-  void NotBuilt() {}
-  bool Built() const { return false; }
+  void ThemeCommand(int id);
 
   // Editing: tabs, icons, the Add dialog, removing, resizing and closing up.
   EditContext Editing();

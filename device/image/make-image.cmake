@@ -70,5 +70,8 @@ endforeach()
 foreach(app pword.exe notes.exe pimg.exe pxl.exe solitare.exe wmplayer.exe instmsgr.exe calc.exe)
   file(COPY_FILE "${BIN}/tmail.exe" "${OUT}/Windows/${app}")
 endforeach()
+# Today themes: a plain one and one with spaces in its name.
+file(WRITE "${OUT}/Windows/Plain.tsk" "theme")
+file(WRITE "${OUT}/Windows/My Theme.tsk" "theme")
 file(WRITE "${OUT}/Windows/device-events.log" "")
 file(WRITE "${OUT}/Windows/device-launch.log" "")

@@ -439,6 +439,73 @@ TEST_F(TodayEditing, FilesAndFoldersPagesAddTheChosenPath) {
   EXPECT_EQ(KindOf(*folder, 0, u"\\My Documents"), kSmall);
 }
 
+// ---- Themes --------------------------------------------------------------------------------------
+
+std::wstring Skin() {
+  wchar_t skin[MAX_PATH] = L"<none>";
+  DWORD size = sizeof skin;
+  RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Today", L"Skin", RRF_RT_REG_SZ, nullptr, skin, &size);
+  return skin;
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+TEST_F(TodayEditing, ApplyingAThemeGoesThroughTheInstallerUnderAPlainName) {
+  // The submenu lists the themes in the order the folder gives them.
+  int index = -1, n = 0;
+  WIN32_FIND_DATAW fd;
+  FindHandle find(FindFirstFileW(L"\\windows\\*.tsk", &fd));
+  ASSERT_TRUE(find) << "the image carries Today themes";
+  do {
+    if (std::wstring(fd.cFileName) == L"My Theme.tsk") index = n;
+    ++n;
+  } while (FindNextFileW(find.get(), &fd));
+  ASSERT_GE(index, 0);
+  const std::string line = "wceload.exe|/safe /noui /nouninstall /delete 0 \\windows\\My_Theme.tsk";
+  const std::size_t before = Count(testsupport::ReadFileBytes(L"\\Windows\\device-launch.log"), line);
+  HWND first = item_;
+  Command(50000 + index);
+  EXPECT_TRUE(testsupport::PumpUntil(
+      [&] { return Count(testsupport::ReadFileBytes(L"\\Windows\\device-launch.log"), line) == before + 2; }, 10000))
+      << testsupport::ReadFileBytes(L"\\Windows\\device-launch.log");
+  auto saved = WaitImage([&](const FileImage& i) { return At<Settings>(i, offsets::kSettings).themeIndex == index; });
+  EXPECT_EQ(At<Settings>(*saved, offsets::kSettings).themeIndex, index);
+  EXPECT_NE(GetFileAttributesW(L"\\windows\\My Theme.tsk"), INVALID_FILE_ATTRIBUTES) << "its own name again";
+  EXPECT_EQ(GetFileAttributesW(L"\\windows\\My_Theme.tsk"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(Skin(), L"\\windows\\My Theme.tsk");
+  DWORD start = 0, size = sizeof start;
+  EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Today", L"UseStartImage", RRF_RT_REG_DWORD, nullptr,
+                         &start, &size),
+            ERROR_SUCCESS)
+      << "the start image gives way to the theme";
+  // The reload: the Today screen made its items anew.
+  EXPECT_TRUE(testsupport::PumpUntil(
+      [&] {
+        HWND desktop = FindWindowW(L"DesktopExplorerWindow", L"DeskTop");
+        item_ = desktop ? FindWindowExW(desktop, nullptr, L"MyToday", L"MyTodayScreen") : nullptr;
+        return item_ && item_ != first;
+      },
+      5000));
+
+  // Without the Today key nothing is applied and nothing changes.
+  ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Today"), ERROR_SUCCESS);
+  const std::string log = testsupport::ReadFileBytes(L"\\Windows\\device-launch.log");
+  auto image = ReadImage();
+  Command(50000 + index);
+  testsupport::PumpFor(1000);
+  EXPECT_EQ(testsupport::ReadFileBytes(L"\\Windows\\device-launch.log"), log);
+  auto after = ReadImage();
+  ASSERT_TRUE(image && after);
+  EXPECT_EQ(std::memcmp(image->data(), after->data(), image->size()), 0);
+  RegKey restored;  // for the tests after this one
+  RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Today", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                  restored.put(), nullptr);
+}
+
 // ---- Taps ------------------------------------------------------------------------------------------
 
 std::string LaunchLog() { return testsupport::ReadFileBytes(L"\\Windows\\device-launch.log"); }
@@ -567,6 +634,14 @@ TEST_F(TodayTaps, ResetsAskFirstAndThePowerButtonSwitchesOff) {
 
   Tap(Centre(kPowerOff));
   EXPECT_TRUE(testsupport::PumpUntil([] { return EventLog().find("power-off-key") != std::string::npos; }, 5000));
+
+  // The large theme-loop button applies the first theme and saves its index.
+  const std::size_t installs = Count(LaunchLog(), "wceload.exe|");
+  Tap(Centre(kThemeLarge));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return Count(LaunchLog(), "wceload.exe|") == installs + 2; }, 10000))
+      << LaunchLog();
+  auto looped = WaitImage([](const FileImage& i) { return At<Settings>(i, offsets::kSettings).themeIndex == 0; });
+  EXPECT_EQ(At<Settings>(*looped, offsets::kSettings).themeIndex, 0);
 }
 
 }  // namespace

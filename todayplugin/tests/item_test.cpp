@@ -336,9 +336,9 @@ TEST_F(ItemTest, GaugeCommandsChangeAndSaveTheModes) {
   EXPECT_EQ(FieldText(card1.name), u"Card2");
   EXPECT_EQ(card1.usedPercent + card1.freePercent, 100u);
 
-  // The theme commands are not built yet: they leave the file alone.
+  // A menu's title entry is no command: the file is left alone.
   DeleteFileW(kFile);
-  SendMessageW(item_, WM_COMMAND, 50000, 0);
+  SendMessageW(item_, WM_COMMAND, 40045, 0);
   EXPECT_EQ(ReadFileImage(), nullptr);
 }
 
