@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "todayplugin/core/glancet_core.h"
+#include "todayplugin/tests/image_records.h"
 
 namespace quintar::glancet::core {
 namespace {
@@ -30,17 +31,6 @@ Fixture Defaults(const Metrics& m = kQvga) {
   Fixture f;
   BuildDefaults(m, MakeStripPaths(m.scale), ShellName, *f.image, *f.state);
   return f;
-}
-
-template <typename T>
-T At(const FileImage& image, std::size_t offset) {
-  T v{};
-  std::memcpy(&v, image.data() + offset, sizeof v);
-  return v;
-}
-
-ItemRecord Record(const FileImage& image, int tab, int slot) {
-  return At<ItemRecord>(image, offsets::kItems + (tab * kItemsPerTab + slot) * sizeof(ItemRecord));
 }
 
 ItemRecord Item(int32_t kind, std::u16string_view name = u"") {

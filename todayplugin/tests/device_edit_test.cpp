@@ -15,28 +15,20 @@
 
 #include "testsupport/testsupport.h"
 #include "todayplugin/core/glancet_core.h"
+#include "todayplugin/tests/device_screen.h"
+#include "todayplugin/tests/image_records.h"
 #include "win32/handle.h"
 #include "win32/text.h"
 
 namespace {
 
+using quintar::glancet::test::Profile;
+using quintar::glancet::test::Scale;
 using namespace quintar::glancet::core;
 using namespace quintar::win32;
 
 constexpr wchar_t kFile[] = L"\\windows\\pellvane.dat";
 constexpr wchar_t kSettings[] = L"\\Program Files\\Zek\\Pellvane\\Settings\\";
-
-std::wstring Profile() {
-  wchar_t name[32] = L"unknown";
-  DWORD size = sizeof name;
-  RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Quintar\\Device", L"Profile", RRF_RT_REG_SZ, nullptr, name, &size);
-  return name;
-}
-
-int Scale() {
-  WindowDc dc(nullptr);
-  return GetDeviceCaps(dc.get(), LOGPIXELSX) > 96 ? 2 : 1;
-}
 
 bool Shots() {
   wchar_t v[8] = {};
@@ -57,23 +49,8 @@ std::unique_ptr<FileImage> ReadImage() {
   return image;
 }
 
-template <typename T>
-T At(const FileImage& image, std::size_t offset) {
-  T v{};
-  std::memcpy(&v, image.data() + offset, sizeof v);
-  return v;
-}
-
 int TabCount(const FileImage& image) { return At<int32_t>(image, offsets::kTabCount); }
 TabRecord Tab(const FileImage& image, int t) { return At<TabRecord>(image, offsets::kTabs + t * sizeof(TabRecord)); }
-ItemRecord Record(const FileImage& image, int tab, int slot) {
-  return At<ItemRecord>(image, offsets::kItems + (tab * kItemsPerTab + slot) * sizeof(ItemRecord));
-}
-int CountRecords(const FileImage& image, int tab) {
-  int n = 0;
-  while (n < kItemsPerTab && Record(image, tab, n).kind != kEmpty) ++n;
-  return n;
-}
 // The kind of the tab's item with that target (kEmpty when there is none); the order of the
 // records depends on the screen's columns.
 int32_t KindOf(const FileImage& image, int tab, std::u16string_view target) {
@@ -187,6 +164,25 @@ class TodayEditing : public ::testing::Test {
         },
         5000);
     return page;
+  }
+
+  // Opens the Add dialog by `command`, checks every row of the Items page's class `row` and adds
+  // them to the tab named `tab`; `shot` names its pictures.
+  void AddWholeClass(int command, int row, const wchar_t* tab, const wchar_t* shot) {
+    Command(command);
+    HWND add = WaitDialog(L"Dialog");
+    ASSERT_NE(add, nullptr);
+    EXPECT_EQ(TextOf(GetDlgItem(add, 1025)), tab);
+    HWND page = PageWith(add, 1013);
+    ASSERT_NE(page, nullptr);
+    if (shot) Shot(shot);
+    HWND combo = GetDlgItem(page, 1012);
+    SendMessageW(combo, CB_SETCURSEL, row, 0);
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(1012, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    SendMessageW(page, WM_COMMAND, 1014, 0);  // Select All
+    if (shot) Shot((std::wstring(shot) + L"-class").c_str());
+    PostMessageW(add, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(WaitGone(add));
   }
 
   testsupport::ChildProcess shell_;
@@ -315,20 +311,7 @@ TEST_F(TodayEditing, LaunchersGrowShrinkGoAndComeFromTheAddDialog) {
 
   // The Add dialog's "Settings" class, every row checked: sixteen launchers with their exact
   // targets and icons.
-  Command(40027);
-  HWND add = WaitDialog(L"Dialog");
-  ASSERT_NE(add, nullptr);
-  EXPECT_EQ(TextOf(GetDlgItem(add, 1025)), L"Setting");
-  HWND page = PageWith(add, 1013);
-  ASSERT_NE(page, nullptr);
-  Shot(L"add");
-  HWND combo = GetDlgItem(page, 1012);
-  SendMessageW(combo, CB_SETCURSEL, 1, 0);
-  SendMessageW(page, WM_COMMAND, MAKEWPARAM(1012, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-  SendMessageW(page, WM_COMMAND, 1014, 0);  // Select All
-  Shot(L"add-settings");
-  PostMessageW(add, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(WaitGone(add));
+  AddWholeClass(40027, 1, L"Setting", L"add");
   auto added = WaitImage([](const FileImage& i) { return CountRecords(i, 2) == 25; });
   ASSERT_EQ(CountRecords(*added, 2), 25);
   struct Row {
@@ -594,17 +577,7 @@ TEST_F(TodayTaps, ResetsAskFirstAndThePowerButtonSwitchesOff) {
   // The "Custom" rows on the third tab bring the power and reset buttons.
   PressTab(2);
   tab_ = 2;
-  Command(40033);
-  HWND add = WaitDialog(L"Dialog");
-  ASSERT_NE(add, nullptr);
-  HWND page = PageWith(add, 1013);
-  ASSERT_NE(page, nullptr);
-  HWND combo = GetDlgItem(page, 1012);
-  SendMessageW(combo, CB_SETCURSEL, 3, 0);
-  SendMessageW(page, WM_COMMAND, MAKEWPARAM(1012, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-  SendMessageW(page, WM_COMMAND, 1014, 0);
-  PostMessageW(add, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(WaitGone(add));
+  AddWholeClass(40033, 3, L"Setting", nullptr);
   WaitImage([](const FileImage& i) { return CountRecords(i, 2) > 10; });
   Follow();
 

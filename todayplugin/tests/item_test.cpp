@@ -13,10 +13,14 @@
 
 #include "testsupport/testsupport.h"
 #include "todayplugin/core/glancet_core.h"
+#include "todayplugin/tests/device_screen.h"
+#include "todayplugin/tests/image_records.h"
 #include "win32/handle.h"
 
 namespace {
 
+using quintar::glancet::test::Profile;
+using quintar::glancet::test::Scale;
 using namespace quintar::glancet::core;
 using namespace quintar::win32;
 
@@ -52,23 +56,6 @@ std::unique_ptr<FileImage> ReadFileImage(DWORD* size = nullptr) {
   return image;
 }
 
-template <typename T>
-T At(const FileImage& image, std::size_t offset) {
-  T v{};
-  std::memcpy(&v, image.data() + offset, sizeof v);
-  return v;
-}
-
-ItemRecord Record(const FileImage& image, int tab, int slot) {
-  return At<ItemRecord>(image, offsets::kItems + (tab * kItemsPerTab + slot) * sizeof(ItemRecord));
-}
-
-int CountRecords(const FileImage& image, int tab) {
-  int n = 0;
-  while (n < kItemsPerTab && Record(image, tab, n).kind != kEmpty) ++n;
-  return n;
-}
-
 void SetCards(const std::vector<std::wstring>& cards) {
   std::wstring multi;
   for (const auto& c : cards) multi += c + L'\0';
@@ -82,11 +69,6 @@ DWORD ReadDword(HKEY root, const wchar_t* key, const wchar_t* name) {
   DWORD v = 0xFFFFFFFF, size = sizeof v;
   RegGetValueW(root, key, name, RRF_RT_REG_DWORD, nullptr, &v, &size);
   return v;
-}
-
-int Scale() {
-  WindowDc dc(nullptr);
-  return GetDeviceCaps(dc.get(), LOGPIXELSX) > 96 ? 2 : 1;
 }
 
 // The DLL loaded afresh (its state is per process, so each test reloads it) under a host window.
