@@ -19,7 +19,6 @@
 
 namespace {
 
-using quintar::glancet::test::Profile;
 using quintar::glancet::test::Scale;
 using namespace quintar::glancet::core;
 using namespace quintar::win32;
