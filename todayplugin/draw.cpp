@@ -58,6 +58,15 @@ class Bitmaps {
     if (old_) SelectObject(dc_.get(), old_);
   }
 
+  // The whole bitmap stretched over `r`, as it is.
+  void Plain(HDC dst, const std::wstring& path, const RECT& r) {
+    HBITMAP bitmap = path.empty() ? nullptr : CachedBitmap(cache_, path);
+    BITMAP info = {};
+    if (!dc_ || !bitmap || !GetObjectW(bitmap, sizeof info, &info)) return;
+    StretchBlt(dst, r.left, r.top, r.right - r.left, r.bottom - r.top, Select(bitmap), 0, 0, info.bmWidth,
+               info.bmHeight, SRCCOPY);
+  }
+
   // Size of the bitmap at `path`; false when it is missing.
   bool Size(const std::wstring& path, SIZE& size) {
     HBITMAP bitmap = path.empty() ? nullptr : CachedBitmap(cache_, path);
@@ -192,6 +201,8 @@ class Canvas {
     if (!cache_.gaugeFont) cache_.gaugeFont.reset(CreateItemFont(dc_, 7));
     return cache_.gaugeFont.get();
   }
+
+  void Picture(const std::wstring& path, const RECT& r) { bitmaps_.Plain(dc_, path, r); }
 
   void StripFrame(const std::wstring& path, int index, int x, int y, int size) {
     SIZE bitmapSize = {};
@@ -419,6 +430,14 @@ void Drawing::SelectedTab(HDC dc, const Scene& scene, int tab, COLORREF text) {
   SetTextColor(dc, text);
   SetBkMode(dc, TRANSPARENT);
   canvas.TabFace(t, NamesLineHeight(dc));
+}
+
+void Drawing::StripIcon(HDC dc, const Scene& scene, const std::wstring& path, int index, int x, int y, int size) {
+  Canvas(*cache_, scene, dc).StripFrame(path, index, x, y, size);
+}
+
+void Drawing::Picture(HDC dc, const Scene& scene, const std::wstring& path, RECT r) {
+  Canvas(*cache_, scene, dc).Picture(path, r);
 }
 
 }  // namespace quintar::glancet

@@ -44,6 +44,10 @@ class Drawing {
   void PressedCell(HDC dc, const Scene& scene, const core::ItemRecord& item, int column, int row);
   void PressedNext(HDC dc, const Scene& scene);
   void SelectedTab(HDC dc, const Scene& scene, int tab, COLORREF text);
+  // Frame `index` of a strip, keyed by its corner pixel, as a `size` square at (x, y).
+  void StripIcon(HDC dc, const Scene& scene, const std::wstring& path, int index, int x, int y, int size);
+  // A whole bitmap stretched over `r`.
+  void Picture(HDC dc, const Scene& scene, const std::wstring& path, RECT r);
 
  private:
   std::unique_ptr<DrawingCache> cache_;

@@ -4,14 +4,19 @@
 
 #include <shellapi.h>
 
+#include <ceservices.h>
 #include <todaycmn.h>
 
 #include <memory>
+#include <optional>
 
+#include "todayplugin/core/glancet_edit.h"
+#include "todayplugin/core/glancet_tap.h"
 #include "todayplugin/datafile.h"
 #include "todayplugin/menus.h"
 #include "todayplugin/resource.h"
 #include "todayplugin/status.h"
+#include "todayplugin/themes.h"
 #include "win32/handle.h"
 #include "win32/shell.h"
 #include "win32/text.h"
@@ -35,9 +40,6 @@ std::u16string NameFromPath(std::u16string_view path) {
   return name;
 }
 
-namespace {
-
-// The shell's name for a path; outside the loader lock only.
 std::u16string ShellDisplayName(std::u16string_view path) {
   SHFILEINFOW info = {};
   std::wstring wide = win32::Wide(path);
@@ -45,8 +47,6 @@ std::u16string ShellDisplayName(std::u16string_view path) {
     return win32::U16(info.szDisplayName);
   return NameFromPath(path);
 }
-
-}  // namespace
 
 Item::Item(HINSTANCE instance)
     : instance_(instance), metrics_(MeasureScreen()), paths_(MakeStripPaths(metrics_.scale)) {
@@ -104,12 +104,18 @@ std::span<const win32::CommandEntry<Item>> Item::Commands() {
       Command<&Item::GaugeCommand>(IDM_PROGRAM_MEMORY, IDM_TOTAL_USED),
       Command<&Item::GaugeCommand>(IDM_FREE_SPACE, IDM_USED_SPACE),
       Command<&Item::GaugeCommand>(IDM_CARD_FIRST, IDM_CARD_LAST),
-      Command<&Item::NotBuilt, &Item::Built>(IDM_NEW_TAB, IDM_CHANGE_ICON),
-      Command<&Item::NotBuilt, &Item::Built>(IDM_ADD_ITEMS_TAB),
-      Command<&Item::NotBuilt, &Item::Built>(IDM_ARRANGE, IDM_ADD_FOLDER),
-      Command<&Item::NotBuilt, &Item::Built>(IDM_ADD_ITEMS_ITEM, IDM_REMOVE_ITEM),
-      Command<&Item::NotBuilt, &Item::Built>(IDM_LARGE_ICON),
-      Command<&Item::NotBuilt, &Item::Built>(IDM_THEME_FIRST, IDM_THEME_LAST),
+      Command<&Item::NewTabCommand>(IDM_NEW_TAB),
+      Command<&Item::RenameTabCommand>(IDM_RENAME_TAB),
+      Command<&Item::DeleteTabCommand>(IDM_DELETE_TAB),
+      Command<&Item::ChangeIconCommand>(IDM_CHANGE_ICON),
+      Command<&Item::AddCommand>(IDM_ADD_ITEMS_TAB),
+      Command<&Item::ArrangeCommand>(IDM_ARRANGE),
+      Command<&Item::AutoArrangeCommand>(IDM_AUTO_ARRANGE),
+      Command<&Item::AddCommand>(IDM_ADD_ITEMS_EMPTY, IDM_ADD_FOLDER),
+      Command<&Item::AddCommand>(IDM_ADD_ITEMS_ITEM),
+      Command<&Item::RemoveCommand>(IDM_REMOVE_ITEM),
+      Command<&Item::LargeIconCommand>(IDM_LARGE_ICON),
+      Command<&Item::ThemeCommand>(IDM_THEME_FIRST, IDM_THEME_LAST),
   };
   return kCommands;
 }
@@ -190,6 +196,7 @@ LRESULT Item::OnPress(WPARAM, LPARAM lParam) {
     }
   }
   if (tab >= 0) {
+    iconOnTab_ = true;
     if (Held(at)) {
       // The hold becomes a right press at the stylus, which opens the tab menu.
       PostMessageW(hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, lParam);
@@ -223,6 +230,7 @@ void Item::PressCell(POINT at) {
         int size = IsLarge(item.kind) ? 2 * cell : cell;
         if (x >= cx && x < cx + size && y >= cy && y < cy + size) {
           item.highlight = 1;
+          iconOnTab_ = false;
           if (win32::WindowDc dc{hwnd()}) drawing_.PressedCell(dc.get(), View(), item, c, r);
           if (Held(at)) OpenItemMenu(hwnd(), instance_, s, item, at);
           InvalidateRect(hwnd(), nullptr, FALSE);
@@ -231,6 +239,7 @@ void Item::PressCell(POINT at) {
       } else if (const GaugePlace* gauge = IsGauge(item.kind) ? layout_.GaugeAt(c, r) : nullptr) {
         if (gauge->band.Contains(x, y)) {
           item.highlight = 1;
+          iconOnTab_ = false;
           if (item.kind == kBacklight && OnBacklightBar(at)) {
             dragging_ = true;
             SetBacklightAt(x, false);
@@ -255,8 +264,7 @@ LRESULT Item::OnMove(WPARAM wParam, LPARAM lParam) {
 LRESULT Item::OnRelease(WPARAM, LPARAM lParam) {
   POINT at = win32::PointOf(lParam);
   dragging_ = false;
-  // Tap actions (launching, system actions, themes) come with a later version: a tap on a
-  // launcher does nothing yet.
+  TapAction(at);
   if (InNextButton(at)) {
     NextPage(state_);
     LayOut();
@@ -281,22 +289,18 @@ LRESULT Item::OnInitMenuPopup(WPARAM wParam, LPARAM) {
   return 0;
 }
 
-// Another program's "Add to Today Screen": the path is taken for at most its field, however
-// long the sender says it is, and never read past cbData.
+// Another program's "Add to Today Screen". Only a whole UTF-16 device path that fits the target
+// field is taken (a terminator at its end is allowed); anything else adds nothing, and the file is
+// saved either way, as it always is after this message.
 LRESULT Item::OnCopyData(WPARAM, LPARAM lParam) {
   const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-  if (!data || !data->lpData || data->cbData < sizeof(wchar_t)) return 0;
+  if (!data || !data->lpData || data->cbData == 0 || data->cbData % sizeof(wchar_t) != 0) return 0;
   std::size_t chars = data->cbData / sizeof(wchar_t);
-  if (chars > kPathChars - 1) chars = kPathChars - 1;
-  const auto* text = static_cast<const char16_t*>(data->lpData);
-  std::size_t n = 0;
-  while (n < chars && text[n] != u'\0') ++n;
-  std::u16string path(text, n);
-  if (path.empty()) return 0;
-  AddLauncher(state_, path, ShellDisplayName(path));
-  LayOut();
-  Save();
-  InvalidateRect(hwnd(), nullptr, FALSE);
+  if (chars > kPathChars) return 0;  // 99 characters and perhaps the terminator
+  std::u16string path(static_cast<const char16_t*>(data->lpData), chars);
+  if (!path.empty() && path.back() == u'\0') path.pop_back();
+  if (IsStorableTarget(path)) AddLauncher(state_, path, ShellDisplayName(path));
+  Changed();
   return 0;
 }
 
@@ -324,6 +328,171 @@ LRESULT Item::OnRenameTab(WPARAM, LPARAM lParam) {
   for (int t = first; t < first + s.tabsOnPage && t < s.tabCount; ++t)
     if (s.tabs[t].selected) SetField(s.tabs[t].name, name);
   return 0;
+}
+
+// ---- Editing ------------------------------------------------------------------------------------
+
+EditContext Item::Editing() {
+  return {instance_, state_, paths_, metrics_, View(), [this] { Changed(); }};
+}
+
+void Item::Changed() {
+  ComputeHeights(state_);
+  LayOut();
+  Save();
+  InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void Item::NewTabCommand() {
+  EditContext c = Editing();
+  RunNewTabDialog(hwnd(), c);
+}
+
+void Item::RenameTabCommand() {
+  EditContext c = Editing();
+  RunRenameTabDialog(hwnd(), c);
+}
+
+void Item::DeleteTabCommand() {
+  if (win32::ShowMessage(hwnd(), L"Do you want to delete this tab?", L"Zek Pellvane",
+                         MB_YESNOCANCEL | MB_ICONINFORMATION) != IDYES)
+    return;
+  if (DeleteSelectedTab(state_) == DeleteTabResult::kLastTab) {
+    win32::ShowMessage(nullptr, L"Sorry you cannot delete the lastly tab!", L"Error", MB_ICONINFORMATION);
+    return;
+  }
+  Changed();
+}
+
+void Item::ChangeIconCommand() {
+  EditContext c = Editing();
+  RunIconDialog(hwnd(), c, picker_, iconOnTab_);
+}
+
+void Item::AddCommand(int id) {
+  if (id == IDM_ADD_FILE)
+    addPage_ = 1;
+  else if (id == IDM_ADD_FOLDER)
+    addPage_ = 2;
+  else if (id != IDM_ADD_ITEMS_TAB)
+    addPage_ = 0;
+  EditContext c = Editing();
+  RunAddDialog(hwnd(), c, addPage_);
+}
+
+void Item::ArrangeCommand() {
+  ArrangeSelected(state_);
+  Changed();
+}
+
+void Item::AutoArrangeCommand() {
+  ToggleAutoArrange(state_);
+  Changed();
+}
+
+void Item::RemoveCommand() {
+  RemoveHighlighted(state_);
+  Changed();
+}
+
+void Item::LargeIconCommand() {
+  if (ToggleLargeIcon(state_, paths_) == LargeIconResult::kFull) {
+    win32::ShowMessage(hwnd(), L"Sorry the client window is full,so you can't change the icon to larage",
+                       L"The run failed", MB_ICONHAND);
+    return;
+  }
+  Changed();
+}
+
+// ---- Tap actions ----------------------------------------------------------------------------------
+
+namespace {
+
+// A control-panel applet, started with its command line; failures are not reported.
+void StartControlPanel(int32_t gaugeKind) {
+  std::wstring line = win32::Wide(ControlPanelCommandLine(gaugeKind));
+  if (line.empty()) return;
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (CreateProcessW(win32::WidePtr(kControlPanel), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                     &pi)) {
+    win32::KernelHandle process(pi.hProcess), thread(pi.hThread);
+  }
+}
+
+bool Confirmed(const wchar_t* text, const wchar_t* caption) {
+  return win32::ShowMessage(nullptr, text, caption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+}
+
+}  // namespace
+
+void Item::Launch(std::u16string_view target) {
+  std::optional<uint32_t> attributes;
+  WIN32_FIND_DATAW fd;
+  const std::wstring path = win32::Wide(target);
+  if (win32::FindHandle find(FindFirstFileW(path.c_str(), &fd)); find) attributes = fd.dwFileAttributes;
+  std::optional<LaunchPlan> plan = PlanLaunch(target, attributes);
+  if (!plan) return;
+  const std::wstring file = win32::Wide(plan->file), parameters = win32::Wide(plan->parameters);
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = L"open";
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.c_str();
+  info.nShow = SW_SHOW;
+  info.hInstApp = instance_;
+  CeShellExecuteEx(&info);  // a target that cannot be opened is not reported
+}
+
+void Item::TapAction(POINT at) {
+  const TapHit hit = HitItem(state_, layout_, metrics_, at.x, at.y);
+  if (hit.kind == kEmpty) return;
+  const ItemRecord& item = state_.grid[state_.SelectedTab()][hit.row][hit.column];
+  switch (hit.kind) {
+    case kSmall:
+    case kLarge:
+      Launch(FieldText(item.target));
+      break;
+    case kBattery:
+    case kMemory:
+    case kStorage:
+      StartControlPanel(hit.kind);
+      break;
+    case kBacklight:
+      if (hit.onBar)
+        InvalidateRect(hwnd(), nullptr, FALSE);  // the press moved the knob already
+      else if (hit.onIcon)
+        StartControlPanel(kBacklight);
+      break;
+    case kPowerOff:
+      keybd_event(VK_OFF, 0, 0, 0);
+      keybd_event(VK_OFF, 0, KEYEVENTF_KEYUP, 0);
+      break;
+    case kSoftReset:
+      if (Confirmed(L"Do you really want to Soft Reset your Pocket PC", L"Soft Reset Pocket PC"))
+        KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr);
+      break;
+    case kHardReset:
+      if (Confirmed(L"Do you really want to Hard Reset your Pocket PC", L"Hard Reset Pocket PC")) {
+        SetCleanRebootFlag();
+        KernelIoControl(IOCTL_HAL_REBOOT, nullptr, 0, nullptr, 0, nullptr);
+      }
+      break;
+    case kThemeSmall:
+      NextTheme(state_);  // the small button keeps the index in memory until the next save
+      break;
+    case kThemeLarge:
+      if (NextTheme(state_)) Save();
+      break;
+    default:
+      break;
+  }
+}
+
+void Item::ThemeCommand(int id) {
+  if (ApplyThemeFromMenu(state_, id - IDM_THEME_FIRST)) Changed();
 }
 
 // ---- The gauges' controls ----------------------------------------------------------------------

@@ -11,6 +11,7 @@
 
 #include "todayplugin/core/glancet_core.h"
 #include "todayplugin/draw.h"
+#include "todayplugin/editing.h"
 #include "win32/window.h"
 
 namespace quintar::glancet {
@@ -25,6 +26,9 @@ core::Metrics MeasureScreen();
 // The display name the shell gives a file, worked out from the path alone: its name, with a
 // shortcut's ".lnk" hidden. Safe under the loader lock.
 std::u16string NameFromPath(std::u16string_view path);
+// The shell's display name of a path (SHGetFileInfo's), or NameFromPath's when it has none. Not
+// under the loader lock.
+std::u16string ShellDisplayName(std::u16string_view path);
 
 class Item final : public win32::Window<Item> {
  public:
@@ -53,9 +57,24 @@ class Item final : public win32::Window<Item> {
   LRESULT OnRenameTab(WPARAM, LPARAM lParam);
 
   void GaugeCommand(int id);
-  // Editing tabs and launchers, and themes, come with a later version.
-  void NotBuilt() {}
-  bool Built() const { return false; }
+  void ThemeCommand(int id);
+
+  // Editing: tabs, icons, the Add dialog, removing, resizing and closing up.
+  EditContext Editing();
+  void Changed();
+  void NewTabCommand();
+  void RenameTabCommand();
+  void DeleteTabCommand();
+  void ChangeIconCommand();
+  void AddCommand(int id);
+  void ArrangeCommand();
+  void AutoArrangeCommand();
+  void RemoveCommand();
+  void LargeIconCommand();
+
+  // Tap actions: launchers, the gauges' control-panel applets, power and resets.
+  void TapAction(POINT at);
+  void Launch(std::u16string_view target);
 
   Scene View() const { return {state_, metrics_, paths_, layout_}; }
   void LayOut();
@@ -82,6 +101,9 @@ class Item final : public win32::Window<Item> {
   int reportedHeight_ = 0;  // unscaled, as last handed to the Today screen
   bool laidOutLandscape_ = false;
   bool dragging_ = false;  // the stylus went down on the backlight bar
+  bool iconOnTab_ = true;  // the last press was on a tab rather than an item
+  int addPage_ = 0;        // the Add dialog's page last asked for
+  PickerMemory picker_;
 };
 
 }  // namespace quintar::glancet

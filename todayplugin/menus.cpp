@@ -3,6 +3,7 @@
 #include <string>
 
 #include "todayplugin/resource.h"
+#include "todayplugin/themes.h"
 #include "win32/handle.h"
 #include "win32/text.h"
 
@@ -19,16 +20,9 @@ void Track(HWND owner, HMENU popup, POINT at) {
 }
 
 // The theme files of \windows, for the theme submenu.
-HMENU ThemeSubmenu() {
+HMENU ThemeSubmenu(const State& s) {
   HMENU sub = CreatePopupMenu();
-  WIN32_FIND_DATAW fd;
-  win32::FindHandle find(FindFirstFileW(L"\\windows\\*.tsk", &fd));
-  if (find) {
-    UINT id = IDM_THEME_FIRST;
-    do {
-      AppendMenuW(sub, MF_STRING | MF_GRAYED, id++, fd.cFileName);
-    } while (id <= IDM_THEME_LAST && FindNextFileW(find.get(), &fd));
-  }
+  if (sub) FillThemeSubmenu(sub, s);
   return sub;
 }
 
@@ -61,7 +55,7 @@ void AddKindEntries(HMENU popup, const State& s, int32_t kind, const ItemRecord&
     top(IDM_TITLE_BACKLIGHT, L"Back Light", false);
   } else if (kind == kThemeSmall || kind == kThemeLarge) {
     top(0, L"Theme Loop", true);
-    AppendMenuW(popup, MF_POPUP | MF_GRAYED, reinterpret_cast<UINT_PTR>(ThemeSubmenu()), L"Select Theme");
+    AppendMenuW(popup, MF_POPUP, reinterpret_cast<UINT_PTR>(ThemeSubmenu(s)), L"Select Theme");
     AppendMenuW(popup, MF_STRING, IDM_LARGE_ICON, L"Large Icon");
     AppendMenuW(popup, MF_STRING, IDM_CHANGE_ICON, L"Change Icon");
   } else if (kind == kPowerOff || kind == kSoftReset || kind == kHardReset) {

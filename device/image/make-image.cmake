@@ -44,6 +44,10 @@ make_shortcut("Windows/Start Menu/Programs/Tamsk.lnk" "\"${quintar}\\Tamsk.exe\"
 make_shortcut("Windows/Start Menu/Programs/Vorrel.lnk" "\"${quintar}\\Vorrel.exe\"")
 make_shortcut("Windows/Start Menu/Programs/Internet Explorer.lnk" "\\Windows\\iexplore.exe")
 make_shortcut("Windows/Start Menu/Programs/File Explorer.lnk" "\\Windows\\fexplore.exe")
+# The targets of Glancet's default launchers.
+make_shortcut("Windows/Start Menu/Programs/Calculator.lnk" "\\Windows\\calc.exe")
+make_shortcut("Windows/Start Menu/Programs/Zek RegEditor.lnk" "\"${quintar}\\Tamsk.exe\"")
+make_shortcut("Windows/Start Menu/Programs/Zek Vorrel.lnk" "\"${quintar}\\Vorrel.exe\"")
 make_shortcut("Windows/Start Menu/Programs/Accessories/Word.lnk" "\\Windows\\pword.exe")
 make_shortcut("Windows/Start Menu/Programs/Accessories/Notes.lnk" "\\Windows\\notes.exe")
 make_shortcut("Windows/Start Menu/Settings.lnk" "\\Windows\\ctlpnl.exe")
@@ -63,8 +67,11 @@ foreach(f ${suite_files})
   file(COPY "${BIN}/${f}" DESTINATION "${OUT}/Program Files/Zek/Quintar")
 endforeach()
 # The device's own applications are recorders too: they log how they were started.
-foreach(app pword.exe notes.exe pimg.exe)
+foreach(app pword.exe notes.exe pimg.exe pxl.exe solitare.exe wmplayer.exe instmsgr.exe calc.exe)
   file(COPY_FILE "${BIN}/tmail.exe" "${OUT}/Windows/${app}")
 endforeach()
+# Today themes: a plain one and one with spaces in its name.
+file(WRITE "${OUT}/Windows/Plain.tsk" "theme")
+file(WRITE "${OUT}/Windows/My Theme.tsk" "theme")
 file(WRITE "${OUT}/Windows/device-events.log" "")
 file(WRITE "${OUT}/Windows/device-launch.log" "")

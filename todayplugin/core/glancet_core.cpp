@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
+
+#include "todayplugin/core/glancet_edit.h"
 
 namespace quintar::glancet::core {
 namespace {
@@ -74,15 +77,15 @@ void ClampLogo(State& state, const Metrics& m) {
   r.bottom = Clamp(r.bottom, r.top, m.TabBarHeight());
 }
 
-int CountItems(const ItemRecord (&tab)[kGridRows][kMaxColumns], int columns) {
+}  // namespace
+
+int CountTabItems(const ItemRecord (&tab)[kGridRows][kMaxColumns], int columns) {
   int n = 0;
   for (int r = 0; r < kShownRows; ++r)
     for (int c = 0; c < columns; ++c)
       if (tab[r][c].kind != kEmpty && tab[r][c].kind != kCovered) ++n;
   return n;
 }
-
-}  // namespace
 
 StripPaths MakeStripPaths(int scale) {
   StripPaths p;
@@ -160,15 +163,15 @@ void FlowTab(std::span<const ItemRecord, kItemsPerTab> records, int columns,
   }
 }
 
-void ArrangeFrom(ItemRecord (&tab)[kGridRows][kMaxColumns], int columns, int row, int column) {
-  if (row < 0 || row >= kShownRows || column < 0 || column >= columns) return;
-  ItemRecord collected[kShownRows * kMaxColumns];
+int TakeFrom(ItemRecord (&tab)[kGridRows][kMaxColumns], int columns, int row, int column,
+             ItemRecord (&out)[kShownRows * kMaxColumns]) {
   int count = 0;
+  if (row < 0 || row >= kShownRows || column < 0 || column >= columns) return 0;
   for (int r = row; r < kShownRows; ++r) {
     for (int c = (r == row ? column : 0); c < columns; ++c) {
       ItemRecord& cell = tab[r][c];
       if (cell.kind == kEmpty || cell.kind == kCovered) continue;
-      collected[count++] = cell;
+      out[count++] = cell;
       int width = IsLarge(cell.kind) ? 2 : (IsGauge(cell.kind) ? 3 : 1);
       for (int dx = 1; dx < width && c + dx < kMaxColumns; ++dx) tab[r][c + dx] = ItemRecord{};
       if (IsLarge(cell.kind) && r + 1 < kGridRows) {
@@ -178,9 +181,20 @@ void ArrangeFrom(ItemRecord (&tab)[kGridRows][kMaxColumns], int columns, int row
       cell = ItemRecord{};
     }
   }
-  int r = row, c = column;
-  for (int i = 0; i < count; ++i)
-    if (!PlaceItem(collected[i], columns, tab, r, c)) return;
+  return count;
+}
+
+bool PlaceAll(std::span<const ItemRecord> items, int columns, ItemRecord (&tab)[kGridRows][kMaxColumns], int row,
+              int column) {
+  for (const ItemRecord& item : items)
+    if (!PlaceItem(item, columns, tab, row, column)) return false;
+  return true;
+}
+
+void ArrangeFrom(ItemRecord (&tab)[kGridRows][kMaxColumns], int columns, int row, int column) {
+  ItemRecord collected[kShownRows * kMaxColumns];
+  int count = TakeFrom(tab, columns, row, column, collected);
+  PlaceAll(std::span(collected, count), columns, tab, row, column);
 }
 
 int TabHeight(const ItemRecord (&tab)[kGridRows][kMaxColumns]) {
@@ -262,8 +276,9 @@ void Save(const State& state, FileImage& image) {
   WriteAt(image, offsets::kLogo, state.logo);
   WriteAt(image, offsets::kNext, state.next);
   WriteAt(image, offsets::kTabCount, state.tabCount);
-  for (int t = 0; t < state.tabCount && t < kMaxTabs; ++t)
-    WriteAt(image, offsets::kTabs + t * sizeof(TabRecord), state.tabs[t]);
+  // The records past the count are written zero, so a deleted tab leaves nothing behind.
+  for (int t = 0; t < kMaxTabs; ++t)
+    WriteAt(image, offsets::kTabs + t * sizeof(TabRecord), t < state.tabCount ? state.tabs[t] : TabRecord{});
   WriteAt(image, offsets::kSettings, state.settings);
   for (int i = 0; i < kCardSlots; ++i) WriteAt(image, offsets::kCards + i * sizeof(CardSlot), state.cards[i]);
   std::memset(image.data() + offsets::kItems, 0, offsets::kSettings - offsets::kItems);
@@ -463,20 +478,8 @@ void NextPage(State& state) {
 }
 
 bool AddLauncher(State& state, std::u16string_view path, std::u16string_view displayName) {
-  auto& tab = state.grid[state.SelectedTab()];
-  int columns = std::clamp(state.columns, 1, kMaxColumns);
-  if (CountItems(tab, columns) >= kItemsPerTab) return false;
-  for (int r = 0; r < kShownRows; ++r)
-    for (int c = 0; c < columns; ++c) {
-      ItemRecord& cell = tab[r][c];
-      if (cell.kind != kEmpty) continue;
-      cell = ItemRecord{};
-      cell.kind = kSmall;
-      SetField(cell.target, path);
-      SetField(cell.name, displayName);
-      return true;
-    }
-  return false;
+  std::optional<ItemRecord> launcher = MakeLauncher(path, displayName);
+  return launcher && AddItems(state, std::span(&*launcher, 1)) == 1;
 }
 
 uint32_t StorageUsedPercent(uint32_t storeSize, uint32_t storeFree) {

@@ -234,8 +234,18 @@ void FlowTab(std::span<const ItemRecord, kItemsPerTab> records, int columns, Ite
 // Places one item at the first cell from (row, column) where it fits; returns false when the four
 // rows are full. The cursor ends after the item.
 bool PlaceItem(const ItemRecord& item, int columns, ItemRecord (&tab)[kGridRows][kMaxColumns], int& row, int& column);
+// Takes the items from (row, column) to the end of row 2 out of the tab, in row-major order, with
+// the cells they covered; returns how many.
+int TakeFrom(ItemRecord (&tab)[kGridRows][kMaxColumns], int columns, int row, int column,
+             ItemRecord (&out)[kShownRows * kMaxColumns]);
+// Places items one after another from (row, column); false when the four rows ran out.
+bool PlaceAll(std::span<const ItemRecord> items, int columns, ItemRecord (&tab)[kGridRows][kMaxColumns], int row,
+              int column);
 // Closes up the tab's cells from (row, column) onward.
 void ArrangeFrom(ItemRecord (&tab)[kGridRows][kMaxColumns], int columns, int row, int column);
+
+// Counts the items (not empty, not covered) in the shown rows.
+int CountTabItems(const ItemRecord (&tab)[kGridRows][kMaxColumns], int columns);
 
 // Unscaled height of one tab's cells plus the tab bar.
 int TabHeight(const ItemRecord (&tab)[kGridRows][kMaxColumns]);
@@ -266,7 +276,7 @@ void PlaceKnobs(const Metrics& m, Layout& layout);
 void NextPage(State& state);
 
 // Adds a launcher for `path` into the first empty cell of the selected tab. Returns false when the
-// tab is full (nothing changes).
+// tab is full or the path is no storable target (nothing changes).
 bool AddLauncher(State& state, std::u16string_view path, std::u16string_view displayName);
 
 // ---- Status rules --------------------------------------------------------------------------------

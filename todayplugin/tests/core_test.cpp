@@ -1,11 +1,12 @@
 // The data file, the launcher grid and the gauge rules, checked against the file's byte layout.
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "todayplugin/core/glancet_core.h"
+#include "todayplugin/tests/image_records.h"
 
 namespace quintar::glancet::core {
 namespace {
@@ -30,17 +31,6 @@ Fixture Defaults(const Metrics& m = kQvga) {
   Fixture f;
   BuildDefaults(m, MakeStripPaths(m.scale), ShellName, *f.image, *f.state);
   return f;
-}
-
-template <typename T>
-T At(const FileImage& image, std::size_t offset) {
-  T v{};
-  std::memcpy(&v, image.data() + offset, sizeof v);
-  return v;
-}
-
-ItemRecord Record(const FileImage& image, int tab, int slot) {
-  return At<ItemRecord>(image, offsets::kItems + (tab * kItemsPerTab + slot) * sizeof(ItemRecord));
 }
 
 ItemRecord Item(int32_t kind, std::u16string_view name = u"") {
@@ -402,11 +392,13 @@ TEST(TabBar, NextPageWrapsAfterTheLastPage) {
 TEST(AddLauncher, TakesTheFirstEmptyCellOfTheSelectedTab) {
   Fixture f = Defaults();
   f.state->Select(2);
-  std::u16string longPath(150, u'p');
-  ASSERT_TRUE(AddLauncher(*f.state, longPath, u"A display name longer than nineteen"));
+  // A path longer than the field is refused rather than cut into another target.
+  EXPECT_FALSE(AddLauncher(*f.state, u"\\" + std::u16string(99, u'p'), u"long"));
+  std::u16string longest = u"\\" + std::u16string(98, u'p');
+  ASSERT_TRUE(AddLauncher(*f.state, longest, u"A display name longer than nineteen"));
   const ItemRecord& cell = f.state->grid[2][1][3];
   EXPECT_EQ(cell.kind, kSmall);
-  EXPECT_EQ(FieldText(cell.target).size(), 99u);
+  EXPECT_EQ(FieldText(cell.target), longest);
   EXPECT_EQ(Name(cell), u"A display name long");
   EXPECT_EQ(FieldText(cell.iconPath), u"");
   ASSERT_TRUE(AddLauncher(*f.state, u"\\x", u"x"));

@@ -2,21 +2,24 @@
 // window, the refresh queries, the add-a-launcher message, the gauge commands and the backlight.
 #include <windows.h>
 
-#include <gtest/gtest.h>
+#include <todaycmn.h>
 
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <todaycmn.h>
+#include <gtest/gtest.h>
 
 #include "testsupport/testsupport.h"
 #include "todayplugin/core/glancet_core.h"
+#include "todayplugin/tests/device_screen.h"
+#include "todayplugin/tests/image_records.h"
 #include "win32/handle.h"
 
 namespace {
 
+using quintar::glancet::test::Scale;
 using namespace quintar::glancet::core;
 using namespace quintar::win32;
 
@@ -52,23 +55,6 @@ std::unique_ptr<FileImage> ReadFileImage(DWORD* size = nullptr) {
   return image;
 }
 
-template <typename T>
-T At(const FileImage& image, std::size_t offset) {
-  T v{};
-  std::memcpy(&v, image.data() + offset, sizeof v);
-  return v;
-}
-
-ItemRecord Record(const FileImage& image, int tab, int slot) {
-  return At<ItemRecord>(image, offsets::kItems + (tab * kItemsPerTab + slot) * sizeof(ItemRecord));
-}
-
-int CountRecords(const FileImage& image, int tab) {
-  int n = 0;
-  while (n < kItemsPerTab && Record(image, tab, n).kind != kEmpty) ++n;
-  return n;
-}
-
 void SetCards(const std::vector<std::wstring>& cards) {
   std::wstring multi;
   for (const auto& c : cards) multi += c + L'\0';
@@ -82,11 +68,6 @@ DWORD ReadDword(HKEY root, const wchar_t* key, const wchar_t* name) {
   DWORD v = 0xFFFFFFFF, size = sizeof v;
   RegGetValueW(root, key, name, RRF_RT_REG_DWORD, nullptr, &v, &size);
   return v;
-}
-
-int Scale() {
-  WindowDc dc(nullptr);
-  return GetDeviceCaps(dc.get(), LOGPIXELSX) > 96 ? 2 : 1;
 }
 
 // The DLL loaded afresh (its state is per process, so each test reloads it) under a host window.
@@ -160,6 +141,7 @@ class ItemTest : public ::testing::Test {
 
   LRESULT CopyPath(const std::wstring& path, DWORD bytes) {
     std::vector<wchar_t> buffer(path.begin(), path.end());
+    buffer.push_back(L'\0');  // a sender may count its terminator
     COPYDATASTRUCT cds = {0, bytes, buffer.empty() ? nullptr : buffer.data()};
     return SendMessageW(item_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
   }
@@ -259,23 +241,28 @@ TEST_F(ItemTest, CopyDataAddsASmallLauncherToTheFirstEmptyCell) {
   EXPECT_EQ(FieldText(r.iconPath), u"");
 }
 
-TEST_F(ItemTest, CopyDataLengthsAreTakenSafely) {
+TEST_F(ItemTest, CopyDataTakesOnlyAWholeDevicePathThatFits) {
   ASSERT_NE(Start(), nullptr);
-  // Odd: the half character is dropped.
+  // Odd lengths, a 3-byte message among them: nothing, not a nameless launcher for "\".
   CopyPath(L"\\abcdef", 7);
-  // Longer than the field: cut to 99 characters.
-  std::wstring longPath = L"\\" + std::wstring(200, L'x');
+  CopyPath(L"\\", 3);
+  // Longer than the field: refused rather than cut into another target.
+  std::wstring longPath = L"\\" + std::wstring(99, L'x');
   CopyPath(longPath, static_cast<DWORD>(longPath.size() * sizeof(wchar_t)));
-  // Zero and a missing buffer: nothing is added.
+  // Not a device path, a NUL inside, zero bytes, no buffer, no structure.
+  CopyPath(L"C:\\x.txt", 16);
+  CopyPath(std::wstring(L"\\a\0b.txt", 8), 16);
   CopyPath(L"\\zero", 0);
   COPYDATASTRUCT none = {0, 40, nullptr};
   SendMessageW(item_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&none));
   SendMessageW(item_, WM_COPYDATA, 0, 0);
+  // The longest that fits, sent with its terminator counted.
+  std::wstring longest = L"\\" + std::wstring(98, L'y');
+  CopyPath(longest, static_cast<DWORD>((longest.size() + 1) * sizeof(wchar_t)));
   auto image = ReadFileImage();
   ASSERT_NE(image, nullptr);
-  ASSERT_EQ(CountRecords(*image, 0), 14);
-  EXPECT_EQ(FieldText(Record(*image, 0, 12).target), u"\\ab");
-  EXPECT_EQ(FieldText(Record(*image, 0, 13).target).size(), 99u);
+  ASSERT_EQ(CountRecords(*image, 0), 13);
+  EXPECT_EQ(FieldText(Record(*image, 0, 12).target), quintar::win32::U16(longest));
 }
 
 TEST_F(ItemTest, CopyDataIntoAFullTabChangesNothingButStillSaves) {
@@ -330,9 +317,9 @@ TEST_F(ItemTest, GaugeCommandsChangeAndSaveTheModes) {
   EXPECT_EQ(FieldText(card1.name), u"Card2");
   EXPECT_EQ(card1.usedPercent + card1.freePercent, 100u);
 
-  // Commands of editing that is not built yet leave the file alone.
+  // A menu's title entry is no command: the file is left alone.
   DeleteFileW(kFile);
-  SendMessageW(item_, WM_COMMAND, 40042, 0);
+  SendMessageW(item_, WM_COMMAND, 40045, 0);
   EXPECT_EQ(ReadFileImage(), nullptr);
 }
 
@@ -415,17 +402,16 @@ TEST_F(ItemTest, HoldOnTheMemoryGaugeShowsItsModesWithTheCurrentOneMarked) {
   EXPECT_FALSE(states[1] & MF_CHECKED);
   EXPECT_TRUE(states[2] & MF_CHECKED) << "Total Used";
   EXPECT_FALSE(states[2] & MF_GRAYED);
-  EXPECT_TRUE(states[3] & MF_GRAYED) << "Remove Item is not built yet";
-  EXPECT_TRUE(states[4] & MF_GRAYED) << "Arrange Items is not built yet";
+  EXPECT_FALSE(states[3] & MF_GRAYED) << "Remove Item";
+  EXPECT_FALSE(states[4] & MF_GRAYED) << "Arrange Items";
 }
 
 TEST_F(ItemTest, HoldOnATabOpensTheTabMenu) {
   ASSERT_NE(Start(), nullptr);
   Show();
-  auto states = HoldAndRead(item_, 60 * Scale(), 9 * Scale(), {40004, 40027});
-  ASSERT_EQ(states.size(), 2u) << "no menu opened";
-  EXPECT_TRUE(states[0] & MF_GRAYED);
-  EXPECT_TRUE(states[1] & MF_GRAYED);
+  auto states = HoldAndRead(item_, 60 * Scale(), 9 * Scale(), {40004, 40006, 40027});
+  ASSERT_EQ(states.size(), 3u) << "no menu opened";
+  for (UINT state : states) EXPECT_FALSE(state & (MF_GRAYED | MF_DISABLED));
 }
 
 // ---- The options-dialog slot ---------------------------------------------------------------------
