@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace quintar::enfcrypt::bitslice {
 
@@ -29,6 +30,13 @@ struct Kernel {
 
 // The kernels this processor can run, fastest first; SSE2, last, is always there.
 std::span<const Kernel> Kernels() noexcept;
+
+// The kernel Cipher::Apply uses: the fastest, unless Use chose another.
+const Kernel& Chosen() noexcept;
+
+// Makes Cipher::Apply use the kernel named `name` from now on, in every thread, so the tests
+// and benchmarks can try each one; false, changing nothing, when the processor cannot run it.
+bool Use(std::string_view name) noexcept;
 
 void ApplySse2(std::uint8_t* data, std::size_t blocks, const Pass* passes, int passCount) noexcept;
 void ApplyAvx2(std::uint8_t* data, std::size_t blocks, const Pass* passes, int passCount) noexcept;

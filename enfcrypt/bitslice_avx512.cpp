@@ -26,18 +26,6 @@ ENF_INLINE V Ternary(V a, V b, V c) {
                                                        reinterpret_cast<__m512i>(c), Imm));
 }
 
-// Output bit j (least significant first) of S-box `box` as a table over its 64 inputs, input
-// bit i being entry i.
-constexpr std::uint64_t Whole(int box, int j) {
-  std::uint64_t t = 0;
-  for (unsigned in = 0; in < 64; ++in) {
-    const auto bit = [in](int i) { return static_cast<int>((in >> i) & 1); };
-    const int row = 2 * bit(0) + bit(5), column = 8 * bit(1) + 4 * bit(2) + 2 * bit(3) + bit(4);
-    t |= std::uint64_t((des::kS[box][row][column] >> j) & 1) << in;
-  }
-  return t;
-}
-
 struct Outputs {
   std::uint64_t table[8][4];
 };
@@ -48,10 +36,6 @@ constexpr Outputs MakeOutputs() {
   return o;
 }
 constexpr Outputs kOutputs = MakeOutputs();
-
-// The inputs whose bit i is set.
-constexpr std::uint64_t kHasBit[6] = {0xAAAAAAAAAAAAAAAAull, 0xCCCCCCCCCCCCCCCCull, 0xF0F0F0F0F0F0F0F0ull,
-                                      0xFF00FF00FF00FF00ull, 0xFFFF0000FFFF0000ull, 0xFFFFFFFF00000000ull};
 
 // Table `t` with input i held at `value`.
 constexpr std::uint64_t Restrict(std::uint64_t t, int i, int value) {
@@ -191,8 +175,7 @@ class TernaryTree {
         for (int i = 0; i < 48; ++i) masks_[p][round][i] = 0 - std::uint64_t{passes[p].keys[round][i]};
   }
 
-  template <typename W>
-  ENF_INLINE void F(const W* x, W* y, int pass, int round) const {
+  ENF_INLINE void F(const V* x, V* y, int pass, int round) const {
     const std::uint64_t* key = masks_[pass][round];
     Box<0>(x, y, key);
     Box<1>(x, y, key);
@@ -203,6 +186,9 @@ class TernaryTree {
     Box<6>(x, y, key);
     Box<7>(x, y, key);
   }
+
+  // The trees' outputs are never left complemented.
+  static constexpr std::uint64_t Flipped(int) { return 0; }
 
  private:
   template <int B>

@@ -5,10 +5,12 @@
 
 #include <bit>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 #include "enfcrypt/bitslice.h"
 #include "enfcrypt/des_tables.h"
+#include "enfcrypt/sbox_circuits.h"
 
 namespace quintar::enfcrypt::bitslice {
 namespace {
@@ -29,136 +31,196 @@ constexpr PInverse MakePInverse() {
 }
 constexpr PInverse kPInv = MakePInverse();
 
-// For S-box `box`, output bit j, row and high column bits rc = 4 * row + (2 b1 + b2): the
-// output as a function of (b3, b4), bit 2 b3 + b4 of the result.
-constexpr int TruthTable(int box, int rc, int j) {
-  int t = 0;
-  for (int x = 0; x < 4; ++x)
-    if ((des::kS[box][rc / 4][4 * (rc % 4) + x] >> j) & 1) t |= 1 << x;
+// Output bit j (least significant first) of S-box `box` as a table over its 64 inputs, input
+// bit i being entry i.
+constexpr std::uint64_t Whole(int box, int j) {
+  std::uint64_t t = 0;
+  for (unsigned in = 0; in < 64; ++in) {
+    const auto bit = [in](int i) { return static_cast<int>((in >> i) & 1); };
+    const int row = 2 * bit(0) + bit(5), column = 8 * bit(1) + 4 * bit(2) + 2 * bit(3) + bit(4);
+    t |= std::uint64_t((des::kS[box][row][column] >> j) & 1) << in;
+  }
   return t;
 }
 
-template <typename V, int Box, int J, int RC>
-ENF_INLINE void AddTerm(V& out, const V (&q)[16], const V (&h)[16]) {
-  constexpr int t = TruthTable(Box, RC, J);
-  if constexpr (t == 15) {
-    out |= q[RC];
-  } else if constexpr (t != 0) {
-    out |= q[RC] & h[t];
-  }
+// The inputs whose bit i is set.
+constexpr std::uint64_t kHasBit[6] = {0xAAAAAAAAAAAAAAAAull, 0xCCCCCCCCCCCCCCCCull, 0xF0F0F0F0F0F0F0F0ull,
+                                      0xFF00FF00FF00FF00ull, 0xFFFF0000FFFF0000ull, 0xFFFFFFFF00000000ull};
+
+// The searched circuits, run on the inputs' tables, give every output for all 64 inputs at once:
+// the whole check of a box, done while compiling.
+template <int Box>
+constexpr bool CircuitIsTable() {
+  std::uint64_t y[4] = {};
+  circuits::Circuit<Box>::Run(kHasBit, y[0], y[1], y[2], y[3]);
+  for (int j = 0; j < 4; ++j)
+    if (y[j] != (circuits::kComplemented[Box][j] ? ~Whole(Box, j) : Whole(Box, j))) return false;
+  return true;
+}
+static_assert(CircuitIsTable<0>() && CircuitIsTable<1>() && CircuitIsTable<2>() && CircuitIsTable<3>() &&
+              CircuitIsTable<4>() && CircuitIsTable<5>() && CircuitIsTable<6>() && CircuitIsTable<7>());
+
+// Bit j of word i trades places with bit i of word j, in every lane at once, for i and j that
+// differ only in index bit `Shift`: the bits of a at positions with that bit set trade places with
+// the bits of b at positions without it.
+template <int Shift, typename V>
+ENF_INLINE void SwapMove(V& a, V& b) {
+  constexpr std::uint64_t kLow[] = {0x5555555555555555ull, 0x3333333333333333ull, 0x0F0F0F0F0F0F0F0Full,
+                                    0x00FF00FF00FF00FFull, 0x0000FFFF0000FFFFull, 0x00000000FFFFFFFFull};
+  const V t = ((a >> Shift) ^ b) & kLow[std::countr_zero(unsigned{Shift})];
+  a ^= t << Shift;
+  b ^= t;
 }
 
-template <typename V, int Box, int J, int... RC>
-ENF_INLINE void Output(V& out, const V (&q)[16], const V (&h)[16], std::integer_sequence<int, RC...>) {
-  out = V{};
-  (AddTerm<V, Box, J, RC>(out, q, h), ...);
+// The 64 x 64 transpose is six such stages, one per index bit, in any order. Three of them on
+// eight words at once, words that differ only in index bits Stride, 2 Stride and 4 Stride: word m
+// comes from in(m) and goes to out(m, word). Written out rather than looped, so a compiler keeps
+// the words in registers instead of turning the loads and stores into block copies.
+template <int Stride, typename V, typename In, typename Out>
+ENF_INLINE void Transpose8(In in, Out out) {
+  V w0 = in(0), w1 = in(1), w2 = in(2), w3 = in(3), w4 = in(4), w5 = in(5), w6 = in(6), w7 = in(7);
+  SwapMove<4 * Stride>(w0, w4);
+  SwapMove<4 * Stride>(w1, w5);
+  SwapMove<4 * Stride>(w2, w6);
+  SwapMove<4 * Stride>(w3, w7);
+  SwapMove<2 * Stride>(w0, w2);
+  SwapMove<2 * Stride>(w1, w3);
+  SwapMove<2 * Stride>(w4, w6);
+  SwapMove<2 * Stride>(w5, w7);
+  SwapMove<Stride>(w0, w1);
+  SwapMove<Stride>(w2, w3);
+  SwapMove<Stride>(w4, w5);
+  SwapMove<Stride>(w6, w7);
+  out(0, w0);
+  out(1, w1);
+  out(2, w2);
+  out(3, w3);
+  out(4, w4);
+  out(5, w5);
+  out(6, w6);
+  out(7, w7);
 }
 
-// One S-box of f as a sum of products: reads its six expanded entries of `x` under the key
-// bits, xors its four outputs, through P, into `y`. The output value enters least significant
-// bit first.
-template <typename V, int Box>
-ENF_INLINE void SBox(const V* x, V* y, const std::uint8_t* key) {
-  const V ones = ~V{};
-  V b[6];
-  for (int i = 0; i < 6; ++i) {
-    b[i] = x[des::kE[6 * Box + i] - 1];
-    if (key[6 * Box + i]) b[i] ^= ones;
-  }
-  const V nb0 = ~b[0], nb5 = ~b[5], nb1 = ~b[1], nb2 = ~b[2];
-  const V row[4] = {nb0 & nb5, nb0 & b[5], b[0] & nb5, b[0] & b[5]};
-  const V high[4] = {nb1 & nb2, nb1 & b[2], b[1] & nb2, b[1] & b[2]};
-  V q[16];
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) q[4 * r + c] = row[r] & high[c];
-  const V b3 = b[3], b4 = b[4];
-  const V n0 = ~b3 & ~b4, n1 = ~b3 & b4, n2 = b3 & ~b4, n3 = b3 & b4, x34 = b3 ^ b4;
-  const V h[16] = {V{}, n0, n1, ~b3, n2, ~b4, x34, ~n3, n3, ~x34, b4, ~n2, b3, ~n1, ~n0, ones};
-  V out;
-  Output<V, Box, 0>(out, q, h, std::make_integer_sequence<int, 16>{});
-  y[kPInv.at[4 * Box + 0]] ^= out;
-  Output<V, Box, 1>(out, q, h, std::make_integer_sequence<int, 16>{});
-  y[kPInv.at[4 * Box + 1]] ^= out;
-  Output<V, Box, 2>(out, q, h, std::make_integer_sequence<int, 16>{});
-  y[kPInv.at[4 * Box + 2]] ^= out;
-  Output<V, Box, 3>(out, q, h, std::make_integer_sequence<int, 16>{});
-  y[kPInv.at[4 * Box + 3]] ^= out;
-}
-
+// A word from or to the caller's buffer, at any alignment.
 template <typename V>
-ENF_INLINE void SumOfProductsF(const V* x, V* y, const std::uint8_t* key) {
-  SBox<V, 0>(x, y, key);
-  SBox<V, 1>(x, y, key);
-  SBox<V, 2>(x, y, key);
-  SBox<V, 3>(x, y, key);
-  SBox<V, 4>(x, y, key);
-  SBox<V, 5>(x, y, key);
-  SBox<V, 6>(x, y, key);
-  SBox<V, 7>(x, y, key);
+ENF_INLINE V Load(const std::uint8_t* p) {
+  V v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
 }
-
-// Bit j of word i trades places with bit i of word j, in every lane at once.
 template <typename V>
-ENF_INLINE void Transpose64(V* a) {
-  std::uint64_t mask = 0x00000000FFFFFFFFull;
-  for (int j = 32; j != 0; j >>= 1, mask ^= mask << j) {
-    V m{};
-    for (std::size_t lane = 0; lane < sizeof(V) / 8; ++lane) m[lane] = mask;
-    for (int k = 0; k < 64; k = ((k | j) + 1) & ~j) {
-      const V t = ((a[k] >> j) ^ a[k | j]) & m;
-      a[k] ^= t << j;
-      a[k | j] ^= t;
-    }
-  }
+ENF_INLINE void Store(std::uint8_t* p, V v) {
+  std::memcpy(p, &v, sizeof v);
 }
 
-// The logic of f for instruction sets with only two-input operations.
-struct SumOfProducts {
-  SumOfProducts(const Pass* passes, int) : passes_(passes) {}
-  template <typename V>
+// Where the initial permutation puts entry n: lr[kToLr.at[n]] = entry n.
+struct Placement {
+  int at[64];
+};
+constexpr Placement MakeToLr() {
+  Placement p{};
+  for (int j = 0; j < 64; ++j) p.at[des::kIP[j] - 1] = j;
+  return p;
+}
+constexpr Placement kToLr = MakeToLr();
+
+// f through the searched circuits. Some of their outputs come out complemented; rather than
+// spend an instruction undoing each, the halves keep those bits complemented, the next rounds' key
+// masks take it back out on the way into the S-boxes, and Flipped takes it out of the result.
+// Which bits are complemented after each round depends on neither data nor key, so every mask is
+// made here, following Apply's rounds. The masks are whole words where a broadcast costs an
+// instruction (SSE2), single words broadcast on loading where it does not.
+template <typename V>
+class GateCircuits {
+  using Mask = std::conditional_t<sizeof(V) == 16, V, std::uint64_t>;
+
+ public:
+  GateCircuits(const Pass* passes, int passCount) {
+    bool flipped[64] = {};  // word i of Apply's lr: l is 0 to 31, r 32 to 63 before the first round
+    int l = 0, r = 32;
+    for (int p = 0; p < passCount; ++p)
+      for (int step = 0; step < 16; ++step) {
+        const int round = passes[p].encipher ? step : 15 - step;
+        const int x = passes[p].encipher ? r : l, y = passes[p].encipher ? l : r;
+        for (int i = 0; i < 48; ++i)
+          masks_[p][round][i] = Mask{} + (0 - std::uint64_t{passes[p].keys[round][i] != flipped[x + des::kE[i] - 1]});
+        for (int box = 0; box < 8; ++box)
+          for (int j = 0; j < 4; ++j) flipped[y + kPInv.at[4 * box + j]] ^= circuits::kComplemented[box][j];
+        std::swap(l, r);
+      }
+    for (int i = 0; i < 64; ++i) finish_[i] = 0 - std::uint64_t{flipped[i]};
+  }
+
   ENF_INLINE void F(const V* x, V* y, int pass, int round) const {
-    SumOfProductsF(x, y, passes_[pass].keys[round]);
+    const Mask* key = masks_[pass][round];
+    Box<0>(x, y, key);
+    Box<1>(x, y, key);
+    Box<2>(x, y, key);
+    Box<3>(x, y, key);
+    Box<4>(x, y, key);
+    Box<5>(x, y, key);
+    Box<6>(x, y, key);
+    Box<7>(x, y, key);
   }
+
+  // The mask that takes the complemented bits back out of word i of (l, r) after the last round.
+  std::uint64_t Flipped(int i) const { return finish_[i]; }
 
  private:
-  const Pass* passes_;
+  template <int B>
+  ENF_INLINE static void Box(const V* x, V* y, const Mask* key) {
+    V b[6];
+    for (int i = 0; i < 6; ++i) b[i] = x[des::kE[6 * B + i] - 1] ^ key[6 * B + i];
+    circuits::Circuit<B>::Run(b, y[kPInv.at[4 * B]], y[kPInv.at[4 * B + 1]], y[kPInv.at[4 * B + 2]],
+                              y[kPInv.at[4 * B + 3]]);
+  }
+
+  Mask masks_[3][16][48];
+  std::uint64_t finish_[64];
 };
 
-// `Logic` computes f: made from the passes and their count, then logic.F<V>(x, y, pass, round)
-// xors f(x, K) into y.
-template <typename V, typename Logic = SumOfProducts>
+// `Logic` computes f: made from the passes and their count, then logic.F(x, y, pass, round) xors
+// f(x, K) into y, and logic.Flipped(i) is what to xor word i of (l, r) with after the last round.
+template <typename V, typename Logic = GateCircuits<V>>
 void Apply(std::uint8_t* data, std::size_t blocks, const Pass* passes, int passCount) noexcept {
   const Logic logic(passes, passCount);
-  constexpr std::size_t kBytes = sizeof(V) * 64;  // one batch
+  constexpr std::size_t kWord = sizeof(V);
   V s[64], lr[64];
-  for (std::size_t done = 0; done + sizeof(V) * 8 <= blocks; done += sizeof(V) * 8, data += kBytes) {
-    // Word i holds blocks lanes * i ... lanes * i + lanes - 1, one per lane; after the
-    // transpose, word n holds entry n of every block.
-    std::memcpy(s, data, kBytes);
-    Transpose64(s);
-    for (int j = 0; j < 64; ++j) lr[j] = s[des::kIP[j] - 1];
+  for (std::size_t done = 0; done + kWord * 8 <= blocks; done += kWord * 8, data += kWord * 64) {
+    // Word i of the batch holds blocks lanes * i ... lanes * i + lanes - 1, one per lane; after
+    // the transpose, word n holds entry n of every block, stored straight to its place in (l, r).
+    for (int g = 0; g < 8; ++g)
+      Transpose8<1, V>([&](int m) { return Load<V>(data + kWord * (8 * g + m)); },
+                       [&](int m, V w) { s[8 * g + m] = w; });
+    for (int g = 0; g < 8; ++g)
+      Transpose8<8, V>([&](int m) { return s[g + 8 * m]; }, [&](int m, V w) { lr[kToLr.at[g + 8 * m]] = w; });
     V* l = lr;
     V* r = lr + 32;
     for (int p = 0; p < passCount; ++p) {
       if (passes[p].encipher) {
         for (int round = 0; round < 16; ++round) {  // (L, R) <- (R, L xor f(R, K))
-          logic.template F<V>(r, l, p, round);
+          logic.F(r, l, p, round);
           std::swap(l, r);
         }
       } else {
         for (int round = 15; round >= 0; --round) {  // (L, R) <- (R xor f(L, K), L)
-          logic.template F<V>(l, r, p, round);
+          logic.F(l, r, p, round);
           std::swap(l, r);
         }
       }
     }
-    // No swap before the final permutation: L16 then R16.
-    for (int i = 0; i < 64; ++i) {
-      const int from = des::kFP[i] - 1;
-      s[i] = from < 32 ? l[from] : r[from - 32];
-    }
-    Transpose64(s);
-    std::memcpy(data, s, kBytes);
+    // Back the same way through the final permutation, L16 then R16 with no swap; every pass
+    // ends with l at the front again.
+    for (int g = 0; g < 8; ++g)
+      Transpose8<1, V>(
+          [&](int m) {
+            const int from = des::kFP[8 * g + m] - 1;
+            return lr[from] ^ logic.Flipped(from);
+          },
+          [&](int m, V w) { s[8 * g + m] = w; });
+    for (int g = 0; g < 8; ++g)
+      Transpose8<8, V>([&](int m) { return s[g + 8 * m]; },
+                       [&](int m, V w) { Store(data + kWord * (g + 8 * m), w); });
   }
 }
 

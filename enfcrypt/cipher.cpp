@@ -3,6 +3,7 @@
 // entry n of the block's bit array), the initial and final permutations are a byte swap, an 8x8
 // bit transpose and a byte gather, and each round is eight lookups in tables that fold the
 // S-boxes (output least significant bit first) with P, made from the FIPS tables at compile time.
+#include <atomic>
 #include <bit>
 #include <cstring>
 
@@ -180,7 +181,7 @@ void KeyBits(const Cipher::Schedule& s, std::uint8_t (*bits)[48]) noexcept {
 }  // namespace
 
 std::size_t Cipher::ApplySliced(std::uint8_t* data, std::size_t blocks, Direction d) const noexcept {
-  const bitslice::Kernel& kernel = bitslice::Kernels().front();
+  const bitslice::Kernel& kernel = bitslice::Chosen();
   const std::size_t sliced = blocks / kernel.batch * kernel.batch;
   if (!sliced) return 0;
   std::uint8_t k1[16][48], k2[16][48];
@@ -261,6 +262,24 @@ std::span<const Kernel> Kernels() noexcept {
     return __builtin_cpu_supports("avx512f") ? 0 : __builtin_cpu_supports("avx2") ? 1 : 2;
   }();
   return std::span<const Kernel>(kAll).subspan(first);
+}
+
+namespace {
+std::atomic<const Kernel*> chosen{nullptr};
+}  // namespace
+
+const Kernel& Chosen() noexcept {
+  const Kernel* k = chosen.load(std::memory_order_relaxed);
+  return k ? *k : Kernels().front();
+}
+
+bool Use(std::string_view name) noexcept {
+  for (const Kernel& k : Kernels())
+    if (name == k.name) {
+      chosen.store(&k, std::memory_order_relaxed);
+      return true;
+    }
+  return false;
 }
 
 }  // namespace bitslice

@@ -75,9 +75,17 @@ TEST(FastCipher, MatchesReferenceOnRandomBlocksAndKeysInBothModesAndDirections) 
   }
 }
 
-// Long runs go through the bit-sliced kernels (whole batches) and the block cipher (the rest):
-// every byte must still be the reference's, at any alignment of the buffer.
+// Puts the fastest kernel back however a test ends.
+struct FastestKernelAfter {
+  ~FastestKernelAfter() { bitslice::Use(bitslice::Kernels().front().name); }
+};
+
+// Long runs go through the chosen bit-sliced kernel (whole batches) and the block cipher (the
+// rest): with each kernel the processor can run, every byte must still be the reference's, in both
+// modes (triple mode runs three passes, each keeping the previous one's complemented bits), both
+// directions and at any alignment of the buffer.
 TEST(FastCipher, LongRunsMatchReferenceThroughEveryKernel) {
+  const FastestKernelAfter restore;
   std::mt19937 rng(4242);
   for (std::size_t keyLength : {8u, 16u}) {
     const Bytes key = Random(rng, keyLength);
@@ -86,29 +94,29 @@ TEST(FastCipher, LongRunsMatchReferenceThroughEveryKernel) {
     for (Direction d : {Direction::Encipher, Direction::Decipher}) {
       Bytes slow(data.begin() + 3, data.end());
       reference::Ecb(slow.data(), slow.size(), key.data(), keyLength, d == Direction::Encipher);
-      Bytes fast = data;  // from an odd address
-      Cipher(key.data(), keyLength).Apply(fast.data() + 3, blocks, d);
-      ASSERT_EQ(Bytes(fast.begin() + 3, fast.end()), slow) << keyLength;
-
-      // Each kernel on its own, with the round keys as the block cipher uses them.
-      const Cipher c(key.data(), keyLength);
       Bytes viaBlocks(data.begin() + 3, data.end());
-      c.ApplyBlocks(viaBlocks.data(), blocks, d);
+      Cipher(key.data(), keyLength).ApplyBlocks(viaBlocks.data(), blocks, d);
       EXPECT_EQ(viaBlocks, slow);
       for (const bitslice::Kernel& kernel : bitslice::Kernels()) {
-        const std::size_t n = 2 * kernel.batch;
-        ASSERT_LE(n, blocks);
-        Bytes sliced(data.begin() + 3, data.begin() + 3 + static_cast<std::ptrdiff_t>(n * 8));
-        std::uint8_t k1[16][48], k2[16][48];
-        const bool enc = d == Direction::Encipher;
-        bitslice::RoundKeyBits(key.data(), k1);
-        if (keyLength > 8) bitslice::RoundKeyBits(key.data() + 8, k2);
-        const bitslice::Pass passes[3] = {{k1, enc}, {k2, !enc}, {k1, enc}};
-        kernel.apply(sliced.data(), n, passes, keyLength > 8 ? 3 : 1);
-        EXPECT_TRUE(std::equal(sliced.begin(), sliced.end(), slow.begin())) << kernel.name;
+        ASSERT_TRUE(bitslice::Use(kernel.name));
+        EXPECT_STREQ(bitslice::Chosen().name, kernel.name);
+        Bytes fast = data;  // from an odd address
+        Cipher(key.data(), keyLength).Apply(fast.data() + 3, blocks, d);
+        EXPECT_EQ(Bytes(fast.begin() + 3, fast.end()), slow) << kernel.name << ", key length " << keyLength;
       }
     }
   }
+}
+
+TEST(FastCipher, OnlyKernelsTheProcessorRunsCanBeChosen) {
+  const FastestKernelAfter restore;
+  ASSERT_FALSE(bitslice::Kernels().empty());
+  EXPECT_STREQ(bitslice::Kernels().back().name, "SSE2");
+  EXPECT_STREQ(bitslice::Chosen().name, bitslice::Kernels().front().name);
+  ASSERT_TRUE(bitslice::Use("SSE2"));
+  EXPECT_FALSE(bitslice::Use("AVX-1024"));
+  EXPECT_FALSE(bitslice::Use(""));
+  EXPECT_STREQ(bitslice::Chosen().name, "SSE2") << "a refused name changes nothing";
 }
 
 TEST(FastCipher, RoundTripsAndKeyRules) {

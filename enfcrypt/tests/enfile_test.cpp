@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "enfcrypt/bitslice.h"
 #include "enfcrypt/enfcrypt.h"
 #include "enfcrypt/tests/reference_des.h"
 #include "win32/handle.h"
@@ -122,6 +123,27 @@ TEST_F(EnfileTest, LargerFilesThroughSeveralChunks) {
     ASSERT_EQ(DecryptFile(source + L".enf", "a much longer password of 32 b.."), FileResult::Ok);
     EXPECT_TRUE(Read(source) == data);
   }
+}
+
+// The same file through each kernel the processor can run, both threads enciphering.
+TEST_F(EnfileTest, EveryKernelWritesTheSameBytes) {
+  const std::size_t size = (std::size_t{700} << 10) + 6;
+  const Bytes data = Random(size, 7);
+  const Bytes expected = ExpectedEncrypted(data, "kernels");
+  for (const bitslice::Kernel& kernel : bitslice::Kernels()) {
+    SCOPED_TRACE(kernel.name);
+    ASSERT_TRUE(bitslice::Use(kernel.name));
+    const std::wstring source = Path(L"k.bin");
+    ASSERT_TRUE(Write(source, data));
+    ASSERT_EQ(EncryptFile(source, "kernels"), FileResult::Ok);
+    EXPECT_TRUE(Read(source + L".enf") == expected);
+    ASSERT_TRUE(DeleteFileW(source.c_str()));
+    ASSERT_EQ(DecryptFile(source + L".enf", "kernels"), FileResult::Ok);
+    EXPECT_TRUE(Read(source) == data);
+    ASSERT_TRUE(DeleteFileW(source.c_str()));
+    ASSERT_TRUE(DeleteFileW((source + L".enf").c_str()));
+  }
+  bitslice::Use(bitslice::Kernels().front().name);
 }
 
 TEST_F(EnfileTest, PasswordsAreCheckedExactly) {
