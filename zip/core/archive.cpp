@@ -81,6 +81,23 @@ bool MemoryStream::Seek(std::int64_t offset, Origin origin) {
 
 // ---- Reader ----------------------------------------------------------------------------------
 
+namespace {
+
+// An archive of no entries is its end record alone, at offset 0, where minizip takes a found
+// record for none. Such an archive is read as empty, not as damaged.
+bool IsEmptyArchive(Stream& stream) {
+  unsigned char record[22];
+  if (!stream.Seek(0, Stream::Origin::Begin) || stream.Read(record, sizeof record) != sizeof record) return false;
+  static constexpr unsigned char kEnd[] = {'P', 'K', 5, 6};
+  if (std::memcmp(record, kEnd, 4) != 0) return false;
+  for (int i = 4; i < 20; ++i)
+    if (record[i] != 0) return false;  // disks, counts, size and offset of an empty directory
+  const std::uint64_t comment = record[20] | record[21] << 8;
+  return stream.Seek(0, Stream::Origin::End) && stream.Tell() == sizeof record + comment;
+}
+
+}  // namespace
+
 struct Reader::State {
   unzFile file = nullptr;
   Stream* stream = nullptr;
@@ -96,7 +113,7 @@ bool Reader::Open(Stream& stream) {
   zlib_filefunc64_def f = Functions();
   state_->stream = &stream;
   state_->file = unzOpen2_64(&stream, &f);
-  if (!state_->file) return false;
+  if (!state_->file) return IsEmptyArchive(stream);
   unz_global_info64 global{};
   if (unzGetGlobalInfo64(state_->file, &global) != UNZ_OK) {
     Close();

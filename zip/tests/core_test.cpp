@@ -292,6 +292,14 @@ TEST(ZipArchive, DamagedOrForeignEntriesAreRefusedNotPassedOn) {
     EXPECT_NE(reader.ReadCurrent([](const void*, std::size_t) { return true; }, nullptr), Outcome::Done);
   }
   EXPECT_TRUE(ReadAll("not a zip at all").empty());
+  MemoryStream empty;
+  Writer none;
+  ASSERT_TRUE(none.Create(empty));
+  ASSERT_TRUE(none.Close());
+  MemoryStream emptyIn(empty.bytes());
+  Reader emptyReader;
+  EXPECT_TRUE(emptyReader.Open(emptyIn)) << empty.bytes().size();
+  EXPECT_EQ(emptyReader.Count(), 0u);
   EXPECT_TRUE(ReadAll("").empty());
 }
 
