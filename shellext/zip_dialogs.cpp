@@ -284,16 +284,8 @@ class FolderPicker final : public win32::Dialog<FolderPicker> {
   // The item's texts from the root down, joined with "\"; the root "\" adds nothing of its own.
   std::wstring ItemPath(HTREEITEM item) const {
     std::wstring path;
-    for (HTREEITEM at = item; at && TreeView_GetParent(Tree(), at); at = TreeView_GetParent(Tree(), at)) {
-      wchar_t text[MAX_PATH] = L"";
-      TVITEMW tv{};
-      tv.mask = TVIF_TEXT;
-      tv.hItem = at;
-      tv.pszText = text;
-      tv.cchTextMax = MAX_PATH;
-      TreeView_GetItem(Tree(), &tv);
-      path.insert(0, std::wstring(L"\\") + text);
-    }
+    for (HTREEITEM at = item; at && TreeView_GetParent(Tree(), at); at = TreeView_GetParent(Tree(), at))
+      path.insert(0, L"\\" + win32::TreeItemText(Tree(), at));
     return path.empty() ? L"\\" : path;
   }
 

@@ -547,22 +547,10 @@ TEST_F(ZipCommands, EnterOrEscCancelsAndACancelledArchiveIsGone) {
   EXPECT_EQ(Menuvex().canUnloadNow(), S_OK) << "no worker is left running";
 }
 
-HWND ChildItem(HWND tree, HTREEITEM parent, const std::wstring& text, HTREEITEM* found) {
-  for (HTREEITEM item = TreeView_GetChild(tree, parent); item; item = TreeView_GetNextSibling(tree, item)) {
-    wchar_t label[MAX_PATH] = L"";
-    TVITEMW tv{};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = label;
-    tv.cchTextMax = MAX_PATH;
-    TreeView_GetItem(tree, &tv);
-    if (text == label) {
-      *found = item;
-      return tree;
-    }
-  }
+void ChildItem(HWND tree, HTREEITEM parent, const std::wstring& text, HTREEITEM* found) {
   *found = nullptr;
-  return tree;
+  for (HTREEITEM item = TreeView_GetChild(tree, parent); item && !*found; item = TreeView_GetNextSibling(tree, item))
+    if (quintar::win32::TreeItemText(tree, item) == text) *found = item;
 }
 
 TEST_F(ZipCommands, ThePickerShowsTheDevicesFoldersAndLaysOutInEveryShape) {
