@@ -1,6 +1,11 @@
 #include "zip/zipfiles.h"
 
+#include <condition_variable>
+#include <cwchar>
+#include <tuple>
 #include <cstring>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "win32/handle.h"
@@ -159,61 +164,107 @@ bool FileTimeOf(std::uint32_t dos, FILETIME& utc) {
 
 // ---- Compression -----------------------------------------------------------------------------
 
-struct Packer {
-  core::Writer& writer;
-  Progress& progress;
-  const std::atomic<bool>& stop;
-  std::wstring archive;
-  std::uint64_t total = 0, done = 0;
-  RunResult run{Result::Done};
+// One entry to write, found by the walk before the first is written.
+struct Item {
+  std::wstring path, relative;
+  WIN32_FIND_DATAW found;
+  bool folder() const { return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+  std::uint64_t size() const { return static_cast<std::uint64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow; }
+};
 
-  bool Stopped() {
-    if (stop.load()) run.result = Result::Stopped;
-    return run.result != Result::Done;
-  }
-  void Fail(DWORD error) {
-    if (run.result == Result::Done) run = {Result::Failed, error, run.skipped};
-  }
-  void Advance(std::wstring_view name) {
-    ++done;
-    progress.Entry(name, core::Percent(done, total));
-  }
+// Everything below `folder`, depth first, in the order the file system lists it.
+void Collect(const std::wstring& folder, std::size_t baseLength, const std::wstring& archive, std::vector<Item>& items,
+             const std::atomic<bool>& stop) {
+  WIN32_FIND_DATAW found;
+  win32::FindHandle find(FindFirstFileW(Join(folder, L"*.*").c_str(), &found));
+  if (!find) return;
+  do {
+    if (IsDots(found.cFileName)) continue;
+    std::wstring path = Join(folder, found.cFileName);
+    if (path.size() > core::kMaxPathChars || lstrcmpiW(path.c_str(), archive.c_str()) == 0) continue;
+    std::wstring relative = path.substr(baseLength);
+    items.push_back({path, std::move(relative), found});
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Collect(path, baseLength, archive, items, stop);
+  } while (!stop.load() && FindNextFileW(find.get(), &found));
+}
 
-  void AddFolder(const std::wstring& relative, const WIN32_FIND_DATAW& found) {
-    const core::EntryMeta meta{core::EntryName(U16(relative), true), DosTimeOf(found.ftLastWriteTime),
-                               found.dwFileAttributes};
-    if (!writer.AddFolder(meta)) Fail(ERROR_WRITE_FAULT);
-  }
+core::EntryMeta MetaOf(const Item& item) {
+  return {core::EntryName(U16(item.relative), item.folder()), DosTimeOf(item.found.ftLastWriteTime),
+          item.found.dwFileAttributes};
+}
 
-  void AddFile(const std::wstring& path, const std::wstring& relative, const WIN32_FIND_DATAW& found) {
-    win32::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size)) {
-      ++run.skipped;  // locked or gone: left out before its entry is begun
-      return;
-    }
-    const core::EntryMeta meta{core::EntryName(U16(relative), false), DosTimeOf(found.ftLastWriteTime),
-                               found.dwFileAttributes};
-    const HANDLE handle = file.get();
-    DWORD readError = ERROR_SUCCESS;
-    const core::Source source = [handle, &readError](void* buffer, std::size_t n) -> std::int64_t {
+// A source file read in chunks; a failure is kept for the report.
+struct SourceFile {
+  win32::FileHandle file;
+  LARGE_INTEGER size{};
+  DWORD error = ERROR_SUCCESS;
+
+  explicit SourceFile(const std::wstring& path)
+      : file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                         nullptr)) {
+    if (file && !GetFileSizeEx(file.get(), &size)) file.reset();
+  }
+  core::Source Reader() {
+    return [this](void* buffer, std::size_t n) -> std::int64_t {
       DWORD got = 0;
-      if (!ReadFile(handle, buffer, static_cast<DWORD>(n), &got, nullptr)) {
-        readError = ErrorOr(ERROR_READ_FAULT);
+      if (!ReadFile(file.get(), buffer, static_cast<DWORD>(n), &got, nullptr)) {
+        error = ErrorOr(ERROR_READ_FAULT);
         return -1;
       }
       return got;
     };
-    switch (writer.AddFile(meta, core::IsStoredByName(U16(found.cFileName)), static_cast<std::uint64_t>(size.QuadPart),
-                           source, &stop)) {
+  }
+};
+
+// Files up to this size may be deflated into memory by the second thread while the archive's
+// thread writes the entries before them; larger ones are streamed by the archive's thread.
+constexpr std::uint64_t kPackAheadBytes = 96ull << 20;
+constexpr std::size_t kPackAheadEntries = 256;
+constexpr std::uint64_t kHeldBytes = 128ull << 20;  // packed data waiting to be written
+
+struct Slot {
+  bool ready = false, skipped = false;
+  Outcome outcome = Outcome::Done;
+  DWORD error = ERROR_SUCCESS;
+  core::PackedEntry packed;
+};
+
+class Packer {
+ public:
+  Packer(core::Writer& writer, Progress& progress, const std::atomic<bool>& stop, std::vector<Item>& items,
+         std::uint64_t total)
+      : writer_(writer), progress_(progress), stop_(stop), items_(items), slots_(items.size()), total_(total) {}
+
+  RunResult Run() {
+    std::thread helper;
+    if (items_.size() > 1 && std::thread::hardware_concurrency() > 1) helper = std::thread([this] { Help(); });
+    for (std::size_t i = 0; i < items_.size() && !Stopped(); ++i) Write(i);
+    {
+      std::lock_guard hold(lock_);
+      finished_ = true;
+    }
+    changed_.notify_all();
+    if (helper.joinable()) helper.join();
+    return run_;
+  }
+
+ private:
+  bool Stopped() {
+    if (stop_.load() && run_.result == Result::Done) run_.result = Result::Stopped;
+    return run_.result != Result::Done;
+  }
+  void Fail(DWORD error) {
+    if (run_.result == Result::Done) run_ = {Result::Failed, error, run_.skipped};
+  }
+  void Report(Outcome outcome, DWORD readError) {
+    switch (outcome) {
       case Outcome::Done:
         break;
       case Outcome::Stopped:
-        run.result = Result::Stopped;
+        if (run_.result == Result::Done) run_.result = Result::Stopped;
         break;
-      case Outcome::ReadFailed:
-        Fail(readError != ERROR_SUCCESS ? readError : ERROR_READ_FAULT);  // or it changed size meanwhile
+      case Outcome::ReadFailed:  // or the file changed size while it was read
+        Fail(readError != ERROR_SUCCESS ? readError : ERROR_READ_FAULT);
         break;
       default:
         Fail(ERROR_WRITE_FAULT);
@@ -221,42 +272,106 @@ struct Packer {
     }
   }
 
-  // Everything below `folder`, depth first, in the order the file system lists it.
-  void AddBelow(const std::wstring& folder, std::size_t baseLength) {
-    WIN32_FIND_DATAW found;
-    win32::FindHandle find(FindFirstFileW(Join(folder, L"*.*").c_str(), &found));
-    if (!find) return;
-    do {
-      if (IsDots(found.cFileName)) continue;
-      const std::wstring path = Join(folder, found.cFileName);
-      if (path.size() > core::kMaxPathChars || lstrcmpiW(path.c_str(), archive.c_str()) == 0) continue;
-      const std::wstring relative = path.substr(baseLength);
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        AddFolder(relative, found);
-        if (Stopped()) return;
-        Advance(relative);
-        AddBelow(path, baseLength);
-      } else {
-        AddFile(path, relative, found);
-        if (Stopped()) return;
-        Advance(relative);
+  // The archive's thread: every entry in order, packed by itself or taken from the helper.
+  void Write(std::size_t i) {
+    const Item& item = items_[i];
+    bool mine = false;
+    {
+      std::lock_guard hold(lock_);
+      writing_ = i;
+      if (next_ == i) {
+        next_ = i + 1;
+        mine = true;
       }
-    } while (!Stopped() && FindNextFileW(find.get(), &found));
+    }
+    changed_.notify_all();
+    if (item.folder()) {
+      if (!writer_.AddFolder(MetaOf(item))) Fail(ERROR_WRITE_FAULT);
+    } else if (mine) {
+      SourceFile source(item.path);
+      if (!source.file) {
+        ++run_.skipped;  // locked or gone: left out before its entry is begun
+      } else {
+        Report(writer_.AddFile(MetaOf(item), core::IsStoredByName(U16(item.found.cFileName)),
+                               static_cast<std::uint64_t>(source.size.QuadPart), source.Reader(), &stop_),
+               source.error);
+      }
+    } else {
+      Slot slot;
+      {
+        std::unique_lock hold(lock_);
+        changed_.wait(hold, [&] { return slots_[i].ready; });
+        slot = std::move(slots_[i]);
+        held_ -= slot.packed.data.size();
+      }
+      changed_.notify_all();
+      if (slot.skipped) {
+        ++run_.skipped;
+      } else if (slot.outcome == Outcome::Done) {
+        if (!writer_.AddPacked(slot.packed)) Fail(ERROR_WRITE_FAULT);
+      } else {
+        Report(slot.outcome, slot.error);
+      }
+    }
+    if (Stopped()) return;
+    ++done_;
+    progress_.Entry(item.relative, core::Percent(done_, total_));
   }
-};
 
-std::uint64_t CountBelow(const std::wstring& folder, const std::atomic<bool>& stop) {
-  std::uint64_t count = 0;
-  WIN32_FIND_DATAW found;
-  win32::FindHandle find(FindFirstFileW(Join(folder, L"*.*").c_str(), &found));
-  if (!find) return 0;
-  do {
-    if (IsDots(found.cFileName)) continue;
-    ++count;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) count += CountBelow(Join(folder, found.cFileName), stop);
-  } while (!stop.load() && FindNextFileW(find.get(), &found));
-  return count;
-}
+  // The second thread: deflates the next files not yet taken, a little ahead of the writer.
+  void Help() {
+    for (;;) {
+      std::size_t j = 0;
+      {
+        std::unique_lock hold(lock_);
+        changed_.wait(hold, [&] {
+          if (finished_ || stop_.load() || next_ >= items_.size()) return true;
+          const Item& item = items_[next_];
+          return !item.folder() && item.size() <= kPackAheadBytes && next_ < writing_ + kPackAheadEntries &&
+                 held_ < kHeldBytes;
+        });
+        if (finished_ || stop_.load() || next_ >= items_.size()) return;
+        j = next_++;
+      }
+      Slot slot;
+      try {
+        SourceFile source(items_[j].path);
+        if (!source.file) {
+          slot.skipped = true;
+        } else {
+          slot.packed.meta = MetaOf(items_[j]);
+          slot.outcome = core::Pack(source.Reader(), core::IsStoredByName(U16(items_[j].found.cFileName)), slot.packed,
+                                    &stop_);
+          slot.error = source.error;
+        }
+      } catch (...) {
+        slot.outcome = Outcome::WriteFailed;
+      }
+      {
+        std::lock_guard hold(lock_);
+        held_ += slot.packed.data.size();
+        slot.ready = true;
+        slots_[j] = std::move(slot);
+      }
+      changed_.notify_all();
+    }
+  }
+
+  core::Writer& writer_;
+  Progress& progress_;
+  const std::atomic<bool>& stop_;
+  std::vector<Item>& items_;
+  std::vector<Slot> slots_;
+  std::uint64_t total_, done_ = 0;
+  RunResult run_{Result::Done};
+
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::size_t next_ = 0;     // the first entry nobody has taken
+  std::size_t writing_ = 0;  // the entry the writer is at
+  std::uint64_t held_ = 0;
+  bool finished_ = false;
+};
 
 // ---- Extraction ------------------------------------------------------------------------------
 
@@ -280,6 +395,21 @@ void SetFolderTime(const std::wstring& path, std::uint32_t dos) {
 DWORD FileAttributesOf(std::uint32_t restored) {
   const DWORD attributes = restored & (core::kReadOnly | core::kHidden | core::kSystem | core::kArchive);
   return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+// A new file beside `parent`'s entries to unpack into, named so that it is seen as temporary.
+std::pair<std::wstring, win32::FileHandle> CreateTemporary(const std::wstring& parent, std::uint64_t index) {
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    wchar_t name[40];
+    swprintf(name, 40, L"~zx%llx-%x.tmp", static_cast<unsigned long long>(index), attempt);
+    std::wstring path = Join(parent, name);
+    if (path.size() > core::kMaxPathChars) break;
+    win32::FileHandle file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file) return {std::move(path), std::move(file)};
+    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  return {};
 }
 
 struct FolderEntry {
@@ -319,30 +449,31 @@ RunResult Compress(const std::wstring& source, const std::wstring& archive, Prog
       CreateFileW(archive.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return {Result::Failed, ErrorOr(ERROR_CANNOT_MAKE)};
 
+  // The whole list first: its length is the progress total.
+  std::vector<Item> items;
+  items.push_back({from, {}, found});
+  if (folder) {
+    const std::size_t base = from.rfind(L'\\') + 1;  // entries begin with the folder's own name
+    items.back().relative = from.substr(base);
+    Collect(from, base, archive, items, stop);
+  } else {
+    items.back().relative = found.cFileName;
+  }
   RunResult run;
   {
     FileStream stream(file.get());
     core::Writer writer;
-    Packer packer{writer, progress, stop, archive};
     if (!writer.Create(stream)) {
-      packer.Fail(ERROR_WRITE_FAULT);
-    } else if (folder) {
-      packer.total = CountBelow(from, stop);
-      const std::size_t base = from.rfind(L'\\') + 1;  // entries begin with the folder's own name
-      const std::wstring name = from.substr(base);
-      packer.AddFolder(name, found);
-      if (!packer.Stopped()) packer.AddBelow(from, base);
+      run = {Result::Failed, ERROR_WRITE_FAULT};
     } else {
-      const std::wstring name = found.cFileName;
-      packer.AddFile(from, name, found);
-      if (!packer.Stopped()) packer.Advance(name);
+      run = Packer(writer, progress, stop, items, items.size()).Run();
+      if (run.result == Result::Done && stop.load()) run.result = Result::Stopped;
     }
-    if (packer.run.result == Result::Done) {
-      if (!writer.Close() || !stream.Flush()) packer.Fail(ERROR_WRITE_FAULT);
+    if (run.result == Result::Done) {
+      if (!writer.Close() || !stream.Flush()) run = {Result::Failed, ERROR_WRITE_FAULT, run.skipped};
     } else {
       writer.Abandon();
     }
-    run = packer.run;
   }
   if (run.result == Result::Done && !file.Close()) run = {Result::Failed, ErrorOr(ERROR_WRITE_FAULT), run.skipped};
   if (run.result != Result::Done) {
@@ -369,6 +500,7 @@ RunResult Extract(const std::wstring& archive, const std::wstring& target, Progr
   const std::uint64_t count = reader.Count();
   std::uint64_t index = 0;
   std::vector<char> pending;
+  std::wstring madeParent;
   for (bool more = reader.First(); more; more = reader.Next(), ++index) {
     if (stop.load()) {
       run.result = Result::Stopped;
@@ -387,44 +519,43 @@ RunResult Extract(const std::wstring& archive, const std::wstring& target, Progr
       else ++run.skipped;
       continue;
     }
-    const std::wstring parent = path.substr(0, path.rfind(L'\\'));
-    wchar_t temporary[MAX_PATH];
-    if (!info.Extractable() || !MakeFolders(root, parent) ||
-        !GetTempFileNameW(parent.empty() ? L"\\" : parent.c_str(), L"~zx", 0, temporary)) {
+    std::wstring parent = path.substr(0, path.rfind(L'\\'));
+    if (parent.empty()) parent = L"\\";
+    // Folders already made for the entry before are not asked for again (each call costs).
+    const bool parentMade = parent == madeParent || MakeFolders(root, parent);
+    if (parentMade) madeParent = parent;
+    std::wstring temporary;
+    win32::FileHandle out;
+    if (info.Extractable() && parentMade) std::tie(temporary, out) = CreateTemporary(parent, index);
+    if (!out) {
       ++run.skipped;
       continue;
     }
     Outcome outcome = Outcome::WriteFailed;
     DWORD writeError = ERROR_SUCCESS;
     {
-      win32::FileHandle out(CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                        nullptr));
-      if (out) {
+      pending.clear();
+      const auto flush = [&] {
+        DWORD wrote = 0;
+        const bool ok = pending.empty() || (WriteFile(out.get(), pending.data(), static_cast<DWORD>(pending.size()),
+                                                      &wrote, nullptr) &&
+                                            wrote == pending.size());
+        if (!ok) writeError = ErrorOr(ERROR_WRITE_FAULT);
         pending.clear();
-        const auto flush = [&] {
-          DWORD wrote = 0;
-          const bool ok = pending.empty() || (WriteFile(out.get(), pending.data(), static_cast<DWORD>(pending.size()),
-                                                        &wrote, nullptr) &&
-                                              wrote == pending.size());
-          if (!ok) writeError = ErrorOr(ERROR_WRITE_FAULT);
-          pending.clear();
-          return ok;
-        };
-        outcome = reader.ReadCurrent(
-            [&](const void* bytes, std::size_t n) {
-              pending.insert(pending.end(), static_cast<const char*>(bytes), static_cast<const char*>(bytes) + n);
-              return pending.size() < 1024 * 1024 || flush();
-            },
-            &stop);
-        if (outcome == Outcome::Done && !flush()) outcome = Outcome::WriteFailed;
-        FILETIME when;
-        if (outcome == Outcome::Done && FileTimeOf(info.dosTime, when)) SetFileTime(out.get(), nullptr, nullptr, &when);
-        if (!out.Close() && outcome == Outcome::Done) {
-          writeError = ErrorOr(ERROR_WRITE_FAULT);
-          outcome = Outcome::WriteFailed;
-        }
-      } else {
-        writeError = ErrorOr(ERROR_CANNOT_MAKE);
+        return ok;
+      };
+      outcome = reader.ReadCurrent(
+          [&](const void* bytes, std::size_t n) {
+            pending.insert(pending.end(), static_cast<const char*>(bytes), static_cast<const char*>(bytes) + n);
+            return pending.size() < 1024 * 1024 || flush();
+          },
+          &stop);
+      if (outcome == Outcome::Done && !flush()) outcome = Outcome::WriteFailed;
+      FILETIME when;
+      if (outcome == Outcome::Done && FileTimeOf(info.dosTime, when)) SetFileTime(out.get(), nullptr, nullptr, &when);
+      if (!out.Close() && outcome == Outcome::Done) {
+        writeError = ErrorOr(ERROR_WRITE_FAULT);
+        outcome = Outcome::WriteFailed;
       }
     }
     if (outcome == Outcome::Done) {
@@ -432,14 +563,16 @@ RunResult Extract(const std::wstring& archive, const std::wstring& target, Progr
       const DWORD existing = GetFileAttributesW(path.c_str());
       if (existing != INVALID_FILE_ATTRIBUTES && !IsFolder(existing) && (existing & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesW(path.c_str(), existing & ~FILE_ATTRIBUTE_READONLY);
-      if (MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        SetFileAttributesW(path.c_str(), FileAttributesOf(info.attributes));
+      if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        // A new file has the archive bit alone; other bits are set when the entry has them.
+        if (info.attributes & (core::kReadOnly | core::kHidden | core::kSystem))
+          SetFileAttributesW(path.c_str(), FileAttributesOf(info.attributes));
         continue;
       }
       if (existing != INVALID_FILE_ATTRIBUTES && !IsFolder(existing)) SetFileAttributesW(path.c_str(), existing);
       ++run.skipped;  // a folder of that name, say
     }
-    DeleteFileW(temporary);
+    DeleteFileW(temporary.c_str());
     if (outcome == Outcome::Stopped) {
       run.result = Result::Stopped;
       break;
