@@ -19,9 +19,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!reader.Current(info)) break;
     if (info.safePath) {
       const std::u16string& path = *info.safePath;
-      if (path.empty() || path.size() > kMaxPathChars || path.front() == u'\\' || path.find(u':') != path.npos ||
-          path.find(u"..") == 0 || path.find(u"\\..\\") != path.npos)
+      if (path.empty() || path.size() > kMaxPathChars || path.find(u':') != path.npos || path.find(u'/') != path.npos)
         __builtin_trap();
+      // Every component is a name: none empty, none of dots alone, none ending in a dot or space.
+      for (std::size_t start = 0; start <= path.size();) {
+        std::size_t end = path.find(u'\\', start);
+        if (end == std::u16string::npos) end = path.size();
+        const std::u16string_view part(path.data() + start, end - start);
+        if (part.empty() || part.back() == u'.' || part.back() == u' ') __builtin_trap();
+        start = end + 1;
+      }
     }
     std::size_t unpacked = 0;
     reader.ReadCurrent([&](const void*, std::size_t n) { return (unpacked += n) <= (1u << 20); }, nullptr);
