@@ -153,29 +153,29 @@ function(quintar_dll name)
   quintar_warnings(${name})
 endfunction()
 
-# zlib and minizip, for the ZIP commands. Natively from Debian's packages; for mingw-w64, zlib
-# from libz-mingw-w64-dev and minizip compiled from zlib's source package, fetched on demand.
+# zlib and minizip, for the ZIP engine. zlib from Debian's packages (libz-mingw-w64-dev for
+# mingw-w64); minizip compiled in both presets from zlib's source package, fetched on demand, so
+# that both read archives alike (Debian's own libminizip misreads ZIP64 sizes).
 if(WIN32)
-  set(QUINTAR_MINIZIP_SRC ${QUINTAR_ROOT}/build/minizip)
-  if(NOT EXISTS ${QUINTAR_MINIZIP_SRC}/zip.c)
-    execute_process(COMMAND bash ${QUINTAR_ROOT}/tools/fetch-minizip.sh ${QUINTAR_MINIZIP_SRC}
-                    RESULT_VARIABLE rc)
-    if(rc)
-      message(FATAL_ERROR "minizip's sources could not be fetched")
-    endif()
-  endif()
-  add_library(minizip STATIC
-    ${QUINTAR_MINIZIP_SRC}/ioapi.c ${QUINTAR_MINIZIP_SRC}/zip.c
-    ${QUINTAR_MINIZIP_SRC}/unzip.c ${QUINTAR_MINIZIP_SRC}/iowin32.c)
-  target_include_directories(minizip SYSTEM PUBLIC ${QUINTAR_MINIZIP_SRC})
-  target_compile_definitions(minizip PRIVATE NOCRYPT NOUNCRYPT)
-  target_link_libraries(minizip PUBLIC z)
-  set_target_properties(minizip PROPERTIES EXCLUDE_FROM_ALL ON)
+  set(QUINTAR_ZLIB z)
 else()
   find_package(ZLIB REQUIRED)
-  find_library(QUINTAR_MINIZIP_LIB minizip REQUIRED)
-  find_path(QUINTAR_MINIZIP_INC minizip/zip.h REQUIRED)
-  add_library(minizip INTERFACE)
-  target_include_directories(minizip SYSTEM INTERFACE ${QUINTAR_MINIZIP_INC}/minizip)
-  target_link_libraries(minizip INTERFACE ${QUINTAR_MINIZIP_LIB} ZLIB::ZLIB)
+  set(QUINTAR_ZLIB ZLIB::ZLIB)
 endif()
+set(QUINTAR_MINIZIP_SRC ${QUINTAR_ROOT}/build/minizip)
+if(NOT EXISTS ${QUINTAR_MINIZIP_SRC}/zip.c)
+  execute_process(COMMAND bash ${QUINTAR_ROOT}/tools/fetch-minizip.sh ${QUINTAR_MINIZIP_SRC}
+                  RESULT_VARIABLE rc)
+  if(rc)
+    message(FATAL_ERROR "minizip's sources could not be fetched")
+  endif()
+endif()
+set(minizip_sources ${QUINTAR_MINIZIP_SRC}/ioapi.c ${QUINTAR_MINIZIP_SRC}/zip.c ${QUINTAR_MINIZIP_SRC}/unzip.c)
+if(WIN32)
+  list(APPEND minizip_sources ${QUINTAR_MINIZIP_SRC}/iowin32.c)
+endif()
+add_library(minizip STATIC ${minizip_sources})
+target_include_directories(minizip SYSTEM PUBLIC ${QUINTAR_MINIZIP_SRC})
+target_compile_definitions(minizip PRIVATE NOCRYPT NOUNCRYPT)
+target_link_libraries(minizip PUBLIC ${QUINTAR_ZLIB})
+set_target_properties(minizip PROPERTIES EXCLUDE_FROM_ALL ON POSITION_INDEPENDENT_CODE ON)

@@ -36,16 +36,7 @@ dialogs::TemplateSet ChooserTemplates() {
   return dialogs::TemplatesById(ids::kChooserSquare, ids::kChooserPortrait, ids::kChooserLandscape);
 }
 
-std::wstring Label(HWND tree, HTREEITEM item) {
-  wchar_t text[MAX_PATH] = L"";
-  TVITEMW tv{};
-  tv.mask = TVIF_TEXT;
-  tv.hItem = item;
-  tv.pszText = text;
-  tv.cchTextMax = MAX_PATH;
-  TreeView_GetItem(tree, &tv);
-  return text;
-}
+std::wstring Label(HWND tree, HTREEITEM item) { return win32::TreeItemText(tree, item); }
 
 // "" for the root, else "\" and the labels from the first level down.
 std::wstring ItemPath(HWND tree, HTREEITEM item) {

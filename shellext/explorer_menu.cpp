@@ -9,6 +9,7 @@
 #include "shellext/crypt_dialogs.h"
 #include "shellext/menu_plan.h"
 #include "shellext/module.h"
+#include "shellext/zip_dialogs.h"
 #include "win32/com.h"
 #include "win32/handle.h"
 #include "win32/text.h"
@@ -175,8 +176,16 @@ STDMETHODIMP ContextMenuHandler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
         return RunEncryptDialog(info->hwnd, path);
       case kDecrypt:
         return RunDecryptDialog(info->hwnd, path);
+      case kAddToZip:
+        return RunAddToZip(info->hwnd, path);
+      case kExtractHere:
+        return RunExtractTo(info->hwnd, path, ExtractTarget::CurrentDirectory);
+      case kExtractToNamed:
+        return RunExtractTo(info->hwnd, path, ExtractTarget::NamedFolder);
+      case kExtractSpecify:
+        return RunExtractTo(info->hwnd, path, ExtractTarget::SpecifyDirectory);
       default:
-        return E_NOTIMPL;  // ZIP, Today screen and properties are not built yet
+        return E_NOTIMPL;  // the Today screen and properties are not built yet
     }
   } catch (...) {
     return E_OUTOFMEMORY;

@@ -120,4 +120,25 @@ EntryCheck CheckEncryptionEntry(std::u16string_view password, std::u16string_vie
   return EntryCheck::Empty;
 }
 
+ExtractFolders ExtractFoldersFor(std::u16string_view archivePath) {
+  const std::size_t slash = archivePath.rfind(u'\\');
+  const std::size_t cut = slash == std::u16string_view::npos ? 0 : slash + 1;
+  ExtractFolders folders;
+  folders.current = std::u16string(archivePath.substr(0, cut));
+  const std::u16string_view name = archivePath.substr(cut);
+  folders.named = folders.current + std::u16string(name.substr(0, name.size() >= 4 ? name.size() - 4 : 0));
+  return folders;
+}
+
+std::optional<std::u16string> DeviceFolder(std::u16string_view typed) {
+  if (typed.empty() || typed.size() > kMaxPathChars || typed[0] != u'\\') return std::nullopt;
+  if (typed.size() > 1 && typed[1] == u'\\') return std::nullopt;  // "\\server" or "\\?\"
+  for (char16_t c : typed)
+    if (c < 0x20 || std::u16string_view(u":*?\"<>|/").find(c) != std::u16string_view::npos) return std::nullopt;
+  std::u16string folder(typed);
+  while (folder.size() > 1 && folder.back() == u'\\') folder.pop_back();
+  if (folder.find(u"\\\\") != std::u16string::npos) return std::nullopt;
+  return folder;
+}
+
 }  // namespace quintar::menuvex::core

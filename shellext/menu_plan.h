@@ -56,6 +56,19 @@ inline constexpr std::size_t kDropFilesHeaderBytes = 20;
 inline constexpr std::size_t kMaxPathChars = 259;
 DropPath FirstDropPath(std::span<const std::byte> block);
 
+// The folders "Extract To" offers for an archive: its own folder ("\My Documents\" for
+// "\My Documents\Letters.zip"), and beside it a folder named after it without its last four
+// characters ("\My Documents\Letters").
+struct ExtractFolders {
+  std::u16string current, named;
+};
+ExtractFolders ExtractFoldersFor(std::u16string_view archivePath);
+
+// A folder typed by the user, accepted only as a path of the device: one leading "\", no drive
+// letter or network name, no character a file name cannot hold, at most kMaxPathChars long.
+// Trailing "\" are dropped (the root stays "\"); nothing when the text is no such path.
+std::optional<std::u16string> DeviceFolder(std::u16string_view typed);
+
 // The encryption dialog's judgement of what was typed, in the order the dialog checks it.
 enum class EntryCheck { Ok, Empty, Mismatch, TooLong };
 inline constexpr std::size_t kMaxPasswordChars = 32;  // one trailer byte per character

@@ -27,3 +27,18 @@
 #define IDC_DECRYPT 1039
 #define IDC_DECRYPT_CANCEL 1040
 #define IDC_DECRYPT_PATH 1045
+
+// ZIP progress dialogs (one shape each) and the folder picker: square, portrait, landscape.
+#define IDD_COMPRESS 102
+#define IDD_EXTRACT 103
+#define IDD_PICKER_SQUARE 114
+#define IDD_PICKER_PORTRAIT 104
+#define IDD_PICKER_LANDSCAPE 110
+
+#define IDC_ZIP_PROGRESS 1010
+#define IDC_ZIP_CANCEL 1011
+#define IDC_ZIP_ENTRY 1013
+#define IDC_PICKER_PATH 1014
+#define IDC_PICKER_TREE 1015
+#define IDC_PICKER_OK 1016
+#define IDC_PICKER_LABEL 1017

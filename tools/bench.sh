@@ -43,6 +43,10 @@ start_xvfb 1024x768 || exit 1
 for b in $(find build/win/bin -maxdepth 1 -type f -name '*_bench.exe' | sort); do
   run "$(basename "$b" .exe)" bash tools/wine-test.sh "$b"
 done
+# Benchmarks whose anchor is a host program (Info-ZIP, say): a script beside the module's tests.
+for b in $(find . -path ./build -prune -o -type f -name '*_bench.sh' -print | sort); do
+  run "$(basename "$b" .sh)" bash "$b" build/win
+done
 
 # What each comparison measures, where its printed name does not say it; keyed "program|name".
 declare -A what=(

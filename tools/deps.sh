@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
-  zlib1g-dev libminizip-dev libssl-dev openssl
+  zlib1g-dev libssl-dev openssl zip unzip
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   wine64 fonts-wine xvfb xserver-xephyr imagemagick x11-utils
   dpkg-dev python3

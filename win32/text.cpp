@@ -22,4 +22,15 @@ std::wstring WindowText(HWND window) {
 
 std::wstring ControlText(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
+std::wstring TreeItemText(HWND tree, HTREEITEM item) {
+  wchar_t text[MAX_PATH] = L"";
+  TVITEMW tv{};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = text;
+  tv.cchTextMax = MAX_PATH;
+  TreeView_GetItem(tree, &tv);
+  return text;
+}
+
 }  // namespace quintar::win32

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
 #include <string_view>
 
@@ -28,5 +30,7 @@ std::string Utf8(std::wstring_view text);
 // A window's whole text (a dialog control's with `id`); empty when there is none.
 std::wstring WindowText(HWND window);
 std::wstring ControlText(HWND dialog, int id);
+// A tree view item's label.
+std::wstring TreeItemText(HWND tree, HTREEITEM item);
 
 }  // namespace quintar::win32

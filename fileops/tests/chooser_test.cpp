@@ -39,16 +39,7 @@ void Drive(std::wstring caption, std::function<void(HWND)> step) {
   SetTimer(nullptr, 0, 30, DriveTimer);
 }
 
-std::wstring Label(HWND tree, HTREEITEM item) {
-  wchar_t text[MAX_PATH] = L"";
-  TVITEMW tv{};
-  tv.mask = TVIF_TEXT;
-  tv.hItem = item;
-  tv.pszText = text;
-  tv.cchTextMax = MAX_PATH;
-  TreeView_GetItem(tree, &tv);
-  return text;
-}
+std::wstring Label(HWND tree, HTREEITEM item) { return quintar::win32::TreeItemText(tree, item); }
 
 HTREEITEM Child(HWND tree, HTREEITEM parent, const std::wstring& label) {
   for (HTREEITEM c = TreeView_GetChild(tree, parent); c; c = TreeView_GetNextSibling(tree, c))

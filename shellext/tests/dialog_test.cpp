@@ -1,5 +1,9 @@
 // The encryption and decryption dialogs, driven as a user would through File Explorer's call:
 // what they refuse and say, the files they leave, and their layout in every screen shape.
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -236,8 +240,8 @@ bool Overlap(const RECT& a, const RECT& b) {
   return IntersectRect(&both, &a, &b) != FALSE;
 }
 
-// Every control fits the shape's screen, none covers another, and the title line separates the
-// title from the rest.
+// Every control fits the shape's screen, none covers another, and the title line (if the dialog
+// has one: titleId not 0) separates the title from the rest.
 void CheckLayout(HWND dialog, dialogs::ScreenShape shape, int titleId, const char* what) {
   const int scale = dialogs::ScreenScale();
   const int width = (shape == dialogs::ScreenShape::Landscape ? 320 : 240) * scale;
@@ -250,7 +254,7 @@ void CheckLayout(HWND dialog, dialogs::ScreenShape shape, int titleId, const cha
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
     controls.emplace_back(static_cast<int>(GetWindowLongPtrW(c, GWLP_ID)), r);
   }
-  ASSERT_GE(controls.size(), 6u) << what;
+  ASSERT_GE(controls.size(), titleId ? 6u : 5u) << what;
   for (size_t i = 0; i < controls.size(); ++i) {
     const auto& [id, r] = controls[i];
     const std::string at = std::string(what) + " " + dialogs::ShapeName(shape) + " control " + std::to_string(id);
@@ -258,10 +262,12 @@ void CheckLayout(HWND dialog, dialogs::ScreenShape shape, int titleId, const cha
     EXPECT_GE(r.top, 0) << at;
     EXPECT_LE(r.right, width) << at;
     EXPECT_LE(r.bottom, height - 26 * scale) << at << ": clear of the menu bar";
-    if (id == titleId)
+    if (titleId == 0) {
+    } else if (id == titleId) {
       EXPECT_LE(r.bottom, line) << at << " above the line";
-    else
+    } else {
       EXPECT_GT(r.top, line) << at << " below the line";
+    }
     for (size_t j = i + 1; j < controls.size(); ++j)
       EXPECT_FALSE(Overlap(r, controls[j].second)) << at << " and " << controls[j].first;
   }
@@ -278,6 +284,10 @@ void SaveScreen(HWND dialog, const std::wstring& name) {
 }
 
 std::wstring ProfileName() { return dialogs::ScreenScale() == 2 ? L"vga" : L"qvga"; }
+// The screen's size, for pictures taken in every shape.
+std::wstring ScreenName() {
+  return std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L"x" + std::to_wstring(GetSystemMetrics(SM_CYSCREEN));
+}
 
 TEST_F(CryptDialogs, EncryptionDialogOpensReadyAndLaysOutInEveryShape) {
   SipWindow sip;
@@ -401,6 +411,244 @@ TEST_F(CryptDialogs, TurningTheScreenMovesTheControls) {
   EXPECT_GE(turned, 2) << "at least one turn and the way back";
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), width0);
   EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), height0);
+}
+
+}  // namespace
+
+// ---- The ZIP commands ----
+
+namespace {
+
+constexpr UINT kAddToZip = 0, kExtractHere = 4, kExtractNamed = 5, kExtractSpecify = 6;
+
+std::string Noise(std::size_t size) {
+  std::string bytes(size, '\0');
+  std::uint32_t x = 2463534242u;
+  for (char& c : bytes) {
+    x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+    c = static_cast<char>(x);
+  }
+  return bytes;
+}
+
+class ZipCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    responder_.SetLeaveUnmatched(true);  // the progress dialogs end themselves
+    dir_ = TestPath(L"zip");
+    CreateDirectoryW(dir_.c_str(), nullptr);
+  }
+  // Runs the command on `path` the way File Explorer does and waits for its dialogs to end.
+  HRESULT Run(const std::wstring& path, UINT offset) {
+    Command command(path);
+    if (!command.built()) return E_UNEXPECTED;
+    return command.Run(offset);
+  }
+  std::vector<std::wstring> Captions() const {
+    std::vector<std::wstring> captions;
+    for (const auto& d : responder_.Dialogs()) captions.push_back(d.caption);
+    return captions;
+  }
+
+  DialogResponder responder_;
+  std::wstring dir_;
+};
+
+TEST_F(ZipCommands, AddToZipPacksAFileOrAFolderBesideIt) {
+  WriteFileBytes(dir_ + L"\\report.doc", "quarterly");
+  WriteFileBytes(dir_ + L"\\report.zip", "someone else's");
+  EXPECT_EQ(Run(dir_ + L"\\report.doc", kAddToZip), S_OK);
+  EXPECT_EQ(ReadFileBytes(dir_ + L"\\report.zip"), "someone else's") << "never replaced";
+  const std::string archive = ReadFileBytes(dir_ + L"\\report(1).zip");
+  EXPECT_EQ(archive.substr(0, 4), "PK\x03\x04");
+  EXPECT_NE(archive.find("report.doc"), std::string::npos) << "the bare file name";
+  EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Compressing"});
+
+  const std::wstring photos = dir_ + L"\\Photos";
+  CreateDirectoryW(photos.c_str(), nullptr);
+  CreateDirectoryW((photos + L"\\2006").c_str(), nullptr);
+  WriteFileBytes(photos + L"\\2006\\b.jpg", "jpeg");
+  EXPECT_EQ(Run(photos, kAddToZip), S_OK);
+  const std::string folder = ReadFileBytes(dir_ + L"\\Photos.zip");
+  EXPECT_NE(folder.find("Photos/2006/b.jpg"), std::string::npos);
+
+  // What cannot be made says so to File Explorer and leaves nothing.
+  WriteFileBytes(dir_ + L"\\gone.txt", "x");
+  Command command(dir_ + L"\\gone.txt");
+  DeleteFileW((dir_ + L"\\gone.txt").c_str());
+  EXPECT_TRUE(FAILED(command.Run(kAddToZip)));
+  EXPECT_FALSE(Exists(dir_ + L"\\gone.zip"));
+}
+
+TEST_F(ZipCommands, ExtractToTheFolderTheNamedFolderOrAPickedOne) {
+  const std::wstring src = dir_ + L"\\Letters";
+  CreateDirectoryW(src.c_str(), nullptr);
+  WriteFileBytes(src + L"\\a.txt", "letter a");
+  ASSERT_EQ(Run(src, kAddToZip), S_OK);
+  const std::wstring archive = dir_ + L"\\Letters.zip";
+  ASSERT_TRUE(Exists(archive));
+  const std::wstring box = TestPath(L"zipbox");
+  CreateDirectoryW(box.c_str(), nullptr);
+  ASSERT_TRUE(MoveFileW(archive.c_str(), (box + L"\\Letters.zip").c_str()));
+  const std::wstring zipped = box + L"\\Letters.zip";
+  responder_.ClearRecords();
+
+  EXPECT_EQ(Run(zipped, kExtractHere), S_OK);
+  EXPECT_EQ(ReadFileBytes(box + L"\\Letters\\a.txt"), "letter a");
+  EXPECT_EQ(Captions(), std::vector<std::wstring>{L"Extracting"});
+
+  EXPECT_EQ(Run(zipped, kExtractNamed), S_OK);
+  EXPECT_EQ(ReadFileBytes(box + L"\\Letters\\Letters\\a.txt"), "letter a") << "into a folder named after it";
+
+  const std::wstring picked = box + L"\\picked";
+  responder_.OnCaption(L"Specify Directory", IDC_PICKER_OK).Fill(IDC_PICKER_PATH, picked + L"\\").Once();
+  EXPECT_EQ(Run(zipped, kExtractSpecify), S_OK);
+  EXPECT_EQ(ReadFileBytes(picked + L"\\Letters\\a.txt"), "letter a") << "the typed folder, created";
+
+  responder_.OnCaption(L"Specify Directory", IDC_ZIP_CANCEL).Fill(IDC_PICKER_PATH, box + L"\\never").Once();
+  EXPECT_EQ(Run(zipped, kExtractSpecify), S_OK);
+  EXPECT_FALSE(Exists(box + L"\\never"));
+  responder_.OnCaption(L"Specify Directory", IDC_PICKER_OK).Fill(IDC_PICKER_PATH, box + L"\\no\\chain").Once();
+  EXPECT_EQ(Run(zipped, kExtractSpecify), HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)) << "one folder, not a chain";
+  EXPECT_FALSE(Exists(box + L"\\no"));
+}
+
+TEST_F(ZipCommands, EnterOrEscCancelsAndACancelledArchiveIsGone) {
+  const std::wstring big = dir_ + L"\\big";
+  CreateDirectoryW(big.c_str(), nullptr);
+  for (int i = 0; i < 8; ++i) WriteFileBytes(big + L"\\noise" + std::to_wstring(i) + L".bin", Noise(6 << 20));
+  for (int key : {IDOK, IDCANCEL, IDC_ZIP_CANCEL}) {
+    Command command(big);
+    ASSERT_TRUE(command.built());
+    bool seen = false;
+    HRESULT hr = E_FAIL;
+    WithDialog([&] { hr = command.Run(kAddToZip); },
+               [&](HWND dialog) {
+                 seen = true;
+                 EXPECT_EQ(testsupport::WindowText(dialog), L"Compressing");
+                 EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_ZIP_CANCEL), L"Cancel");
+                 wchar_t cls[32] = L"";
+                 GetClassNameW(GetDlgItem(dialog, IDC_ZIP_PROGRESS), cls, 32);
+                 EXPECT_STREQ(cls, L"msctls_progress32");
+                 testsupport::PumpUntil([&] { return Exists(big + L".zip"); }, 5000);
+                 if (key == IDOK) {
+                   testsupport::PumpFor(300);
+                   UpdateWindow(dialog);
+                   SaveScreen(dialog, L"menuvex-compressing-" + ScreenName());
+                 }
+                 SendMessageW(dialog, WM_COMMAND, key, 0);
+               });
+    EXPECT_TRUE(seen) << key;
+    EXPECT_EQ(hr, S_OK);
+    EXPECT_FALSE(Exists(big + L".zip")) << key << ": a cancelled archive is deleted by its worker";
+    WIN32_FIND_DATAW none;
+    EXPECT_FALSE(quintar::win32::FindHandle(FindFirstFileW((dir_ + L"\\big(*").c_str(), &none)));
+  }
+  EXPECT_EQ(Menuvex().canUnloadNow(), S_OK) << "no worker is left running";
+}
+
+void ChildItem(HWND tree, HTREEITEM parent, const std::wstring& text, HTREEITEM* found) {
+  *found = nullptr;
+  for (HTREEITEM item = TreeView_GetChild(tree, parent); item && !*found; item = TreeView_GetNextSibling(tree, item))
+    if (quintar::win32::TreeItemText(tree, item) == text) *found = item;
+}
+
+TEST_F(ZipCommands, ThePickerShowsTheDevicesFoldersAndLaysOutInEveryShape) {
+  const std::wstring box = TestPath(L"pickbox");
+  CreateDirectoryW(box.c_str(), nullptr);
+  CreateDirectoryW((box + L"\\shown").c_str(), nullptr);
+  CreateDirectoryW((box + L"\\hidden").c_str(), nullptr);
+  CreateDirectoryW((box + L"\\secret").c_str(), nullptr);
+  SetFileAttributesW((box + L"\\hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesW((box + L"\\secret").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  WriteFileBytes(box + L"\\file.txt", "not a folder");
+  WriteFileBytes(box + L"\\Mail.zip", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+  bool inspected = false;
+  Command command(box + L"\\Mail.zip");
+  ASSERT_TRUE(command.built());
+  WithDialog(
+      [&] { EXPECT_EQ(command.Run(kExtractSpecify), S_OK); },
+      [&](HWND dialog) {
+        inspected = true;
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_LABEL), L"Target  Directory");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_PATH), box + L"\\Mail");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_OK), L"OK");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_ZIP_CANCEL), L"Cancel");
+        const HWND tree = GetDlgItem(dialog, IDC_PICKER_TREE);
+        const HTREEITEM root = TreeView_GetRoot(tree);
+        HTREEITEM temp = nullptr, menuvex = nullptr, pick = nullptr, item = nullptr;
+        ChildItem(tree, root, L"Temp", &temp);
+        ASSERT_NE(temp, nullptr) << "the root lists the device's folders";
+        TreeView_Expand(tree, temp, TVE_EXPAND);
+        ChildItem(tree, temp, L"menuvex", &menuvex);
+        ASSERT_NE(menuvex, nullptr) << "an expanded folder is filled";
+        TreeView_Expand(tree, menuvex, TVE_EXPAND);
+        ChildItem(tree, menuvex, L"pickbox", &pick);
+        ASSERT_NE(pick, nullptr);
+        CreateDirectoryW((box + L"\\late").c_str(), nullptr);
+        TreeView_Expand(tree, pick, TVE_EXPAND);
+        ChildItem(tree, pick, L"shown", &item);
+        EXPECT_NE(item, nullptr);
+        ChildItem(tree, pick, L"late", &item);
+        EXPECT_NE(item, nullptr) << "every expansion reads the folder anew";
+        ChildItem(tree, pick, L"hidden", &item);
+        EXPECT_NE(item, nullptr) << "only hidden: shown";
+        ChildItem(tree, pick, L"secret", &item);
+        EXPECT_EQ(item, nullptr) << "hidden and system: not shown";
+        ChildItem(tree, pick, L"file.txt", &item);
+        EXPECT_EQ(item, nullptr) << "files are not shown";
+        ChildItem(tree, pick, L"shown", &item);
+        TreeView_SelectItem(tree, item);
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_PATH), box + L"\\shown");
+        TreeView_SelectItem(tree, root);
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_PATH), L"\\");
+        UpdateWindow(dialog);
+        SaveScreen(dialog, L"menuvex-picker-" + ScreenName());
+        for (auto shape :
+             {dialogs::ScreenShape::Square, dialogs::ScreenShape::Portrait, dialogs::ScreenShape::Landscape}) {
+          ASSERT_TRUE(dialogs::RelayoutForShape(
+              dialog, Menuvex().module,
+              dialogs::TemplatesById(IDD_PICKER_SQUARE, IDD_PICKER_PORTRAIT, IDD_PICKER_LANDSCAPE), shape));
+          CheckLayout(dialog, shape, 0, "picker");
+        }
+        // Only a device path is taken: a drive or a network name keeps the picker open.
+        for (const wchar_t* bad : {L"C:\\Windows", L"\\\\server\\share", L"relative", L""}) {
+          SetDlgItemTextW(dialog, IDC_PICKER_PATH, bad);
+          SendMessageW(dialog, WM_COMMAND, IDC_PICKER_OK, 0);
+          EXPECT_TRUE(IsWindowVisible(dialog)) << std::wstring(bad).size();
+        }
+        SendMessageW(dialog, WM_COMMAND, IDC_ZIP_CANCEL, 0);
+      });
+  EXPECT_TRUE(inspected);
+  EXPECT_FALSE(Exists(box + L"\\Mail"));
+}
+
+// ---- End to end, through the device's File Explorer ----
+
+TEST_F(ZipCommands, FileExplorerAddsAndExtractsThroughTheMenu) {
+  const std::wstring e2e = TestPath(L"e2e");
+  CreateDirectoryW(e2e.c_str(), nullptr);
+  CreateDirectoryW((e2e + L"\\Notes").c_str(), nullptr);
+  WriteFileBytes(e2e + L"\\Notes\\one.txt", "one");
+  WriteFileBytes(e2e + L"\\memo.txt", "memo");
+  auto invoke = [](const std::wstring& file, std::wstring item) {
+    if (item.back() == L'\\') item += L'\\';  // a backslash before the closing quote is doubled
+    std::string out;
+    const int rc = testsupport::RunProgram(L"T:\\fexplore.exe /invoke \"" + file + L"\" \"" + item + L"\"", &out, 60000);
+    return std::to_string(rc) + ":" + out;
+  };
+  EXPECT_NE(invoke(e2e + L"\\memo.txt", L"Add to ZIP File").find("invoked: Add to ZIP File -> 0x00000000"),
+            std::string::npos);
+  EXPECT_NE(invoke(e2e + L"\\Notes", L"Add to ZIP File").find("-> 0x00000000"), std::string::npos);
+  DeleteFileW((e2e + L"\\memo.txt").c_str());
+  const std::wstring notes = e2e + L"\\Notes";
+  DeleteFileW((notes + L"\\one.txt").c_str());
+  RemoveDirectoryW(notes.c_str());
+
+  EXPECT_NE(invoke(e2e + L"\\memo.zip", L"Extract To>Current Directory").find("-> 0x00000000"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(e2e + L"\\memo.txt"), "memo");
+  EXPECT_NE(invoke(e2e + L"\\Notes.zip", L"Extract To>Notes\\").find("-> 0x00000000"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(e2e + L"\\Notes\\Notes\\one.txt"), "one");
 }
 
 }  // namespace

@@ -199,7 +199,7 @@ TEST_F(Dispatch, BadInfoIsRefusedAndOpensNothing) {
 }
 
 TEST_F(Dispatch, LaterCommandsAreNotImplementedYet) {
-  for (UINT offset : {0u, 2u, 3u, 4u, 5u, 6u}) EXPECT_EQ(Invoke(handler_.Get(), 100 + offset), E_NOTIMPL) << offset;
+  for (UINT offset : {2u, 3u}) EXPECT_EQ(Invoke(handler_.Get(), 100 + offset), E_NOTIMPL) << offset;
   EXPECT_TRUE(responder_.Dialogs().empty());
   EXPECT_TRUE(responder_.MessageBoxes().empty());
 }
