@@ -11,6 +11,7 @@
 #include "enfcrypt/bitslice.h"
 #include "enfcrypt/des_tables.h"
 #include "enfcrypt/sbox_circuits.h"
+#include "enfcrypt/sbox_tables.h"
 
 namespace quintar::enfcrypt::bitslice {
 namespace {
@@ -20,41 +21,31 @@ static_assert(std::endian::native == std::endian::little, "the slices are loaded
 // Left defined for the including file's own logic.
 #define ENF_INLINE [[gnu::always_inline]] inline
 
-// P's inverse: the f output entry that S-box output entry s lands in.
-struct PInverse {
-  int at[32];
+// The inverse of a table of 1-based positions: at[table[k] - 1] = k.
+template <std::size_t N>
+struct Inverse {
+  int at[N];
 };
-constexpr PInverse MakePInverse() {
-  PInverse inv{};
-  for (int m = 0; m < 32; ++m) inv.at[des::kP[m] - 1] = m;
-  return inv;
-}
-constexpr PInverse kPInv = MakePInverse();
-
-// Output bit j (least significant first) of S-box `box` as a table over its 64 inputs, input
-// bit i being entry i.
-constexpr std::uint64_t Whole(int box, int j) {
-  std::uint64_t t = 0;
-  for (unsigned in = 0; in < 64; ++in) {
-    const auto bit = [in](int i) { return static_cast<int>((in >> i) & 1); };
-    const int row = 2 * bit(0) + bit(5), column = 8 * bit(1) + 4 * bit(2) + 2 * bit(3) + bit(4);
-    t |= std::uint64_t((des::kS[box][row][column] >> j) & 1) << in;
-  }
-  return t;
+template <std::size_t N>
+constexpr Inverse<N> InverseOf(const std::uint8_t (&table)[N]) {
+  Inverse<N> inverse{};
+  for (std::size_t k = 0; k < N; ++k) inverse.at[table[k] - 1] = static_cast<int>(k);
+  return inverse;
 }
 
-// The inputs whose bit i is set.
-constexpr std::uint64_t kHasBit[6] = {0xAAAAAAAAAAAAAAAAull, 0xCCCCCCCCCCCCCCCCull, 0xF0F0F0F0F0F0F0F0ull,
-                                      0xFF00FF00FF00FF00ull, 0xFFFF0000FFFF0000ull, 0xFFFFFFFF00000000ull};
+// The f output entry that S-box output entry s lands in.
+constexpr auto kPInv = InverseOf(des::kP);
+// Where the initial permutation puts entry n: lr[kToLr.at[n]] = entry n.
+constexpr auto kToLr = InverseOf(des::kIP);
 
 // The searched circuits, run on the inputs' tables, give every output for all 64 inputs at once:
 // the whole check of a box, done while compiling.
 template <int Box>
 constexpr bool CircuitIsTable() {
   std::uint64_t y[4] = {};
-  circuits::Circuit<Box>::Run(kHasBit, y[0], y[1], y[2], y[3]);
+  circuits::Circuit<Box>::Run(des::kEntryTable, y[0], y[1], y[2], y[3]);
   for (int j = 0; j < 4; ++j)
-    if (y[j] != (circuits::kComplemented[Box][j] ? ~Whole(Box, j) : Whole(Box, j))) return false;
+    if (y[j] != (circuits::kComplemented[Box][j] ? ~des::OutputTable(Box, j) : des::OutputTable(Box, j))) return false;
   return true;
 }
 static_assert(CircuitIsTable<0>() && CircuitIsTable<1>() && CircuitIsTable<2>() && CircuitIsTable<3>() &&
@@ -113,26 +104,28 @@ ENF_INLINE void Store(std::uint8_t* p, V v) {
   std::memcpy(p, &v, sizeof v);
 }
 
-// Where the initial permutation puts entry n: lr[kToLr.at[n]] = entry n.
-struct Placement {
-  int at[64];
-};
-constexpr Placement MakeToLr() {
-  Placement p{};
-  for (int j = 0; j < 64; ++j) p.at[des::kIP[j] - 1] = j;
-  return p;
+// Each S-box in turn: Logic::Box<B>(x, y, key) for B = 0 to 7.
+template <typename Logic, typename V, typename Key>
+ENF_INLINE void EachBox(const V* x, V* y, const Key* key) {
+  Logic::template Box<0>(x, y, key);
+  Logic::template Box<1>(x, y, key);
+  Logic::template Box<2>(x, y, key);
+  Logic::template Box<3>(x, y, key);
+  Logic::template Box<4>(x, y, key);
+  Logic::template Box<5>(x, y, key);
+  Logic::template Box<6>(x, y, key);
+  Logic::template Box<7>(x, y, key);
 }
-constexpr Placement kToLr = MakeToLr();
 
 // f through the searched circuits. Some of their outputs come out complemented; rather than
 // spend an instruction undoing each, the halves keep those bits complemented, the next rounds' key
 // masks take it back out on the way into the S-boxes, and Flipped takes it out of the result.
 // Which bits are complemented after each round depends on neither data nor key, so every mask is
-// made here, following Apply's rounds. The masks are whole words where a broadcast costs an
-// instruction (SSE2), single words broadcast on loading where it does not.
+// made here, following Apply's rounds. The masks are whole words up to 256 bits: broadcasting one
+// costs an instruction with SSE2 and, on several processors, with AVX2.
 template <typename V>
 class GateCircuits {
-  using Mask = std::conditional_t<sizeof(V) == 16, V, std::uint64_t>;
+  using Mask = std::conditional_t<sizeof(V) <= 32, V, std::uint64_t>;
 
  public:
   GateCircuits(const Pass* passes, int passCount) {
@@ -151,22 +144,11 @@ class GateCircuits {
     for (int i = 0; i < 64; ++i) finish_[i] = 0 - std::uint64_t{flipped[i]};
   }
 
-  ENF_INLINE void F(const V* x, V* y, int pass, int round) const {
-    const Mask* key = masks_[pass][round];
-    Box<0>(x, y, key);
-    Box<1>(x, y, key);
-    Box<2>(x, y, key);
-    Box<3>(x, y, key);
-    Box<4>(x, y, key);
-    Box<5>(x, y, key);
-    Box<6>(x, y, key);
-    Box<7>(x, y, key);
-  }
+  ENF_INLINE void F(const V* x, V* y, int pass, int round) const { EachBox<GateCircuits>(x, y, masks_[pass][round]); }
 
   // The mask that takes the complemented bits back out of word i of (l, r) after the last round.
   std::uint64_t Flipped(int i) const { return finish_[i]; }
 
- private:
   template <int B>
   ENF_INLINE static void Box(const V* x, V* y, const Mask* key) {
     V b[6];
@@ -175,6 +157,7 @@ class GateCircuits {
                               y[kPInv.at[4 * B + 3]]);
   }
 
+ private:
   Mask masks_[3][16][48];
   std::uint64_t finish_[64];
 };
@@ -219,8 +202,7 @@ void Apply(std::uint8_t* data, std::size_t blocks, const Pass* passes, int passC
           },
           [&](int m, V w) { s[8 * g + m] = w; });
     for (int g = 0; g < 8; ++g)
-      Transpose8<8, V>([&](int m) { return s[g + 8 * m]; },
-                       [&](int m, V w) { Store(data + kWord * (g + 8 * m), w); });
+      Transpose8<8, V>([&](int m) { return s[g + 8 * m]; }, [&](int m, V w) { Store(data + kWord * (g + 8 * m), w); });
   }
 }
 
