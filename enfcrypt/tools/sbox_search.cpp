@@ -1,7 +1,9 @@
 // Finds, for each of the eight S-boxes, a small circuit of two-input gates (and, and-not, or, xor)
 // computing its four outputs from its six inputs, and writes it as C++ for the AVX2 and SSE2
 // kernels: enfcrypt/sbox_circuits.h.
-//   enfcrypt_sbox_search --search FILE [ATTEMPTS REBUILDS]   searches and writes FILE
+//   enfcrypt_sbox_search --search FILE [ATTEMPTS REBUILDS]   searches and writes FILE (the
+//                                                            checked-in one: 1500 and 500, the
+//                                                            default, some minutes)
 //   enfcrypt_sbox_search --check FILE                        replays FILE's steps; fails unless
 //                                                            that gives FILE exactly
 //   enfcrypt_sbox_search --replay FILE                       replays FILE's steps and writes FILE
@@ -540,7 +542,7 @@ int main(int argc, char** argv) {
   Circuit boxes[8];
   Steps steps[8];
   if (search) {
-    const int attempts = argc == 5 ? std::atoi(argv[3]) : 300, rebuilds = argc == 5 ? std::atoi(argv[4]) : 1500;
+    const int attempts = argc == 5 ? std::atoi(argv[3]) : 1500, rebuilds = argc == 5 ? std::atoi(argv[4]) : 500;
     if (attempts < 1 || rebuilds < 0) return Fail("needs at least one attempt", path);
     for (int box = 0; box < 8; ++box) {
       boxes[box] = Search(box, attempts, rebuilds, steps[box]);
