@@ -204,7 +204,7 @@ TEST_F(MenuvexOnTheDevice, FileExplorerListsMenuvexItemsForAFileAndAnArchive) {
 TEST_F(MenuvexOnTheDevice, CommandsNotBuiltYetAreRefusedHonestly) {
   std::string out;
   EXPECT_EQ(testsupport::RunProgram(
-                L"\\Windows\\fexplore.exe /invoke \"\\My Documents\\report.txt\" \"Add to ZIP File\"", &out),
+                L"\\Windows\\fexplore.exe /invoke \"\\My Documents\\report.txt\" \"Properties...\"", &out),
             3);
   EXPECT_NE(out.find("-> 0x80004001"), std::string::npos) << out;
 }
