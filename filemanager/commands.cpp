@@ -73,6 +73,8 @@ std::span<const win32::CommandEntry<MainFrame>> MainFrame::Commands() {
       win32::Command<&F::Delete, &F::CanUseSelection>(IDM_DELETE),
       win32::Command<&F::CopyTo, &F::CanUseSelection>(IDM_COPY_TO),
       win32::Command<&F::MoveTo, &F::CanUseSelection>(IDM_MOVE_TO),
+      win32::Command<&F::ShowItemProperties, &F::CanUseSelection>(IDM_PROPERTIES),
+      win32::Command<&F::FileSearch>(IDM_FILE_SEARCH),
       win32::Command<&F::ShowGoToPopup>(IDM_GOTO),
       win32::Command<&F::GoToRoot>(IDM_GOTO_ROOT),
       win32::Command<&F::GoToMyDocuments>(IDM_GOTO_MYDOCUMENTS),

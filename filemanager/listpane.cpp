@@ -435,6 +435,15 @@ void ListPane::RowRenamed(int row, const std::wstring& newName) {
   SendMessageW(list_, LVM_REDRAWITEMS, row, row);
 }
 
+void ListPane::ForgetIcon(const std::wstring& path) {
+  largeCache_.erase(path);
+  smallCache_.erase(path);
+  for (auto& record : records_) {
+    auto full = qf::JoinPath(record.folder, record.name);
+    if (full && Wide(*full) == path) record.iconIndex = -1;
+  }
+}
+
 void ListPane::OpenRow(int row) {
   const qf::FileEntry* entry = EntryOf(row);
   if (!entry) return;

@@ -130,6 +130,8 @@ class ListPane {
   // After a row was renamed on disk: the record takes the new name, its texts (and a file's icon)
   // are made again, and a search hit for it follows.
   void RowRenamed(int row, const std::wstring& newName);
+  // A file whose icon was looked up by its path (a shortcut, a program) changed: look it up again.
+  void ForgetIcon(const std::wstring& path);
 
   int SelectedRow() const;
   const core::FileEntry* EntryOf(int row) const;

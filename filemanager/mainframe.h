@@ -167,6 +167,10 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   // Copies or moves, then refreshes the tree nodes involved and re-reads the list; true when it ran.
   bool Transfer(const std::wstring& source, const std::wstring& dest, std::span<fileops::FileItem> items, bool move);
 
+  // ---- Properties and File Search (propsearchcommands.cpp) ----
+  void ShowItemProperties();
+  void FileSearch();
+
   // ---- Opening, open-with programs and shortcuts (launch.cpp) ----
   // The first selected row when it is a file and the list has the focus (never the up-level
   // row, a folder or the search hits' pseudo-folder): what Parameters and open-with act on.

@@ -6,6 +6,8 @@
 
 #include <ceservices.h>
 
+#include <algorithm>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -721,9 +723,9 @@ TEST_F(FolderonTest, CommandsThatMayNotRunAreDroppedWhenTheyArrive) {
     send(id);
     EXPECT_EQ(AddressText(main_), L"\\Temp") << id;
   }
-  // Properties is not in this build: nothing opens for the selected file.
+  // ZIP Archive is not in this build: nothing opens for the selected file.
   SelectOnly(GetDlgItem(main_, kList), 1);
-  send(40030);
+  send(40020);
   EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 500), nullptr);
   EXPECT_EQ(ListCount(main_), 2);
   // Go to Root may run, and does.
@@ -1297,6 +1299,281 @@ TEST_F(FolderonItems, OpenWithProgramsGetTheQuotedFileOrAShortcutInTheirFolder) 
 }
 
 // With the address box focused, Cut, Copy and Paste work on its text and the item commands rest.
+// ---- Properties and File Search ----------------------------------------------------------------
+
+// The sheet's page now shown, after `index` was chosen when given.
+HWND SheetPage(HWND sheet, int index = -1) {
+  if (index >= 0) SendMessageW(sheet, PSM_SETCURSEL, index, 0);
+  HWND page = nullptr;
+  PumpUntil(
+      [&] { return (page = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0))) != nullptr; },
+      3000);
+  return page;
+}
+
+void SetText(HWND control, const wchar_t* text) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &result);
+}
+
+// Ticks a check box as a tap would, so the dialog hears of it.
+void Tick(HWND dialog, int id, bool on = true) {
+  HWND box = GetDlgItem(dialog, id);
+  SendMessageW(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(box));
+}
+
+void PressOk(HWND dialog) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  PumpUntil([&] { return !IsWindow(dialog); }, 5000);
+}
+
+DWORD Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+
+class FolderonProperties : public FolderonItems {
+ protected:
+  // Opens the sheet for the rows named and returns it.
+  HWND Open(std::initializer_list<const wchar_t*> rows, const std::wstring& caption) {
+    SelectNamed(list_, rows);
+    Command(40030);
+    HWND sheet = WaitForOwnedDialog(main_, caption.c_str());
+    EXPECT_NE(sheet, nullptr) << testing::PrintToString(caption);
+    return sheet;
+  }
+};
+
+TEST_F(FolderonProperties, SizesShowKilobytesUpTo1023999BytesAndOkRenamesWithReadOnly) {
+  ASSERT_TRUE(testsupport::WriteFileBytes(L"\\Temp\\Work\\A\\big.bin", std::string(1024000, 'b')));
+  ASSERT_TRUE(testsupport::WriteFileBytes(L"\\Temp\\Work\\A\\small.bin", std::string(1023999, 's')));
+  SendCommand(40072);  // Refresh
+  HWND sheet = Open({L"big.bin"}, L"Properties of big.bin");
+  ASSERT_NE(sheet, nullptr);
+  HWND page = SheetPage(sheet);
+  EXPECT_EQ(RemoteText(GetDlgItem(page, 1064)), L"0.98 MB (1,024,000 bytes)");
+  EXPECT_EQ(RemoteText(GetDlgItem(page, 1091)), L"Properties of big.bin");
+  EXPECT_EQ(RemoteText(GetDlgItem(page, 1054)), L"\\Temp\\Work\\A");
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, 1038)));
+  PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  PumpUntil([&] { return !IsWindow(sheet); }, 5000);
+
+  sheet = Open({L"small.bin"}, L"Properties of small.bin");
+  ASSERT_NE(sheet, nullptr);
+  page = SheetPage(sheet);
+  EXPECT_EQ(RemoteText(GetDlgItem(page, 1064)), L"1,000.00 KB (1,023,999 bytes)");
+  SetText(GetDlgItem(page, 1048), L"renamed.bin");
+  Tick(page, 1030);
+  PressOk(sheet);
+  ASSERT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\renamed.bin"); }, 5000));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\small.bin"));
+  EXPECT_TRUE(Attributes(L"\\Temp\\Work\\A\\renamed.bin") & FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(PumpUntil([&] { return RowNamed(list_, L"renamed.bin") >= 0; }, 5000));
+
+  // An empty name and a path are refused with the same message, and nothing moves; the
+  // attribute changed alongside is still applied.
+  for (const wchar_t* name : {L"..\\esc", L""}) {
+    sheet = Open({L"x.txt"}, L"Properties of x.txt");
+    ASSERT_NE(sheet, nullptr);
+    page = SheetPage(sheet);
+    SetText(GetDlgItem(page, 1048), name);
+    if (!*name) Tick(page, 1019);  // Hidden
+    PressOk(sheet);
+    EXPECT_TRUE(DismissError(main_, L"This file cannot be renamed.", nullptr)) << testing::PrintToString(name);
+    EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\x.txt"));
+    EXPECT_FALSE(Exists(L"\\Temp\\Work\\esc"));
+  }
+  EXPECT_TRUE(Attributes(L"\\Temp\\Work\\A\\x.txt") & FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesW(L"\\Temp\\Work\\A\\renamed.bin", FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(FolderonProperties, ContentsCountAFolderAndAFolderWithAFile) {
+  for (const wchar_t* folder : {L"\\Temp\\Work\\B\\S1", L"\\Temp\\Work\\B\\S2"})
+    ASSERT_TRUE(CreateDirectoryW(folder, nullptr));
+  for (const wchar_t* file : {L"\\Temp\\Work\\B\\b1", L"\\Temp\\Work\\B\\b2", L"\\Temp\\Work\\B\\b3",
+                              L"\\Temp\\Work\\B\\S1\\c1", L"\\Temp\\Work\\B\\S2\\c2"})
+    ASSERT_TRUE(testsupport::WriteFileBytes(file, std::string(1000, 'c')));
+  ASSERT_TRUE(testsupport::WriteFileBytes(L"\\Temp\\Work\\w.txt", std::string(2000, 'w')));
+  Go(L"\\Temp\\Work");
+  HWND sheet = Open({L"B"}, L"Properties of B");
+  ASSERT_NE(sheet, nullptr);
+  HWND general = SheetPage(sheet);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(general, 1030)));
+  HWND page = SheetPage(sheet, 1);
+  EXPECT_EQ(RemoteText(GetDlgItem(page, 1068)), L"Folders : 2");
+  EXPECT_EQ(RemoteText(GetDlgItem(page, 1059)), L"Files :     5");
+  EXPECT_EQ(RemoteText(GetDlgItem(page, 1087)), L"(5,000 bytes)");
+  EXPECT_EQ(RemoteText(GetDlgItem(page, 1088)), L"4.88 KB");
+  PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  PumpUntil([&] { return !IsWindow(sheet); }, 5000);
+
+  sheet = Open({L"B", L"w.txt"}, L"Files Properties");
+  ASSERT_NE(sheet, nullptr);
+  page = SheetPage(sheet);
+  EXPECT_EQ(RemoteText(GetDlgItem(page, 1068)), L"Folders : 3");
+  EXPECT_EQ(RemoteText(GetDlgItem(page, 1059)), L"Files :     6");
+  EXPECT_EQ(RemoteText(GetDlgItem(page, 1087)), L"(7,000 bytes)");
+  PressOk(sheet);
+}
+
+TEST_F(FolderonProperties, AReadOnlyShortcutIsRetargetedAndStaysReadOnly) {
+  const std::wstring link = L"\\Temp\\Work\\A\\s.lnk";
+  ASSERT_TRUE(MakeShortcut(link, L"\"\\Temp\\Work\\A\\x.txt\""));
+  ASSERT_TRUE(SetFileAttributesW(link.c_str(), FILE_ATTRIBUTE_READONLY));
+  SendCommand(40072);
+  // An empty target is refused and the shortcut stays.
+  HWND sheet = Open({L"s.lnk"}, L"Properties of s.lnk");
+  ASSERT_NE(sheet, nullptr);
+  HWND page = SheetPage(sheet, 1);
+  EXPECT_EQ(RemoteText(GetDlgItem(page, 1057)), L"\"\\Temp\\Work\\A\\x.txt\"");
+  SetText(GetDlgItem(page, 1057), L"");
+  PressOk(sheet);
+  EXPECT_TRUE(DismissError(main_, L"No Link-Target.", nullptr));
+  EXPECT_EQ(ShortcutTarget(link), L"\"\\Temp\\Work\\A\\x.txt\"");
+
+  sheet = Open({L"s.lnk"}, L"Properties of s.lnk");
+  ASSERT_NE(sheet, nullptr);
+  page = SheetPage(sheet, 1);
+  SetText(GetDlgItem(page, 1057), L"\"\\Temp\\Work\\A\\y.txt\" -p");
+  PressOk(sheet);
+  EXPECT_TRUE(PumpUntil([&] { return ShortcutTarget(link) == L"\"\\Temp\\Work\\A\\y.txt\" -p"; }, 5000))
+      << testing::PrintToString(ShortcutTarget(link));
+  EXPECT_TRUE(Attributes(link) & FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\~lnk1.tmp"));
+  SetFileAttributesW(link.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+class FolderonSearch : public FolderonItems {
+ protected:
+  // Runs a search from the dialog; `fill` sets its controls.
+  void Search(const std::function<void(HWND)>& fill) {
+    Command(40010);
+    HWND dialog = WaitForOwnedDialog(main_, L"File Search");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(RemoteText(GetDlgItem(dialog, 1055)), L"0");
+    fill(dialog);
+    PressOk(dialog);
+    ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"File Search"; }, 10000));
+  }
+  // The names listed under "File Search" (extensions hidden), sorted.
+  std::vector<std::wstring> Hits() {
+    std::vector<std::wstring> names;
+    for (int i = 0; i < ListCount(main_); ++i) names.push_back(RowText(list_, i));
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  static void SetDay(HWND dialog, int id, WORD year, WORD month, WORD day) {
+    HWND picker = GetDlgItem(dialog, id);
+    RemoteBuffer remote(picker, sizeof(SYSTEMTIME));
+    SYSTEMTIME st{};
+    st.wYear = year, st.wMonth = month, st.wDay = day;
+    remote.Write(0, &st, sizeof st);
+    DWORD_PTR r = 0;
+    SendMessageTimeoutW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(remote.at(0)), SMTO_ABORTIFHUNG,
+                        2000, &r);
+  }
+  static void SetLocalWriteTime(const std::wstring& path, WORD year, WORD month, WORD day, WORD h, WORD m, WORD s) {
+    SYSTEMTIME local{};
+    local.wYear = year, local.wMonth = month, local.wDay = day, local.wHour = h, local.wMinute = m, local.wSecond = s;
+    FILETIME lft{}, utc{};
+    SystemTimeToFileTime(&local, &lft);
+    LocalFileTimeToFileTime(&lft, &utc);
+    quintar::win32::FileHandle file(
+        CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    SetFileTime(file.get(), nullptr, nullptr, &utc);
+  }
+};
+
+TEST_F(FolderonSearch, ByNameTextDateAndSizeWithTheHitsListedAndOpened) {
+  const std::wstring s = L"\\Temp\\Work\\S";
+  ASSERT_TRUE(CreateDirectoryW(s.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((s + L"\\Alphas").c_str(), nullptr));
+  // "needle" across the 4096-byte and the 256 KiB read boundaries; its first bytes alone at one.
+  std::string across(300000, 'a');
+  across.replace(262144 - 3, 6, "needle");
+  std::string head(8192, 'a');
+  head.replace(4096 - 3, 3, "nee");
+  std::string early(5000, 'a');
+  early.replace(4096 - 2, 6, "NEEDLE");
+  ASSERT_TRUE(testsupport::WriteFileBytes(s + L"\\alpha.txt", across));
+  ASSERT_TRUE(testsupport::WriteFileBytes(s + L"\\Alphas\\head.txt", head));
+  ASSERT_TRUE(testsupport::WriteFileBytes(s + L"\\upper.txt", early));
+  ASSERT_TRUE(testsupport::WriteFileBytes(s + L"\\wide.txt", std::string("n\0e\0e\0d\0l\0e\0", 12)));
+  ASSERT_TRUE(testsupport::WriteFileBytes(s + L"\\k1.bin", std::string(1500, 'k')));
+  ASSERT_TRUE(testsupport::WriteFileBytes(s + L"\\k2.bin", std::string(2048, 'k')));
+  const std::wstring d = L"\\Temp\\Work\\D";
+  ASSERT_TRUE(CreateDirectoryW(d.c_str(), nullptr));
+  ASSERT_TRUE(testsupport::WriteFileBytes(d + L"\\last.txt", "x"));
+  ASSERT_TRUE(testsupport::WriteFileBytes(d + L"\\next.txt", "x"));
+  SetLocalWriteTime(d + L"\\last.txt", 2020, 5, 10, 23, 59, 59);
+  SetLocalWriteTime(d + L"\\next.txt", 2020, 5, 11, 0, 0, 0);
+
+  // By name: files and folders whose name holds the pattern in any case.
+  Search([&](HWND dlg) {
+    SetText(GetDlgItem(dlg, 1054), s.c_str());
+    SetText(GetDlgItem(dlg, 1050), L"ALPHA");
+  });
+  EXPECT_EQ(Hits(), (std::vector<std::wstring>{L"Alphas", L"alpha"}));
+  // Opened from there.
+  SelectNamed(list_, {L"alpha"});
+  Command(59414);
+  EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("alpha.txt"); }, 10000));
+
+  // By text, case-sensitive: across both boundaries; not the prefix alone, not UTF-16, no folder.
+  Search([&](HWND dlg) {
+    SetText(GetDlgItem(dlg, 1054), s.c_str());
+    SetText(GetDlgItem(dlg, 1058), L"needle");
+  });
+  EXPECT_EQ(Hits(), (std::vector<std::wstring>{L"alpha"}));
+  // Without case: the upper-case copy too.
+  Search([&](HWND dlg) {
+    SetText(GetDlgItem(dlg, 1054), s.c_str());
+    SetText(GetDlgItem(dlg, 1058), L"Needle");
+    Tick(dlg, 1039, false);
+  });
+  EXPECT_EQ(Hits(), (std::vector<std::wstring>{L"alpha", L"upper"}));
+
+  // Cancel keeps the hits.
+  Command(40010);
+  HWND dialog = WaitForOwnedDialog(main_, L"File Search");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(RemoteText(GetDlgItem(dialog, 1054)), L"My Pocket PC");
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  PumpUntil([&] { return !IsWindow(dialog); }, 5000);
+  EXPECT_EQ(Hits(), (std::vector<std::wstring>{L"alpha", L"upper"}));
+
+  // By date: "Before" a day takes its last second and not the next day's first.
+  Search([&](HWND dlg) {
+    SetText(GetDlgItem(dlg, 1054), d.c_str());
+    Tick(dlg, 1014);
+    SendMessageW(GetDlgItem(dlg, 1040), CB_SETCURSEL, 2, 0);
+    SetDay(dlg, 1043, 2020, 5, 10);
+  });
+  EXPECT_EQ(Hits(), (std::vector<std::wstring>{L"last"}));
+  Search([&](HWND dlg) {
+    SetText(GetDlgItem(dlg, 1054), d.c_str());
+    Tick(dlg, 1014);
+    SendMessageW(GetDlgItem(dlg, 1040), CB_SETCURSEL, 1, 0);  // Area
+    SetDay(dlg, 1043, 2020, 5, 11);
+    SetDay(dlg, 1044, 2020, 5, 12);
+  });
+  EXPECT_EQ(Hits(), (std::vector<std::wstring>{L"next"}));
+
+  // By size in whole KB: exactly 1, at least 2, at most 1 (files only).
+  auto bySize = [&](int mode, const wchar_t* kb) {
+    Search([&](HWND dlg) {
+      SetText(GetDlgItem(dlg, 1054), s.c_str());
+      SetText(GetDlgItem(dlg, 1050), L".bin");
+      Tick(dlg, 1035);
+      SetText(GetDlgItem(dlg, 1055), kb);
+      SendMessageW(GetDlgItem(dlg, 1041), CB_SETCURSEL, mode, 0);
+    });
+    return Hits();
+  };
+  EXPECT_EQ(bySize(0, L"1"), (std::vector<std::wstring>{L"k1"}));
+  EXPECT_EQ(bySize(1, L"2"), (std::vector<std::wstring>{L"k2"}));
+  EXPECT_EQ(bySize(2, L"1"), (std::vector<std::wstring>{L"k1"}));
+  EXPECT_EQ(bySize(1, L"99999999999999999999999999"), (std::vector<std::wstring>{}));
+}
+
 TEST_F(FolderonItems, AddressBoxTakesCutCopyAndPaste) {
   HWND edit = AddressEdit(main_);
   ASSERT_NE(edit, nullptr);
