@@ -23,6 +23,7 @@
 #include "filemanager/winutil.h"
 #include "fileops/core/properties.h"
 #include "fileops/search.h"
+#include "fileops/winutil.h"
 #include "win32/handle.h"
 #include "win32/scope.h"
 #include "win32/shell.h"
@@ -159,6 +160,7 @@ class PropertiesPage : public win32::Dialog<PropertiesPage> {
     static constexpr win32::DialogMessageEntry<PropertiesPage> kTable[] = {
         win32::On<&PropertiesPage::OnInit>(WM_INITDIALOG),
         win32::On<&PropertiesPage::OnNotify>(WM_NOTIFY),
+        win32::On<&PropertiesPage::OnSize>(WM_SIZE),
         win32::On<&PropertiesPage::OnDestroy>(WM_DESTROY),
     };
     return kTable;
@@ -198,6 +200,15 @@ class PropertiesPage : public win32::Dialog<PropertiesPage> {
       SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, PSNRET_NOERROR);
       return TRUE;
     }
+    return FALSE;
+  }
+
+  // After the re-layout from the shape's template: the texts take the page's whole width.
+  INT_PTR OnSize(WPARAM, LPARAM) {
+    for (int id : {ids::kHeader, ids::kName, ids::kType, ids::kLocation, ids::kSize, ids::kCreated, ids::kModified,
+                   ids::kFolders, ids::kFiles, ids::kTotal, ids::kTotalBytes, ids::kShortcutName, ids::kTarget,
+                   ids::kShortcutType})
+      fileops::Stretch(hwnd(), id, 4, false);
     return FALSE;
   }
 

@@ -67,34 +67,56 @@ class Walk {
     WIN32_FIND_DATAW data;
     CeFindHandle find(CeFindFirstFile((folder + L"\\*.*").c_str(), &data));
     if (!find) return;
-    std::wstring child;
     do {
       if (IsDots(data.cFileName)) continue;
       const bool folderEntry = IsFolder(data);
-      child.assign(folder).append(L"\\").append(data.cFileName);
-      if (child.size() > kMaxPath) continue;
-      if (Matches(child, data, folderEntry)) {
+      const std::size_t length = wcsnlen(data.cFileName, MAX_PATH);
+      if (folder.size() + 1 + length > kMaxPath) continue;
+      if (Matches(folder, data, length, folderEntry)) {
         SearchHit hit;
         hit.folder = folder;
-        hit.name = data.cFileName;
+        hit.name.assign(data.cFileName, length);
         hit.attributes = data.dwFileAttributes;
         hit.time = folderEntry ? data.ftCreationTime : data.ftLastWriteTime;
         hit.size = folderEntry ? 0 : SizeOf(data);
         onHit_(std::move(hit));
       }
-      if (folderEntry && criteria_.subfolders) Folder(child);
+      if (folderEntry && criteria_.subfolders) Folder(Child(folder, data.cFileName, length));
     } while (CeFindNextFile(find.get(), &data));
   }
 
  private:
-  bool Matches(const std::wstring& path, const WIN32_FIND_DATAW& data, bool folder) {
-    std::size_t length = wcsnlen(data.cFileName, MAX_PATH);
-    folded_.assign(data.cFileName, length);
-    if (!criteria_.namePattern.empty() && length) CharUpperBuffW(folded_.data(), static_cast<DWORD>(length));
+  static std::wstring Child(const std::wstring& folder, const wchar_t* name, std::size_t length) {
+    std::wstring child;
+    child.reserve(folder.size() + 1 + length);
+    child.append(folder).append(L"\\").append(name, length);
+    return child;
+  }
+
+  // The name folded as the dialog folds the pattern: plain ASCII by hand (the system's table maps
+  // only a-z there), anything else through the system.
+  void Fold(const wchar_t* name, std::size_t length) {
+    folded_.assign(name, length);
+    bool ascii = true;
+    for (wchar_t& c : folded_) {
+      if (c >= 0x80)
+        ascii = false;
+      else if (c >= L'a' && c <= L'z')
+        c = static_cast<wchar_t>(c - 0x20);
+    }
+    if (!ascii) CharUpperBuffW(folded_.data(), static_cast<DWORD>(length));
+  }
+
+  bool Matches(const std::wstring& folder, const WIN32_FIND_DATAW& data, std::size_t length, bool isFolder) {
+    if (!criteria_.namePattern.empty())
+      Fold(data.cFileName, length);
+    else
+      folded_.assign(data.cFileName, length);
     std::u16string day;
-    if (!folder && criteria_.dateMode != core::DateMode::None) day = LocalDay(data.ftLastWriteTime);
-    core::Verdict verdict = core::TestEntry(criteria_, win32::U16View(folded_), folder, day, SizeOf(data));
+    if (!isFolder && criteria_.dateMode != core::DateMode::None) day = LocalDay(data.ftLastWriteTime);
+    core::Verdict verdict = core::TestEntry(criteria_, win32::U16View(folded_), isFolder, day, SizeOf(data));
     if (verdict != core::Verdict::NeedsText) return verdict == core::Verdict::Hit;
+    const std::wstring path = Child(folder, data.cFileName, length);
     return SearchFile(path, *stream_);
   }
 

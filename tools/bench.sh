@@ -60,6 +60,10 @@ declare -A what=(
   ["glancet_bench|load and save"]="loading and saving the data file vs plain reads and writes"
   ["tamsk_expand_bench|expand / bare"]="expanding 10,000 subkeys in the tree vs a bare RegEnumKeyExW loop"
   ["vorrel_bench|processes-list-200"]="filling the Processes list (200) vs a bare snapshot walk"
+  ["search_bench|text search 498 MiB in 5000 files / ReadFile loop"]="File Search by text vs a bare FindFirstFileW + ReadFile loop"
+  ["search_bench|text search 498 MiB in 5000 files / grep -rF on the host"]="File Search by text under Wine vs grep -rF on the host (reported)"
+  ["search_bench|name search 100000 entries / FindFirstFileW walk"]="File Search by name vs a bare FindFirstFileW walk"
+  ["search_bench|folder count 100000 entries / FindFirstFileW walk"]="the Contents page's count vs a bare FindFirstFileW walk"
   ["regfile_bench|export"]="exporting 5,000 keys vs regedit /e"
   ["regfile_bench|import"]="importing 5,000 keys vs regedit"
 )
@@ -70,6 +74,10 @@ declare -A goals=(
   ["enfcrypt_bench|encrypt file 64 MiB vs CopyFileW (AVX2)"]="at most 2.5"
   ["enfcrypt_bench|encrypt file 64 MiB vs CopyFileW (SSE2)"]="at most 4"
 )
+goals["search_bench|text search 498 MiB in 5000 files / ReadFile loop"]="at most 1.3"
+goals["search_bench|text search 498 MiB in 5000 files / grep -rF on the host"]="reported"
+goals["search_bench|name search 100000 entries / FindFirstFileW walk"]="at most 1.2"
+goals["search_bench|folder count 100000 entries / FindFirstFileW walk"]="at most 1.2"
 for kernel in AVX-512 AVX2 SSE2; do
   goals["enfcrypt_cipher_bench|single mode 64 MiB vs DES-ECB ($kernel)"]="at most 1"
   goals["enfcrypt_cipher_bench|triple mode 64 MiB vs DES-EDE-ECB ($kernel)"]="at most 1"

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Photographs the file operations' dialogs in each device shape; fails when one shows an image
-# strip's key colour (or does not run to its end):
-#   fileops/tests/shots.sh BUILD_DIR OUT_DIR
+# strip's key colour (or does not run to its end). PROGRAM names another shots program (one that
+# prints "SHOT <name>" while a dialog is up), such as folderon_shots:
+#   fileops/tests/shots.sh BUILD_DIR OUT_DIR [PROGRAM]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 QUINTAR_ROOT=$root
 build=$(readlink -f "$1")
 out=$(realpath -m "$2")
+program=${3:-fileops_shots}
 mkdir -p "$out"
 source "$root/tools/wine-env.sh"
 failed=0
@@ -17,7 +19,7 @@ for profile in qvga vga square landscape; do
     start_xvfb 1024x768
     trap 'kill $XVFB_PID 2>/dev/null' EXIT
     QUINTAR_PROFILE=$profile QUINTAR_BUILD=$build timeout 120 bash "$root/tools/wine-test.sh" \
-      "$build/bin/fileops_shots.exe" 2>/dev/null | while read -r word name; do
+      "$build/bin/$program.exe" 2>/dev/null | while read -r word name; do
       [[ $word == FAILED ]] && echo "FAILED $profile-${name%$'\r'}"
       [[ $word == SHOT ]] || continue
       import -window root -crop "${size}+0+0" "$out/$profile-${name%$'\r'}.png"
