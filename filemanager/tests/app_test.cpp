@@ -1512,10 +1512,16 @@ TEST_F(FolderonSearch, ByNameTextDateAndSizeWithTheHitsListedAndOpened) {
     SetText(GetDlgItem(dlg, 1050), L"ALPHA");
   });
   EXPECT_EQ(Hits(), (std::vector<std::wstring>{L"Alphas", L"alpha"}));
-  // Opened from there.
+  // Opened from there, and its properties name its own folder.
   SelectNamed(list_, {L"alpha"});
   Command(59414);
   EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("alpha.txt"); }, 10000));
+  Command(40030);
+  HWND sheet = WaitForOwnedDialog(main_, L"Properties of alpha.txt");
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(RemoteText(GetDlgItem(SheetPage(sheet), 1054)), s);
+  PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  PumpUntil([&] { return !IsWindow(sheet); }, 5000);
 
   // By text, case-sensitive: across both boundaries; not the prefix alone, not UTF-16, no folder.
   Search([&](HWND dlg) {
