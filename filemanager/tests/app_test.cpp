@@ -1383,6 +1383,17 @@ TEST_F(FolderonProperties, SizesShowKilobytesUpTo1023999BytesAndOkRenamesWithRea
   }
   EXPECT_TRUE(Attributes(L"\\Temp\\Work\\A\\x.txt") & FILE_ATTRIBUTE_HIDDEN);
   SetFileAttributesW(L"\\Temp\\Work\\A\\renamed.bin", FILE_ATTRIBUTE_NORMAL);
+
+  // A program in ROM says so after its type and shows it read only.
+  Go(L"\\Windows");
+  sheet = Open({L"calc.exe"}, L"Properties of calc.exe");
+  ASSERT_NE(sheet, nullptr);
+  page = SheetPage(sheet);
+  EXPECT_TRUE(RemoteText(GetDlgItem(page, 1065)).ends_with(L" (in ROM)"))
+      << testing::PrintToString(RemoteText(GetDlgItem(page, 1065)));
+  EXPECT_EQ(SendMessageW(GetDlgItem(page, 1030), BM_GETCHECK, 0, 0), BST_CHECKED);
+  PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  PumpUntil([&] { return !IsWindow(sheet); }, 5000);
 }
 
 TEST_F(FolderonProperties, ContentsCountAFolderAndAFolderWithAFile) {
@@ -1522,6 +1533,15 @@ TEST_F(FolderonSearch, ByNameTextDateAndSizeWithTheHitsListedAndOpened) {
   EXPECT_EQ(RemoteText(GetDlgItem(SheetPage(sheet), 1054)), s);
   PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   PumpUntil([&] { return !IsWindow(sheet); }, 5000);
+
+  // A location that is not a device folder searches the whole device.
+  for (const wchar_t* place : {L"C:\\Temp\\Work\\S", L"\\", L"\\No Such Folder"}) {
+    Search([&](HWND dlg) {
+      SetText(GetDlgItem(dlg, 1054), place);
+      SetText(GetDlgItem(dlg, 1050), L"alpha");
+    });
+    EXPECT_EQ(Hits(), (std::vector<std::wstring>{L"Alphas", L"alpha"})) << testing::PrintToString(place);
+  }
 
   // By text, case-sensitive: across both boundaries; not the prefix alone, not UTF-16, no folder.
   Search([&](HWND dlg) {
