@@ -322,6 +322,10 @@ HRESULT RunProperties(HWND owner, const std::wstring& path) noexcept {
     }
     SHFILEINFOW info{};
     SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_TYPENAME | SHGFI_ICON);
+    // Without the shell's icon for the item, its icon of a document or a folder.
+    if (!info.hIcon)
+      ExtractIconExW(L"shell32.dll", (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 3 : 0, &info.hIcon, nullptr,
+                     1);
     PropertiesDialog dialog(path, found, info.szTypeName, info.hIcon);
     return dialog.Run(owner);
   } catch (...) {

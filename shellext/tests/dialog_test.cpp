@@ -728,7 +728,11 @@ TEST_F(Properties, ShowsTheItemThenRenamesItAndSetsItsAttributes) {
                                                         {IDC_PROPS_ARCHIVE, L"Archive"},
                                                         {IDC_PROPS_SYSTEM, L"System"},
                                                         {IDC_PROPS_ROM, L"ROM File"}};
-        for (const auto& [id, text] : texts) EXPECT_EQ(testsupport::DlgItemText(dialog, id), text) << id;
+        const bool landscape = dialogs::CurrentScreenShape() == dialogs::ScreenShape::Landscape;
+        for (const auto& [id, text] : texts) {
+          if (id == IDC_PROPS_ATTRIBUTES && landscape) continue;  // not in the landscape template
+          EXPECT_EQ(testsupport::DlgItemText(dialog, id), text) << id;
+        }
         EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_PROPS_READONLY), BST_CHECKED);
         EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_PROPS_HIDDEN), BST_UNCHECKED);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_PROPS_SYSTEM)));
