@@ -38,7 +38,10 @@ class DecryptDialog : public win32::Dialog<DecryptDialog> {
   static std::span<const win32::CommandEntry<DecryptDialog>> Commands() {
     static constexpr win32::CommandEntry<DecryptDialog> kCommands[] = {
         win32::Command<&DecryptDialog::DecryptAndClose>(IDC_DECRYPT),
-        win32::Command<&DecryptDialog::Cancel>(IDC_CANCEL)};
+        win32::Command<&DecryptDialog::Cancel>(IDC_CANCEL),
+        // Enter and Esc (IDOK, IDCANCEL) are none of the dialog's buttons: they neither decrypt
+        // nor end the dialog, so a stray key never loses what was typed or half does the work.
+        win32::Command<&DecryptDialog::Ignore>(IDOK), win32::Command<&DecryptDialog::Ignore>(IDCANCEL)};
     return kCommands;
   }
 
@@ -62,6 +65,7 @@ class DecryptDialog : public win32::Dialog<DecryptDialog> {
     Finish(IDC_DECRYPT);
   }
   void Cancel() { Finish(IDC_CANCEL); }
+  void Ignore() {}
   void Finish(INT_PTR result) {
     dialogs::ShowSip(false);
     EndDialog(hwnd(), result);

@@ -9,6 +9,7 @@
 #include "shellext/crypt_dialogs.h"
 #include "shellext/menu_plan.h"
 #include "shellext/module.h"
+#include "shellext/properties_dialog.h"
 #include "shellext/zip_dialogs.h"
 #include "win32/com.h"
 #include "win32/handle.h"
@@ -184,8 +185,12 @@ STDMETHODIMP ContextMenuHandler::InvokeCommand(CMINVOKECOMMANDINFO* info) {
         return RunExtractTo(info->hwnd, path, ExtractTarget::NamedFolder);
       case kExtractSpecify:
         return RunExtractTo(info->hwnd, path, ExtractTarget::SpecifyDirectory);
+      case kAddToToday:
+        return RunAddToToday(path);
+      case kProperties:
+        return RunProperties(info->hwnd, path);
       default:
-        return E_NOTIMPL;  // the Today screen and properties are not built yet
+        return E_INVALIDARG;
     }
   } catch (...) {
     return E_OUTOFMEMORY;

@@ -2,10 +2,10 @@
 // deletes, and its exit code.
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "enfcrypt/enfile.h"
 #include "testsupport/testsupport.h"
@@ -180,6 +180,31 @@ TEST_F(DecryptorTest, RightPasswordWithTheDeleteBoxWritesThePlainFileAndRemovesT
   Process p = Start(encrypted_);
   HWND dialog = WaitForDialog();
   ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(Decrypt(dialog, L"letmein", true), L"");
+  EXPECT_EQ(p.WaitPumping(15000), 0u);
+  EXPECT_EQ(Read(plain_), content_);
+  EXPECT_FALSE(Exists(encrypted_));
+}
+
+// Enter and Esc are no buttons of this dialog: with the right password typed and the delete box
+// ticked, neither decrypts, deletes or ends anything; the buttons still work afterwards.
+TEST_F(DecryptorTest, EnterAndEscNeitherDecryptNorEndTheDialog) {
+  Process p = Start(encrypted_);
+  HWND dialog = WaitForDialog();
+  ASSERT_NE(dialog, nullptr);
+  const HWND password = GetDlgItem(dialog, 1001);
+  SendMessageW(password, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"letmein"));
+  SendMessageW(GetDlgItem(dialog, 1003), BM_SETCHECK, BST_CHECKED, 0);
+  for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+    PostMessageW(password, WM_KEYDOWN, key, 1);
+    PostMessageW(password, WM_KEYUP, key, 0xC0000001);
+  }
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);  // what the dialog manager makes of the keys
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  testsupport::PumpFor(1000);
+  EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays";
+  EXPECT_FALSE(Exists(plain_)) << "nothing written";
+  EXPECT_TRUE(Exists(encrypted_)) << "nothing deleted";
   EXPECT_EQ(Decrypt(dialog, L"letmein", true), L"");
   EXPECT_EQ(p.WaitPumping(15000), 0u);
   EXPECT_EQ(Read(plain_), content_);

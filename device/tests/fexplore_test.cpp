@@ -5,7 +5,10 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -201,12 +204,156 @@ TEST_F(MenuvexOnTheDevice, FileExplorerListsMenuvexItemsForAFileAndAnArchive) {
   EXPECT_EQ(out.find("Add to ZIP File"), std::string::npos) << out;
 }
 
-TEST_F(MenuvexOnTheDevice, CommandsNotBuiltYetAreRefusedHonestly) {
+// A control's text as its own process holds it (an edit keeps its text where only WM_GETTEXT
+// reaches it).
+std::wstring TextOf(HWND window) {
+  wchar_t text[512] = {};
+  SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+  return text;
+}
+
+HWND WaitWindow(const wchar_t* caption, int control) {
+  HWND found = nullptr;
+  testsupport::PumpUntil([&] {
+    found = FindWindowW(L"#32770", caption);
+    return found && IsWindowVisible(found) && (control == 0 || GetDlgItem(found, control));
+  });
+  return found;
+}
+
+// Waits for File Explorer to end; its exit code, or 99 when it is still running.
+DWORD Ended(const testsupport::ChildProcess& explorer, DWORD ms = 15000) {
+  if (!testsupport::PumpUntil([&] { return WaitForSingleObject(explorer.get(), 0) == WAIT_OBJECT_0; }, ms)) return 99;
+  DWORD code = 99;
+  GetExitCodeProcess(explorer.get(), &code);
+  return code;
+}
+
+TEST_F(MenuvexOnTheDevice, PropertiesShowsTheFileAndRenamesItAndSetsItsAttributes) {
+  const std::wstring renamed = L"\\My Documents\\report 2.txt";
+  SetFileAttributesW(renamed.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(renamed.c_str());
+  testsupport::ChildProcess explorer =
+      Start(L"\\Windows\\fexplore.exe /invoke \"\\My Documents\\report.txt\" \"Properties...\"");
+  ASSERT_TRUE(explorer);
+  const HWND dialog = WaitWindow(L"Properties", 1003);
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(TextOf(GetDlgItem(dialog, 1003)), L"report.txt");
+  EXPECT_EQ(TextOf(GetDlgItem(dialog, 1006)), L"\\My Documents");
+  EXPECT_EQ(TextOf(GetDlgItem(dialog, 1008)), L"9 B");
+  const std::pair<int, const wchar_t*> labels[] = {
+      {1002, L"Type:"},     {1005, L"Location:"}, {1007, L"Size:"},   {1011, L"Created:"}, {1013, L"Updated:"},
+      {1009, L"Read_Only"}, {1016, L"Hidden"},    {1017, L"Archive"}, {1018, L"System"},   {1019, L"ROM File"}};
+  for (const auto& [id, text] : labels) EXPECT_EQ(TextOf(GetDlgItem(dialog, id)), text) << id;
+  const std::wstring updated = TextOf(GetDlgItem(dialog, 1014));
+  EXPECT_TRUE(updated.ends_with(L" AM") || updated.ends_with(L" PM")) << updated;
+  SendMessageW(GetDlgItem(dialog, 1009), BM_CLICK, 0, 0);
+  SendMessageW(GetDlgItem(dialog, 1003), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"report 2.txt"));
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(Ended(explorer), 0u);
+  EXPECT_FALSE(FileExists(L"\\My Documents\\report.txt"));
+  EXPECT_EQ(testsupport::ReadFileBytes(renamed), "quarterly");
+  EXPECT_TRUE(GetFileAttributesW(renamed.c_str()) & FILE_ATTRIBUTE_READONLY);
+
+  // The file goes behind the dialog's back: the exact box, and the dialog stays for another try.
+  testsupport::ChildProcess again = Start(L"\\Windows\\fexplore.exe /invoke \"" + renamed + L"\" \"Properties...\"");
+  ASSERT_TRUE(again);
+  const HWND second = WaitWindow(L"Properties", 1003);
+  ASSERT_TRUE(second);
+  SetFileAttributesW(renamed.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(DeleteFileW(renamed.c_str()));
+  SendMessageW(GetDlgItem(second, 1016), BM_CLICK, 0, 0);
+  PostMessageW(second, WM_COMMAND, IDOK, 0);
+  const HWND box = WaitWindow(L"Zek TOOLS", 0);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)),
+            L"  Can't to set new attributes for                  < report 2.txt >        The system can't find the "
+            L"file specified.                 Make sure memory is not full or write-protected and the file is not "
+            L"currently in use.");
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  testsupport::PumpFor(500);
+  EXPECT_TRUE(IsWindowVisible(second)) << "the dialog stays open";
+  PostMessageW(second, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_EQ(Ended(again), 0u);
+}
+
+TEST_F(MenuvexOnTheDevice, AddToTodayScreenAddsALauncherToTheRunningGlancet) {
+  if (!FileExists(L"\\Program Files\\Zek\\Quintar\\Glancet.dll")) GTEST_SKIP() << "no Glancet.dll in the image";
+  constexpr wchar_t kData[] = L"\\windows\\pellvane.dat";
+  const std::wstring target = L"\\My Documents\\report.txt";
+  const std::string wide(reinterpret_cast<const char*>(target.c_str()), target.size() * sizeof(wchar_t));
   std::string out;
-  EXPECT_EQ(testsupport::RunProgram(
-                L"\\Windows\\fexplore.exe /invoke \"\\My Documents\\report.txt\" \"Properties...\"", &out),
-            3);
-  EXPECT_NE(out.find("-> 0x80004001"), std::string::npos) << out;
+  // No Today screen: nothing happens, and nothing is said.
+  EXPECT_EQ(
+      testsupport::RunProgram(L"\\Windows\\fexplore.exe /invoke \"" + target + L"\" \"Add to Today Screen\"", &out), 0)
+      << out;
+  EXPECT_NE(out.find("-> 0x00000000"), std::string::npos) << out;
+
+  DeleteFileW(kData);
+  testsupport::ChildProcess shell = testsupport::StartProgram(L"T:\\shell.exe", L"/refresh-ms 500");
+  ASSERT_TRUE(shell);
+  ASSERT_TRUE(testsupport::PumpUntil(
+      [&] {
+        HWND desktop = FindWindowW(L"DesktopExplorerWindow", L"DeskTop");
+        return desktop && FindWindowExW(desktop, nullptr, L"MyToday", L"MyTodayScreen");
+      },
+      15000));
+  testsupport::PumpUntil([&] { return FileExists(kData); }, 5000);
+  EXPECT_EQ(testsupport::ReadFileBytes(kData).find(wide), std::string::npos) << "not there before";
+  ASSERT_EQ(
+      testsupport::RunProgram(L"\\Windows\\fexplore.exe /invoke \"" + target + L"\" \"Add to Today Screen\"", &out), 0)
+      << out;
+  EXPECT_NE(out.find("invoked: Add to Today Screen -> 0x00000000"), std::string::npos) << out;
+  EXPECT_TRUE(
+      testsupport::PumpUntil([&] { return testsupport::ReadFileBytes(kData).find(wide) != std::string::npos; }, 5000))
+      << "the launcher is saved in Glancet's data file";
+}
+
+TEST_F(MenuvexOnTheDevice, CancelDuringALargeCompressionLeavesNothingBehind) {
+  const std::wstring folder = L"\\My Documents\\Large";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring big = folder + L"\\big.bin";
+  {
+    // 400 MB that deflate cannot shrink, so the run lasts.
+    win32::FileHandle file(CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
+    std::string chunk(8 << 20, '\0');
+    std::uint32_t x = 2463534242u;
+    for (int i = 0; i < 50; ++i) {
+      for (std::size_t at = 0; at < chunk.size(); at += 4) {
+        x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+        std::memcpy(&chunk[at], &x, 4);
+      }
+      DWORD written = 0;
+      ASSERT_TRUE(WriteFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr));
+    }
+  }
+  auto names = [&] {
+    std::vector<std::wstring> all;
+    WIN32_FIND_DATAW found;
+    win32::FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &found));
+    if (find) do {
+        if (lstrcmpW(found.cFileName, L".") && lstrcmpW(found.cFileName, L"..")) all.push_back(found.cFileName);
+      } while (FindNextFileW(find.get(), &found));
+    return all;
+  };
+  testsupport::ChildProcess explorer = Start(L"\\Windows\\fexplore.exe /invoke \"" + big + L"\" \"Add to ZIP File\"");
+  ASSERT_TRUE(explorer);
+  const HWND dialog = WaitWindow(L"Compressing", 1011);
+  ASSERT_TRUE(dialog);
+  // Under way: the archive has some megabytes of the file in it.
+  EXPECT_TRUE(testsupport::PumpUntil(
+      [&] {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        return GetFileAttributesExW((folder + L"\\big.zip").c_str(), GetFileExInfoStandard, &data) &&
+               data.nFileSizeLow > (4u << 20);
+      },
+      30000));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1011, BN_CLICKED), 0);
+  EXPECT_EQ(Ended(explorer, 60000), 0u);
+  EXPECT_EQ(names(), std::vector<std::wstring>{L"big.bin"}) << "no archive and no temporary file";
+  DeleteFileW(big.c_str());
+  RemoveDirectoryW(folder.c_str());
 }
 
 TEST_F(MenuvexOnTheDevice, EncryptsThroughTheDialogInFileExplorer) {

@@ -1,11 +1,12 @@
 // The menu's plan per kind of item, the selection's first path out of a drop block, and the
 // encryption dialog's checks of what was typed.
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "shellext/menu_plan.h"
+#include "shellext/properties_text.h"
 
 namespace qm = quintar::menuvex::core;
 
@@ -117,6 +118,63 @@ TEST(EncryptionEntry, EmptyMismatchTooLongAndOk) {
   EXPECT_EQ(qm::CheckEncryptionEntry(max, max), C::Ok);
   EXPECT_EQ(qm::CheckEncryptionEntry(max + u"p", max + u"p"), C::TooLong) << "would run past the trailer";
   EXPECT_EQ(qm::CheckEncryptionEntry(std::u16string(159, u'q'), std::u16string(159, u'q')), C::TooLong);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PropertiesText, SizesAsTheDialogWritesThem) {
+  EXPECT_EQ(qm::SizeText(0), u"0 B");
+  EXPECT_EQ(qm::SizeText(1023), u"1023 B");
+  EXPECT_EQ(qm::SizeText(1024), u"1.00 KB (1,024 B)");
+  EXPECT_EQ(qm::SizeText(2048), u"2.00 KB (2,048 B)");
+  EXPECT_EQ(qm::SizeText(1040000), u"1015.63 KB (1040,000 B)") << "1015.625: the half goes up";
+  EXPECT_EQ(qm::SizeText(1048575), u"1024.00 KB (1048,575 B)");
+  EXPECT_EQ(qm::SizeText(1048576), u"1.00 MB (1,048,576 B)");
+  EXPECT_EQ(qm::SizeText(1234567), u"1.18 MB (1,234,567 B)");
+  EXPECT_EQ(qm::SizeText(1048576 + 5243), u"1.01 MB (1,053,819 B)") << "0.005 and a little: up";
+  EXPECT_EQ(qm::SizeText(5368709120ull), u"5120.00 MB (5,368,709,120 B)") << "past 4 GiB, not wrapped";
+  EXPECT_EQ(qm::SizeText(~0ull), u"17592186044416.00 MB (18,446,744,073,709,551,615 B)");
+}
+
+TEST(PropertiesText, DatesWithoutPaddingAndTwelveHourClock) {
+  // No number is padded, the seconds neither.
+  EXPECT_EQ(qm::DateTimeText({2006, 12, 5, 15, 7, 9}), u"12/5/2006 3:7:9 PM");
+  EXPECT_EQ(qm::DateTimeText({2006, 1, 2, 0, 5, 0}), u"1/2/2006 0:5:0 AM");
+  EXPECT_EQ(qm::DateTimeText({2024, 6, 30, 12, 30, 0}), u"6/30/2024 0:30:0 PM");
+  EXPECT_EQ(qm::DateTimeText({2024, 6, 30, 11, 59, 59}), u"6/30/2024 11:59:59 AM");
+  EXPECT_EQ(qm::DateTimeText({2024, 6, 30, 23, 0, 1}), u"6/30/2024 11:0:1 PM");
+}
+
+TEST(PropertiesText, FolderPartNamesAndJoins) {
+  EXPECT_EQ(qm::FolderPart(u"\\My Documents\\report.txt"), u"\\My Documents");
+  EXPECT_EQ(qm::FolderPart(u"\\report.txt"), u"\\");
+  EXPECT_EQ(qm::FolderPart(u"\\a\\b\\c"), u"\\a\\b");
+  EXPECT_EQ(qm::LastComponent(u"\\a\\b\\c.txt"), u"c.txt");
+  EXPECT_EQ(qm::JoinFolder(u"\\", u"new.txt"), u"\\new.txt") << "not \\\\new.txt";
+  EXPECT_EQ(qm::JoinFolder(u"\\My Documents", u"new.txt"), u"\\My Documents\\new.txt");
+
+  EXPECT_TRUE(qm::IsAcceptableNewName(u"\\My Documents", u"new name.txt"));
+  for (const char16_t* bad :
+       {u"", u".", u"..", u"a\\b", u"a/b", u"a:b", u"a,b", u"a;b", u"a*", u"a?", u"<a", u"a>", u"a|b", u"tab\there"})
+    EXPECT_FALSE(qm::IsAcceptableNewName(u"\\My Documents", bad)) << std::u16string(bad).size();
+  const std::u16string longName(250, u'n');
+  EXPECT_TRUE(qm::IsAcceptableNewName(u"\\", longName)) << "read whole, not cut at 79 characters";
+  EXPECT_FALSE(qm::IsAcceptableNewName(u"\\My Documents", longName)) << "the path would pass 259 characters";
+}
+
+TEST(PropertiesText, OnlyTheThreeBoxesChangeTheAttributeWord) {
+  EXPECT_EQ(qm::NewAttributes(qm::kReadOnly, false, false, false), qm::kNormal) << "read-only alone becomes normal";
+  EXPECT_EQ(qm::NewAttributes(qm::kNormal, true, true, true), qm::kReadOnly | qm::kHidden | qm::kArchive);
+  EXPECT_EQ(qm::NewAttributes(qm::kSystem | qm::kArchive, false, false, false), qm::kSystem) << "system is kept";
+  EXPECT_EQ(qm::NewAttributes(0x10 | qm::kRomModule, true, false, false), qm::kRomModule | qm::kReadOnly)
+      << "the folder bit is not the caller's to set";
+  EXPECT_EQ(qm::NewAttributes(0x110, false, false, true), 0x100u | qm::kArchive) << "a card folder keeps its bit";
+  EXPECT_EQ(qm::AttributeFailureText(u"a.txt"),
+            u"  Can't to set new attributes for                  < a.txt >        The system can't find the file "
+            u"specified.                 Make sure memory is not full or write-protected and the file is not "
+            u"currently in use.");
 }
 
 }  // namespace

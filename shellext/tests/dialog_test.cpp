@@ -4,10 +4,10 @@
 
 #include <commctrl.h>
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "dialogs/dialogs.h"
 #include "fixture.h"
@@ -566,59 +566,58 @@ TEST_F(ZipCommands, ThePickerShowsTheDevicesFoldersAndLaysOutInEveryShape) {
   bool inspected = false;
   Command command(box + L"\\Mail.zip");
   ASSERT_TRUE(command.built());
-  WithDialog(
-      [&] { EXPECT_EQ(command.Run(kExtractSpecify), S_OK); },
-      [&](HWND dialog) {
-        inspected = true;
-        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_LABEL), L"Target  Directory");
-        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_PATH), box + L"\\Mail");
-        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_OK), L"OK");
-        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_ZIP_CANCEL), L"Cancel");
-        const HWND tree = GetDlgItem(dialog, IDC_PICKER_TREE);
-        const HTREEITEM root = TreeView_GetRoot(tree);
-        HTREEITEM temp = nullptr, menuvex = nullptr, pick = nullptr, item = nullptr;
-        ChildItem(tree, root, L"Temp", &temp);
-        ASSERT_NE(temp, nullptr) << "the root lists the device's folders";
-        TreeView_Expand(tree, temp, TVE_EXPAND);
-        ChildItem(tree, temp, L"menuvex", &menuvex);
-        ASSERT_NE(menuvex, nullptr) << "an expanded folder is filled";
-        TreeView_Expand(tree, menuvex, TVE_EXPAND);
-        ChildItem(tree, menuvex, L"pickbox", &pick);
-        ASSERT_NE(pick, nullptr);
-        CreateDirectoryW((box + L"\\late").c_str(), nullptr);
-        TreeView_Expand(tree, pick, TVE_EXPAND);
-        ChildItem(tree, pick, L"shown", &item);
-        EXPECT_NE(item, nullptr);
-        ChildItem(tree, pick, L"late", &item);
-        EXPECT_NE(item, nullptr) << "every expansion reads the folder anew";
-        ChildItem(tree, pick, L"hidden", &item);
-        EXPECT_NE(item, nullptr) << "only hidden: shown";
-        ChildItem(tree, pick, L"secret", &item);
-        EXPECT_EQ(item, nullptr) << "hidden and system: not shown";
-        ChildItem(tree, pick, L"file.txt", &item);
-        EXPECT_EQ(item, nullptr) << "files are not shown";
-        ChildItem(tree, pick, L"shown", &item);
-        TreeView_SelectItem(tree, item);
-        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_PATH), box + L"\\shown");
-        TreeView_SelectItem(tree, root);
-        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_PATH), L"\\");
-        UpdateWindow(dialog);
-        SaveScreen(dialog, L"menuvex-picker-" + ScreenName());
-        for (auto shape :
-             {dialogs::ScreenShape::Square, dialogs::ScreenShape::Portrait, dialogs::ScreenShape::Landscape}) {
-          ASSERT_TRUE(dialogs::RelayoutForShape(
-              dialog, Menuvex().module,
-              dialogs::TemplatesById(IDD_PICKER_SQUARE, IDD_PICKER_PORTRAIT, IDD_PICKER_LANDSCAPE), shape));
-          CheckLayout(dialog, shape, 0, "picker");
-        }
-        // Only a device path is taken: a drive or a network name keeps the picker open.
-        for (const wchar_t* bad : {L"C:\\Windows", L"\\\\server\\share", L"relative", L""}) {
-          SetDlgItemTextW(dialog, IDC_PICKER_PATH, bad);
-          SendMessageW(dialog, WM_COMMAND, IDC_PICKER_OK, 0);
-          EXPECT_TRUE(IsWindowVisible(dialog)) << std::wstring(bad).size();
-        }
-        SendMessageW(dialog, WM_COMMAND, IDC_ZIP_CANCEL, 0);
-      });
+  WithDialog([&] { EXPECT_EQ(command.Run(kExtractSpecify), S_OK); },
+             [&](HWND dialog) {
+               inspected = true;
+               EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_LABEL), L"Target  Directory");
+               EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_PATH), box + L"\\Mail");
+               EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_OK), L"OK");
+               EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_ZIP_CANCEL), L"Cancel");
+               const HWND tree = GetDlgItem(dialog, IDC_PICKER_TREE);
+               const HTREEITEM root = TreeView_GetRoot(tree);
+               HTREEITEM temp = nullptr, menuvex = nullptr, pick = nullptr, item = nullptr;
+               ChildItem(tree, root, L"Temp", &temp);
+               ASSERT_NE(temp, nullptr) << "the root lists the device's folders";
+               TreeView_Expand(tree, temp, TVE_EXPAND);
+               ChildItem(tree, temp, L"menuvex", &menuvex);
+               ASSERT_NE(menuvex, nullptr) << "an expanded folder is filled";
+               TreeView_Expand(tree, menuvex, TVE_EXPAND);
+               ChildItem(tree, menuvex, L"pickbox", &pick);
+               ASSERT_NE(pick, nullptr);
+               CreateDirectoryW((box + L"\\late").c_str(), nullptr);
+               TreeView_Expand(tree, pick, TVE_EXPAND);
+               ChildItem(tree, pick, L"shown", &item);
+               EXPECT_NE(item, nullptr);
+               ChildItem(tree, pick, L"late", &item);
+               EXPECT_NE(item, nullptr) << "every expansion reads the folder anew";
+               ChildItem(tree, pick, L"hidden", &item);
+               EXPECT_NE(item, nullptr) << "only hidden: shown";
+               ChildItem(tree, pick, L"secret", &item);
+               EXPECT_EQ(item, nullptr) << "hidden and system: not shown";
+               ChildItem(tree, pick, L"file.txt", &item);
+               EXPECT_EQ(item, nullptr) << "files are not shown";
+               ChildItem(tree, pick, L"shown", &item);
+               TreeView_SelectItem(tree, item);
+               EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_PATH), box + L"\\shown");
+               TreeView_SelectItem(tree, root);
+               EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PICKER_PATH), L"\\");
+               UpdateWindow(dialog);
+               SaveScreen(dialog, L"menuvex-picker-" + ScreenName());
+               for (auto shape :
+                    {dialogs::ScreenShape::Square, dialogs::ScreenShape::Portrait, dialogs::ScreenShape::Landscape}) {
+                 ASSERT_TRUE(dialogs::RelayoutForShape(
+                     dialog, Menuvex().module,
+                     dialogs::TemplatesById(IDD_PICKER_SQUARE, IDD_PICKER_PORTRAIT, IDD_PICKER_LANDSCAPE), shape));
+                 CheckLayout(dialog, shape, 0, "picker");
+               }
+               // Only a device path is taken: a drive or a network name keeps the picker open.
+               for (const wchar_t* bad : {L"C:\\Windows", L"\\\\server\\share", L"relative", L""}) {
+                 SetDlgItemTextW(dialog, IDC_PICKER_PATH, bad);
+                 SendMessageW(dialog, WM_COMMAND, IDC_PICKER_OK, 0);
+                 EXPECT_TRUE(IsWindowVisible(dialog)) << std::wstring(bad).size();
+               }
+               SendMessageW(dialog, WM_COMMAND, IDC_ZIP_CANCEL, 0);
+             });
   EXPECT_TRUE(inspected);
   EXPECT_FALSE(Exists(box + L"\\Mail"));
 }
@@ -634,7 +633,8 @@ TEST_F(ZipCommands, FileExplorerAddsAndExtractsThroughTheMenu) {
   auto invoke = [](const std::wstring& file, std::wstring item) {
     if (item.back() == L'\\') item += L'\\';  // a backslash before the closing quote is doubled
     std::string out;
-    const int rc = testsupport::RunProgram(L"T:\\fexplore.exe /invoke \"" + file + L"\" \"" + item + L"\"", &out, 60000);
+    const int rc =
+        testsupport::RunProgram(L"T:\\fexplore.exe /invoke \"" + file + L"\" \"" + item + L"\"", &out, 60000);
     return std::to_string(rc) + ":" + out;
   };
   EXPECT_NE(invoke(e2e + L"\\memo.txt", L"Add to ZIP File").find("invoked: Add to ZIP File -> 0x00000000"),
@@ -649,6 +649,210 @@ TEST_F(ZipCommands, FileExplorerAddsAndExtractsThroughTheMenu) {
   EXPECT_EQ(ReadFileBytes(e2e + L"\\memo.txt"), "memo");
   EXPECT_NE(invoke(e2e + L"\\Notes.zip", L"Extract To>Notes\\").find("-> 0x00000000"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(e2e + L"\\Notes\\Notes\\one.txt"), "one");
+}
+
+}  // namespace
+
+// ---- Properties ----
+
+namespace {
+
+constexpr UINT kAddToToday = 2, kProperties = 3;
+
+class Properties : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    responder_.SetLeaveUnmatched(true);
+    responder_.OnCaption(L"Zek TOOLS", IDOK);
+    dir_ = TestPath(L"props");
+    CreateDirectoryW(dir_.c_str(), nullptr);
+  }
+  // Opens the dialog for `path` and hands it to `inspect`, which closes it.
+  bool WithProperties(const std::wstring& path, const std::function<void(HWND)>& inspect, HRESULT* hr = nullptr) {
+    Command command(path);
+    if (!command.built()) return false;
+    HRESULT result = E_FAIL;
+    const bool shown = WithDialog([&] { result = command.Run(kProperties); }, inspect);
+    if (hr) *hr = result;
+    return shown;
+  }
+  static void SetLocalWriteTime(const std::wstring& path, WORD year, WORD month, WORD day, WORD hour, WORD minute,
+                                WORD second) {
+    SYSTEMTIME local{year, month, 0, day, hour, minute, second, 0};
+    FILETIME lft{}, utc{};
+    SystemTimeToFileTime(&local, &lft);
+    LocalFileTimeToFileTime(&lft, &utc);
+    quintar::win32::FileHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    SetFileTime(file.get(), &utc, nullptr, &utc);
+  }
+
+  DialogResponder responder_;
+  std::wstring dir_;
+};
+
+TEST_F(Properties, ShowsTheItemThenRenamesItAndSetsItsAttributes) {
+  SipWindow sip;
+  const std::wstring sub = dir_ + L"\\sub";
+  CreateDirectoryW(sub.c_str(), nullptr);
+  for (const std::wstring& f : {sub + L"\\report.txt", dir_ + L"\\report.txt", sub + L"\\renamed.txt"}) {
+    SetFileAttributesW(f.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(f.c_str());
+  }
+  const std::wstring file = sub + L"\\report.txt", twin = dir_ + L"\\report.txt";
+  WriteFileBytes(file, "quarterly");
+  WriteFileBytes(twin, "root twin");
+  SetLocalWriteTime(file, 2006, 12, 5, 15, 7, 9);
+  ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(SetFileAttributesW(twin.c_str(), FILE_ATTRIBUTE_READONLY));
+
+  HRESULT hr = E_FAIL;
+  EXPECT_TRUE(WithProperties(
+      file,
+      [&](HWND dialog) {
+        EXPECT_EQ(testsupport::WindowText(dialog), L"Properties");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PROPS_TITLE), L"Properties");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PROPS_NAME), L"report.txt");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PROPS_LOCATION), sub);
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PROPS_SIZE), L"9 B");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PROPS_UPDATED), L"12/5/2006 3:7:9 PM");
+        EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PROPS_CREATED), L"12/5/2006 3:7:9 PM");
+        const std::pair<int, const wchar_t*> texts[] = {{IDC_PROPS_TYPE_LABEL, L"Type:"},
+                                                        {IDC_PROPS_LOCATION_LABEL, L"Location:"},
+                                                        {IDC_PROPS_SIZE_LABEL, L"Size:"},
+                                                        {IDC_PROPS_CREATED_LABEL, L"Created:"},
+                                                        {IDC_PROPS_UPDATED_LABEL, L"Updated:"},
+                                                        {IDC_PROPS_ATTRIBUTES, L"Attributes:"},
+                                                        {IDC_PROPS_READONLY, L"Read_Only"},
+                                                        {IDC_PROPS_HIDDEN, L"Hidden"},
+                                                        {IDC_PROPS_ARCHIVE, L"Archive"},
+                                                        {IDC_PROPS_SYSTEM, L"System"},
+                                                        {IDC_PROPS_ROM, L"ROM File"}};
+        const bool landscape = dialogs::CurrentScreenShape() == dialogs::ScreenShape::Landscape;
+        for (const auto& [id, text] : texts) {
+          if (id == IDC_PROPS_ATTRIBUTES && landscape) continue;  // not in the landscape template
+          EXPECT_EQ(testsupport::DlgItemText(dialog, id), text) << id;
+        }
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_PROPS_READONLY), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_PROPS_HIDDEN), BST_UNCHECKED);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_PROPS_SYSTEM)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_PROPS_ROM)));
+        EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_PROPS_NAME));
+        EXPECT_TRUE(dialogs::IsSipShown()) << "the name box has the focus";
+        SendDlgItemMessageW(dialog, IDC_PROPS_HIDDEN, BM_CLICK, 0, 0);
+        EXPECT_FALSE(dialogs::IsSipShown()) << "a check box puts the panel away";
+        SendDlgItemMessageW(dialog, IDC_PROPS_HIDDEN, BM_CLICK, 0, 0);
+        UpdateWindow(dialog);
+        SaveScreen(dialog, L"menuvex-properties-" + ScreenName());
+        for (auto shape :
+             {dialogs::ScreenShape::Square, dialogs::ScreenShape::Portrait, dialogs::ScreenShape::Landscape}) {
+          ASSERT_TRUE(dialogs::RelayoutForShape(
+              dialog, Menuvex().module,
+              dialogs::TemplatesById(IDD_PROPS_SQUARE, IDD_PROPS_PORTRAIT, IDD_PROPS_LANDSCAPE), shape));
+          CheckLayout(dialog, shape, IDC_PROPS_TITLE, "properties");
+        }
+        // Read-only off, hidden on, a new name: all on Done.
+        SendDlgItemMessageW(dialog, IDC_PROPS_READONLY, BM_CLICK, 0, 0);
+        SendDlgItemMessageW(dialog, IDC_PROPS_HIDDEN, BM_CLICK, 0, 0);
+        SetDlgItemTextW(dialog, IDC_PROPS_NAME, L"renamed.txt");
+        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+        EXPECT_FALSE(IsWindowVisible(dialog)) << "Done closes it";
+      },
+      &hr));
+  EXPECT_EQ(hr, S_OK);
+  EXPECT_FALSE(Exists(file));
+  EXPECT_EQ(ReadFileBytes(sub + L"\\renamed.txt"), "quarterly");
+  // The host's files always read back with the archive bit; the others are the test's.
+  constexpr DWORD kMine = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  EXPECT_EQ(GetFileAttributesW((sub + L"\\renamed.txt").c_str()) & kMine, DWORD{FILE_ATTRIBUTE_HIDDEN});
+  EXPECT_EQ(GetFileAttributesW(twin.c_str()) & kMine, DWORD{FILE_ATTRIBUTE_READONLY}) << "the root's twin is untouched";
+  EXPECT_TRUE(responder_.MessageBoxes().empty());
+
+  // Read-only as the only attribute, taken off: a normal file.
+  ASSERT_TRUE(SetFileAttributesW(twin.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_TRUE(WithProperties(twin, [&](HWND dialog) {
+    SendDlgItemMessageW(dialog, IDC_PROPS_READONLY, BM_CLICK, 0, 0);
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+  }));
+  EXPECT_EQ(GetFileAttributesW(twin.c_str()) & kMine, 0u);
+  SetFileAttributesW((sub + L"\\renamed.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(Properties, FailuresPutTheNameBackOrSayWhyAndStayOpen) {
+  const std::wstring file = dir_ + L"\\keep.txt", other = dir_ + L"\\taken.txt";
+  WriteFileBytes(file, "keep");
+  WriteFileBytes(other, "taken");
+  EXPECT_TRUE(WithProperties(file, [&](HWND dialog) {
+    for (const wchar_t* name : {L"taken.txt", L"bad:name.txt", L""}) {
+      SetDlgItemTextW(dialog, IDC_PROPS_NAME, name);
+      SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+      EXPECT_TRUE(IsWindowVisible(dialog)) << "still open after " << std::wstring(name).size();
+      EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PROPS_NAME), L"keep.txt") << "the old name is back";
+    }
+    EXPECT_TRUE(responder_.MessageBoxes().empty()) << "a failed rename says nothing";
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);  // the same name: nothing to do, closes
+    EXPECT_FALSE(IsWindowVisible(dialog));
+  }));
+  EXPECT_EQ(ReadFileBytes(file), "keep");
+  EXPECT_EQ(ReadFileBytes(other), "taken");
+
+  // The item goes away behind the dialog: the attribute box, and the dialog stays.
+  EXPECT_TRUE(WithProperties(file, [&](HWND dialog) {
+    ASSERT_TRUE(DeleteFileW(file.c_str()));
+    SendDlgItemMessageW(dialog, IDC_PROPS_HIDDEN, BM_CLICK, 0, 0);
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  }));
+  ASSERT_EQ(responder_.MessageBoxes().size(), 1u);
+  const auto& box = responder_.MessageBoxes()[0];
+  EXPECT_EQ(box.caption, L"Zek TOOLS");
+  EXPECT_EQ(box.text,
+            L"  Can't to set new attributes for                  < keep.txt >        The system can't find the file "
+            L"specified.                 Make sure memory is not full or write-protected and the file is not "
+            L"currently in use.");
+  EXPECT_EQ(box.style & MB_ICONMASK, UINT{MB_ICONEXCLAMATION});
+  EXPECT_FALSE(Exists(file));
+}
+
+TEST_F(Properties, AFolderIsCountedOnAWorkerThatEndsWithTheDialog) {
+  const std::wstring folder = dir_ + L"\\tree";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  CreateDirectoryW((folder + L"\\deep").c_str(), nullptr);
+  CreateDirectoryW((folder + L"\\empty").c_str(), nullptr);
+  WriteFileBytes(folder + L"\\a.bin", std::string(1000, 'a'));
+  WriteFileBytes(folder + L"\\deep\\b.bin", std::string(2000, 'b'));
+  WriteFileBytes(folder + L"\\deep\\c.bin", std::string(48, 'c'));
+  EXPECT_TRUE(WithProperties(folder, [&](HWND dialog) {
+    EXPECT_TRUE(testsupport::PumpUntil(
+        [&] { return testsupport::DlgItemText(dialog, IDC_PROPS_SIZE) == L"2.98 KB (3,048 B)"; }, 5000))
+        << testsupport::DlgItemText(dialog, IDC_PROPS_SIZE);
+    EXPECT_EQ(testsupport::DlgItemText(dialog, IDC_PROPS_LOCATION), dir_);
+    SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  }));
+
+  // Closed at once over a large tree: the walk stops with the dialog and keeps nothing loaded.
+  const std::wstring many = dir_ + L"\\many";
+  CreateDirectoryW(many.c_str(), nullptr);
+  for (int d = 0; d < 10; ++d) {
+    const std::wstring sub = many + L"\\d" + std::to_wstring(d);
+    CreateDirectoryW(sub.c_str(), nullptr);
+    for (int f = 0; f < 30; ++f) WriteFileBytes(sub + L"\\f" + std::to_wstring(f), "x");
+  }
+  EXPECT_TRUE(WithProperties(many, [&](HWND dialog) {
+    EXPECT_EQ(Menuvex().canUnloadNow(), S_FALSE) << "the dialog and its walk keep the DLL";
+    SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  }));
+  EXPECT_EQ(Menuvex().canUnloadNow(), S_OK) << "no walk is left running";
+}
+
+TEST_F(Properties, AddToTodayWithoutTheTodayScreenDoesNothing) {
+  WriteFileBytes(dir_ + L"\\today.txt", "t");
+  Command command(dir_ + L"\\today.txt");
+  ASSERT_TRUE(command.built());
+  EXPECT_EQ(command.Run(kAddToToday), S_OK);
+  EXPECT_TRUE(responder_.Dialogs().empty());
+  EXPECT_TRUE(responder_.MessageBoxes().empty());
 }
 
 }  // namespace

@@ -198,9 +198,13 @@ TEST_F(Dispatch, BadInfoIsRefusedAndOpensNothing) {
   EXPECT_TRUE(responder_.MessageBoxes().empty());
 }
 
-TEST_F(Dispatch, LaterCommandsAreNotImplementedYet) {
-  for (UINT offset : {2u, 3u}) EXPECT_EQ(Invoke(handler_.Get(), 100 + offset), E_NOTIMPL) << offset;
+TEST_F(Dispatch, TodayScreenAndPropertiesRun) {
+  EXPECT_EQ(Invoke(handler_.Get(), 102), S_OK) << "no Today screen: nothing, and no error";
   EXPECT_TRUE(responder_.Dialogs().empty());
+  responder_.OnCaption(L"Properties", IDCANCEL);
+  EXPECT_EQ(Invoke(handler_.Get(), 103), S_OK);
+  ASSERT_EQ(responder_.Dialogs().size(), 1u);
+  EXPECT_EQ(responder_.Dialogs()[0].caption, L"Properties");
   EXPECT_TRUE(responder_.MessageBoxes().empty());
 }
 
