@@ -2,6 +2,8 @@
 
 #include <ceservices.h>
 
+#include <algorithm>
+
 #include "filemanager/winutil.h"
 
 namespace quintar::folderon {
@@ -60,8 +62,9 @@ void FolderReader::Read() {
       FILETIME utc{0, 0x01000000}, local{};
       if (FileTimeToLocalFileTime(&utc, &local)) localBias = Ticks(local) - Ticks(utc);
     }
+    std::size_t size = kFirstBatch;
     std::vector<qf::FileEntry> batch;
-    batch.reserve(kBatch);
+    batch.reserve(size);
     WIN32_FIND_DATAW data{};
     DeviceFind find(CeFindFirstFile(pattern_.c_str(), &data));
     if (find) {
@@ -80,9 +83,10 @@ void FolderReader::Read() {
           entry.time = Ticks(data.ftLastWriteTime) + localBias;
           entry.size = data.nFileSizeLow;
         }
-        if (batch.size() == kBatch) {
+        if (batch.size() == size) {
           if (!Hand(batch)) break;
-          batch.reserve(kBatch);
+          size = std::min(size * 2, kLargestBatch);
+          batch.reserve(size);
         }
       } while (CeFindNextFile(find.get(), &data));
     }

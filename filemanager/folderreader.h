@@ -30,9 +30,11 @@ class FolderReader {
   // The next batch, waiting for it while it is read; false once every batch was taken.
   bool Next(std::vector<core::FileEntry>& batch);
 
-  // Entries per batch: small enough that the first rows go in early, large enough that the
-  // hand-over (a lock and an event) costs little per entry.
-  static constexpr std::size_t kBatch = 512;
+  // Entries of the first batch; each later one is twice the one before, so that the first rows
+  // go in early and a big folder takes few hand-overs (on a busy machine each may wait for the
+  // taking thread to be scheduled).
+  static constexpr std::size_t kFirstBatch = 256;
+  static constexpr std::size_t kLargestBatch = 16384;
 
  private:
   static DWORD WINAPI ThreadMain(LPVOID self);

@@ -115,7 +115,7 @@ TEST_F(ListPaneTest, FolderListingSkipsRecycledAndCountsWithoutTheUpLevelRow) {
 // A folder larger than a few of the reader's batches: every entry listed once, sorted across the
 // batches, the one come from selected, and the status counting every batch.
 TEST_F(ListPaneTest, LargeFolderIsListedWholeAndSortedAcrossBatches) {
-  constexpr int kFiles = 3 * static_cast<int>(quintar::folderon::FolderReader::kBatch) + 7;
+  constexpr int kFiles = 7 * static_cast<int>(quintar::folderon::FolderReader::kFirstBatch) + 7;  // 4 batches
   CreateDirectoryW(L"\\Temp\\big", nullptr);
   CreateDirectoryW(L"\\Temp\\big\\zz folder", nullptr);
   unsigned long long bytes = 0;
