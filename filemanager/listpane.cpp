@@ -1,8 +1,7 @@
 #include "filemanager/listpane.h"
 
-#include <shellapi.h>
-
 #include <ceservices.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <array>
@@ -12,7 +11,6 @@
 #include "filemanager/core/sorting.h"
 #include "filemanager/core/status.h"
 #include "filemanager/core/text_format.h"
-#include "filemanager/folderreader.h"
 #include "filemanager/folderwatcher.h"
 #include "filemanager/resource.h"
 #include "filemanager/settings.h"
@@ -232,23 +230,22 @@ int ListPane::AddRow(int at, qf::FileEntry* entry, bool select) {
   return static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-void ListPane::ListRecords(const std::u16string& path16, bool search, const std::optional<std::u16string>& reselect) {
-  // The icon views place every row as it comes; the report view does not, and one arrangement
-  // afterwards places them all at less cost.
-  const LONG_PTR style = GetWindowLongPtrW(list_, GWL_STYLE);
-  const bool icons = (style & LVS_TYPEMASK) == LVS_ICON || (style & LVS_TYPEMASK) == LVS_SMALLICON;
-  if (icons) SetWindowLongPtrW(list_, GWL_STYLE, (style & ~LVS_TYPEMASK) | LVS_REPORT);
-  int row = 0;
-  // Rows go in as their records come, unsorted; the list view sorts them once at the end.
-  auto insert = [&](std::vector<qf::FileEntry>&& batch) {
-    // The batch's records stay where they are from here on: the rows point at them.
-    records_.push_back(std::move(batch));
-    for (qf::FileEntry& entry : records_.back()) {
-      bool isChild = reselect && entry.kind != qf::EntryKind::UpLevel && *reselect == entry.name;
-      if (AddRow(row, &entry, isChild) < 0) continue;
-      if (entry.kind == qf::EntryKind::UpLevel) upLevelShown_ = true;
-      if (entry.kind == qf::EntryKind::File) totalBytes_ += entry.size;
-      ++row;
+void ListPane::ReadRecords(const std::u16string& path16, bool search) {
+  records_.reserve(256);
+  auto add = [&](std::u16string folder, std::u16string_view name, DWORD attributes, const FILETIME& time,
+                 std::uint64_t fileTime, DWORD size) {
+    qf::FileEntry* entry = &records_.emplace_back();
+    entry->folder = std::move(folder);
+    entry->name = name;
+    entry->attributes = attributes;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      entry->kind = qf::EntryKind::Folder;
+      entry->time = Ticks(time);
+    } else {
+      entry->kind = qf::EntryKind::File;
+      entry->time = fileTime;
+      entry->size = size;
+      totalBytes_ += size;
     }
   };
   if (search) {
@@ -257,38 +254,65 @@ void ListPane::ListRecords(const std::u16string& path16, bool search, const std:
       auto full = qf::JoinPath(U16(hit.folder), U16(hit.name));
       return !full || DeviceAttributes(Wide(*full)) == INVALID_FILE_ATTRIBUTES;
     });
-    std::vector<qf::FileEntry> batch;
-    batch.reserve(hits_.size());
-    for (const auto& hit : hits_) {
-      qf::FileEntry& entry = batch.emplace_back();
-      entry.folder = U16(hit.folder);
-      entry.name = U16(hit.name);
-      entry.attributes = hit.attributes;
-      entry.kind = (hit.attributes & FILE_ATTRIBUTE_DIRECTORY) ? qf::EntryKind::Folder : qf::EntryKind::File;
-      entry.time = Ticks(hit.time);
-      if (entry.kind == qf::EntryKind::File) entry.size = hit.size;
-    }
-    insert(std::move(batch));
+    for (const auto& hit : hits_)
+      add(U16(hit.folder), U16(hit.name), hit.attributes, hit.time, Ticks(hit.time), hit.size);
   } else {
     if (!qf::IsRoot(path16) && settings_.showUpLevel) {
-      std::vector<qf::FileEntry> upLevel;
-      upLevel.push_back(qf::MakeUpLevelEntry());
-      insert(std::move(upLevel));
+      records_.push_back(qf::MakeUpLevelEntry());
     }
     qf::ListingFilter filter;
     filter.hideHidden = settings_.hideHidden != 0;
     filter.hideSystem = settings_.hideSystem != 0;
     filter.hideRom = settings_.hideRom != 0;
     filter.hideFolders = hideFolder_ != 0;
+    // Local time with the zone's current bias, as the platform's conversion gives it: taken once
+    // for the listing rather than asked for every file.
+    std::uint64_t localBias = 0;
+    {
+      FILETIME utc{0, 0x01000000}, local{};
+      if (FileTimeToLocalFileTime(&utc, &local)) localBias = Ticks(local) - Ticks(utc);
+    }
     if (auto pattern = qf::FindPattern(path16)) {
-      FolderReader reader(path16, Wide(*pattern), filter);
-      reader.Start();
-      std::vector<qf::FileEntry> batch;
-      while (reader.Next(batch)) insert(std::move(batch));
+      WIN32_FIND_DATAW data{};
+      DeviceFind find(CeFindFirstFile(Wide(*pattern).c_str(), &data));
+      if (find) {
+        do {
+          std::u16string_view name(win32::U16Ptr(data.cFileName));
+          if (!qf::IsListed(name, data.dwFileAttributes, filter)) continue;
+          std::uint64_t local = 0;
+          if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) local = Ticks(data.ftLastWriteTime) + localBias;
+          add(path16, name, data.dwFileAttributes, data.ftCreationTime, local, data.nFileSizeLow);
+        } while (CeFindNextFile(find.get(), &data));
+      }
     }
   }
-  Sort();
-  if (icons) {
+}
+
+void ListPane::InsertRows(const std::optional<std::u16string>& reselect) {
+  // The rows are read and sorted here and then inserted in order: sorting inside the list view
+  // costs a message per comparison.
+  // The records stay where they are from here on: the rows point at them.
+  std::vector<qf::FileEntry*> entries;
+  entries.reserve(records_.size());
+  for (auto& record : records_) entries.push_back(&record);
+  const qf::SortKey key = settings_.Key();
+  const bool ascending = settings_.ascending != 0;
+  std::sort(entries.begin(), entries.end(),
+            [key, ascending](const auto& a, const auto& b) { return qf::CompareEntries(*a, *b, key, ascending) < 0; });
+  int row = 0;
+  // The icon views place every row as it comes; the report view does not, and one arrangement
+  // afterwards places them all at less cost.
+  const LONG_PTR style = GetWindowLongPtrW(list_, GWL_STYLE);
+  const bool icons = (style & LVS_TYPEMASK) == LVS_ICON || (style & LVS_TYPEMASK) == LVS_SMALLICON;
+  if (icons && entries.size() > 1) SetWindowLongPtrW(list_, GWL_STYLE, (style & ~LVS_TYPEMASK) | LVS_REPORT);
+  SendMessageW(list_, LVM_SETITEMCOUNT, entries.size() + row, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  for (qf::FileEntry* entry : entries) {
+    bool isChild = reselect && entry->kind != qf::EntryKind::UpLevel && *reselect == entry->name;
+    if (AddRow(row, entry, isChild) < 0) continue;
+    if (entry->kind == qf::EntryKind::UpLevel) upLevelShown_ = true;
+    ++row;
+  }
+  if (GetWindowLongPtrW(list_, GWL_STYLE) != style) {
     SetWindowLongPtrW(list_, GWL_STYLE, style);
     SendMessageW(list_, LVM_ARRANGE, LVA_DEFAULT, 0);
   }
@@ -317,7 +341,8 @@ void ListPane::Navigate(const std::wstring& requested) {
 
       const std::u16string previous16 = U16(previous_);  // the reselected name is a view into it
       if (auto child = qf::ChildToReselect(previous16, path16)) reselect = std::u16string(*child);
-      ListRecords(path16, search, reselect);
+      ReadRecords(path16, search);
+      InsertRows(reselect);
       path_ = path;
       listedOnce_ = true;
       RewriteStatus();

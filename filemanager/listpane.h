@@ -170,9 +170,10 @@ class ListPane {
   void ApplyViewStyle();
   void CreateImageLists();
   void ClearRows();
-  // One row per record of a folder (or of the search hits), sorted; the row named `reselect` is
-  // selected.
-  void ListRecords(const std::u16string& path16, bool search, const std::optional<std::u16string>& reselect);
+  // The records of a folder (or of the search hits), unsorted.
+  void ReadRecords(const std::u16string& path16, bool search);
+  // One row per record, in sorted order; the row named `reselect` is selected.
+  void InsertRows(const std::optional<std::u16string>& reselect);
   // Inserts a row for `entry` (one of `records_`) at `at`; the row index, or -1.
   int AddRow(int at, core::FileEntry* entry, bool select);
   void Sort();
@@ -182,10 +183,9 @@ class ListPane {
 
   ListHost& host_;
   HWND list_ = nullptr;
-  // The records behind the rows, kept by the pane in the batches they were read in: filled, then
-  // listed, then dropped together when the list is cleared (they never move while rows point at
-  // them).
-  std::vector<std::vector<core::FileEntry>> records_;
+  // The records behind the rows, kept by the pane: filled, then listed, then dropped together
+  // when the list is cleared (they never move while rows point at them).
+  std::vector<core::FileEntry> records_;
   win32::ImageList large_;
   win32::ImageList small_;
   std::map<std::wstring, int> largeCache_;
