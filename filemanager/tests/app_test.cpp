@@ -900,6 +900,16 @@ TEST_F(FolderonTest, CtrlAndShiftModesHoldTheirKeyOutsideTheAddressBox) {
   EXPECT_TRUE(PumpUntil([] { return KeyHeld(VK_CONTROL); }, 3000));
   PostMessageW(main_, WM_COMMAND, MAKEWPARAM(40015, 0), 0);  // Shift Key On
   EXPECT_TRUE(PumpUntil([] { return KeyHeld(VK_SHIFT) && !KeyHeld(VK_CONTROL); }, 3000));
+  // Another window taking the foreground lets the key up.
+  {
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    SetForegroundWindow(other);
+    EXPECT_TRUE(PumpUntil([] { return !KeyHeld(VK_SHIFT); }, 3000)) << "the key stays down while inactive";
+    DestroyWindow(other);
+    SetForegroundWindow(main_);
+  }
   Close(first_, main_);
   EXPECT_FALSE(KeyHeld(VK_SHIFT));
   EXPECT_FALSE(KeyHeld(VK_CONTROL));
@@ -1234,14 +1244,30 @@ TEST_F(FolderonItems, ParametersStartTheFileWithTheTypedTextOnlyForAFileRow) {
     EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 500), nullptr) << testing::PrintToString(std::wstring(row));
   }
 
+  // The input panel (a stand-in of its class, hidden) comes up for the typing and goes back as it
+  // was found when the dialog ends.
+  WNDCLASSW sipClass{};
+  sipClass.lpfnWndProc = DefWindowProcW;
+  sipClass.hInstance = GetModuleHandleW(nullptr);
+  sipClass.lpszClassName = L"SipWndClass";
+  RegisterClassW(&sipClass);
+  HWND sip = CreateWindowExW(WS_EX_TOOLWINDOW, L"SipWndClass", L"", WS_POPUP, 0, 200, 240, 80, nullptr, nullptr,
+                             sipClass.hInstance, nullptr);
+  ASSERT_NE(sip, nullptr);
+  auto sipShown = [&] { return IsWindowVisible(sip) != FALSE; };
+  const bool sipBefore = sipShown();
+  ASSERT_FALSE(sipBefore);
   SelectNamed(list_, {L"rec.exe"});
   Command(40029);
   HWND dialog = WaitForOwnedDialog(main_, L"Specify parameter");
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(RemoteText(GetDlgItem(dialog, 1074)), L"Input parameter to open file 'rec.exe'.");
+  EXPECT_TRUE(PumpUntil(sipShown, 3000)) << "the panel is up while the dialog is open";
   // Cancel starts nothing.
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return sipShown() == sipBefore; }, 3000)) << "the panel's state is put back";
+  DestroyWindow(sip);
   EXPECT_FALSE(LaunchLogHas("rec.exe|"));
 
   Command(40029);
@@ -1268,6 +1294,28 @@ TEST_F(FolderonItems, OpenWithProgramsGetTheQuotedFileOrAShortcutInTheirFolder) 
   EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("tmail.exe|\"\\Temp\\Work\\A\\a b.txt\""); }, 10000))
       << ReadDeviceFile(L"\\Windows\\device-launch.log");
 
+  // Ctrl with a digit runs the program of that place: Ctrl+1 the first.
+  auto starts = [] {
+    std::string log = ReadDeviceFile(L"\\Windows\\device-launch.log");
+    size_t count = 0;
+    for (size_t at = log.find("tmail.exe|"); at != std::string::npos; at = log.find("tmail.exe|", at + 1)) ++count;
+    return count;
+  };
+  const size_t byMenu = starts();
+  SendCommand(40007);  // Ctrl Key: held down as a held Ctrl key would be
+  ASSERT_TRUE(PumpUntil([] { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }, 3000));
+  PostMessageW(list_, WM_KEYDOWN, '1', 1);
+  PostMessageW(list_, WM_KEYUP, '1', 0xC0000001);
+  EXPECT_TRUE(PumpUntil([&] { return starts() == byMenu + 1; }, 10000))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+  // A digit without a program in its place runs nothing.
+  PostMessageW(list_, WM_KEYDOWN, '9', 1);
+  PostMessageW(list_, WM_KEYUP, '9', 0xC0000001);
+  PumpFor(1000);
+  EXPECT_EQ(starts(), byMenu + 1);
+  SendCommand(40007);
+  ASSERT_TRUE(PumpUntil([] { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) == 0; }, 3000));
+
   Command(50001);
   const std::wstring onCard = L"\\Storage Card\\Shortcut to a b.lnk";
   EXPECT_TRUE(PumpUntil([&] { return Exists(onCard); }, 5000));
@@ -1285,12 +1333,6 @@ TEST_F(FolderonItems, OpenWithProgramsGetTheQuotedFileOrAShortcutInTheirFolder) 
       << ReadDeviceFile(L"\\Windows\\device-launch.log");
   DeleteFileW(word.c_str());
   // Not for the up-level row.
-  auto starts = [] {
-    std::string log = ReadDeviceFile(L"\\Windows\\device-launch.log");
-    size_t count = 0;
-    for (size_t at = log.find("tmail.exe|"); at != std::string::npos; at = log.find("tmail.exe|", at + 1)) ++count;
-    return count;
-  };
   const size_t before = starts();
   SelectNamed(list_, {L".."});
   SendCommand(50000);

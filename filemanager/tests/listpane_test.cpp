@@ -1,16 +1,17 @@
 // The list pane inside one process, with a stand-in for the main window: what a listing holds.
+#include "filemanager/listpane.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "filemanager/core/file_entry.h"
 #include "filemanager/folderwatcher.h"
-#include "filemanager/listpane.h"
 #include "testsupport/testsupport.h"
 #include "win32/handle.h"
 
@@ -108,6 +109,49 @@ TEST_F(ListPaneTest, FolderListingSkipsRecycledAndCountsWithoutTheUpLevelRow) {
   pane_.OpenRow(0);
   EXPECT_EQ(pane_.Path(), L"\\Temp");
   EXPECT_EQ(NameAt(pane_.SelectedRow()), L"lp");
+}
+
+// A large folder: every entry listed once and sorted, the one come from selected, the status
+// counting them all; then the other direction.
+TEST_F(ListPaneTest, LargeFolderIsListedWholeAndSorted) {
+  constexpr int kFiles = 1800;
+  CreateDirectoryW(L"\\Temp\\big", nullptr);
+  CreateDirectoryW(L"\\Temp\\big\\zz folder", nullptr);
+  unsigned long long bytes = 0;
+  for (int i = 0; i < kFiles; ++i) {
+    // Created in an order other than the sorted one.
+    wchar_t name[64];
+    swprintf(name, 64, L"\\Temp\\big\\f%05d.txt", (i * 7919) % kFiles);
+    quintar::win32::FileHandle file(CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file);
+    DWORD written = 0;
+    WriteFile(file.get(), "abc", static_cast<DWORD>(i % 4), &written, nullptr);
+    bytes += written;
+  }
+
+  pane_.Navigate(L"\\Temp\\big\\zz folder");
+  pane_.UpOneLevel();
+  ASSERT_EQ(pane_.RowCount(), kFiles + 2);
+  EXPECT_EQ(NameAt(0), L"..");
+  EXPECT_EQ(NameAt(1), L"zz folder");
+  EXPECT_EQ(pane_.SelectedRow(), 1) << "the folder come from is selected";
+  auto fileName = [](int i) {
+    wchar_t name[16];
+    swprintf(name, 16, L"f%05d.txt", i);
+    return std::wstring(name);
+  };
+  for (int i = 0; i < kFiles; ++i) ASSERT_EQ(NameAt(i + 2), fileName(i)) << "row " << i + 2;
+  EXPECT_EQ(host_.statusCount, static_cast<unsigned long long>(kFiles + 1));
+  EXPECT_EQ(host_.statusBytes, bytes);
+
+  // Descending by name, then back: the same rows in the other order.
+  pane_.OnColumnClick(0);
+  pane_.Navigate(L"\\Temp\\big");
+  ASSERT_EQ(pane_.RowCount(), kFiles + 2);
+  EXPECT_EQ(NameAt(0), L"..");
+  EXPECT_EQ(NameAt(1), L"zz folder");
+  for (int i = 0; i < kFiles; ++i) ASSERT_EQ(NameAt(i + 2), fileName(kFiles - 1 - i)) << "row " << i + 2;
+  pane_.OnColumnClick(0);
 }
 
 TEST_F(ListPaneTest, SearchHitsAreListedAndVanishedOnesDropped) {
