@@ -141,6 +141,8 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   void FocusNext();
   void FocusPrevious();
   void Exit();
+  // The Options sheet and what its applied values change (optionscommand.cpp).
+  void OpenOptions();
 
   // ---- Commands on the selection (itemcommands.cpp) ----
   // The list's selected rows, or the tree's folder when the tree has the focus.
