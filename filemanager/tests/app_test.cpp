@@ -1364,4 +1364,148 @@ TEST_F(FolderonTest, IconsShowNoKeyColour) {
   EXPECT_EQ(keyed.Total(), 0) << keyed.Describe();
 }
 
+
+// ---- The Options sheet ---------------------------------------------------------------------------
+
+// The text of tab `index` of a tab control in the program.
+std::wstring TabText(HWND tab, int index) {
+  RemoteBuffer remote(tab, 1024);
+  if (!remote.ok()) return L"<no buffer>";
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = reinterpret_cast<LPWSTR>(remote.at(256));
+  item.cchTextMax = 100;
+  remote.Write(0, &item, sizeof item);
+  DWORD_PTR ok = 0;
+  SendMessageTimeoutW(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(remote.at(0)), SMTO_ABORTIFHUNG, 2000, &ok);
+  wchar_t text[100] = {};
+  remote.Read(256, text, sizeof text);
+  text[99] = L'\0';
+  return text;
+}
+
+// The page at `index`, made current (and so created) first.
+HWND ShowPage(HWND sheet, int index) {
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(sheet, PSM_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 3000, &r);
+  HWND page = nullptr;
+  PumpUntil([&] {
+    SendMessageTimeoutW(sheet, PSM_INDEXTOHWND, index, 0, SMTO_ABORTIFHUNG, 2000, reinterpret_cast<DWORD_PTR*>(&page));
+    return page != nullptr;
+  }, 3000);
+  return page;
+}
+
+void SetCheck(HWND page, int id, bool on) {
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(GetDlgItem(page, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0, SMTO_ABORTIFHUNG, 2000, &r);
+}
+
+void SetText(HWND page, int id, const wchar_t* text) {
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(GetDlgItem(page, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &r);
+}
+
+HWND OpenOptions(HWND main) {
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(40055, 0), 0);
+  return WaitForOwnedDialog(main, L"Options");
+}
+
+void EndSheet(HWND sheet, int button) {
+  PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(sheet); }, 5000));
+}
+
+DWORD DwordValue(const wchar_t* name) {
+  auto v = ReadValue(kSettings, name);
+  return v.size() == 4 ? *reinterpret_cast<const DWORD*>(v.data()) : 0xFFFFFFFF;
+}
+
+std::wstring StringValue(const wchar_t* name) {
+  auto v = ReadValue(kSettings, name);
+  v.resize(v.size() + 2);
+  return reinterpret_cast<const wchar_t*>(v.data());
+}
+
+TEST_F(FolderonTest, OptionsPagesApplyTheirValuesOnDoneAndCancelChangesNothing) {
+  HWND sheet = OpenOptions(main_);
+  ASSERT_NE(sheet, nullptr);
+  HWND tab = nullptr;
+  SendMessageTimeoutW(sheet, PSM_GETTABCONTROL, 0, 0, SMTO_ABORTIFHUNG, 2000, reinterpret_cast<DWORD_PTR*>(&tab));
+  ASSERT_NE(tab, nullptr);
+  EXPECT_NE(GetWindowLongW(tab, GWL_STYLE) & TCS_BOTTOM, 0);
+  const wchar_t* const titles[] = {L"View",        L"Icons",       L"Font",       L"Controls", L"Shell options",
+                                   L"Compression", L"System Path", L"File Types", L"About"};
+  ASSERT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 9);
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(TabText(tab, i), titles[i]) << i;
+
+  HWND view = ShowPage(sheet, 0);
+  SetCheck(view, 1202, true);   // ROM Files
+  SetCheck(view, 1204, false);  // No extension
+  HWND icons = ShowPage(sheet, 1);
+  SetCheck(icons, 1210, true);
+  HWND font = ShowPage(sheet, 2);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(font, 1221)));  // lists wait for the check box
+  SetCheck(font, 1220, true);
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(GetDlgItem(font, 1222), LB_SETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &r);  // 1 point
+  HWND controls = ShowPage(sheet, 3);
+  SetCheck(controls, 1231, true);  // Double Tap Activation
+  SetCheck(controls, 1233, true);  // context menu after a drag
+  HWND shell = ShowPage(sheet, 4);
+  EXPECT_EQ(RemoteText(GetDlgItem(shell, 1240)), L"\\Windows\\SendTo");
+  SetText(shell, 1240, L"\\Temp\\Apps\\");
+  SetCheck(shell, 1241, false);
+  HWND compression = ShowPage(sheet, 5);
+  // No archiver on this device: nothing to choose.
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(compression, 1250)));
+  SetText(compression, 1251, L"C:\\Host");
+  HWND paths = ShowPage(sheet, 6);
+  SetText(paths, 1260, L"");
+  SetText(paths, 1262, L"\\Net2");
+  EndSheet(sheet, IDOK);
+  Close(first_, main_);
+
+  auto list = ReadValue(kSettings, L"ListView");
+  ASSERT_EQ(list.size(), 88u);
+  const auto* fields = reinterpret_cast<const DWORD*>(list.data());
+  EXPECT_EQ(fields[4], 1u);   // hidden entries still hidden
+  EXPECT_EQ(fields[6], 1u);   // ROM files hidden
+  EXPECT_EQ(fields[13], 0u);  // extensions shown
+  EXPECT_EQ(fields[14], 0u);  // double tap
+  auto images = ReadValue(kSettings, L"FileImageList");
+  ASSERT_EQ(images.size(), 12u);
+  EXPECT_EQ(reinterpret_cast<const DWORD*>(images.data())[0], 1u);
+  EXPECT_EQ(DwordValue(L"FontChange"), 1u);
+  EXPECT_EQ(DwordValue(L"FontSize"), 1u);
+  EXPECT_EQ(StringValue(L"FontName"), L"System");
+  EXPECT_EQ(DwordValue(L"ContextMenu"), 1u);
+  EXPECT_EQ(StringValue(L"SendAppPath"), L"\\Temp\\Apps");
+  EXPECT_EQ(DwordValue(L"CheckQAdd"), 0u);
+  EXPECT_EQ(StringValue(L"CompressFolder"), L"\\Temp");  // not a device path: kept
+  EXPECT_EQ(StringValue(L"StartMenuPath"), L"\\Windows\\Start Menu");  // empty: kept
+  EXPECT_EQ(StringValue(L"NetworkPath"), L"\\Net2");
+
+  // Cancel: every page changed, nothing taken.
+  first_ = Start(L"");
+  main_ = WaitForMain();
+  ASSERT_NE(main_, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"My Pocket PC"; }, 10000));
+  sheet = OpenOptions(main_);
+  ASSERT_NE(sheet, nullptr);
+  SetCheck(ShowPage(sheet, 0), 1201, false);
+  SetCheck(ShowPage(sheet, 3), 1233, false);
+  SetText(ShowPage(sheet, 4), 1240, L"\\Other");
+  SetText(ShowPage(sheet, 6), 1262, L"\\Net3");
+  EndSheet(sheet, IDCANCEL);
+  Close(first_, main_);
+  EXPECT_EQ(ReadValue(kSettings, L"ListView"), list);
+  EXPECT_EQ(DwordValue(L"ContextMenu"), 1u);
+  EXPECT_EQ(StringValue(L"SendAppPath"), L"\\Temp\\Apps");
+  EXPECT_EQ(StringValue(L"NetworkPath"), L"\\Net2");
+  first_ = Start(L"");
+  main_ = WaitForMain();
+  ASSERT_NE(main_, nullptr);
+}
+
 }  // namespace
