@@ -305,9 +305,6 @@ class OptionsPage : public win32::Dialog<OptionsPage> {
   OptionsResult* result_ = nullptr;
 };
 
-// The sheet window of the one sheet open on this thread.
-thread_local HWND t_sheet = nullptr;
-
 void PlacePages(HWND sheet) {
   for (int id : {IDOK, IDCANCEL, IDHELP, 0x3021 /* Apply */})
     if (HWND button = GetDlgItem(sheet, id)) ShowWindow(button, SW_HIDE);
@@ -342,10 +339,11 @@ LRESULT CALLBACK SheetSubclass(HWND sheet, UINT msg, WPARAM wParam, LPARAM lPara
 int CALLBACK SheetCallback(HWND sheet, UINT msg, LPARAM) {
   if (msg == kSheetGetVersion) return kOptionsSheetVersion;
   if (msg != PSCB_INITIALIZED || !sheet) return 0;
-  t_sheet = sheet;
+  HWND tab = PropSheet_GetTabControl(sheet);
+  if (tab) SetWindowLongW(tab, GWL_STYLE, (GetWindowLongW(tab, GWL_STYLE) | TCS_BOTTOM) & ~TCS_MULTILINE);
   SetWindowSubclass(sheet, SheetSubclass, 1, 0);
+  // The full-screen sizing lays the pages out through WM_SIZE.
   win32::InitFullScreenDialog(sheet, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_EMPTYMENU);
-  PlacePages(sheet);
   return 0;
 }
 
@@ -374,9 +372,7 @@ OptionsResult RunOptionsSheet(HINSTANCE instance, HWND owner, OptionValues& valu
   header.nPages = kPageCount;
   header.ppsp = sheetPages;
   header.pfnCallback = &SheetCallback;
-  HWND outer = std::exchange(t_sheet, nullptr);
   result.sheet = PropertySheetW(&header);
-  t_sheet = outer;
   return result;
 }
 

@@ -2,6 +2,7 @@
 // painting an empty property sheet of as many pages, in the same run. Prints the ratio.
 #include <windows.h>
 
+#include <aygshell.h>
 #include <commctrl.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "filemanager/optionssheet.h"
+#include "win32/shell.h"
 
 namespace {
 
@@ -22,17 +24,37 @@ double Since(const LARGE_INTEGER& start) {
   return static_cast<double>(now.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-// The first page painted ends the run: its sheet is cancelled.
-LRESULT CALLBACK AfterCall(int code, WPARAM wParam, LPARAM lParam) {
-  const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-  if (code == HC_ACTION && call->message == WM_PAINT && gPaintedMs < 0) {
-    HWND parent = GetParent(call->hwnd);
-    if (parent && PropSheet_GetTabControl(parent)) {
+HWND gPainting = nullptr;
+
+// The first page painted ends the run: the message after its WM_PAINT marks the paint done, and
+// its sheet is cancelled.
+LRESULT CALLBACK Retrieved(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* msg = reinterpret_cast<const MSG*>(lParam);
+  if (code == HC_ACTION && wParam == PM_REMOVE && gPaintedMs < 0) {
+    if (gPainting) {
       gPaintedMs = Since(gStart);
-      PostMessageW(parent, WM_COMMAND, IDCANCEL, 0);
+      PostMessageW(gPainting, WM_COMMAND, IDCANCEL, 0);
+      gPainting = nullptr;
+    } else if (msg->message == WM_PAINT && msg->hwnd) {
+      HWND parent = GetParent(msg->hwnd);
+      if (parent && PropSheet_GetTabControl(parent)) {
+        gPainting = parent;
+        PostMessageW(parent, WM_NULL, 0, 0);
+      }
     }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The device shows every sheet that answers the version query full-screen with its Done button and
+// tabs at the bottom; the empty sheet gets that too, so that only the pages differ.
+int CALLBACK DeviceSheet(HWND sheet, UINT msg, LPARAM) {
+  if (msg == quintar::folderon::kSheetGetVersion) return quintar::folderon::kOptionsSheetVersion;
+  if (msg != PSCB_INITIALIZED || !sheet) return 0;
+  HWND tab = PropSheet_GetTabControl(sheet);
+  SetWindowLongW(tab, GWL_STYLE, (GetWindowLongW(tab, GWL_STYLE) | TCS_BOTTOM) & ~TCS_MULTILINE);
+  quintar::win32::InitFullScreenDialog(sheet, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_EMPTYMENU);
+  return 0;
 }
 
 INT_PTR CALLBACK EmptyPage(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
@@ -57,7 +79,8 @@ double EmptySheet(HINSTANCE instance) {
   }
   PROPSHEETHEADERW header{};
   header.dwSize = sizeof header;
-  header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP;
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_USECALLBACK | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP;
+  header.pfnCallback = DeviceSheet;
   header.hInstance = instance;
   header.pszCaption = L"Options";
   header.nPages = 9;
@@ -88,7 +111,7 @@ int wmain() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&icc);
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, AfterCall, nullptr, GetCurrentThreadId());
+  HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, Retrieved, nullptr, GetCurrentThreadId());
   std::vector<double> ours, anchor;
   OptionsSheet(instance);  // warm-up: fonts and classes
   EmptySheet(instance);
