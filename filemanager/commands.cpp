@@ -82,6 +82,7 @@ std::span<const win32::CommandEntry<MainFrame>> MainFrame::Commands() {
       win32::Command<&F::FocusPrevious>(IDM_FOCUS_PREV),
       win32::Command<&F::Exit>(IDM_EXIT),
       win32::Command<&F::OpenOptions>(IDM_OPTIONS),
+      win32::Command<&F::ChooseProgramForFile, &F::CanChooseProgram>(IDM_CHOOSE_PROGRAM),
       // Last: every other command waits for its feature.
       win32::Command<&F::NotBuilt, &F::Never>(1, 0xFFFF),
   };

@@ -1,11 +1,12 @@
 // The Options command: the sheet over a copy of the settings, then what the applied values
-// change in the panes, the menus and the list.
+// change in the panes, the menus and the list. And "Choose Program..." on a file row.
 #include <windows.h>
 
 #include "filemanager/core/paths.h"
 #include "filemanager/mainframe.h"
 #include "filemanager/optionssheet.h"
 #include "filemanager/winutil.h"
+#include "fileops/chooseprogram.h"
 
 namespace quintar::folderon {
 
@@ -44,6 +45,22 @@ void MainFrame::OpenOptions() {
   tree_.RebuildRoots();
   list_.Navigate(list_.Path());
   UpdateCommandStates();
+}
+
+void MainFrame::ChooseProgramForFile() {
+  const core::FileEntry* entry = FocusedFile();
+  if (!entry) return;
+  fileops::ChooseProgramRequest request;
+  request.folder = Wide(entry->folder);
+  request.name = Wide(entry->name);
+  request.extension = fileops::ExtensionOf(request.name);
+  request.openAfter = true;
+  fileops::ChooseProgram(instance_, hwnd(), request);
+}
+
+bool MainFrame::CanChooseProgram() const {
+  const core::FileEntry* entry = FocusedFile();
+  return entry && !fileops::ExtensionOf(Wide(entry->name)).empty();
 }
 
 }  // namespace quintar::folderon

@@ -1296,6 +1296,52 @@ TEST_F(FolderonItems, OpenWithProgramsGetTheQuotedFileOrAShortcutInTheirFolder) 
   EXPECT_EQ(starts(), before);
 }
 
+std::wstring ClassesValue(const wchar_t* key) {
+  wchar_t buffer[300] = {};
+  DWORD size = sizeof buffer;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key, nullptr, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS) return {};
+  return buffer;
+}
+
+TEST_F(FolderonItems, ChooseProgramOpensTheFileAndCanBecomeTheDefault) {
+  // Not for a name without an extension.
+  ASSERT_TRUE(testsupport::WriteFileBytes(L"\\Temp\\Work\\A\\README", "plain"));
+  Command(40072);
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(list_, L"README") >= 0; }, 5000));
+  SelectNamed(list_, {L"README"});
+  Command(40033);
+  EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 800), nullptr);
+
+  SelectNamed(list_, {L"x.txt"});
+  Command(40033);
+  HWND dialog = WaitForOwnedDialog(main_, L"Choose Program (x.txt)");
+  ASSERT_NE(dialog, nullptr);
+  HWND programs = GetDlgItem(dialog, 1098);
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(programs, L"Note") >= 0; }, 3000));
+  // The extension's current class is selected first.
+  EXPECT_EQ(SendMessageW(programs, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED),
+            RowNamed(programs, L"Text Document"));
+  SelectNamed(programs, {L"Note"});
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, 1099), BM_SETCHECK, BST_CHECKED, 0, SMTO_ABORTIFHUNG, 2000, &r);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+  EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("notes.exe|\"\\Temp\\Work\\A\\x.txt\""); }, 10000))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+  EXPECT_EQ(ClassesValue(L".txt"), L"notesfile");
+
+  // Cancel neither starts nor associates anything.
+  quintar::win32::RegKey txt;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, L".txt", 0, KEY_ALL_ACCESS, txt.put()), ERROR_SUCCESS);
+  RegSetValueExW(txt.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"txtfile"), sizeof L"txtfile");
+  Command(40033);
+  dialog = WaitForOwnedDialog(main_, L"Choose Program (x.txt)");
+  ASSERT_NE(dialog, nullptr);
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+  EXPECT_EQ(ClassesValue(L".txt"), L"txtfile");
+}
+
 // With the address box focused, Cut, Copy and Paste work on its text and the item commands rest.
 TEST_F(FolderonItems, AddressBoxTakesCutCopyAndPaste) {
   HWND edit = AddressEdit(main_);
