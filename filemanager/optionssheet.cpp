@@ -10,6 +10,7 @@
 #include "filemanager/core/paths.h"
 #include "filemanager/resource.h"
 #include "filemanager/winutil.h"
+#include "fileops/filetypespage.h"
 #include "win32/shell.h"
 #include "win32/window.h"
 
@@ -352,6 +353,7 @@ int CALLBACK SheetCallback(HWND sheet, UINT msg, LPARAM) {
 OptionsResult RunOptionsSheet(HINSTANCE instance, HWND owner, OptionValues& values) {
   OptionsResult result;
   std::array<OptionsPage, kPageCount> pages;
+  fileops::FileTypesPage fileTypes(instance);
   PROPSHEETPAGEW sheetPages[kPageCount] = {};
   for (int i = 0; i < kPageCount; ++i) {
     pages[i].Bind(kPages[i].kind, values, result);
@@ -362,6 +364,11 @@ OptionsResult RunOptionsSheet(HINSTANCE instance, HWND owner, OptionValues& valu
     sheetPages[i].pfnDlgProc = &OptionsPage::PageProc;
     sheetPages[i].pszTitle = kPages[i].title;
     sheetPages[i].lParam = pages[i].Param();
+    if (kPages[i].kind == PageKind::FileTypes) {
+      sheetPages[i].pszTemplate = fileops::FileTypesPage::Templates().For(qd::CurrentScreenShape());
+      sheetPages[i].pfnDlgProc = &fileops::FileTypesPage::PageProc;
+      sheetPages[i].lParam = fileTypes.Param();
+    }
   }
   PROPSHEETHEADERW header{};
   header.dwSize = sizeof header;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dialogs/dialogs.h"
+#include "fileops/classes.h"
 #include "fileops/core/filetypes.h"
 #include "fileops/fileops.h"
 #include "win32/handle.h"
@@ -23,52 +24,6 @@ namespace {
 
 std::u16string U16(std::wstring_view text) { return {reinterpret_cast<const char16_t*>(text.data()), text.size()}; }
 std::wstring Wide(std::u16string_view text) { return {reinterpret_cast<const wchar_t*>(text.data()), text.size()}; }
-
-// The default value of HKEY_CLASSES_ROOT\`key`, as a string.
-std::optional<std::wstring> ClassValue(const std::wstring& key) {
-  win32::RegKey k;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, k.put()) != ERROR_SUCCESS) return std::nullopt;
-  wchar_t buffer[520] = {};
-  DWORD size = sizeof buffer - sizeof(wchar_t);
-  DWORD type = 0;
-  if (RegQueryValueExW(k.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS ||
-      type != REG_SZ)
-    return std::nullopt;
-  return std::wstring(buffer, wcsnlen(buffer, size / sizeof(wchar_t)));
-}
-
-bool WriteClassValue(const std::wstring& key, const std::wstring& value) {
-  win32::RegKey k;
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr) !=
-      ERROR_SUCCESS)
-    return false;
-  return RegSetValueExW(k.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-}
-
-bool FileExists(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-struct AppEntry {
-  std::wstring className;
-  std::wstring typeName;
-  std::wstring program;  // full path
-  std::wstring parameters;
-};
-
-// The class's program and parameters when its command can be read and its program exists.
-std::optional<AppEntry> ReadClass(const std::wstring& className) {
-  auto command = ClassValue(className + L"\\Shell\\Open\\Command");
-  auto typeName = ClassValue(className);
-  if (!command || !typeName) return std::nullopt;
-  auto parsed = fc::ParseOpenCommand(U16(*command));
-  if (!parsed) return std::nullopt;
-  AppEntry entry{className, *typeName, Wide(fc::ProgramPath(parsed->program)), Wide(parsed->parameters)};
-  if (!FileExists(entry.program)) return std::nullopt;
-  return entry;
-}
 
 class ChooseProgramDialog : public win32::Dialog<ChooseProgramDialog> {
  public:
@@ -204,7 +159,7 @@ class ChooseProgramDialog : public win32::Dialog<ChooseProgramDialog> {
     if (!GetOpenFileNameW(&ofn)) return;
     std::wstring program = file;
     // Only a program on the device, by its device path.
-    if (program.size() < 2 || program[0] != L'\\' || program[1] == L'\\' || !FileExists(program)) return;
+    if (program.size() < 2 || program[0] != L'\\' || program[1] == L'\\' || !IsExistingFile(program)) return;
     auto className = fc::ChooseClassName(U16(program), [](std::u16string_view name, bool& exists) {
       std::wstring key = Wide(name);
       win32::RegKey k;
@@ -215,9 +170,7 @@ class ChooseProgramDialog : public win32::Dialog<ChooseProgramDialog> {
     });
     if (!className) return;
     const std::wstring cls = Wide(*className);
-    WriteClassValue(cls, cls);
-    WriteClassValue(cls + L"\\Shell\\Open\\Command", Wide(fc::FormatOpenCommand(U16(program), fc::kDefaultParameters)));
-    WriteClassValue(cls + L"\\DefaultIcon", program + L",0");
+    WriteClass(AppEntry{cls, cls, program, Wide(fc::kDefaultParameters)}, program, 0);
     Fill(cls);
   }
 
@@ -245,6 +198,52 @@ class ChooseProgramDialog : public win32::Dialog<ChooseProgramDialog> {
 };
 
 }  // namespace
+
+// The default value of HKEY_CLASSES_ROOT\`key`, as a string.
+std::optional<std::wstring> ClassValue(const std::wstring& key) {
+  win32::RegKey k;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, k.put()) != ERROR_SUCCESS) return std::nullopt;
+  wchar_t buffer[520] = {};
+  DWORD size = sizeof buffer - sizeof(wchar_t);
+  DWORD type = 0;
+  if (RegQueryValueExW(k.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS ||
+      type != REG_SZ)
+    return std::nullopt;
+  return std::wstring(buffer, wcsnlen(buffer, size / sizeof(wchar_t)));
+}
+
+bool WriteClassValue(const std::wstring& key, const std::wstring& value) {
+  win32::RegKey k;
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  return RegSetValueExW(k.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+bool IsExistingFile(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<AppEntry> ReadClass(const std::wstring& className) {
+  auto command = ClassValue(className + L"\\Shell\\Open\\Command");
+  auto typeName = ClassValue(className);
+  if (!command || !typeName) return std::nullopt;
+  auto parsed = fc::ParseOpenCommand(U16(*command));
+  if (!parsed) return std::nullopt;
+  AppEntry entry{className, *typeName, Wide(fc::ProgramPath(parsed->program)), Wide(parsed->parameters)};
+  if (!IsExistingFile(entry.program)) return std::nullopt;
+  return entry;
+}
+
+bool WriteClass(const AppEntry& entry, const std::wstring& iconFile, int iconIndex) {
+  const std::wstring& cls = entry.className;
+  return WriteClassValue(cls, entry.typeName) &&
+         WriteClassValue(cls + L"\\Shell\\Open\\Command",
+                         Wide(fc::FormatOpenCommand(U16(entry.program), U16(entry.parameters)))) &&
+         WriteClassValue(cls + L"\\DefaultIcon", iconFile + L"," + std::to_wstring(iconIndex));
+}
 
 std::wstring ExtensionOf(const std::wstring& name) {
   const size_t dot = name.rfind(L'.');

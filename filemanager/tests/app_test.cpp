@@ -1296,6 +1296,11 @@ TEST_F(FolderonItems, OpenWithProgramsGetTheQuotedFileOrAShortcutInTheirFolder) 
   EXPECT_EQ(starts(), before);
 }
 
+HWND OpenOptions(HWND main);
+HWND ShowPage(HWND sheet, int index);
+void SetText(HWND page, int id, const wchar_t* text);
+void EndSheet(HWND sheet, int button);
+
 std::wstring ClassesValue(const wchar_t* key) {
   wchar_t buffer[300] = {};
   DWORD size = sizeof buffer;
@@ -1340,6 +1345,79 @@ TEST_F(FolderonItems, ChooseProgramOpensTheFileAndCanBecomeTheDefault) {
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
   EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
   EXPECT_EQ(ClassesValue(L".txt"), L"txtfile");
+}
+
+void SetClassesValue(const wchar_t* key, const wchar_t* value) {
+  quintar::win32::RegKey k;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(k.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                 static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+}
+
+void Click(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+TEST_F(FolderonItems, FileTypesPageCreatesEditsAndRemovesExtensions) {
+  HWND sheet = OpenOptions(main_);
+  ASSERT_NE(sheet, nullptr);
+  HWND page = ShowPage(sheet, 7);
+  ASSERT_NE(page, nullptr);
+  HWND types = GetDlgItem(page, 1100);
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(types, L"doc") >= 0; }, 3000));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, 1102)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, 1104)));
+
+  // New: "txt2" becomes ".txt2", then its program is chosen and made the default.
+  Click(page, 1101);
+  HWND create = WaitForOwnedDialog(sheet, L"New File Type");
+  ASSERT_NE(create, nullptr);
+  SetText(create, 1105, L"txt2");
+  PostMessageW(create, WM_COMMAND, IDOK, 0);
+  HWND choose = WaitForOwnedDialog(sheet, L"Choose Program (.txt2)");
+  ASSERT_NE(choose, nullptr);
+  HWND programs = GetDlgItem(choose, 1098);
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(programs, L"Note") >= 0; }, 3000));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(choose, 1099)));
+  SelectNamed(programs, {L"Note"});
+  PostMessageW(choose, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(types, L"txt2") >= 0; }, 5000));
+  EXPECT_EQ(ClassesValue(L".txt2"), L"notesfile");
+
+  // Edit: an empty type name is refused and put back; then both fields are written.
+  SelectNamed(types, {L"txt2"});
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(GetDlgItem(page, 1104)) != FALSE; }, 2000));
+  Click(page, 1104);
+  HWND edit = WaitForOwnedDialog(sheet, L"Edit settings");
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(RemoteText(GetDlgItem(edit, 1105)), L".txt2");
+  EXPECT_EQ(RemoteText(GetDlgItem(edit, 1108)), L"\\Windows\\notes.exe");
+  SetText(edit, 1106, L"");
+  PostMessageW(edit, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(DismissError(edit, L"This folder or file could not be found. Check the path or file name."));
+  EXPECT_EQ(RemoteText(GetDlgItem(edit, 1106)), L"Note");
+  SetText(edit, 1106, L"Quick Note");
+  SetText(edit, 1107, L"-q %1");
+  PostMessageW(edit, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(edit); }, 5000));
+  EXPECT_EQ(ClassesValue(L"notesfile"), L"Quick Note");
+  EXPECT_EQ(ClassesValue(L"notesfile\\Shell\\Open\\Command"), L"notes.exe -q %1");
+
+  // Delete asks, then removes the extension key and keeps the class.
+  SelectNamed(types, {L"txt2"});
+  Click(page, 1102);
+  HWND ask = WaitForOwnedDialog(sheet, L"File Types");
+  ASSERT_NE(ask, nullptr);
+  PostMessageW(ask, WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(PumpUntil([&] { return RowNamed(types, L"txt2") < 0; }, 5000));
+  HKEY gone = nullptr;
+  EXPECT_NE(RegOpenKeyExW(HKEY_CLASSES_ROOT, L".txt2", 0, KEY_READ, &gone), ERROR_SUCCESS);
+  if (gone) RegCloseKey(gone);
+  EXPECT_EQ(ClassesValue(L"notesfile"), L"Quick Note");
+  EndSheet(sheet, IDCANCEL);
+  SetClassesValue(L"notesfile", L"Note");
+  SetClassesValue(L"notesfile\\Shell\\Open\\Command", L"notes.exe \"%1\"");
 }
 
 // With the address box focused, Cut, Copy and Paste work on its text and the item commands rest.
