@@ -58,7 +58,7 @@ struct FileImageFlags {
 struct ListOptions {
   core::ListViewSettings settings;
   FileImageFlags images;
-  std::wstring compressFolder;
+  std::wstring compressFolder = L"\\Temp";
   DWORD timeStump = 0;
   DWORD hideFolder = 0;
 };

@@ -298,7 +298,7 @@ class OptionsPage : public win32::Dialog<OptionsPage> {
     HDC dc = reinterpret_cast<HDC>(wParam);
     SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHT));
     SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
   }
 
   PageKind kind_ = PageKind::About;

@@ -196,7 +196,7 @@ INT_PTR FileTypesPage::OnCtlColorStatic(WPARAM wParam, LPARAM lParam) {
   HDC dc = reinterpret_cast<HDC>(wParam);
   SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHT));
   SetBkMode(dc, TRANSPARENT);
-  return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+  return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
 }
 
 void FileTypesPage::FitColumns() {

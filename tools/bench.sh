@@ -55,6 +55,7 @@ declare -A what=(
   ["fileops_bench|move (file by file into an existing folder)"]="moving file by file with the engine vs a bare MoveFileW loop"
   ["fileops_bench|move (whole folder)"]="moving a whole folder with the engine vs a bare MoveFileW loop"
   ["fileops_bench|delete"]="deleting a tree with the engine vs a bare DeleteFileW loop"
+  ["folderon_options_bench|options sheet / empty sheet"]="opening the Options sheet to its first page painted vs an empty nine-page sheet"
   ["folderon_nav_bench|navigate / enumerate"]="showing a folder of 20,000 files vs a bare enumeration"
   ["glancet_bench|draw busiest tab"]="painting the busiest tab vs one BitBlt of its size"
   ["glancet_bench|load and save"]="loading and saving the data file vs plain reads and writes"
