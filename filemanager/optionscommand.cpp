@@ -36,7 +36,8 @@ void MainFrame::OpenOptions() {
   settings_ = values.frame;
   special_ = values.special;
   list_.SetOptions(values.list);
-  list_.SetSpecialLeaves(SpecialLeaves{LeafOf(special_.network), LeafOf(special_.myDocuments), LeafOf(special_.startMenu)});
+  list_.SetSpecialLeaves(
+      SpecialLeaves{LeafOf(special_.network), LeafOf(special_.myDocuments), LeafOf(special_.startMenu)});
   tree_.SetSpecialLeaves(LeafOf(special_.startMenu), LeafOf(special_.network), LeafOf(special_.myDocuments));
   if (result.fontChanged) ApplyFont();
   if (result.favoritesChanged) RebuildFavoritesMenu();

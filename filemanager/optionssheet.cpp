@@ -1,7 +1,8 @@
 #include "filemanager/optionssheet.h"
 
-#include <aygshell.h>
 #include <commctrl.h>
+
+#include <aygshell.h>
 
 #include <array>
 #include <vector>

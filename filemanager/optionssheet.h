@@ -25,7 +25,7 @@ struct OptionsResult {
   INT_PTR sheet = 0;          // what the sheet returned: 1 after Done
   bool rebuildIcons = false;  // "Rebuild Icons cache" was pressed
   bool favoritesChanged = false;
-  bool fontChanged = false;   // the Font page applied
+  bool fontChanged = false;  // the Font page applied
 };
 
 // The answer the sheet callback gives to the platform's version query, so that the shell shows

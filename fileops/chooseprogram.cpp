@@ -1,9 +1,10 @@
 #include "fileops/chooseprogram.h"
 
-#include <aygshell.h>
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
+
+#include <aygshell.h>
 
 #include <optional>
 #include <vector>
@@ -27,7 +28,8 @@ std::wstring Wide(std::u16string_view text) { return {reinterpret_cast<const wch
 
 class ChooseProgramDialog : public win32::Dialog<ChooseProgramDialog> {
  public:
-  ChooseProgramDialog(HINSTANCE instance, const ChooseProgramRequest& request) : instance_(instance), request_(request) {}
+  ChooseProgramDialog(HINSTANCE instance, const ChooseProgramRequest& request)
+      : instance_(instance), request_(request) {}
 
   static dialogs::TemplateSet Templates() {
     return dialogs::TemplatesById(kChooseProgramSquare, kChooseProgramPortrait, kChooseProgramLandscape);

@@ -2,8 +2,9 @@
 // painting an empty property sheet of as many pages, in the same run. Prints the ratio.
 #include <windows.h>
 
-#include <aygshell.h>
 #include <commctrl.h>
+
+#include <aygshell.h>
 
 #include <algorithm>
 #include <cstdio>

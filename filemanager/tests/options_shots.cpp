@@ -10,8 +10,8 @@
 
 namespace {
 
-const char* const kNames[] = {"view", "icons", "font", "controls", "shell", "compression", "syspath", "filetypes",
-                              "about"};
+const char* const kNames[] = {"view",        "icons",   "font",      "controls", "shell",
+                              "compression", "syspath", "filetypes", "about"};
 int gPage = -1;
 DWORD gAt = 0;
 bool gShot = false;

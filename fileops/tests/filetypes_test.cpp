@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
+#include "fileops/core/filetypes.h"
 
 #include <map>
 
-#include "fileops/core/filetypes.h"
+#include <gtest/gtest.h>
 
 namespace quintar::fileops::core {
 namespace {
@@ -38,7 +38,8 @@ TEST(OpenCommand, WrittenBareFromWindowsAndQuotedWithASpace) {
   // Parameters without a placeholder still get the file.
   EXPECT_EQ(ParametersForFile(u"-view", u"\\a b.txt"), u"-view \"\\a b.txt\"");
   EXPECT_EQ(ParametersForFile(u"", u"\\a.txt"), u"\"\\a.txt\"");
-  EXPECT_EQ(SplitDefaultIcon(u"\\Windows\\pword.exe,-3"), (std::pair<std::u16string, int>{u"\\Windows\\pword.exe", -3}));
+  EXPECT_EQ(SplitDefaultIcon(u"\\Windows\\pword.exe,-3"),
+            (std::pair<std::u16string, int>{u"\\Windows\\pword.exe", -3}));
   EXPECT_EQ(SplitDefaultIcon(u"pword.exe"), (std::pair<std::u16string, int>{u"pword.exe", 0}));
   EXPECT_EQ(SplitDefaultIcon(u"a,b.exe"), (std::pair<std::u16string, int>{u"a,b.exe", 0}));
 }
