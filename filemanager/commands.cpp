@@ -83,6 +83,8 @@ std::span<const win32::CommandEntry<MainFrame>> MainFrame::Commands() {
       win32::Command<&F::FocusNext>(IDM_FOCUS_NEXT),
       win32::Command<&F::FocusPrevious>(IDM_FOCUS_PREV),
       win32::Command<&F::Exit>(IDM_EXIT),
+      win32::Command<&F::OpenOptions>(IDM_OPTIONS),
+      win32::Command<&F::ChooseProgramForFile, &F::CanChooseProgram>(IDM_CHOOSE_PROGRAM),
       // Last: every other command waits for its feature.
       win32::Command<&F::NotBuilt, &F::Never>(1, 0xFFFF),
   };
@@ -323,6 +325,7 @@ void MainFrame::SetViewStyle(int id) {
   list_.SetViewStyleCommand(id);
   UpdateMenuMarks();
   SaveFrameSettings(settings_, special_, userPaths_);
+  list_.SaveListView();
 }
 
 void MainFrame::CycleListStyle() {
@@ -334,6 +337,7 @@ void MainFrame::SetSort(int id) {
   list_.SetSortCommand(id);
   UpdateMenuMarks();
   SaveFrameSettings(settings_, special_, userPaths_);
+  list_.SaveListView();
 }
 
 void MainFrame::FocusNext() { CycleFocus(true); }

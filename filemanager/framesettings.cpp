@@ -2,6 +2,7 @@
 
 #include <aygshell.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "filemanager/settings.h"
@@ -51,7 +52,7 @@ struct StringValue {
   size_t maxChars = 259;
 };
 constexpr StringValue kStrings[] = {
-    {L"FontName", &FrameSettings::fontName, nullptr, 127},      {L"FavoritesPath", nullptr, &SpecialFolders::favorites},
+    {L"FontName", &FrameSettings::fontName, nullptr, LF_FACESIZE - 1},      {L"FavoritesPath", nullptr, &SpecialFolders::favorites},
     {L"DesktopPath", nullptr, &SpecialFolders::desktop},        {L"StartMenuPath", nullptr, &SpecialFolders::startMenu},
     {L"MyDocumentPath", nullptr, &SpecialFolders::myDocuments}, {L"NetworkPath", nullptr, &SpecialFolders::network},
     {L"SendAppPath", &FrameSettings::sendAppPath, nullptr},
@@ -68,6 +69,10 @@ void LoadFrameSettings(FrameSettings& settings, SpecialFolders& special, core::U
   SettingsKey key(kSettingsKey);
   for (const auto& value : kDwords) key.ReadDword(value.name, settings.*value.field);
   for (const auto& value : kStrings) key.ReadString(value.name, Field(value, settings, special), value.maxChars);
+  // Stored numbers that no window could use are brought into range.
+  settings.fontSize = std::clamp<DWORD>(settings.fontSize, 1, 72);
+  settings.treeViewWidth = std::min<DWORD>(settings.treeViewWidth, static_cast<DWORD>(GetSystemMetrics(SM_CXSCREEN)));
+  settings.treeViewHeight = std::min<DWORD>(settings.treeViewHeight, static_cast<DWORD>(GetSystemMetrics(SM_CYSCREEN)));
   DWORD count = 0;
   key.ReadDword(L"OpenPthInfoCount", count);
   std::vector<std::u16string> values;

@@ -166,6 +166,37 @@ void ListPane::CreateImageLists() {
   }
 }
 
+void ListPane::SaveListView() const {
+  SettingsKey key(kSettingsKey);
+  auto raw = qf::SerializeListViewSettings(settings_);
+  key.WriteBinary(L"ListView", raw.data(), static_cast<DWORD>(raw.size()));
+}
+
+void ListPane::SetOptions(const ListOptions& options) {
+  settings_ = options.settings;
+  imageFlags_ = options.images;
+  compressFolder_ = options.compressFolder;
+  timeStump_ = options.timeStump;
+  hideFolder_ = options.hideFolder;
+}
+
+void ListPane::RebuildImageLists() {
+  CreateImageLists();
+  // No row may keep an index into the lists just dropped.
+  for (auto& record : records_) record.iconIndex = -1;
+  if (list_) {
+    const int count = RowCount();
+    for (int row = 0; row < count; ++row) {
+      LVITEMW item{};
+      item.mask = LVIF_IMAGE;
+      item.iItem = row;
+      item.iImage = I_IMAGECALLBACK;
+      SendMessageW(list_, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    InvalidateRect(list_, nullptr, TRUE);
+  }
+}
+
 void ListPane::SaveSettingsAndDestroy() {
   if (list_ && settings_.Style() == qf::ViewStyle::Details) {
     for (int i = 0; i < 4; ++i) {

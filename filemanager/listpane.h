@@ -54,6 +54,15 @@ struct FileImageFlags {
   DWORD zipProgramIcons = 1;
 };
 
+// The list's values that the Options sheet edits.
+struct ListOptions {
+  core::ListViewSettings settings;
+  FileImageFlags images;
+  std::wstring compressFolder = L"\\Temp";
+  DWORD timeStump = 0;
+  DWORD hideFolder = 0;
+};
+
 // Leaf names of the special folders the icons tell apart (case-insensitive).
 struct SpecialLeaves {
   std::wstring network = L"Network";
@@ -106,6 +115,13 @@ class ListPane {
   const std::wstring& Path() const { return path_; }
   const std::wstring& StartFolder() const { return startFolder_; }
   const core::ListViewSettings& Settings() const { return settings_; }
+  ListOptions Options() const { return {settings_, imageFlags_, compressFolder_, timeStump_, hideFolder_}; }
+  void SetOptions(const ListOptions& options);
+  // New, empty image lists; every row's icon is looked up again.
+  void RebuildImageLists();
+  void ReapplyViewStyle() { ApplyViewStyle(); }
+  // `ListView` now, as the frame's values are written after a view or sort command.
+  void SaveListView() const;
   // `NoExtShortcut`: new shortcuts are named without their target's extension.
   bool NoExtShortcut() const { return noExtShortcut_ != 0; }
   void SetSpecialLeaves(const SpecialLeaves& leaves) { leaves_ = leaves; }

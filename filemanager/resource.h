@@ -124,3 +124,4 @@
 #define IDC_USERPATH_ADD 1011
 #define IDC_USERPATH_DELETE 1012
 #define IDC_USERPATH_EDIT 1013
+#include "filemanager/options_ids.h"

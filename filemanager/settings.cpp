@@ -34,7 +34,7 @@ void SettingsKey::ReadString(const wchar_t* name, std::wstring& value, size_t ma
   DWORD size = kReadBuffer;
   DWORD type = 0;
   if (RegQueryValueExW(key_.get(), name, nullptr, &type, buffer, &size) != ERROR_SUCCESS) return;
-  if (type != REG_SZ && type != REG_EXPAND_SZ) return;
+  if (type != REG_SZ) return;
   const auto* text = reinterpret_cast<const wchar_t*>(buffer);
   size_t chars = size / sizeof(wchar_t);
   size_t length = 0;

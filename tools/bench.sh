@@ -58,6 +58,7 @@ declare -A what=(
   ["folderon_fileops_bench|paste of copied tree"]="Folderon's Copy then Paste of a tree vs a bare CopyFileW loop"
   ["folderon_fileops_bench|paste of cut tree (file by file into an existing folder)"]="Folderon's Cut then Paste, merged file by file, vs a bare MoveFileW loop"
   ["folderon_fileops_bench|delete of tree"]="Folderon's Delete of a tree vs a bare DeleteFileW loop"
+  ["folderon_options_bench|options sheet / empty sheet"]="opening the Options sheet to its first page painted vs an empty nine-page sheet"
   ["folderon_nav_bench|navigate / enumerate"]="showing a folder of 20,000 files vs a bare enumeration"
   ["glancet_bench|draw busiest tab"]="painting the busiest tab vs one BitBlt of its size"
   ["glancet_bench|load and save"]="loading and saving the data file vs plain reads and writes"

@@ -98,4 +98,11 @@ NameCheck CheckNewName(std::u16string_view name) noexcept {
   return name.empty() ? NameCheck::Empty : NameCheck::Ok;
 }
 
+std::optional<std::u16string> DeviceFolderFromText(std::u16string_view text) {
+  if (text.size() < 2 || text[0] != u'\\' || text[1] == u'\\' || HasForbiddenPathChar(text)) return std::nullopt;
+  auto folder = NormalizeFolder(text);
+  if (!folder || folder->empty()) return std::nullopt;
+  return folder;
+}
+
 }  // namespace quintar::folderon::core

@@ -48,6 +48,11 @@ std::u16string NearestExisting(std::u16string_view path, const std::function<boo
 std::optional<std::u16string> RefreshTarget(std::u16string_view path, bool deviceMode,
                                             const std::function<bool(std::u16string_view)>& exists);
 
+// A folder typed into a settings field: accepted only as a device path (one leading backslash,
+// not two, no drive letter or other forbidden character), trailing backslashes stripped. Nothing
+// for anything else, the root and empty text included, so the caller keeps its old value.
+std::optional<std::u16string> DeviceFolderFromText(std::u16string_view text);
+
 // What "Go to" does with a text.
 enum class GoToKind { Root, SearchHits, Path, TooLong };
 struct GoToTarget {

@@ -1340,6 +1340,130 @@ TEST_F(FolderonItems, OpenWithProgramsGetTheQuotedFileOrAShortcutInTheirFolder) 
   EXPECT_EQ(starts(), before);
 }
 
+HWND OpenOptions(HWND main);
+HWND ShowPage(HWND sheet, int index);
+void SetText(HWND page, int id, const wchar_t* text);
+void EndSheet(HWND sheet, int button);
+
+std::wstring ClassesValue(const wchar_t* key) {
+  wchar_t buffer[300] = {};
+  DWORD size = sizeof buffer;
+  if (RegGetValueW(HKEY_CLASSES_ROOT, key, nullptr, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS) return {};
+  return buffer;
+}
+
+TEST_F(FolderonItems, ChooseProgramOpensTheFileAndCanBecomeTheDefault) {
+  // Not for a name without an extension.
+  ASSERT_TRUE(testsupport::WriteFileBytes(L"\\Temp\\Work\\A\\README", "plain"));
+  Command(40072);
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(list_, L"README") >= 0; }, 5000));
+  SelectNamed(list_, {L"README"});
+  Command(40033);
+  EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 800), nullptr);
+
+  SelectNamed(list_, {L"x.txt"});
+  Command(40033);
+  HWND dialog = WaitForOwnedDialog(main_, L"Choose Program (x.txt)");
+  ASSERT_NE(dialog, nullptr);
+  HWND programs = GetDlgItem(dialog, 1098);
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(programs, L"Note") >= 0; }, 3000));
+  // The extension's current class is selected first.
+  EXPECT_EQ(SendMessageW(programs, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED),
+            RowNamed(programs, L"Text Document"));
+  SelectNamed(programs, {L"Note"});
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(GetDlgItem(dialog, 1099), BM_SETCHECK, BST_CHECKED, 0, SMTO_ABORTIFHUNG, 2000, &r);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+  EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("notes.exe|\"\\Temp\\Work\\A\\x.txt\""); }, 10000))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+  EXPECT_EQ(ClassesValue(L".txt"), L"notesfile");
+
+  // Cancel neither starts nor associates anything.
+  quintar::win32::RegKey txt;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, L".txt", 0, KEY_ALL_ACCESS, txt.put()), ERROR_SUCCESS);
+  RegSetValueExW(txt.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"txtfile"), sizeof L"txtfile");
+  Command(40033);
+  dialog = WaitForOwnedDialog(main_, L"Choose Program (x.txt)");
+  ASSERT_NE(dialog, nullptr);
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+  EXPECT_EQ(ClassesValue(L".txt"), L"txtfile");
+}
+
+void SetClassesValue(const wchar_t* key, const wchar_t* value) {
+  quintar::win32::RegKey k;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(k.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                 static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+}
+
+void Click(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+TEST_F(FolderonItems, FileTypesPageCreatesEditsAndRemovesExtensions) {
+  HWND sheet = OpenOptions(main_);
+  ASSERT_NE(sheet, nullptr);
+  HWND page = ShowPage(sheet, 7);
+  ASSERT_NE(page, nullptr);
+  HWND types = GetDlgItem(page, 1100);
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(types, L"doc") >= 0; }, 3000));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, 1102)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, 1104)));
+
+  // New: "txt2" becomes ".txt2", then its program is chosen and made the default.
+  Click(page, 1101);
+  HWND create = WaitForOwnedDialog(sheet, L"New File Type");
+  ASSERT_NE(create, nullptr);
+  SetText(create, 1105, L"txt2");
+  PostMessageW(create, WM_COMMAND, IDOK, 0);
+  HWND choose = WaitForOwnedDialog(sheet, L"Choose Program (.txt2)");
+  ASSERT_NE(choose, nullptr);
+  HWND programs = GetDlgItem(choose, 1098);
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(programs, L"Note") >= 0; }, 3000));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(choose, 1099)));
+  SelectNamed(programs, {L"Note"});
+  PostMessageW(choose, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(types, L"txt2") >= 0; }, 5000));
+  EXPECT_EQ(ClassesValue(L".txt2"), L"notesfile");
+
+  // Edit: an empty type name is refused and put back; then both fields are written.
+  SelectNamed(types, {L"txt2"});
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(GetDlgItem(page, 1104)) != FALSE; }, 2000));
+  Click(page, 1104);
+  HWND edit = WaitForOwnedDialog(sheet, L"Edit settings");
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(RemoteText(GetDlgItem(edit, 1105)), L".txt2");
+  EXPECT_EQ(RemoteText(GetDlgItem(edit, 1108)), L"\\Windows\\notes.exe");
+  SetText(edit, 1106, L"");
+  PostMessageW(edit, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(DismissError(edit, L"This folder or file could not be found. Check the path or file name."));
+  EXPECT_EQ(RemoteText(GetDlgItem(edit, 1106)), L"Note");
+  SetText(edit, 1106, L"Quick Note");
+  SetText(edit, 1107, L"-q %1");
+  PostMessageW(edit, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(edit); }, 5000));
+  EXPECT_EQ(ClassesValue(L"notesfile"), L"Quick Note");
+  EXPECT_EQ(ClassesValue(L"notesfile\\Shell\\Open\\Command"), L"notes.exe -q %1");
+
+  // Delete asks, then removes the extension key and keeps the class.
+  SelectNamed(types, {L"txt2"});
+  Click(page, 1102);
+  HWND ask = WaitForOwnedDialog(sheet, L"File Types");
+  ASSERT_NE(ask, nullptr);
+  PostMessageW(ask, WM_COMMAND, IDYES, 0);
+  EXPECT_TRUE(PumpUntil([&] { return RowNamed(types, L"txt2") < 0; }, 5000));
+  HKEY gone = nullptr;
+  EXPECT_NE(RegOpenKeyExW(HKEY_CLASSES_ROOT, L".txt2", 0, KEY_READ, &gone), ERROR_SUCCESS);
+  if (gone) RegCloseKey(gone);
+  EXPECT_EQ(ClassesValue(L"notesfile"), L"Quick Note");
+  EndSheet(sheet, IDCANCEL);
+  SetClassesValue(L"notesfile", L"Note");
+  SetClassesValue(L"notesfile\\Shell\\Open\\Command", L"notes.exe \"%1\"");
+}
+
 // With the address box focused, Cut, Copy and Paste work on its text and the item commands rest.
 // ---- Properties and File Search ----------------------------------------------------------------
 
@@ -1707,6 +1831,150 @@ TEST_F(FolderonTest, IconsShowNoKeyColour) {
   GetWindowRect(main_, &area);
   const auto keyed = testsupport::CountKeyColourOnScreen(area);
   EXPECT_EQ(keyed.Total(), 0) << keyed.Describe();
+}
+
+
+// ---- The Options sheet ---------------------------------------------------------------------------
+
+// The text of tab `index` of a tab control in the program.
+std::wstring TabText(HWND tab, int index) {
+  RemoteBuffer remote(tab, 1024);
+  if (!remote.ok()) return L"<no buffer>";
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = reinterpret_cast<LPWSTR>(remote.at(256));
+  item.cchTextMax = 100;
+  remote.Write(0, &item, sizeof item);
+  DWORD_PTR ok = 0;
+  SendMessageTimeoutW(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(remote.at(0)), SMTO_ABORTIFHUNG, 2000, &ok);
+  wchar_t text[100] = {};
+  remote.Read(256, text, sizeof text);
+  text[99] = L'\0';
+  return text;
+}
+
+// The page at `index`, made current (and so created) first.
+HWND ShowPage(HWND sheet, int index) {
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(sheet, PSM_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, 3000, &r);
+  HWND page = nullptr;
+  PumpUntil([&] {
+    SendMessageTimeoutW(sheet, PSM_INDEXTOHWND, index, 0, SMTO_ABORTIFHUNG, 2000, reinterpret_cast<DWORD_PTR*>(&page));
+    return page != nullptr;
+  }, 3000);
+  return page;
+}
+
+void SetCheck(HWND page, int id, bool on) {
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(GetDlgItem(page, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0, SMTO_ABORTIFHUNG, 2000, &r);
+}
+
+void SetText(HWND page, int id, const wchar_t* text) {
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(GetDlgItem(page, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &r);
+}
+
+HWND OpenOptions(HWND main) {
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(40055, 0), 0);
+  return WaitForOwnedDialog(main, L"Options");
+}
+
+void EndSheet(HWND sheet, int button) {
+  PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(sheet); }, 5000));
+}
+
+DWORD DwordValue(const wchar_t* name) {
+  auto v = ReadValue(kSettings, name);
+  return v.size() == 4 ? *reinterpret_cast<const DWORD*>(v.data()) : 0xFFFFFFFF;
+}
+
+std::wstring StringValue(const wchar_t* name) {
+  auto v = ReadValue(kSettings, name);
+  v.resize(v.size() + 2);
+  return reinterpret_cast<const wchar_t*>(v.data());
+}
+
+TEST_F(FolderonTest, OptionsPagesApplyTheirValuesOnDoneAndCancelChangesNothing) {
+  HWND sheet = OpenOptions(main_);
+  ASSERT_NE(sheet, nullptr);
+  HWND tab = nullptr;
+  SendMessageTimeoutW(sheet, PSM_GETTABCONTROL, 0, 0, SMTO_ABORTIFHUNG, 2000, reinterpret_cast<DWORD_PTR*>(&tab));
+  ASSERT_NE(tab, nullptr);
+  EXPECT_NE(GetWindowLongW(tab, GWL_STYLE) & TCS_BOTTOM, 0);
+  const wchar_t* const titles[] = {L"View",        L"Icons",       L"Font",       L"Controls", L"Shell options",
+                                   L"Compression", L"System Path", L"File Types", L"About"};
+  ASSERT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 9);
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(TabText(tab, i), titles[i]) << i;
+
+  HWND view = ShowPage(sheet, 0);
+  SetCheck(view, 1202, true);   // ROM Files
+  SetCheck(view, 1204, false);  // No extension
+  HWND icons = ShowPage(sheet, 1);
+  SetCheck(icons, 1210, true);
+  HWND font = ShowPage(sheet, 2);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(font, 1221)));  // lists wait for the check box
+  SetCheck(font, 1220, true);
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(GetDlgItem(font, 1222), LB_SETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 2000, &r);  // 1 point
+  HWND controls = ShowPage(sheet, 3);
+  SetCheck(controls, 1231, true);  // Double Tap Activation
+  SetCheck(controls, 1233, true);  // context menu after a drag
+  HWND shell = ShowPage(sheet, 4);
+  EXPECT_EQ(RemoteText(GetDlgItem(shell, 1240)), L"\\Windows\\SendTo");
+  SetText(shell, 1240, L"\\Temp\\Apps\\");
+  SetCheck(shell, 1241, false);
+  HWND compression = ShowPage(sheet, 5);
+  // No archiver on this device: nothing to choose.
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(compression, 1250)));
+  SetText(compression, 1251, L"C:\\Host");
+  HWND paths = ShowPage(sheet, 6);
+  SetText(paths, 1260, L"");
+  SetText(paths, 1262, L"\\Net2");
+  EndSheet(sheet, IDOK);
+  Close(first_, main_);
+
+  auto list = ReadValue(kSettings, L"ListView");
+  ASSERT_EQ(list.size(), 88u);
+  const auto* fields = reinterpret_cast<const DWORD*>(list.data());
+  EXPECT_EQ(fields[4], 1u);   // hidden entries still hidden
+  EXPECT_EQ(fields[6], 1u);   // ROM files hidden
+  EXPECT_EQ(fields[13], 0u);  // extensions shown
+  EXPECT_EQ(fields[14], 0u);  // double tap
+  auto images = ReadValue(kSettings, L"FileImageList");
+  ASSERT_EQ(images.size(), 12u);
+  EXPECT_EQ(reinterpret_cast<const DWORD*>(images.data())[0], 1u);
+  EXPECT_EQ(DwordValue(L"FontChange"), 1u);
+  EXPECT_EQ(DwordValue(L"FontSize"), 1u);
+  EXPECT_EQ(StringValue(L"FontName"), L"System");
+  EXPECT_EQ(DwordValue(L"ContextMenu"), 1u);
+  EXPECT_EQ(StringValue(L"SendAppPath"), L"\\Temp\\Apps");
+  EXPECT_EQ(DwordValue(L"CheckQAdd"), 0u);
+  EXPECT_EQ(StringValue(L"CompressFolder"), L"\\Temp");  // not a device path: kept
+  EXPECT_EQ(StringValue(L"StartMenuPath"), L"\\Windows\\Start Menu");  // empty: kept
+  EXPECT_EQ(StringValue(L"NetworkPath"), L"\\Net2");
+
+  // Cancel: every page changed, nothing taken.
+  first_ = Start(L"");
+  main_ = WaitForMain();
+  ASSERT_NE(main_, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"My Pocket PC"; }, 10000));
+  sheet = OpenOptions(main_);
+  ASSERT_NE(sheet, nullptr);
+  SetCheck(ShowPage(sheet, 0), 1201, false);
+  SetCheck(ShowPage(sheet, 3), 1233, false);
+  SetText(ShowPage(sheet, 4), 1240, L"\\Other");
+  SetText(ShowPage(sheet, 6), 1262, L"\\Net3");
+  EndSheet(sheet, IDCANCEL);
+  Close(first_, main_);
+  EXPECT_EQ(ReadValue(kSettings, L"ListView"), list);
+  EXPECT_EQ(DwordValue(L"ContextMenu"), 1u);
+  EXPECT_EQ(StringValue(L"SendAppPath"), L"\\Temp\\Apps");
+  EXPECT_EQ(StringValue(L"NetworkPath"), L"\\Net2");
+  first_ = Start(L"");
+  main_ = WaitForMain();
+  ASSERT_NE(main_, nullptr);
 }
 
 }  // namespace

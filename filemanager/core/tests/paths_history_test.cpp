@@ -230,3 +230,18 @@ TEST(Focus, TabCycles) {
 
 }  // namespace
 }  // namespace quintar::folderon::core
+
+namespace quintar::folderon::core {
+namespace {
+
+TEST(DeviceFolderFromText, OnlyDevicePathsAreTakenWithoutTrailingBackslash) {
+  EXPECT_EQ(DeviceFolderFromText(u"\\Temp\\Apps\\"), u"\\Temp\\Apps");
+  EXPECT_EQ(DeviceFolderFromText(u"\\My Documents"), u"\\My Documents");
+  // Drive letters, shares, relative paths, the root and empty text keep the old value.
+  for (std::u16string_view bad : {u"C:\\Temp", u"\\\\host\\share", u"Temp", u"\\", u"", u"\\a|b", u"\\\\?\\unix\\etc"})
+    EXPECT_FALSE(DeviceFolderFromText(bad)) << std::string(bad.begin(), bad.end());
+  EXPECT_FALSE(DeviceFolderFromText(u"\\" + std::u16string(300, u'a')));
+}
+
+}  // namespace
+}  // namespace quintar::folderon::core
