@@ -446,7 +446,8 @@ RunResult Compress(const std::wstring& source, const std::wstring& archive, Prog
 
   // Opened before the archive exists, so a source that cannot be read creates nothing.
   win32::FileHandle file(
-      CreateFileW(archive.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      CreateFileW(archive.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                  nullptr));
   if (!file) return {Result::Failed, ErrorOr(ERROR_CANNOT_MAKE)};
 
   // The whole list first: its length is the progress total.
@@ -477,8 +478,12 @@ RunResult Compress(const std::wstring& source, const std::wstring& archive, Prog
   }
   if (run.result == Result::Done && !file.Close()) run = {Result::Failed, ErrorOr(ERROR_WRITE_FAULT), run.skipped};
   if (run.result != Result::Done) {
+    // The archive is this run's own (CREATE_NEW made it). Marked for deletion through the handle
+    // that still holds it exclusively, so no shell listing can open it between close and delete.
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    const bool marked = SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose) != 0;
     file.reset();
-    DeleteFileW(archive.c_str());  // the archive is this run's own: CREATE_NEW made it
+    if (!marked) DeleteFileW(archive.c_str());
   }
   return run;
 }

@@ -614,7 +614,9 @@ TEST(FolderonSettings, ShutdownWritesTheSettingsAndStartReadsThem) {
     HWND main = WaitForMain();
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return AddressText(main) == L"My Pocket PC"; }, 10000));
-    EXPECT_EQ(GetWindowLongW(GetDlgItem(main, kList), GWL_STYLE) & LVS_TYPEMASK, LVS_ICON);
+    // Rows go in while the list is briefly in report view, so the view is awaited, not sampled.
+    EXPECT_TRUE(PumpUntil(
+        [&] { return (GetWindowLongW(GetDlgItem(main, kList), GWL_STYLE) & LVS_TYPEMASK) == LVS_ICON; }, 5000));
     Close(process, main);
   }
   ClearSettings();
