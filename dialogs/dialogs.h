@@ -46,6 +46,11 @@ bool RelayoutForCurrentShape(HWND dialog, HINSTANCE module, const TemplateSet& t
 bool AttachRelayout(HWND dialog, HINSTANCE module, const TemplateSet& templates) noexcept;
 void DetachRelayout(HWND dialog) noexcept;
 
+// Lays a property sheet out the device's way: its buttons hidden, one row of tabs along the
+// bottom over the whole client area, every page filling the area above the tabs. Call after the
+// sheet is created and on every WM_SIZE.
+void LayoutDeviceSheet(HWND sheet) noexcept;
+
 // The soft input panel: the window of class "SipWndClass". Showing or hiding it with no such
 // window present is no error; the result says whether a panel was there to switch.
 HWND FindSipWindow() noexcept;

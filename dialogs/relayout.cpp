@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <prsht.h>
 
 #include <new>
 #include <string>
@@ -176,6 +177,25 @@ void DetachRelayout(HWND dialog) noexcept {
   if (data != nullptr && RemoveWindowSubclass(dialog, RelayoutProc, kRelayoutSubclass)) {
     RemovePropW(dialog, kRelayoutProp);
     delete data;
+  }
+}
+
+void LayoutDeviceSheet(HWND sheet) noexcept {
+  for (int id : {IDOK, IDCANCEL, IDHELP, 0x3021 /* Apply */})
+    if (HWND button = GetDlgItem(sheet, id)) ShowWindow(button, SW_HIDE);
+  HWND tab = PropSheet_GetTabControl(sheet);
+  if (!tab) return;
+  LONG style = GetWindowLongW(tab, GWL_STYLE);
+  LONG wanted = (style | TCS_BOTTOM) & ~TCS_MULTILINE;
+  if (wanted != style) SetWindowLongW(tab, GWL_STYLE, wanted);
+  RECT area;
+  GetClientRect(sheet, &area);
+  SetWindowPos(tab, HWND_BOTTOM, 0, 0, area.right, area.bottom, SWP_NOACTIVATE);
+  TabCtrl_AdjustRect(tab, FALSE, &area);
+  for (int i = 0; i < TabCtrl_GetItemCount(tab); ++i) {
+    if (HWND page = PropSheet_IndexToHwnd(sheet, i))
+      SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 

@@ -307,31 +307,11 @@ class OptionsPage : public win32::Dialog<OptionsPage> {
   OptionsResult* result_ = nullptr;
 };
 
-void PlacePages(HWND sheet) {
-  for (int id : {IDOK, IDCANCEL, IDHELP, 0x3021 /* Apply */})
-    if (HWND button = GetDlgItem(sheet, id)) ShowWindow(button, SW_HIDE);
-  HWND tab = PropSheet_GetTabControl(sheet);
-  if (!tab) return;
-  LONG style = GetWindowLongW(tab, GWL_STYLE);
-  // One row of tabs along the bottom, as the device's sheets have them.
-  LONG wanted = (style | TCS_BOTTOM) & ~TCS_MULTILINE;
-  if (wanted != style) SetWindowLongW(tab, GWL_STYLE, wanted);
-  RECT client;
-  GetClientRect(sheet, &client);
-  SetWindowPos(tab, HWND_BOTTOM, 0, 0, client.right, client.bottom, SWP_NOACTIVATE);
-  RECT area = client;
-  TabCtrl_AdjustRect(tab, FALSE, &area);
-  for (int i = 0; i < kPageCount; ++i) {
-    if (HWND page = PropSheet_IndexToHwnd(sheet, i))
-      SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-}
 
 LRESULT CALLBACK SheetSubclass(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
   if (msg == WM_SIZE) {
     LRESULT result = DefSubclassProc(sheet, msg, wParam, lParam);
-    PlacePages(sheet);
+    qd::LayoutDeviceSheet(sheet);
     return result;
   }
   if (msg == WM_NCDESTROY) RemoveWindowSubclass(sheet, SheetSubclass, 1);

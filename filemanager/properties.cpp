@@ -340,32 +340,11 @@ class PropertiesPage : public win32::Dialog<PropertiesPage> {
 
 // ---- The sheet ----------------------------------------------------------------------------------
 
-void LayoutSheet(HWND sheet) {
-  for (int id : {IDOK, IDCANCEL, IDHELP, 0x3021 /* Apply */})
-    if (HWND button = GetDlgItem(sheet, id)) ShowWindow(button, SW_HIDE);
-  HWND tab = PropSheet_GetTabControl(sheet);
-  if (!tab) return;
-  LONG style = GetWindowLongW(tab, GWL_STYLE);
-  LONG wanted = (style | TCS_BOTTOM) & ~TCS_MULTILINE;
-  if (wanted != style) SetWindowLongW(tab, GWL_STYLE, wanted);
-  RECT client;
-  GetClientRect(sheet, &client);
-  SetWindowPos(tab, HWND_BOTTOM, 0, 0, client.right, client.bottom, SWP_NOACTIVATE);
-  RECT area;
-  GetWindowRect(tab, &area);
-  MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&area), 2);
-  TabCtrl_AdjustRect(tab, FALSE, &area);
-  for (int i = 0; i < TabCtrl_GetItemCount(tab); ++i) {
-    if (HWND page = PropSheet_IndexToHwnd(sheet, i))
-      SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-}
 
 LRESULT CALLBACK SheetSubclass(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
   if (msg == WM_SIZE) {
     LRESULT result = DefSubclassProc(sheet, msg, wParam, lParam);
-    LayoutSheet(sheet);
+    quintar::dialogs::LayoutDeviceSheet(sheet);
     return result;
   }
   if (msg == WM_DISPLAYCHANGE) win32::InitFullScreenDialog(sheet, SHIDIF_SIZEDLGFULLSCREEN);
@@ -377,7 +356,7 @@ int CALLBACK SheetCallback(HWND sheet, UINT msg, LPARAM) {
   if (msg != PSCB_INITIALIZED || !sheet) return 0;
   SetWindowSubclass(sheet, SheetSubclass, 1, 0);
   win32::InitFullScreenDialog(sheet, SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIPDOWN);
-  LayoutSheet(sheet);
+  quintar::dialogs::LayoutDeviceSheet(sheet);
   return 0;
 }
 
