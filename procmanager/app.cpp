@@ -2,9 +2,10 @@
 // their template variants and Tools popups, and the program's run.
 #include <windows.h>
 
-#include <aygshell.h>
 #include <commctrl.h>
 #include <prsht.h>
+
+#include <aygshell.h>
 
 #include <cstdio>
 #include <iterator>
@@ -85,37 +86,8 @@ std::wstring Resources::TemplateName(const wchar_t* base) const {
   return Templates(base, keep).For(dialogs::CurrentScreenShape());
 }
 
-// ---- The sheet's layout on this desktop: tabs along the bottom, the page above them ----------------
-
-void PlacePage(HWND sheet, HWND page) {
-  HWND tab = PropSheet_GetTabControl(sheet);
-  if (!tab || !page) return;
-  RECT area;
-  GetWindowRect(tab, &area);
-  MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&area), 2);
-  TabCtrl_AdjustRect(tab, FALSE, &area);
-  SetWindowPos(page, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void Frame::LayoutSheet() {
-  HWND sheet = sheet_;
-  for (int id : {IDOK, IDCANCEL, IDHELP, 0x3021 /* Apply */}) {
-    if (HWND button = GetDlgItem(sheet, id)) ShowWindow(button, SW_HIDE);
-  }
-  HWND tab = PropSheet_GetTabControl(sheet);
-  if (!tab) return;
-  LONG style = GetWindowLongW(tab, GWL_STYLE);
-  // One row of tabs along the bottom, as on the device; the row scrolls.
-  LONG wanted = (style | TCS_BOTTOM) & ~TCS_MULTILINE;
-  if (wanted != style) SetWindowLongW(tab, GWL_STYLE, wanted);
-  RECT client;
-  GetClientRect(sheet, &client);
-  SetWindowPos(tab, HWND_BOTTOM, 0, 0, client.right, client.bottom, SWP_NOACTIVATE);
-  for (int i = 0; i < kPageCount; ++i) {
-    if (HWND page = PropSheet_IndexToHwnd(sheet, i)) PlacePage(sheet, page);
-  }
-}
+// The sheet's layout on this desktop: tabs along the bottom, the page above them.
+void Frame::LayoutSheet() { dialogs::LayoutDeviceSheet(sheet_); }
 
 LRESULT CALLBACK Frame::SheetSubclass(HWND sheet, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
   auto* frame = reinterpret_cast<Frame*>(self);

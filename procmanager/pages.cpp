@@ -2,9 +2,10 @@
 // the status pages, the Tools popups and the commands of their buttons and popups.
 #include <windows.h>
 
-#include <aygshell.h>
 #include <commctrl.h>
 #include <prsht.h>
+
+#include <aygshell.h>
 
 #include "dialogs/dialogs.h"
 #include "procmanager/resource.h"
@@ -253,7 +254,7 @@ INT_PTR PageDialog::OnLButtonDown(WPARAM, LPARAM lParam) {
 INT_PTR PageDialog::OnNotify(WPARAM, LPARAM lParam) {
   auto* header = reinterpret_cast<NMHDR*>(lParam);
   if (header->code != PSN_SETACTIVE) return FALSE;
-  PlacePage(GetParent(hwnd()), hwnd());
+  dialogs::LayoutDeviceSheet(GetParent(hwnd()));
   SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, 0);
   return TRUE;
 }

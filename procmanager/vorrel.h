@@ -109,8 +109,6 @@ class ProcessList {
 };
 
 void SizeListColumns(HWND list, bool processes);
-// The page placed in the sheet's area above the tabs.
-void PlacePage(HWND sheet, HWND page);
 // Sends the low-memory request to a program window and closes it, unless it is `self` or owned
 // by it.
 void CloseProgramWindow(HWND self, HWND window);
