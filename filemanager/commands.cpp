@@ -10,6 +10,7 @@
 #include "filemanager/mainframe.h"
 #include "filemanager/userpathdialog.h"
 #include "filemanager/winutil.h"
+#include "suitemenu/suitemenu.h"
 
 namespace quintar::folderon {
 
@@ -83,6 +84,8 @@ std::span<const win32::CommandEntry<MainFrame>> MainFrame::Commands() {
       win32::Command<&F::FocusNext>(IDM_FOCUS_NEXT),
       win32::Command<&F::FocusPrevious>(IDM_FOCUS_PREV),
       win32::Command<&F::Exit>(IDM_EXIT),
+      win32::Command<&F::SuiteMenu>(IDM_USER_MANUAL),
+      win32::Command<&F::SuiteMenu>(IDM_OTHER_PELLVANE, IDM_OTHER_VORREL),
       win32::Command<&F::OpenOptions>(IDM_OPTIONS),
       win32::Command<&F::ChooseProgramForFile, &F::CanChooseProgram>(IDM_CHOOSE_PROGRAM),
       // Last: every other command waits for its feature.
@@ -404,5 +407,16 @@ void MainFrame::CopySelectedText(bool fullPath) {
 }
 
 void MainFrame::Exit() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
+
+void MainFrame::SuiteMenu(int id) {
+  namespace sm = suitemenu;
+  static constexpr sm::Entry kEntries[] = {
+      {IDM_OTHER_PELLVANE, sm::Action::SwitchOnToday, nullptr},
+      {IDM_OTHER_VORREL, sm::Action::StartSibling, sm::kVorrelPath},
+      {IDM_OTHER_REGEDIT, sm::Action::StartSibling, sm::kTamskPath},
+      {IDM_USER_MANUAL, sm::Action::OpenManual, sm::kFolderonManual},
+  };
+  if (const sm::Entry* entry = sm::Find(kEntries, id)) sm::Run(*entry, hwnd(), [this] { Exit(); });
+}
 
 }  // namespace quintar::folderon

@@ -141,6 +141,7 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   void FocusNext();
   void FocusPrevious();
   void Exit();
+  void SuiteMenu(int id);
   // The Options sheet and what its applied values change (optionscommand.cpp).
   void OpenOptions();
   // "Choose Program..." on the focused file row, which must have an extension.

@@ -10,6 +10,7 @@
 #include "dialogs/dialogs.h"
 #include "procmanager/resource.h"
 #include "procmanager/vorrel.h"
+#include "suitemenu/suitemenu.h"
 #include "win32/handle.h"
 #include "win32/shell.h"
 
@@ -85,6 +86,9 @@ std::span<const win32::CommandEntry<PageDialog>> PageDialog::Commands() {
       Command<&P::Clicked<&P::HardReset>, &P::OnActions>(IDC_HARD_RESET),
       Command<&P::Clicked<&P::Help>>(IDM_HELP),
       Command<&P::Clicked<&P::Exit>>(IDM_EXIT),
+      Command<&P::Clicked<&P::OtherSoftware>, &P::OnOther>(IDC_OTHER_FOLDERON),
+      Command<&P::Clicked<&P::OtherSoftware>, &P::OnOther>(IDC_OTHER_PELLVANE),
+      Command<&P::Clicked<&P::OtherSoftware>, &P::OnOther>(IDC_OTHER_REGEDIT),
   };
   return kCommands;
 }
@@ -126,6 +130,17 @@ void PageDialog::SoftResetNow(int) { SoftReset(); }
 void PageDialog::HardReset(int) { frame_->HardReset(hwnd()); }
 void PageDialog::Help(int) { frame_->ShowHelp(hwnd()); }
 void PageDialog::Exit(int) { frame_->EndSheet(); }
+
+void PageDialog::OtherSoftware(int id) {
+  namespace sm = suitemenu;
+  static constexpr sm::Entry kEntries[] = {
+      {IDC_OTHER_FOLDERON, sm::Action::StartSibling, sm::kFolderonPath},
+      {IDC_OTHER_PELLVANE, sm::Action::SwitchOnToday, nullptr},
+      {IDC_OTHER_REGEDIT, sm::Action::StartSibling, sm::kTamskPath},
+  };
+  // The sheet ends through its own loop, which then quits the program.
+  if (const sm::Entry* entry = sm::Find(kEntries, id)) sm::Run(*entry, hwnd(), [this] { frame_->EndSheet(); });
+}
 
 // ---- Messages ----------------------------------------------------------------------------------
 

@@ -151,6 +151,7 @@ class PageDialog : public win32::Dialog<PageDialog> {
   bool OnPrograms() const noexcept { return which_ == kProgramsPage; }
   bool OnProcesses() const noexcept { return which_ == kProcessesPage; }
   bool OnActions() const noexcept { return which_ == kActionsPage; }
+  bool OnOther() const noexcept { return which_ == kOtherPage; }
   void Refresh(int);
   void Activate(int);
   void Stop(int id);
@@ -164,6 +165,7 @@ class PageDialog : public win32::Dialog<PageDialog> {
   void HardReset(int);
   void Help(int);
   void Exit(int);
+  void OtherSoftware(int id);
 
   Frame* frame_ = nullptr;
   Page which_ = kMainPage;

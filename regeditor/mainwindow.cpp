@@ -9,6 +9,7 @@
 #include "regeditor/core/registry_text.h"
 #include "regeditor/resource.h"
 #include "regeditor/tamsk.h"
+#include "suitemenu/suitemenu.h"
 #include "win32/shell.h"
 #include "win32/text.h"
 
@@ -62,8 +63,8 @@ std::span<const win32::CommandEntry<MainWindow>> MainWindow::Commands() {
       Command<&M::Own<&M::Refresh>>(IDM_REFRESH),
       Command<&M::Own<&M::ShowPath>>(IDM_SHOW_PATH),
       Command<&M::Via<&M::files_, &Files::About>>(IDM_ABOUT),
-      Command<&M::SuiteMenu, &M::SuiteMenuReady>(IDM_HOW_TO_USE),
-      Command<&M::SuiteMenu, &M::SuiteMenuReady>(IDM_OTHER_1, IDM_OTHER_3),
+      Command<&M::SuiteMenu>(IDM_HOW_TO_USE),
+      Command<&M::SuiteMenu>(IDM_OTHER_1, IDM_OTHER_3),
       Command<&M::Exit>(IDM_EXIT),
       Command<&M::Via<&M::editing_, &Editing::NewKey>>(IDM_NEW_KEY),
       Command<&M::Via<&M::editing_, &Editing::NewString>>(IDM_NEW_STRING),
@@ -502,6 +503,21 @@ void MainWindow::CopyPath() {
 }
 
 void MainWindow::Exit() { SendMessageW(hwnd(), WM_CLOSE, 0, 0); }
+
+void MainWindow::SuiteMenu(int id) {
+  namespace sm = suitemenu;
+  static constexpr sm::Entry kEntries[] = {
+      {IDM_OTHER_1, sm::Action::SwitchOnToday, nullptr},
+      {IDM_OTHER_2, sm::Action::StartSibling, sm::kFolderonPath},
+      {IDM_OTHER_3, sm::Action::CloseThenStartSibling, sm::kVorrelPath},
+      {IDM_HOW_TO_USE, sm::Action::OpenManual, sm::kTamskManual},
+  };
+  const sm::Entry* entry = sm::Find(kEntries, id);
+  if (!entry) return;
+  // Posted: the window must outlive the command that closes it.
+  sm::Run(*entry, hwnd(), [this] { PostMessageW(hwnd(), WM_CLOSE, 0, 0); });
+  if (entry->action == sm::Action::OpenManual) ReturnFocus();
+}
 
 // The in-place edit keeps the focus it takes.
 void MainWindow::Rename() { editing_.Rename(); }

@@ -68,8 +68,7 @@ class MainWindow final : public win32::Window<MainWindow>, public Browser {
   void Exit();
   void Rename();
   void ArrangeBy(int id);
-  void SuiteMenu() {}
-  bool SuiteMenuReady() const noexcept { return false; }  // comes with the suite-menu component
+  void SuiteMenu(int id);
 
   // Layout and the splitter between stacked panes.
   void Layout(int width, int height);

@@ -75,3 +75,27 @@ file(WRITE "${OUT}/Windows/Plain.tsk" "theme")
 file(WRITE "${OUT}/Windows/My Theme.tsk" "theme")
 file(WRITE "${OUT}/Windows/device-events.log" "")
 file(WRITE "${OUT}/Windows/device-launch.log" "")
+
+# The suite's installation package for wceload.exe ("\Windows\AppMgr\Zek Quintar.zip"), and the
+# record wceload keeps of the installed suite, so it can be removed and installed again.
+set(package "${OUT}/../device-package")
+file(REMOVE_RECURSE "${package}")
+file(MAKE_DIRECTORY "${package}" "${OUT}/Windows/AppMgr")
+file(COPY_FILE "${SRC}/quintar-package.txt" "${package}/package.txt")
+set(package_files package.txt Folderon_user_manual.htm Contents.htm)
+foreach(f ${suite_files})
+  file(COPY "${BIN}/${f}" DESTINATION "${package}")
+  list(APPEND package_files ${f})
+endforeach()
+file(COPY "${SRC}/root/Program Files/Zek/Quintar/Folderon_user_manual.htm"
+          "${SRC}/root/Program Files/Zek/Quintar/Contents.htm" DESTINATION "${package}")
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -E tar cf "${OUT}/Windows/AppMgr/Zek Quintar.zip" --format=zip
+          "--mtime=2005-06-01 10:30:00" ${package_files}
+  WORKING_DIRECTORY "${package}" RESULT_VARIABLE rc)
+if(rc)
+  message(FATAL_ERROR "could not pack the suite's installation package")
+endif()
+file(COPY_FILE "${SRC}/quintar-package.txt" "${OUT}/Windows/AppMgr/Zek Quintar.txt")
+file(COPY_FILE "${BIN}/setup.dll" "${OUT}/Windows/AppMgr/Zek Quintar.dll")
+file(REMOVE_RECURSE "${package}")
