@@ -128,6 +128,17 @@ void RemoveTree(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
+// A program or library of the package may still be let go of (the Today screen unloads its
+// items after the message that asks it to): a file in use is tried again for a while.
+bool DeleteInUse(const std::wstring& path) {
+  for (int tries = 0;; ++tries) {
+    if (DeleteFileW(path.c_str())) return true;
+    DWORD error = GetLastError();
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) || tries == 50) return false;
+    Sleep(100);
+  }
+}
+
 class Quiet final : public quintar::zip::Progress {
  public:
   void Entry(std::wstring_view, unsigned) override {}
@@ -322,7 +333,7 @@ DWORD Installer::Remove() {
     std::wstring path = folder + L"\\" + W(*it);
     if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!DeleteFileW(path.c_str())) ++failures;
+    if (!DeleteInUse(path)) ++failures;
   }
   // Folders the package made, deepest first; a folder that keeps other files stays.
   for (auto it = manifest.files.rbegin(); it != manifest.files.rend(); ++it) {
