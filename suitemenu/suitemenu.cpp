@@ -1,7 +1,8 @@
 #include "suitemenu/suitemenu.h"
 
-#include <ceservices.h>
 #include <shellapi.h>
+
+#include <ceservices.h>
 
 #include "win32/handle.h"
 #include "win32/shell.h"

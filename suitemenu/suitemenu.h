@@ -19,7 +19,7 @@ inline constexpr wchar_t kTodayItemKey[] = L"SOFTWARE\\Microsoft\\Today\\Items\\
 
 enum class Action {
   SwitchOnToday,
-  StartSibling,         // then close
+  StartSibling,  // then close
   CloseThenStartSibling,
   OpenManual,
 };

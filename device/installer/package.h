@@ -24,14 +24,14 @@ struct Value {
   std::u16string key;
   std::u16string name;
   ValueType type = ValueType::String;
-  std::u16string text;  // String
+  std::u16string text;       // String
   unsigned long number = 0;  // Dword
 };
 
 struct Manifest {
   std::u16string name;
-  std::u16string folder;  // the default install folder
-  std::u16string setup;   // the setup DLL among the files, or empty
+  std::u16string folder;              // the default install folder
+  std::u16string setup;               // the setup DLL among the files, or empty
   std::vector<std::u16string> files;  // relative to the package and to the install folder
   std::vector<Shortcut> shortcuts;
   std::vector<Value> values;
@@ -39,8 +39,8 @@ struct Manifest {
 
 struct ParseResult {
   bool ok = false;
-  int line = 0;          // the first line that could not be read (0: the whole text)
-  std::string error;     // why, in English
+  int line = 0;       // the first line that could not be read (0: the whole text)
+  std::string error;  // why, in English
 };
 
 // Reads a UTF-8 manifest (a byte-order mark is skipped). Lines are "Keyword=value"; empty lines

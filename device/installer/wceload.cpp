@@ -168,7 +168,9 @@ class Installer {
   }
   bool ReadManifest(const std::wstring& path, pkg::Manifest& manifest, std::wstring& why);
   bool SetValue(const pkg::Value& v, const std::wstring& folder);
-  static HKEY RootOf(pkg::Root root) { return root == pkg::Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+  static HKEY RootOf(pkg::Root root) {
+    return root == pkg::Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  }
 
   const Options& options_;
   HWND window_ = nullptr;
@@ -185,8 +187,8 @@ bool Installer::ReadManifest(const std::wstring& path, pkg::Manifest& manifest, 
   }
   std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
   DWORD read = 0;
-  if (!bytes.empty() && (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                         read != bytes.size())) {
+  if (!bytes.empty() &&
+      (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())) {
     why = L"The package's manifest could not be read.";
     return false;
   }
@@ -270,11 +272,12 @@ DWORD Installer::Install() {
     if (!makeShortcut || !makeShortcut(link.data(), target.data())) ++failedShortcuts;
   }
   // What removal needs: the manifest, the setup DLL and where the package went.
-  bool recorded = MakeFolders(kAppMgr) &&
-                  CopyFileW((source + L"\\" + W(pkg::kManifestName)).c_str(),
-                            (std::wstring(kAppMgr) + L"\\" + name + L".txt").c_str(), FALSE) &&
-                  (manifest.setup.empty() || CopyFileW((source + L"\\" + W(manifest.setup)).c_str(),
-                                                       (std::wstring(kAppMgr) + L"\\" + name + L".dll").c_str(), FALSE));
+  bool recorded =
+      MakeFolders(kAppMgr) &&
+      CopyFileW((source + L"\\" + W(pkg::kManifestName)).c_str(),
+                (std::wstring(kAppMgr) + L"\\" + name + L".txt").c_str(), FALSE) &&
+      (manifest.setup.empty() || CopyFileW((source + L"\\" + W(manifest.setup)).c_str(),
+                                           (std::wstring(kAppMgr) + L"\\" + name + L".dll").c_str(), FALSE));
   RegKey entry;
   recorded = recorded && RegCreateKeyExW(HKEY_LOCAL_MACHINE, record.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                                          entry.put(), nullptr) == ERROR_SUCCESS;
@@ -302,6 +305,7 @@ DWORD Installer::Remove() {
       ERROR_SUCCESS)
     return Fail(name + L" is not installed.");
   const std::wstring folder = folderText;
+  if (!pkg::IsDevicePath(U(folder))) return Fail(L"The record of " + name + L" names no device folder.");
   const std::wstring base = std::wstring(kAppMgr) + L"\\" + name;
   pkg::Manifest manifest;
   std::wstring why;
@@ -364,9 +368,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   }
   const std::wstring& p = options.package;
   const bool package =
-      !p.empty() && ((IsFolder(p) && GetFileAttributesW((p + L"\\" + W(pkg::kManifestName)).c_str()) !=
-                                         INVALID_FILE_ATTRIBUTES) ||
-                     EndsWithZip(p));
+      !p.empty() &&
+      ((IsFolder(p) && GetFileAttributesW((p + L"\\" + W(pkg::kManifestName)).c_str()) != INVALID_FILE_ATTRIBUTES) ||
+       EndsWithZip(p));
   if (!package) return logged ? 0 : 2;
   Installer installer(options, L"Installing");
   return static_cast<int>(installer.Install());

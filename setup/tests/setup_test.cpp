@@ -120,14 +120,12 @@ TEST_F(SetupTest, TheSuiteIsRemovedAndInstalledThroughTheInstaller) {
 
   // Another folder asks first: No cancels before anything is copied; Yes installs there.
   HWND box = nullptr;
-  EXPECT_EQ(RunInstaller(L"/noui /dest \"\\Storage Card\\Quintar\" \"\\Windows\\AppMgr\\Zek Quintar.zip\"", &box,
-                         IDNO),
+  EXPECT_EQ(RunInstaller(L"/noui /dest \"\\Storage Card\\Quintar\" \"\\Windows\\AppMgr\\Zek Quintar.zip\"", &box, IDNO),
             1u);
   EXPECT_NE(box, nullptr);
   EXPECT_FALSE(FileExists(L"\\Storage Card\\Quintar"));
-  EXPECT_EQ(RunInstaller(L"/noui /dest \"\\Storage Card\\Quintar\" \"\\Windows\\AppMgr\\Zek Quintar.zip\"", &box,
-                         IDYES),
-            0u);
+  EXPECT_EQ(
+      RunInstaller(L"/noui /dest \"\\Storage Card\\Quintar\" \"\\Windows\\AppMgr\\Zek Quintar.zip\"", &box, IDYES), 0u);
   EXPECT_TRUE(FileExists(L"\\Storage Card\\Quintar\\Vorrel.exe"));
   EXPECT_EQ(ReadString(kItem, L"DLL"), L"\\Storage Card\\Quintar\\Glancet.dll");
 
@@ -137,7 +135,6 @@ TEST_F(SetupTest, TheSuiteIsRemovedAndInstalledThroughTheInstaller) {
   ASSERT_TRUE(testsupport::WriteFileBytes(L"\\Temp\\bad.zip", "not a zip"));
   EXPECT_EQ(RunInstaller(L"/noui \\Temp\\bad.zip"), 3u);
 }
-
 
 TEST_F(SetupTest, HooksCheckTheFolderReloadTheTodayScreenAndRemoveTheItem) {
   quintar::win32::Module dll(LoadLibraryW(L"T:\\setup.dll"));

@@ -187,9 +187,9 @@ TEST_F(SuiteMenuTest, EveryProgramStartsItsSiblingsAndCloses) {
     const Program& to;
     const char* logged;
   } steps[] = {
-      {kFolderon, 4142, kTamsk, "tamsk.exe|"},   {kTamsk, 40082, kVorrel, "vorrel.exe|"},
+      {kFolderon, 4142, kTamsk, "tamsk.exe|"},     {kTamsk, 40082, kVorrel, "vorrel.exe|"},
       {kVorrel, 1051, kFolderon, "folderon.exe|"}, {kFolderon, 4143, kVorrel, "vorrel.exe|"},
-      {kVorrel, 1044, kTamsk, "tamsk.exe|"},     {kTamsk, 40081, kFolderon, "folderon.exe|"},
+      {kVorrel, 1044, kTamsk, "tamsk.exe|"},       {kTamsk, 40081, kFolderon, "folderon.exe|"},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(testing::Message() << "command " << step.id);

@@ -38,21 +38,11 @@ TEST(PackageManifest, RefusesWhatCouldReachOutsideOrIsDamaged) {
     const char* body;
     int line;
   } cases[] = {
-      {"File=..\\win.ini", 3},
-      {"File=C:\\boot.ini", 3},
-      {"File=\\Windows\\x.dll", 3},
-      {"File=a\\\\b", 3},
-      {"Shortcut=C:\\x.lnk|x", 3},
-      {"Shortcut=\\x.lnk", 3},
-      {"String=HKCR\\x|a|b", 3},
-      {"String=HKLM\\|a|b", 3},
-      {"Dword=HKLM\\k|a|4294967296", 3},
-      {"Dword=HKLM\\k|a|-1", 3},
-      {"Dword=HKLM\\k|a|", 3},
-      {"Colour=red", 3},
-      {"no equals sign", 3},
-      {"File=a\x01", 3},
-      {"File=\xC3(", 0},
+      {"File=..\\win.ini", 3},   {"File=C:\\boot.ini", 3},    {"File=\\Windows\\x.dll", 3},
+      {"File=a\\\\b", 3},        {"Shortcut=C:\\x.lnk|x", 3}, {"Shortcut=\\x.lnk", 3},
+      {"String=HKCR\\x|a|b", 3}, {"String=HKLM\\|a|b", 3},    {"Dword=HKLM\\k|a|4294967296", 3},
+      {"Dword=HKLM\\k|a|-1", 3}, {"Dword=HKLM\\k|a|", 3},     {"Colour=red", 3},
+      {"no equals sign", 3},     {"File=a\x01", 3},           {"File=\xC3(", 0},
       {"File=\xE0\x80\xAF", 0},  // overlong
       {"File=\xC3", 0},          // cut short
       {"Setup=setup.dll", 0},    // not among the files
