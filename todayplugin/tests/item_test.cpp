@@ -177,21 +177,6 @@ TEST_F(ItemTest, AttachWritesTheDefaultFileWhenThereIsNone) {
                          : u"\\Program Files\\Zek\\Pellvane\\image\\zek16.bmp");
 }
 
-INT_PTR CALLBACK QuietPage(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-
-TEST_F(ItemTest, TheExplanatoryPageIsThereInEveryShape) {
-  Load();
-  for (int id : {129, 113, 128}) {
-    testsupport::UniqueWindow page(CreateDialogParamW(module_.get(), MAKEINTRESOURCEW(id), host_, QuietPage, 0));
-    ASSERT_TRUE(page) << id;
-    wchar_t text[200] = {};
-    GetWindowTextW(GetWindow(page.get(), GW_CHILD), text, 200);
-    EXPECT_STREQ(text,
-                 L"You can insert items or file or folder form those pages,So you can  input them into  today screen ")
-        << id;
-  }
-}
-
 TEST_F(ItemTest, DisabledItemGetsNoWindowAndAnEnabledOneTheClassAndTitle) {
   Load();
   record_.fEnabled = FALSE;
