@@ -383,20 +383,12 @@ TEST_F(TodayEditing, TheAddDialogFollowsATurnedScreen) {
   HWND page = PageWith(add, 1013);
   ASSERT_NE(page, nullptr);
   const int w0 = width_, h0 = GetSystemMetrics(SM_CYSCREEN);
-  // Width and height swap (a square screen turns into a landscape one), or else the first mode the
-  // display offers of another shape.
-  int w1 = w0 == h0 ? 320 * s_ : h0, h1 = w0 == h0 ? 240 * s_ : w0;
-  bool turned = SetScreen(w1, h1);
-  DEVMODEW mode{};
-  mode.dmSize = sizeof mode;
-  auto shape = [](int w, int h) { return w > h ? 1 : (w < h ? -1 : 0); };
-  for (DWORD i = 0; !turned && EnumDisplaySettingsW(nullptr, i, &mode); ++i) {
-    w1 = static_cast<int>(mode.dmPelsWidth), h1 = static_cast<int>(mode.dmPelsHeight);
-    if (shape(w1, h1) != shape(w0, h0) && w1 >= 240 && h1 >= 240) turned = SetScreen(w1, h1);
-  }
+  // Width and height swap; a square screen turns into a landscape one.
+  const int w1 = w0 == h0 ? 320 * s_ : h0, h1 = w0 == h0 ? 240 * s_ : w0;
+  const bool turned = SetScreen(w1, h1);
   if (!turned) {
     PostMessageW(add, WM_COMMAND, IDCANCEL, 0);
-    GTEST_SKIP() << "the display offers no mode of another shape";
+    GTEST_SKIP() << "the display offers no " << w1 << " x " << h1 << " mode";
   }
   SetWindowPos(add, nullptr, 0, 0, w1, h1, SWP_NOZORDER | SWP_NOACTIVATE);  // as the shell resizes it
   testsupport::PumpFor(300);
