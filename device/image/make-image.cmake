@@ -73,5 +73,7 @@ endforeach()
 # Today themes: a plain one and one with spaces in its name.
 file(WRITE "${OUT}/Windows/Plain.tsk" "theme")
 file(WRITE "${OUT}/Windows/My Theme.tsk" "theme")
+# The synchronisation settings that ActiveSync is started with.
+file(WRITE "${OUT}/Windows/async.asy" "[ActiveSync]\r\nConnection=USB\r\n")
 file(WRITE "${OUT}/Windows/device-events.log" "")
 file(WRITE "${OUT}/Windows/device-launch.log" "")

@@ -1979,4 +1979,275 @@ TEST_F(FolderonTest, OptionsPagesApplyTheirValuesOnDoneAndCancelChangesNothing) 
   ASSERT_NE(main_, nullptr);
 }
 
+// ---- Dragging in the list, and the device's programs -------------------------------------------
+
+void SetDword(HKEY root, const wchar_t* key, const wchar_t* name, DWORD value) {
+  quintar::win32::RegKey k;
+  ASSERT_EQ(RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.put(), nullptr), ERROR_SUCCESS);
+  RegSetValueExW(k.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+}
+
+// The window that holds the stylus in the thread of `window`.
+HWND CaptureOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndCapture : nullptr;
+}
+
+// The centre of a row's label, in the list's client coordinates.
+POINT RowCentre(HWND list, int row) {
+  RemoteBuffer remote(list, sizeof(RECT));
+  RECT rc{};
+  rc.left = LVIR_LABEL;
+  remote.Write(0, &rc, sizeof rc);
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote.at(0)), SMTO_ABORTIFHUNG, 2000, &r);
+  remote.Read(0, &rc, sizeof rc);
+  return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+class FolderonDrag : public FolderonItems {
+ protected:
+  void SetUp() override {
+    FolderonItems::SetUp();
+    ASSERT_TRUE(CreateDirectoryW(L"\\Temp\\Work\\A\\Sub", nullptr));
+    Command(40072);  // Refresh
+    ASSERT_TRUE(PumpUntil([&] { return RowNamed(list_, L"Sub") >= 0 && ListCount(main_) == 4; }, 5000));
+  }
+  // The stylus goes down on row `from` and moves onto the point `to` of the list; true once the
+  // main window holds it.
+  bool Press(int from, POINT to) {
+    POINT down = RowCentre(list_, from);
+    PostMessageW(list_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(down.x, down.y));
+    PostMessageW(list_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+    if (!PumpUntil([&] { return CaptureOf(main_) == main_; }, 5000)) return false;
+    Move(to, MK_LBUTTON);
+    return true;
+  }
+  POINT InMain(POINT listClient) const {
+    MapWindowPoints(list_, main_, &listClient, 1);
+    return listClient;
+  }
+  void Move(POINT listClient, WPARAM keys) {
+    POINT pt = InMain(listClient);
+    PostMessageW(main_, WM_MOUSEMOVE, keys, MAKELPARAM(pt.x, pt.y));
+  }
+  void Release(POINT listClient, WPARAM keys) {
+    POINT pt = InMain(listClient);
+    PostMessageW(main_, WM_LBUTTONUP, keys, MAKELPARAM(pt.x, pt.y));
+    PumpUntil([&] { return CaptureOf(main_) == nullptr; }, 5000);
+  }
+  // Drags the file `name` onto the folder row "Sub".
+  void DragOntoSub(const wchar_t* name, WPARAM keys) {
+    SelectNamed(list_, {name});
+    const POINT sub = RowCentre(list_, RowNamed(list_, L"Sub"));
+    ASSERT_TRUE(Press(RowNamed(list_, name), sub));
+    Release(sub, keys);
+  }
+};
+
+TEST_F(FolderonDrag, ADropOnAFolderRowMovesWithCtrlCopiesAndEscCancels) {
+  DragOntoSub(L"x.txt", 0);
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\Sub\\x.txt"); }, 10000));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\x.txt"));
+  EXPECT_TRUE(PumpUntil([&] { return RowNamed(list_, L"x.txt") < 0 && ListCount(main_) == 3; }, 5000));
+
+  DragOntoSub(L"y.txt", MK_CONTROL);
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\Sub\\y.txt"); }, 10000));
+  EXPECT_EQ(testsupport::ReadFileBytes(L"\\Temp\\Work\\A\\y.txt"), "second");
+  EXPECT_EQ(testsupport::ReadFileBytes(L"\\Temp\\Work\\A\\Sub\\y.txt"), "second");
+
+  // Esc in the list ends the drag where it is: no drop follows.
+  ASSERT_TRUE(testsupport::WriteFileBytes(L"\\Temp\\Work\\A\\z.txt", "third"));
+  Command(40072);
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(list_, L"z.txt") >= 0; }, 5000));
+  SelectNamed(list_, {L"z.txt"});
+  const POINT sub = RowCentre(list_, RowNamed(list_, L"Sub"));
+  ASSERT_TRUE(Press(RowNamed(list_, L"z.txt"), sub));
+  PostMessageW(list_, WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_TRUE(PumpUntil([&] { return CaptureOf(main_) == nullptr; }, 5000));
+  Release(sub, 0);
+  PumpFor(500);
+  EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\z.txt"));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\Sub\\z.txt"));
+}
+
+TEST_F(FolderonDrag, WithContextMenuEveryDropAsksAndCancelChangesNothing) {
+  Close(first_, main_);
+  SetDword(HKEY_CURRENT_USER, kSettings, L"ContextMenu", 1);
+  first_ = Start(L"");
+  main_ = WaitForMain();
+  ASSERT_NE(main_, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"My Pocket PC"; }, 10000));
+  list_ = GetDlgItem(main_, kList);
+  Go(L"\\Temp\\Work\\A");
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(list_, L"Sub") >= 0; }, 5000));
+  // A pending Cut of the user's survives the drops.
+  SelectNamed(list_, {L"y.txt"});
+  Command(59412);
+  ASSERT_TRUE(PumpUntil([&] { return IsCut(list_, L"y.txt"); }, 3000));
+
+  auto dropAndChoose = [&](const wchar_t* name, UINT upPresses) {
+    SelectNamed(list_, {name});
+    const POINT sub = RowCentre(list_, RowNamed(list_, L"Sub"));
+    ASSERT_TRUE(Press(RowNamed(list_, name), sub));
+    POINT pt = InMain(sub);
+    PostMessageW(main_, WM_LBUTTONUP, 0, MAKELPARAM(pt.x, pt.y));
+    HWND popup = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (popup = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(popup); }, 5000));
+    // "Copy", "Move", "Shortcut", "Cancel": going up from none reaches "Cancel" first.
+    for (UINT i = 0; i < upPresses; ++i) PostMessageW(popup, WM_KEYDOWN, VK_UP, 1);
+    PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 1);
+    PumpUntil([&] { return !IsWindowVisible(popup); }, 5000);
+  };
+  dropAndChoose(L"x.txt", 1);  // Cancel
+  PumpFor(500);
+  EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\x.txt"));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\Sub\\x.txt"));
+  EXPECT_EQ(ListCount(main_), 4);
+  dropAndChoose(L"x.txt", 4);  // Copy
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\Sub\\x.txt"); }, 10000));
+  EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\x.txt"));
+
+  Go(L"\\Temp\\Work\\B");
+  Command(59413);  // the Cut from before the drops
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\B\\y.txt"); }, 10000));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\y.txt"));
+  EXPECT_TRUE(PumpUntil([&] { return RowNamed(list_, L"y.txt") >= 0; }, 5000));
+}
+
+TEST_F(FolderonDrag, WithDragAndDropModeOffADragSelectsTheRange) {
+  Command(4076);               // Drag-And-Drop Mode off
+  const int from = 0, to = 3;  // "..", Sub, x.txt, y.txt
+  SelectOnly(list_, from);
+  ASSERT_TRUE(Press(from, RowCentre(list_, 2)));
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageW(list_, LVM_GETSELECTEDCOUNT, 0, 0) == 3; }, 3000));
+  Move(RowCentre(list_, to), MK_LBUTTON);
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageW(list_, LVM_GETSELECTEDCOUNT, 0, 0) == 4; }, 3000));
+  // Off the rows the range stays as it was.
+  RECT client{};
+  GetClientRect(list_, &client);
+  Move(POINT{client.right - 2, client.bottom - 2}, MK_LBUTTON);
+  PumpFor(300);
+  EXPECT_EQ(SendMessageW(list_, LVM_GETSELECTEDCOUNT, 0, 0), 4);
+  Move(RowCentre(list_, 1), MK_LBUTTON);
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageW(list_, LVM_GETSELECTEDCOUNT, 0, 0) == 2; }, 3000));
+  Release(RowCentre(list_, 1), 0);
+  PumpFor(300);
+  EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\x.txt"));
+  EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\y.txt"));
+  Command(4076);
+}
+
+TEST_F(FolderonItems, DeviceProgramsGetTheirCommandLines) {
+  SelectNamed(list_, {L"x.txt"});
+  SetFocus(list_);
+  Command(40026);  // Send Via IR
+  EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("beam.exe|\\Temp\\Work\\A\\x.txt"); }, 10000))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+  Command(4100);  // Outlook E-Mail
+  EXPECT_TRUE(PumpUntil(
+      [] { return LaunchLogHas("tmail.exe|-attach \"\\Temp\\Work\\A\\x.txt\"  -transport \"email\""); }, 10000))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+  SelectNamed(list_, {L"y.txt"});
+  Command(4100);  // a second composer
+  EXPECT_TRUE(PumpUntil(
+      [] { return LaunchLogHas("tmail.exe|-attach \"\\Temp\\Work\\A\\y.txt\"  -transport \"email\""); }, 10000));
+  Command(40056);  // PC Link
+  EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("repllog.exe|\n"); }, 10000))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+  Command(40048);  // ActiveSync
+  EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("repllog.exe|\"\\Windows\\async.asy\""); }, 10000))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+  Command(40027);  // IR Receive
+  EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("beam.exe|\n"); }, 10000));
+  // Without beam.exe the device's older infrared program takes over.
+  ASSERT_TRUE(DeleteFileW(L"\\Windows\\beam.exe"));
+  Command(40027);
+  EXPECT_TRUE(PumpUntil([] { return LaunchLogHas("irsquirt.exe|"); }, 10000));
+  // A folder row is not sent anywhere.
+  ASSERT_TRUE(CreateDirectoryW(L"\\Temp\\Work\\A\\Sub", nullptr));
+  Command(40072);
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(list_, L"Sub") >= 0; }, 5000));
+  SelectNamed(list_, {L"Sub"});
+  Command(4100);
+  Command(40026);
+  PumpFor(800);
+  EXPECT_FALSE(LaunchLogHas("Sub\""));
+  EXPECT_FALSE(LaunchLogHas("irsquirt.exe|\\Temp"));
+}
+
+bool EventLogHas(const std::string& text) {
+  for (const std::string& line : testsupport::DeviceEventLines())
+    if (line.find(text) != std::string::npos) return true;
+  return false;
+}
+
+// Answers the owned box or dialog captioned `caption` with `button`; its text when asked.
+std::wstring Answer(HWND owner, const wchar_t* caption, int button, int textId = 0xFFFF) {
+  HWND box = WaitForOwnedDialog(owner, caption);
+  if (!box) return L"<no dialog>";
+  std::wstring text = RemoteText(GetDlgItem(box, textId));
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  PumpUntil([&] { return !IsWindow(box); }, 5000);
+  return text;
+}
+
+TEST_F(FolderonItems, NetworkFolderIsAskedForAndTheDevicesDialogsAnswer) {
+  constexpr wchar_t kRedir[] = L"Comm\\Redir";
+  constexpr wchar_t kDevice[] = L"Software\\Quintar\\Device";
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kRedir);
+  auto fsRoot = [&]() -> DWORD {
+    DWORD value = 0xDEAD, size = sizeof value;
+    RegGetValueW(HKEY_LOCAL_MACHINE, kRedir, L"RegisterFSRoot", RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+  };
+  const std::wstring question = L"The 'Network' folder is not enabled :\ndo you want to enable it?";
+  Command(40053);
+  EXPECT_EQ(Answer(main_, L"Network Folder", IDNO), question);
+  PumpFor(300);
+  EXPECT_EQ(fsRoot(), 0xDEADu);
+  EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 300), nullptr);
+  Command(40053);
+  EXPECT_EQ(Answer(main_, L"Network Folder", IDYES), question);
+  EXPECT_TRUE(DismissError(main_,
+                           L"Soft-reset your device to activate the changes.\nAfter reset, run this command again.",
+                           L"Network Folder"));
+  EXPECT_EQ(fsRoot(), 1u);
+
+  // With the folder on, the device's dialog opens: Cancel says nothing, a failure says so.
+  Command(40053);
+  Answer(main_, L"Map Network Drive", IDCANCEL);
+  EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 300), nullptr);
+  EXPECT_TRUE(EventLogHas("network-connect cancel"));
+  Command(40053);
+  Answer(main_, L"Map Network Drive", IDOK);
+  EXPECT_TRUE(DismissError(main_, L"Network Connection failed."));
+  SetDword(HKEY_LOCAL_MACHINE, kDevice, L"NetworkConnectResult", 0);
+  Command(40053);
+  HWND dialog = WaitForOwnedDialog(main_, L"Map Network Drive");
+  ASSERT_NE(dialog, nullptr);
+  SendMessageTimeoutW(GetDlgItem(dialog, 1001), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"\\\\srv\\share"),
+                      SMTO_ABORTIFHUNG, 2000, nullptr);
+  Answer(main_, L"Map Network Drive", IDOK);
+  EXPECT_TRUE(PumpUntil([] { return EventLogHas("network-connect \"\\\\srv\\share\" 0"); }, 3000));
+  EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 500), nullptr);
+  EXPECT_EQ(AddressText(main_), L"\\Temp\\Work\\A");
+
+  Command(40054);
+  Answer(main_, L"Disconnect Network Drive", IDOK);
+  EXPECT_TRUE(DismissError(main_, L"Network Disconnection failed."));
+  Command(40054);
+  Answer(main_, L"Disconnect Network Drive", IDCANCEL);
+  EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 300), nullptr);
+  SetDword(HKEY_LOCAL_MACHINE, kDevice, L"NetworkDisconnectResult", 0);
+  Command(40054);
+  Answer(main_, L"Disconnect Network Drive", IDOK);
+  EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 500), nullptr);
+  EXPECT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp\\Work\\A"; }, 5000));
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kRedir);
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kDevice, L"NetworkConnectResult");
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kDevice, L"NetworkDisconnectResult");
+}
+
 }  // namespace
