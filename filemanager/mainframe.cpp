@@ -149,7 +149,8 @@ int MainFrame::MessageLoop() {
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(msg.wParam);
     if (got == -1) return 1;
-    if (hwnd() && accelerators && TranslateAcceleratorW(hwnd(), accelerators, &msg)) continue;
+    // During an item drag only Esc acts, in the pane that has the focus.
+    if (hwnd() && accelerators && !Dragging() && TranslateAcceleratorW(hwnd(), accelerators, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

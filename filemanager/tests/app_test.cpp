@@ -7,6 +7,7 @@
 #include <ceservices.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -2070,6 +2071,55 @@ TEST_F(FolderonDrag, ADropOnAFolderRowMovesWithCtrlCopiesAndEscCancels) {
   PumpFor(500);
   EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\z.txt"));
   EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\Sub\\z.txt"));
+}
+
+// The centre of the text of the tree item `name` beside the selected item, in the tree's client
+// coordinates; (-1, -1) when there is none.
+POINT SiblingCentre(HWND tree, const std::wstring& name) {
+  auto next = [&](LPARAM item, WPARAM how) {
+    return static_cast<LPARAM>(SendMessageW(tree, TVM_GETNEXTITEM, how, item));
+  };
+  RemoteBuffer remote(tree, 2048);
+  for (LPARAM item = next(next(next(0, TVGN_CARET), TVGN_PARENT), TVGN_CHILD); item; item = next(item, TVGN_NEXT)) {
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = reinterpret_cast<HTREEITEM>(item);
+    tv.pszText = reinterpret_cast<LPWSTR>(remote.at(512));
+    tv.cchTextMax = 260;
+    remote.Write(0, &tv, sizeof tv);
+    DWORD_PTR r = 0;
+    SendMessageTimeoutW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.at(0)), SMTO_ABORTIFHUNG, 2000, &r);
+    wchar_t text[260] = {};
+    remote.Read(512, text, sizeof text);
+    text[259] = L'\0';
+    if (name != text) continue;
+    RECT rc{};
+    std::memcpy(&rc, &item, sizeof item);
+    remote.Write(0, &rc, sizeof rc);
+    SendMessageTimeoutW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote.at(0)), SMTO_ABORTIFHUNG, 2000,
+                        &r);
+    remote.Read(0, &rc, sizeof rc);
+    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+  }
+  return POINT{-1, -1};
+}
+
+TEST_F(FolderonDrag, ADropOnATreeFolderMovesIntoItAndTheListGoesThere) {
+  HWND tree = GetDlgItem(main_, kTree);
+  Command(40061);  // Folder: the tree above the list
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(tree) && TreeSelection(tree) == L"A"; }, 5000));
+  POINT b = SiblingCentre(tree, L"B");
+  ASSERT_GE(b.x, 0);
+  SelectNamed(list_, {L"x.txt"});
+  ASSERT_TRUE(Press(RowNamed(list_, L"x.txt"), RowCentre(list_, RowNamed(list_, L"Sub"))));
+  MapWindowPoints(tree, main_, &b, 1);
+  PostMessageW(main_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(b.x, b.y));
+  PostMessageW(main_, WM_LBUTTONUP, 0, MAKELPARAM(b.x, b.y));
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\B\\x.txt"); }, 10000));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\x.txt"));
+  EXPECT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp\\Work\\B"; }, 5000))
+      << testing::PrintToString(AddressText(main_));
+  Command(40061);
 }
 
 TEST_F(FolderonDrag, WithContextMenuEveryDropAsksAndCancelChangesNothing) {
