@@ -74,7 +74,7 @@ LRESULT MainFrame::OnListBeginDrag(const NMLISTVIEW* info) {
 LRESULT MainFrame::OnTreeBeginDrag(const NMTREEVIEWW* info) {
   if (Dragging() || !tree_.IsFolderItem(info->itemNew.hItem)) return 0;
   HWND tree = tree_.Window();
-  drag_.treeItem = info->itemNew.hItem;
+  drag_.treeFolder = tree_.PathOf(info->itemNew.hItem);
   drag_.image.reset(TreeView_CreateDragImage(tree, info->itemNew.hItem));
   if (drag_.image) {
     ImageList_BeginDrag(drag_.image.get(), 0, 0, 0);
@@ -144,6 +144,7 @@ void MainFrame::EndDrag() {
   }
   // Cleared first: letting the capture go reports a capture change, which cancels a drag.
   drag_.source = nullptr;
+  drag_.treeFolder.clear();
   drag_.rectangle = false;
   drag_.anchor = -1;
   if (GetCapture() == hwnd()) ReleaseCapture();
@@ -159,7 +160,7 @@ void MainFrame::CancelDrag() {
 void MainFrame::DragRelease(POINT client, WPARAM keys) {
   const POINT screen = ToScreen(hwnd(), client);
   const bool fromTree = drag_.source == tree_.Window();
-  HTREEITEM dragged = drag_.treeItem;
+  const std::wstring dragged = drag_.treeFolder;
   if (drag_.rectangle) {
     EndDrag();
     return;
@@ -193,7 +194,7 @@ void MainFrame::DragRelease(POINT client, WPARAM keys) {
 }
 
 bool MainFrame::DropInto(const std::wstring& target, POINT screen, WPARAM keys, bool fromTree,
-                         HTREEITEM draggedFolder) {
+                         const std::wstring& draggedFolder) {
   qf::DropKeys held;
   held.shift = (keys & MK_SHIFT) != 0 || KeyDown(VK_SHIFT);
   held.ctrl = (keys & MK_CONTROL) != 0 || KeyDown(VK_CONTROL);
@@ -221,7 +222,7 @@ bool MainFrame::DropInto(const std::wstring& target, POINT screen, WPARAM keys, 
   std::vector<fileops::FileItem> items;
   std::wstring source;
   if (fromTree) {
-    const std::wstring path = tree_.PathOf(draggedFolder);
+    const std::wstring& path = draggedFolder;
     const size_t slash = path.rfind(L'\\');
     fileops::FileItem item;
     if (slash == std::wstring::npos ||

@@ -226,7 +226,8 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   void ClearDropHighlights();
   // Asks with the drop menu when the keys say so, then copies, moves or makes shortcuts of the
   // dragged entries in `target` through the program's clipboard, which the user's is kept from.
-  bool DropInto(const std::wstring& target, POINT screen, WPARAM keys, bool fromTree, HTREEITEM draggedFolder);
+  bool DropInto(const std::wstring& target, POINT screen, WPARAM keys, bool fromTree,
+                const std::wstring& draggedFolder);
   // Entries on the program's clipboard into `dest`; false when nothing ran.
   bool PasteInto(const std::wstring& dest);
   // The drop menu's items: read from the menu's answer, never run as commands.
@@ -313,7 +314,7 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   struct DragState {
     HWND source = nullptr;         // the pane the drag started in; null when none runs
     win32::ImageList image;        // the dragged row's or item's picture
-    HTREEITEM treeItem = nullptr;  // the dragged folder of a drag from the tree
+    std::wstring treeFolder;       // the dragged folder of a drag from the tree (items may go meanwhile)
     bool rectangle = false;        // drawing a selection instead of dragging
     int anchor = -1;               // the rectangle's first row
   };

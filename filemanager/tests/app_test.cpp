@@ -2066,6 +2066,16 @@ TEST_F(FolderonDrag, ADropOnATreeFolderMovesIntoItAndTheListGoesThere) {
   EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\B\\x.txt"); }, 10000));
   EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\x.txt"));
   EXPECT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp\\Work\\B"; }, 5000));
+  // The tree's folder A dragged onto the list's empty space goes into the list's folder.
+  POINT from = CentreOf(tree, TVM_GETITEMRECT, TRUE, a);
+  POINT to = Row(0);
+  to.y += 60;  // below the rows of B: "..", x.txt
+  PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+  PostMessageW(tree, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(from.x + 20, from.y + 20));
+  ASSERT_TRUE(PumpUntil([&] { return CaptureOf(main_) == main_; }, 5000));
+  Stylus(WM_LBUTTONUP, to, 0, list_);
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\B\\A\\Sub"); }, 10000));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A"));
   Command(40061);
 }
 
