@@ -86,5 +86,7 @@ endforeach()
 file(WRITE "${OUT}/Windows/Plain.tsk" "theme")
 file(WRITE "${OUT}/Windows/My Theme.tsk" "theme")
 file(WRITE "${OUT}/Windows/Classic.tsk" "theme")
+# The synchronisation settings that ActiveSync is started with.
+file(WRITE "${OUT}/Windows/async.asy" "[ActiveSync]\r\nConnection=USB\r\n")
 file(WRITE "${OUT}/Windows/device-events.log" "")
 file(WRITE "${OUT}/Windows/device-launch.log" "")
