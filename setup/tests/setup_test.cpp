@@ -13,10 +13,9 @@ using testsupport::PumpUntil;
 
 namespace {
 
-constexpr wchar_t kItems[] = L"SOFTWARE\\Microsoft\\Today\\Items";
 constexpr wchar_t kItem[] = L"SOFTWARE\\Microsoft\\Today\\Items\\Glancet";
 constexpr wchar_t kCounter[] = L"SOFTWARE\\Microsoft\\Today\\Items\\Counter";
-constexpr wchar_t kRecords[] = L"Software\\Quintar\\Tests\\TestToday";
+constexpr wchar_t kRecords[] = L"Software\\Quintar\\Tests\\TestToday\\Counter";
 constexpr wchar_t kSuite[] = L"\\Program Files\\Zek\\Quintar";
 constexpr wchar_t kCaption[] = L"Zek Quintar Installation";
 constexpr wchar_t kText[] =
@@ -28,10 +27,6 @@ using InstallInit = DWORD(WINAPI*)(HWND, BOOL, BOOL, LPCWSTR);
 using InstallExit = DWORD(WINAPI*)(HWND, LPCWSTR, WORD, WORD, WORD, WORD, WORD);
 using UninstallInit = DWORD(WINAPI*)(HWND, LPCWSTR);
 using UninstallExit = DWORD(WINAPI*)(HWND);
-
-void SetDword(const wchar_t* key, const wchar_t* name, DWORD value) {
-  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, name, REG_DWORD, &value, sizeof value), ERROR_SUCCESS);
-}
 
 bool KeyExists(const std::wstring& key) {
   quintar::win32::RegKey k;
@@ -45,13 +40,11 @@ std::wstring ReadString(const std::wstring& key, const wchar_t* name) {
   return value;
 }
 
-DWORD Inits(const wchar_t* item) {
+// How often the Today screen has loaded its test item: once at start, once per reload.
+DWORD Reloads() {
   DWORD value = 0, size = sizeof value;
-  std::wstring key = std::wstring(kRecords) + L"\\" + item;
-  return RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"Inits", RRF_RT_REG_DWORD, nullptr, &value, &size) ==
-                 ERROR_SUCCESS
-             ? value
-             : 0;
+  RegGetValueW(HKEY_CURRENT_USER, kRecords, L"Inits", RRF_RT_REG_DWORD, nullptr, &value, &size);
+  return value;
 }
 
 template <class Fn>
@@ -64,11 +57,10 @@ class SetupTest : public ::testing::Test {
   void SetUp() override {
     RegDeleteTreeW(HKEY_CURRENT_USER, kRecords);
     RegSetKeyValueW(HKEY_LOCAL_MACHINE, kCounter, L"DLL", REG_SZ, L"T:\\testtoday.dll", 17 * sizeof(wchar_t));
-    SetDword(kCounter, L"Enabled", 1);
-    SetDword(kCounter, L"Type", 4);
-    SetDword(kCounter, L"Order", 9);
+    for (auto [name, data] : {std::pair{L"Enabled", DWORD{1}}, std::pair{L"Type", DWORD{4}}})
+      RegSetKeyValueW(HKEY_LOCAL_MACHINE, kCounter, name, REG_DWORD, &data, sizeof data);
     shell_ = Start(L"T:\\shell.exe /refresh-ms 100");
-    ASSERT_TRUE(PumpUntil([] { return FindWindowW(L"DesktopExplorerWindow", L"DeskTop") && Inits(L"Counter") == 1; }));
+    ASSERT_TRUE(PumpUntil([] { return FindWindowW(L"DesktopExplorerWindow", L"DeskTop") && Reloads() == 1; }));
   }
   void TearDown() override { shell_ = {}; }
 
@@ -96,7 +88,7 @@ TEST_F(SetupTest, TheSuiteIsRemovedAndInstalledThroughTheInstaller) {
   EXPECT_EQ(RunInstaller(L"/noui /remove \"Zek Quintar\""), 0u);
   EXPECT_FALSE(KeyExists(kItem));
   EXPECT_TRUE(KeyExists(kCounter));
-  EXPECT_TRUE(PumpUntil([] { return Inits(L"Counter") >= 2; }, 5000));
+  EXPECT_TRUE(PumpUntil([] { return Reloads() >= 2; }, 5000));
   EXPECT_FALSE(FileExists(folderon));
   EXPECT_FALSE(FileExists(std::wstring(kSuite) + L"\\Glancet.dll"));
   EXPECT_FALSE(FileExists(kSuite));
@@ -106,14 +98,14 @@ TEST_F(SetupTest, TheSuiteIsRemovedAndInstalledThroughTheInstaller) {
 
   // Installation from the package: the files, the shortcuts and the item are back, and the Today
   // screen loads the plug-in.
-  const DWORD reloads = Inits(L"Counter");
+  const DWORD reloads = Reloads();
   EXPECT_EQ(RunInstaller(L"/noui \"\\Windows\\AppMgr\\Zek Quintar.zip\""), 0u);
   EXPECT_TRUE(FileExists(folderon));
   EXPECT_TRUE(FileExists(std::wstring(kSuite) + L"\\Contents.htm"));
   const std::string target = "\"\\Program Files\\Zek\\Quintar\\Tamsk.exe\"";
   EXPECT_EQ(testsupport::ReadFileBytes(link), std::to_string(target.size()) + "#" + target);
   EXPECT_EQ(ReadString(kItem, L"DLL"), std::wstring(kSuite) + L"\\Glancet.dll");
-  EXPECT_TRUE(PumpUntil([&] { return Inits(L"Counter") > reloads; }, 5000));
+  EXPECT_TRUE(PumpUntil([&] { return Reloads() > reloads; }, 5000));
   WIN32_FIND_DATAW found;
   quintar::win32::FindHandle staging(FindFirstFileW(L"\\Temp\\wceload.*", &found));
   EXPECT_FALSE(staging) << "nothing unpacked is left";
@@ -171,14 +163,15 @@ TEST_F(SetupTest, HooksCheckTheFolderReloadTheTodayScreenAndRemoveTheItem) {
 
   // The end of an installation reloads the Today screen.
   EXPECT_EQ(exit(owner.get(), kSuite, 0, 0, 0, 0, 0), 0u);
-  EXPECT_TRUE(PumpUntil([] { return Inits(L"Counter") == 2; }, 5000));
+  EXPECT_TRUE(PumpUntil([] { return Reloads() == 2; }, 5000));
 
   // Removal takes the item's key with what is below it, leaves the other items and reloads.
-  SetDword((std::wstring(kItem) + L"\\Settings").c_str(), L"Tab", 1);
+  const DWORD tab = 1;
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, (std::wstring(kItem) + L"\\Settings").c_str(), L"Tab", REG_DWORD, &tab, 4);
   EXPECT_EQ(uninit(owner.get(), kSuite), 0u);
   EXPECT_FALSE(KeyExists(kItem));
   EXPECT_TRUE(KeyExists(kCounter));
-  EXPECT_TRUE(PumpUntil([] { return Inits(L"Counter") == 3; }, 5000));
+  EXPECT_TRUE(PumpUntil([] { return Reloads() == 3; }, 5000));
   // Nothing left to remove is no failure either.
   EXPECT_EQ(uninit(owner.get(), nullptr), 0u);
   EXPECT_EQ(unexit(owner.get()), 0u);
