@@ -85,6 +85,9 @@ std::span<const win32::CommandEntry<MainFrame>> MainFrame::Commands() {
       win32::Command<&F::Exit>(IDM_EXIT),
       win32::Command<&F::OpenOptions>(IDM_OPTIONS),
       win32::Command<&F::ChooseProgramForFile, &F::CanChooseProgram>(IDM_CHOOSE_PROGRAM),
+      win32::Command<&F::Compress, &F::CanCompress>(IDM_ZIP_ARCHIVE),
+      win32::Command<&F::ExtractSelected, &F::CanExtract>(IDM_EXTRACT),
+      win32::Command<&F::ExtractHere, &F::CanExtractHere>(IDM_EXTRACT_HERE),
       // Last: every other command waits for its feature.
       win32::Command<&F::NotBuilt, &F::Never>(1, 0xFFFF),
   };

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,13 @@ struct RunResult {
 // failure the archive is deleted: nothing of the run is left.
 RunResult Compress(const std::wstring& source, const std::wstring& archive, Progress& progress,
                    const std::atomic<bool>& stop);
+
+// Packs `sources` (files and folders, each below the folder `base`, "" for the root) into
+// `archive`, which must not exist yet; each entry is named by its path below `base`, a folder
+// followed by everything below it. A source that is missing fails the run before the archive is
+// created; otherwise as Compress.
+RunResult CompressBelow(const std::wstring& base, std::span<const std::wstring> sources, const std::wstring& archive,
+                        Progress& progress, const std::atomic<bool>& stop);
 
 // Unpacks `archive` below the folder `target` (which must exist), creating folders and replacing
 // files. Each file is written to a temporary name beside its place, checked, then put in place;
