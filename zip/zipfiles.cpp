@@ -519,7 +519,7 @@ RunResult CompressBelow(const std::wstring& base, std::span<const std::wstring> 
 }
 
 RunResult Extract(const std::wstring& archive, const std::wstring& target, Progress& progress,
-                  const std::atomic<bool>& stop) {
+                  const std::atomic<bool>& stop, bool refuseUnsafeNames) {
   win32::FileHandle file(CreateFileW(archive.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return {Result::Failed, ErrorOr(ERROR_FILE_NOT_FOUND)};
@@ -545,7 +545,7 @@ RunResult Extract(const std::wstring& archive, const std::wstring& target, Progr
     if (!reader.Current(info)) break;
     progress.Entry(Wide(info.name), core::Percent(index, count));
     const std::wstring path = info.safePath ? Join(root == L"\\" ? L"" : root, Wide(*info.safePath)) : L"";
-    if (path.empty() || path.size() > core::kMaxPathChars) {
+    if (path.empty() || path.size() > core::kMaxPathChars || (refuseUnsafeNames && !core::IsPlainRelativeName(info.name))) {
       ++run.skipped;
       continue;
     }

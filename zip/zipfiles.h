@@ -51,7 +51,9 @@ RunResult CompressBelow(const std::wstring& base, std::span<const std::wstring> 
 // files. Each file is written to a temporary name beside its place, checked, then put in place;
 // entries that are unsafe, encrypted, of another method or damaged are left out and touch
 // nothing. On stop what was unpacked stays.
+// With `refuseUnsafeNames`, entries whose names are not plainly relative (IsPlainRelativeName)
+// are left out too instead of being mapped below the target.
 RunResult Extract(const std::wstring& archive, const std::wstring& target, Progress& progress,
-                  const std::atomic<bool>& stop);
+                  const std::atomic<bool>& stop, bool refuseUnsafeNames = false);
 
 }  // namespace quintar::zip

@@ -91,7 +91,7 @@ int Extract(const zc::ArchiverCommand& command, std::wstring& text) {
   }
   Silent progress;
   std::atomic<bool> stop{false};
-  const RunResult run = quintar::zip::Extract(archive, target, progress, stop);
+  const RunResult run = quintar::zip::Extract(archive, target, progress, stop, true);
   if (run.result != Result::Done) {
     if (run.error == ERROR_BAD_FORMAT)
       text = L"Not a ZIP archive: " + archive;

@@ -408,6 +408,14 @@ TEST(ZipArchive, FilesOfFourGibibytesOrMoreAreWrittenAsZip64) {
 }
 
 
+TEST(ZipNames, OnlyPlainRelativeNamesPassTheStrictReader) {
+  for (const char16_t* name : {u"a.txt", u"Sub/", u"Sub/b c.txt", u"Sub\\d.txt", u"..a/b..", u".hidden"})
+    EXPECT_TRUE(IsPlainRelativeName(name)) << Narrow(name);
+  for (const char16_t* name : {u"", u"/", u"../x", u"a/../../x", u"/abs.txt", u"\\abs.txt", u"C:/x", u"a//b",
+                               u"./x", u"a/.", u"x:y"})
+    EXPECT_FALSE(IsPlainRelativeName(name)) << Narrow(name);
+}
+
 TEST(ArchiverCommand, QuotesDelimitAndABackslashNeverEscapes) {
   EXPECT_EQ(SplitArguments(u"a  \"\\My Docs\\\" x\"y z\"\t\"\""),
             (std::vector<std::u16string>{u"a", u"\\My Docs\\", u"xy z", u""}));
