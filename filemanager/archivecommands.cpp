@@ -49,8 +49,8 @@ void MainFrame::Compress() {
   if (!any) return;
   // The rows' own folder: paths in the archive start below it.
   const std::wstring base(FieldText(items.front().folder));
-  const int kind = list_.Settings().archiveKind == static_cast<std::uint32_t>(qo::kArchiveLzh) ? qo::kArchiveLzh
-                                                                                            : qo::kArchiveZip;
+  const int kind =
+      list_.Settings().archiveKind == static_cast<std::uint32_t>(qo::kArchiveLzh) ? qo::kArchiveLzh : qo::kArchiveZip;
   std::wstring archive;
   if (!fileops::AskArchiveName(hwnd(), kind, base, archive)) return;
   if (!fileops::CompressItems(hwnd(), base, items, kind, archive)) return;

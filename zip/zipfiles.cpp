@@ -545,7 +545,8 @@ RunResult Extract(const std::wstring& archive, const std::wstring& target, Progr
     if (!reader.Current(info)) break;
     progress.Entry(Wide(info.name), core::Percent(index, count));
     const std::wstring path = info.safePath ? Join(root == L"\\" ? L"" : root, Wide(*info.safePath)) : L"";
-    if (path.empty() || path.size() > core::kMaxPathChars || (refuseUnsafeNames && !core::IsPlainRelativeName(info.name))) {
+    if (path.empty() || path.size() > core::kMaxPathChars ||
+        (refuseUnsafeNames && !core::IsPlainRelativeName(info.name))) {
       ++run.skipped;
       continue;
     }

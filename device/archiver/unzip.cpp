@@ -24,7 +24,9 @@ constexpr int kPartly = 3;
 constexpr int kUnsupported = 4;
 
 std::wstring Wide(std::u16string_view text) { return {reinterpret_cast<const wchar_t*>(text.data()), text.size()}; }
-std::u16string_view U16(std::wstring_view text) { return {reinterpret_cast<const char16_t*>(text.data()), text.size()}; }
+std::u16string_view U16(std::wstring_view text) {
+  return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
+}
 
 class Silent final : public quintar::zip::Progress {
  public:

@@ -1,6 +1,8 @@
 // The device's file dialog library ("\Windows\getFiles.dll"): gsGetOpenFileName and
 // gsGetSaveFileName take the platform's open-file-name record and show a full-screen dialog with
 // the device's folder tree and a name box. Each request is recorded in the device's event log.
+#include "device/getfiles/getfiles.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -8,7 +10,6 @@
 #include <span>
 #include <string>
 
-#include "device/getfiles/getfiles.h"
 #include "device/shell/devicelog_dyn.h"
 #include "win32/handle.h"
 #include "win32/shell.h"

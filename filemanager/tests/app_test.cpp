@@ -1979,7 +1979,6 @@ TEST_F(FolderonTest, OptionsPagesApplyTheirValuesOnDoneAndCancelChangesNothing) 
   ASSERT_NE(main_, nullptr);
 }
 
-
 // ---- Archives through the device's archiver ----------------------------------------------------
 
 constexpr int kCompress = 40020, kExtractTo = 40034, kExtractHere = 4130;
@@ -2034,8 +2033,9 @@ class FolderonArchives : public FolderonItems {
 TEST_F(FolderonArchives, CompressThenExtractToAndExtractHereRoundTrip) {
   Pack();
   // The command string names the base folder and each row, a folder standing for its contents.
-  EXPECT_TRUE(LaunchLogHas("unzip.dll|a \"\\Temp\\Work\\A\\pack.zip\" \"\\Temp\\Work\\A\\\" "
-                           "\"\\Temp\\Work\\A\\Sub\\*\" \"\\Temp\\Work\\A\\x.txt\" "))
+  EXPECT_TRUE(
+      LaunchLogHas("unzip.dll|a \"\\Temp\\Work\\A\\pack.zip\" \"\\Temp\\Work\\A\\\" "
+                   "\"\\Temp\\Work\\A\\Sub\\*\" \"\\Temp\\Work\\A\\x.txt\" "))
       << ReadDeviceFile(L"\\Windows\\device-launch.log");
   EXPECT_TRUE(EventLogHas("getfiles.dll|save|Compress Filename|\\Temp\\Work\\A|ZIP Files(*.zip)"))
       << ReadDeviceFile(L"\\Windows\\device-events.log");

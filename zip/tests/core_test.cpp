@@ -1,10 +1,10 @@
 // The ZIP engine's rules, and archives written and read back in memory.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "zip/core/archive.h"
 #include "zip/core/command.h"
@@ -407,12 +407,11 @@ TEST(ZipArchive, FilesOfFourGibibytesOrMoreAreWrittenAsZip64) {
   EXPECT_EQ(after, "after");
 }
 
-
 TEST(ZipNames, OnlyPlainRelativeNamesPassTheStrictReader) {
   for (const char16_t* name : {u"a.txt", u"Sub/", u"Sub/b c.txt", u"Sub\\d.txt", u"..a/b..", u".hidden"})
     EXPECT_TRUE(IsPlainRelativeName(name)) << Narrow(name);
-  for (const char16_t* name : {u"", u"/", u"../x", u"a/../../x", u"/abs.txt", u"\\abs.txt", u"C:/x", u"a//b",
-                               u"./x", u"a/.", u"x:y"})
+  for (const char16_t* name :
+       {u"", u"/", u"../x", u"a/../../x", u"/abs.txt", u"\\abs.txt", u"C:/x", u"a//b", u"./x", u"a/.", u"x:y"})
     EXPECT_FALSE(IsPlainRelativeName(name)) << Narrow(name);
 }
 

@@ -18,7 +18,8 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 4; i < argc; ++i) {
     std::wstring step = argv[i];
     const size_t bar = step.find(L'|');
-    const std::string name(step.begin(), step.begin() + static_cast<std::ptrdiff_t>(bar == std::wstring::npos ? 0 : bar));
+    const std::string name(step.begin(),
+                           step.begin() + static_cast<std::ptrdiff_t>(bar == std::wstring::npos ? 0 : bar));
     auto entry = reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(GetProcAddress(library, name.c_str())));
     if (!entry) {
       fprintf(results, "missing|%s\n", name.c_str());
