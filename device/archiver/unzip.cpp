@@ -1,12 +1,14 @@
 // The device's archiver library ("\Windows\UNZip.dll"): ZIP archives made and unpacked through the
-// suite's ZIP engine, driven by command strings ("a" adds, "e" extracts). Every call is recorded in
-// the device's launch log. LZH archives are not handled: Unlha answers so and fails.
+// suite's ZIP engine, LZH archives unpacked through lhasa, driven by command strings ("a" adds, "e"
+// extracts). Every call is recorded in the device's launch log. LZH archives are not created:
+// Unlha answers an "a" command so and fails.
 #include <windows.h>
 
 #include <atomic>
 #include <string>
 #include <vector>
 
+#include "device/archiver/lzh.h"
 #include "device/shell/devicelog_dyn.h"
 #include "zip/core/command.h"
 #include "zip/zipfiles.h"
@@ -111,6 +113,30 @@ int Extract(const zc::ArchiverCommand& command, std::wstring& text) {
   return kOk;
 }
 
+int ExtractLzh(const zc::ArchiverCommand& command, std::wstring& text) {
+  const std::wstring archive = Wide(command.archive);
+  const std::wstring target = command.folder.empty() ? L"\\" : Wide(command.folder);
+  if (!IsFolder(target)) {
+    text = L"The folder does not exist: " + target;
+    return kFailed;
+  }
+  const quintar::device::LzhResult run = quintar::device::ExtractLzh(archive, target);
+  if (run.error != ERROR_SUCCESS) {
+    text = run.opened ? L"Extraction failed: " + SystemText(run.error) : L"Cannot open " + archive;
+    return kFailed;
+  }
+  if (!run.opened) {
+    text = L"Not an LZH archive: " + archive;
+    return kFailed;
+  }
+  if (run.skipped) {
+    text = std::to_wstring(run.skipped) +
+           L" item(s) were left out: unsafe or too long names, links, unsupported methods or damaged data.";
+    return kPartly;
+  }
+  return kOk;
+}
+
 void Put(const std::wstring& text, wchar_t* output, DWORD size) {
   if (!output || size == 0) return;
   const std::size_t n = text.size() < size ? text.size() : size - 1;
@@ -129,9 +155,11 @@ int Run(const wchar_t* entry, const wchar_t* line, wchar_t* output, DWORD size, 
     if (parsed.error != zc::CommandError::None) {
       text = Wide(zc::CommandErrorText(parsed));
       result = kBadCommand;
-    } else if (lzh) {
-      text = L"LZH archives are not supported by this archiver.";
+    } else if (lzh && parsed.command.verb == zc::ArchiverCommand::Verb::Add) {
+      text = L"Creating LZH archives is not supported.";
       result = kUnsupported;
+    } else if (lzh) {
+      result = ExtractLzh(parsed.command, text);
     } else if (parsed.command.verb == zc::ArchiverCommand::Verb::Add) {
       result = Add(parsed.command, text);
     } else {
