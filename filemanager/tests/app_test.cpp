@@ -2154,4 +2154,71 @@ TEST_F(FolderonArchives, ReplacingAnArchiveNeverMergesAndSelfContainingOnesAndAM
   ASSERT_TRUE(MoveFileW(L"\\Windows\\UNZip.away", L"\\Windows\\UNZip.dll"));
 }
 
+
+// A level-0 LZH archive holding `name` stored (-lh0-) with `content`.
+std::string StoredLzh(const std::string& name, const std::string& content) {
+  std::uint16_t crc = 0;  // CRC-16/ARC, as LHA keeps it
+  for (unsigned char c : content) {
+    crc ^= c;
+    for (int bit = 0; bit < 8; ++bit) crc = static_cast<std::uint16_t>((crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1);
+  }
+  auto le = [](std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+  };
+  std::string header = "-lh0-";
+  le(header, static_cast<std::uint32_t>(content.size()), 4);
+  le(header, static_cast<std::uint32_t>(content.size()), 4);
+  le(header, 0x34E05A00, 4);  // 2006-07-00 11:16
+  header.push_back(0x20);     // archive attribute
+  header.push_back(0);        // level 0
+  header.push_back(static_cast<char>(name.size()));
+  header += name;
+  le(header, crc, 2);
+  unsigned char sum = 0;
+  for (unsigned char c : header) sum = static_cast<unsigned char>(sum + c);
+  std::string archive;
+  archive.push_back(static_cast<char>(header.size()));
+  archive.push_back(static_cast<char>(sum));
+  return archive + header + content + std::string(1, '\0');
+}
+
+TEST_F(FolderonArchives, LzhArchivesGoToUnlhaOnlyWhileTheLibraryHasIt) {
+  ASSERT_TRUE(testsupport::WriteFileBytes(L"\\Temp\\Work\\A\\notes.LZH", StoredLzh("hello.txt", "from an LZH")));
+  SetArchiveOptions(true, true, false, false);
+  Refresh();
+  SelectNamed(list_, {L"notes.LZH"});
+  Command(kExtractTo);
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\notes\\hello.txt"); }, 10000));
+  EXPECT_EQ(testsupport::ReadFileBytes(L"\\Temp\\Work\\A\\notes\\hello.txt"), "from an LZH");
+  EXPECT_TRUE(LaunchLogHas("unzip.dll!unlha|e \"\\Temp\\Work\\A\\notes.LZH\" \"\\Temp\\Work\\A\\notes\\\""))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+
+  // A library without the LZH entry, found at start: LZH rows are passed over, ZIP still works.
+  RemoveTree(L"\\Temp\\Work\\A\\notes");
+  ASSERT_TRUE(CopyFileW(L"\\Windows\\UNZip.dll", L"\\Windows\\UNZip.keep", FALSE));
+  ASSERT_TRUE(CopyFileW(L"T:\\UNZipNoLha.dll", L"\\Windows\\UNZip.dll", FALSE));
+  Close(first_, main_);
+  first_ = Start(L"");
+  main_ = WaitForMain();
+  ASSERT_NE(main_, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return !AddressText(main_).empty(); }, 10000));
+  PumpFor(1000);
+  list_ = GetDlgItem(main_, kList);
+  Go(L"\\Temp");
+  Go(L"\\Temp\\Work\\A");
+  Refresh();
+  Pack();
+  SelectNamed(list_, {L"notes.LZH", L"pack.zip"});
+  Command(kExtractTo);
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\pack\\x.txt"); }, 10000));
+  PumpFor(500);
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\notes"));
+  EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 300), nullptr) << "no message for a kind the library lacks";
+  Close(first_, main_);
+  ASSERT_TRUE(MoveFileExW(L"\\Windows\\UNZip.keep", L"\\Windows\\UNZip.dll", MOVEFILE_REPLACE_EXISTING));
+  first_ = Start(L"");
+  main_ = WaitForMain();
+  ASSERT_NE(main_, nullptr);
+}
+
 }  // namespace
