@@ -2154,7 +2154,6 @@ TEST_F(FolderonArchives, ReplacingAnArchiveNeverMergesAndSelfContainingOnesAndAM
   ASSERT_TRUE(MoveFileW(L"\\Windows\\UNZip.away", L"\\Windows\\UNZip.dll"));
 }
 
-
 // A level-0 LZH archive holding `name` stored (-lh0-) with `content`.
 std::string StoredLzh(const std::string& name, const std::string& content) {
   std::uint16_t crc = 0;  // CRC-16/ARC, as LHA keeps it
