@@ -1,7 +1,5 @@
 #include "fileops/archiver.h"
 
-#include <commdlg.h>
-
 #include <vector>
 
 #include "fileops/winutil.h"
@@ -99,6 +97,20 @@ bool RunArchiver(HWND owner, int kind, const std::wstring& command) {
   return false;
 }
 
+bool AskFileName(OPENFILENAMEW& ofn, bool save, const wchar_t* deviceStartFolder) {
+  win32::Module library(LoadLibraryW(kDialogLibrary));
+  if (auto entry = library ? Entry<FileDialogEntry>(library.get(), save ? "gsGetSaveFileName" : "gsGetOpenFileName")
+                           : nullptr) {
+    OPENFILENAMEW device = ofn;
+    if (deviceStartFolder) device.lpstrInitialDir = deviceStartFolder;
+    const bool chosen = entry(&device) != FALSE;
+    device.lpstrInitialDir = ofn.lpstrInitialDir;
+    ofn = device;
+    return chosen;
+  }
+  return (save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)) != FALSE;
+}
+
 bool AskArchiveName(HWND owner, int kind, const std::wstring& folder, std::wstring& archive) {
   const bool lzh = kind == core::kArchiveLzh;
   const wchar_t* filter = lzh ? L"LHA Files(*.lzh)\0*.lzh\0" : L"ZIP Files(*.zip)\0*.zip\0";
@@ -113,15 +125,8 @@ bool AskArchiveName(HWND owner, int kind, const std::wstring& folder, std::wstri
   ofn.lpstrTitle = L"Compress Filename";
   ofn.lpstrDefExt = lzh ? L"lzh" : L"zip";
   ofn.Flags = OFN_OVERWRITEPROMPT;
-  BOOL chosen = FALSE;
-  win32::Module library(LoadLibraryW(kDialogLibrary));
-  if (auto entry = library ? Entry<FileDialogEntry>(library.get(), "gsGetSaveFileName") : nullptr) {
-    const std::wstring start = folder.empty() ? L"\\" : folder;
-    ofn.lpstrInitialDir = start.c_str();
-    chosen = entry(&ofn);
-  } else {
-    chosen = GetSaveFileNameW(&ofn);
-  }
+  const std::wstring start = folder.empty() ? L"\\" : folder;
+  const bool chosen = AskFileName(ofn, true, start.c_str());
   name[259] = L'\0';
   if (!chosen || !name[0]) return false;
   archive = name;

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commdlg.h>
+
 #include <span>
 #include <string>
 
@@ -24,6 +26,11 @@ ArchiverKinds ProbeArchiver();
 // Hands `command` to the entry of `kind`; false (after the message) when the library or its entry
 // is missing or it reports a failure.
 bool RunArchiver(HWND owner, int kind, const std::wstring& command);
+
+// Asks for a file with the device's file dialog library when it has the entry, else with the
+// platform's dialog, on the same record; `deviceStartFolder` (when given) is where the device's
+// dialog opens. False on Cancel.
+bool AskFileName(OPENFILENAMEW& ofn, bool save, const wchar_t* deviceStartFolder = nullptr);
 
 // The name of a new archive of `kind`, asked with the title "Compress Filename" starting in
 // `folder`; false on Cancel.

@@ -725,10 +725,11 @@ TEST_F(FolderonTest, CommandsThatMayNotRunAreDroppedWhenTheyArrive) {
     send(id);
     EXPECT_EQ(AddressText(main_), L"\\Temp") << id;
   }
-  // ZIP Archive is not in this build: nothing opens for the selected file.
-  SelectOnly(GetDlgItem(main_, kList), 1);
-  send(40020);
+  // Extract Here may not run on the up-level row: nothing opens, nothing is extracted.
+  SelectOnly(GetDlgItem(main_, kList), 0);
+  send(4130);
   EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 500), nullptr);
+  EXPECT_FALSE(LaunchLogHas("unzip.dll|"));
   EXPECT_EQ(ListCount(main_), 2);
   // Go to Root may run, and does.
   send(40051);
