@@ -2221,4 +2221,27 @@ TEST_F(FolderonArchives, LzhArchivesGoToUnlhaOnlyWhileTheLibraryHasIt) {
   ASSERT_NE(main_, nullptr);
 }
 
+
+TEST_F(FolderonItems, ChooseProgramBrowsesThroughTheDeviceFileDialog) {
+  SelectNamed(list_, {L"x.txt"});
+  Command(40033);
+  HWND dialog = WaitForOwnedDialog(main_, L"Choose Program (x.txt)");
+  ASSERT_NE(dialog, nullptr);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), 0);
+  HWND files = WaitForOwnedDialog(dialog, L"Select Program");
+  ASSERT_NE(files, nullptr);
+  EXPECT_TRUE(PumpUntil([&] { return TreeSelection(GetDlgItem(files, 1001)) == L"Windows"; }, 5000));
+  SetText(GetDlgItem(files, kNameBox), L"solitare.exe");
+  PostMessageW(files, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  // The chosen program is registered under a class of its name, written bare from \Windows.
+  EXPECT_TRUE(PumpUntil(
+      [] { return ClassesValue(L"solitare\\Shell\\Open\\Command") == L"solitare.exe \"%1\""; }, 5000))
+      << testing::PrintToString(ClassesValue(L"solitare\\Shell\\Open\\Command"));
+  EXPECT_TRUE(EventLogHas("getfiles.dll|open|Select Program|\\Windows|Executable (*.exe)"))
+      << ReadDeviceFile(L"\\Windows\\device-events.log");
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L"solitare");
+}
+
 }  // namespace
