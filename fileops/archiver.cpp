@@ -99,8 +99,8 @@ bool RunArchiver(HWND owner, int kind, const std::wstring& command) {
 
 bool AskFileName(OPENFILENAMEW& ofn, bool save, const wchar_t* deviceStartFolder) {
   win32::Module library(LoadLibraryW(kDialogLibrary));
-  if (auto entry = library ? Entry<FileDialogEntry>(library.get(), save ? "gsGetSaveFileName" : "gsGetOpenFileName")
-                           : nullptr) {
+  if (auto entry =
+          library ? Entry<FileDialogEntry>(library.get(), save ? "gsGetSaveFileName" : "gsGetOpenFileName") : nullptr) {
     OPENFILENAMEW device = ofn;
     if (deviceStartFolder) device.lpstrInitialDir = deviceStartFolder;
     const bool chosen = entry(&device) != FALSE;

@@ -2221,7 +2221,6 @@ TEST_F(FolderonArchives, LzhArchivesGoToUnlhaOnlyWhileTheLibraryHasIt) {
   ASSERT_NE(main_, nullptr);
 }
 
-
 TEST_F(FolderonItems, ChooseProgramBrowsesThroughTheDeviceFileDialog) {
   SelectNamed(list_, {L"x.txt"});
   Command(40033);
@@ -2234,8 +2233,7 @@ TEST_F(FolderonItems, ChooseProgramBrowsesThroughTheDeviceFileDialog) {
   SetText(GetDlgItem(files, kNameBox), L"solitare.exe");
   PostMessageW(files, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   // The chosen program is registered under a class of its name, written bare from \Windows.
-  EXPECT_TRUE(PumpUntil(
-      [] { return ClassesValue(L"solitare\\Shell\\Open\\Command") == L"solitare.exe \"%1\""; }, 5000))
+  EXPECT_TRUE(PumpUntil([] { return ClassesValue(L"solitare\\Shell\\Open\\Command") == L"solitare.exe \"%1\""; }, 5000))
       << testing::PrintToString(ClassesValue(L"solitare\\Shell\\Open\\Command"));
   EXPECT_TRUE(EventLogHas("getfiles.dll|open|Select Program|\\Windows|Executable (*.exe)"))
       << ReadDeviceFile(L"\\Windows\\device-events.log");
