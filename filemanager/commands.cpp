@@ -85,6 +85,15 @@ std::span<const win32::CommandEntry<MainFrame>> MainFrame::Commands() {
       win32::Command<&F::Exit>(IDM_EXIT),
       win32::Command<&F::OpenOptions>(IDM_OPTIONS),
       win32::Command<&F::ChooseProgramForFile, &F::CanChooseProgram>(IDM_CHOOSE_PROGRAM),
+      win32::Command<&F::ToggleDragDropMode>(IDM_DRAGDROP_MODE),
+      win32::Command<&F::DropMenuItem>(IDM_DROP_COPY, IDM_DROP_CANCEL),
+      win32::Command<&F::SendViaInfrared, &F::HasFocusedFile>(IDM_SEND_IR),
+      win32::Command<&F::MailFile, &F::HasFocusedFile>(IDM_OUTLOOK_EMAIL),
+      win32::Command<&F::ReceiveInfrared>(IDM_IR_RECEIVE),
+      win32::Command<&F::StartPcLink>(IDM_PCLINK),
+      win32::Command<&F::StartActiveSync>(IDM_ACTIVESYNC),
+      win32::Command<&F::NetworkConnect>(IDM_NETWORK_CONNECT),
+      win32::Command<&F::NetworkDisconnect>(IDM_NETWORK_DISCONNECT),
       win32::Command<&F::Compress, &F::CanCompress>(IDM_ZIP_ARCHIVE),
       win32::Command<&F::ExtractSelected, &F::CanExtract>(IDM_EXTRACT),
       win32::Command<&F::ExtractHere, &F::CanExtractHere>(IDM_EXTRACT_HERE),
@@ -315,6 +324,11 @@ void MainFrame::ToggleStatusBar() {
   ShowWindow(status_, settings_.showStatusWnd ? SW_SHOW : SW_HIDE);
   UpdateMenuMarks();
   Layout();
+}
+
+void MainFrame::ToggleDragDropMode() {
+  settings_.dragDrop = !settings_.dragDrop;
+  UpdateMenuMarks();
 }
 
 void MainFrame::ToggleVerticalLayout() {

@@ -98,15 +98,19 @@ void MainFrame::Paste() {
     SendMessageW(bands_.AddressEdit(), WM_PASTE, 0, 0);
     return;
   }
+  PasteInto(list_.Path());
+}
+
+bool MainFrame::PasteInto(const std::wstring& dest) {
   FileClipboard& clipboard = list_.Clipboard();
-  if (clipboard.Empty()) return;
+  if (clipboard.Empty()) return false;
   for (const fileops::FileItem& item : clipboard.items) {
     if (DeviceAttributes(PathOf(item)) == INVALID_FILE_ATTRIBUTES) {
       clipboard.Clear();
       list_.MarkCut(false);
       UpdateCommandStates();
       win32::ShowMessage(hwnd(), kSourceGone);
-      return;
+      return false;
     }
   }
   for (fileops::FileItem& item : clipboard.items) item.done = 0;
@@ -114,12 +118,13 @@ void MainFrame::Paste() {
   std::vector<fileops::FileItem> items = clipboard.items;
   const std::wstring source = clipboard.source;
   const bool move = clipboard.cut;
-  if (!Transfer(source, list_.Path(), items, move)) return;
+  if (!Transfer(source, dest, items, move)) return false;
   if (move) {
     list_.Clipboard().Clear();
     list_.MarkCut(false);
     UpdateCommandStates();
   }
+  return true;
 }
 
 fileops::Hooks MainFrame::RunHooks() {

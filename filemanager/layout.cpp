@@ -132,6 +132,10 @@ LRESULT MainFrame::OnSplitterDown(WPARAM, LPARAM lParam) {
 }
 
 LRESULT MainFrame::OnSplitterMove(WPARAM, LPARAM lParam) {
+  if (Dragging()) {
+    DragMove(win32::PointOf(lParam));
+    return 0;
+  }
   if (!splitting_) return 0;
   const POINT pt = win32::PointOf(lParam);
   const bool side = settings_.viewSide != 0;
@@ -152,7 +156,11 @@ LRESULT MainFrame::OnSplitterMove(WPARAM, LPARAM lParam) {
   return 0;
 }
 
-LRESULT MainFrame::OnSplitterUp(WPARAM, LPARAM) {
+LRESULT MainFrame::OnSplitterUp(WPARAM wParam, LPARAM lParam) {
+  if (Dragging()) {
+    DragRelease(win32::PointOf(lParam), wParam);
+    return 0;
+  }
   if (!splitting_) return 0;
   splitting_ = false;
   if (GetCapture() == hwnd()) ReleaseCapture();
@@ -161,7 +169,9 @@ LRESULT MainFrame::OnSplitterUp(WPARAM, LPARAM) {
   return 0;
 }
 
-LRESULT MainFrame::OnCaptureChanged(WPARAM, LPARAM) {
+LRESULT MainFrame::OnCaptureChanged(WPARAM, LPARAM lParam) {
+  // Another window took the stylus: the drag ends without a drop.
+  if (Dragging() && reinterpret_cast<HWND>(lParam) != hwnd()) CancelDrag();
   splitting_ = false;
   return 0;
 }

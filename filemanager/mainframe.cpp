@@ -149,7 +149,8 @@ int MainFrame::MessageLoop() {
     BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(msg.wParam);
     if (got == -1) return 1;
-    if (hwnd() && accelerators && TranslateAcceleratorW(hwnd(), accelerators, &msg)) continue;
+    // During an item drag only Esc acts, in the pane that has the focus.
+    if (hwnd() && accelerators && !Dragging() && TranslateAcceleratorW(hwnd(), accelerators, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -199,6 +200,7 @@ LRESULT MainFrame::OnActivate(WPARAM wParam, LPARAM) {
   active_ = LOWORD(wParam) != WA_INACTIVE;
   SyncModeKey();
   if (LOWORD(wParam) == WA_INACTIVE) {
+    CancelDrag();
     lastFocus_ = GetFocus();
     SIPINFO sip{};
     sip.cbSize = sizeof sip;
@@ -369,6 +371,10 @@ LRESULT MainFrame::OnPaneNotify(NMHDR* header) {
   HWND list = list_.Window();
   if (header->hwndFrom == list && header->code == LVN_KEYDOWN) {
     auto* key = reinterpret_cast<NMLVKEYDOWN*>(header);
+    if (Dragging()) {
+      if (key->wVKey == VK_ESCAPE) CancelDrag();
+      return 0;
+    }
     if (key->wVKey == VK_F6 && bands_.AddressShown()) {
       SetFocus(bands_.AddressEdit());
       return 0;
@@ -409,6 +415,8 @@ LRESULT MainFrame::OnPaneNotify(NMHDR* header) {
     case LVN_ITEMCHANGED:
       UpdateCommandStates();
       break;
+    case LVN_BEGINDRAG:
+      return OnListBeginDrag(reinterpret_cast<NMLISTVIEW*>(header));
     case LVN_COLUMNCLICK:
       list_.OnColumnClick(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
       UpdateMenuMarks();
@@ -440,6 +448,10 @@ LRESULT MainFrame::OnTreeNotify(NMHDR* header) {
     case TVN_KEYDOWN: {
       if (tree_.Editing()) return 0;
       auto* key = reinterpret_cast<NMTVKEYDOWN*>(header);
+      if (Dragging()) {
+        if (key->wVKey == VK_ESCAPE) CancelDrag();
+        return 0;
+      }
       bool ctrl = KeyDown(VK_CONTROL), alt = KeyDown(VK_MENU);
       if ((ctrl && key->wVKey == 'M') || (ctrl && alt)) {
         ShowTreeContextMenu(tree_.SelectionCentre(), false);
@@ -457,6 +469,8 @@ LRESULT MainFrame::OnTreeNotify(NMHDR* header) {
       if (tree_.OnSelChanged(reinterpret_cast<NMTREEVIEWW*>(header), target, hwnd())) NavigateFromTree(target);
       return 0;
     }
+    case TVN_BEGINDRAGW:
+      return OnTreeBeginDrag(reinterpret_cast<NMTREEVIEWW*>(header));
     case TVN_ITEMEXPANDINGW:
       tree_.OnItemExpanding(reinterpret_cast<NMTREEVIEWW*>(header));
       return 0;

@@ -116,6 +116,7 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   void ToggleAddressBar();
   void ToggleStatusBar();
   void ToggleVerticalLayout();
+  void ToggleDragDropMode();
   void SetViewStyle(int id);
   void CycleListStyle();
   void SetSort(int id);
@@ -225,6 +226,41 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   bool Never() const { return false; }
   void NavigateFromTree(const std::wstring& path);
 
+  // ---- Drag and drop (dragdrop.cpp) ----
+  LRESULT OnListBeginDrag(const NMLISTVIEW* info);
+  LRESULT OnTreeBeginDrag(const NMTREEVIEWW* info);
+  bool Dragging() const { return drag_.source != nullptr; }
+  // The stylus in the main window's client coordinates while it is captured for a drag.
+  void DragMove(POINT client);
+  void DragRelease(POINT client, WPARAM keys);
+  // Esc in a pane or the window deactivated: no drop.
+  void CancelDrag();
+  // Removes the drag image and lets the stylus go; the drag is over.
+  void EndDrag();
+  void ClearDropHighlights();
+  // Asks with the drop menu when the keys say so, then copies, moves or makes shortcuts of the
+  // dragged entries in `target` through the program's clipboard, which the user's is kept from.
+  bool DropInto(const std::wstring& target, POINT screen, WPARAM keys, bool fromTree,
+                const std::wstring& draggedFolder);
+  // Entries on the program's clipboard into `dest`; false when nothing ran.
+  bool PasteInto(const std::wstring& dest);
+  // The drop menu's items: read from the menu's answer, never run as commands.
+  void DropMenuItem() {}
+
+  // ---- Device commands (devicecommands.cpp) ----
+  // Starts a program of the device through its shell, with the Windows folder as working folder.
+  void StartDeviceProgram(const wchar_t* file, const std::wstring& parameters);
+  const wchar_t* InfraredProgram() const;
+  void SendViaInfrared();
+  void ReceiveInfrared();
+  void StartPcLink();
+  void StartActiveSync();
+  void MailFile();
+  // The Network folder is on, or the user was asked to turn it on (then the command ends).
+  bool NetworkFolderReady();
+  void NetworkConnect();
+  void NetworkDisconnect();
+
   // ---- Menus (menus.cpp) ----
   static LRESULT CALLBACK PaneProc(HWND, UINT, WPARAM, LPARAM);
   void SubclassPanes();
@@ -289,6 +325,15 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   enum class KeyMode { None, Ctrl, Shift };
   KeyMode keyMode_ = KeyMode::None;
   BYTE heldKey_ = 0;  // the synthetic key now down, or 0
+  struct DragState {
+    HWND source = nullptr;         // the pane the drag started in; null when none runs
+    win32::ImageList image;        // the dragged row's or item's picture
+    std::wstring treeFolder;       // the dragged folder of a drag from the tree (items may go meanwhile)
+    bool rectangle = false;        // drawing a selection instead of dragging
+    int anchor = -1;               // the rectangle's first row
+  };
+  DragState drag_;
+  win32::KernelHandle composer_;  // the last mail composer started
   bool active_ = true;
   bool textFocus_ = false;
   fileops::ArchiverKinds archiver_;  // what "UNZip.dll" offered at start

@@ -223,7 +223,7 @@ void Item::PressCell(POINT at) {
       int cx = m.CellX(c), cy = m.CellY(r);
       if (item.kind == kEmpty) {
         if (x >= cx && x < cx + cell && y >= cy && y < cy + cell) {
-          if (Held(at)) OpenItemMenu(hwnd(), instance_, s, item, at);
+          if (Held(at)) OpenItemMenu(hwnd(), instance_, s, item, at, themeMenu_);
           return;
         }
       } else if (IsOneCell(item.kind) || IsLarge(item.kind)) {
@@ -232,7 +232,7 @@ void Item::PressCell(POINT at) {
           item.highlight = 1;
           iconOnTab_ = false;
           if (win32::WindowDc dc{hwnd()}) drawing_.PressedCell(dc.get(), View(), item, c, r);
-          if (Held(at)) OpenItemMenu(hwnd(), instance_, s, item, at);
+          if (Held(at)) OpenItemMenu(hwnd(), instance_, s, item, at, themeMenu_);
           InvalidateRect(hwnd(), nullptr, FALSE);
           return;
         }
@@ -246,7 +246,7 @@ void Item::PressCell(POINT at) {
             return;
           }
           if (win32::WindowDc dc{hwnd()}) drawing_.Gauge(dc.get(), View(), *gauge, true);
-          if (Held(at)) OpenItemMenu(hwnd(), instance_, s, item, at);
+          if (Held(at)) OpenItemMenu(hwnd(), instance_, s, item, at, themeMenu_);
           InvalidateRect(hwnd(), nullptr, FALSE);
           return;
         }
@@ -481,10 +481,10 @@ void Item::TapAction(POINT at) {
       }
       break;
     case kThemeSmall:
-      NextTheme(state_);  // the small button keeps the index in memory until the next save
+      NextTheme(hwnd(), state_, themeMenu_.get());  // the small button keeps the index in memory until the next save
       break;
     case kThemeLarge:
-      if (NextTheme(state_)) Save();
+      if (NextTheme(hwnd(), state_, themeMenu_.get())) Save();
       break;
     default:
       break;
@@ -492,7 +492,7 @@ void Item::TapAction(POINT at) {
 }
 
 void Item::ThemeCommand(int id) {
-  if (ApplyThemeFromMenu(state_, id - IDM_THEME_FIRST)) Changed();
+  if (ApplyThemeFromMenu(hwnd(), state_, id - IDM_THEME_FIRST, themeMenu_.get())) Changed();
 }
 
 // ---- The gauges' controls ----------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include "todayplugin/core/glancet_core.h"
 #include "todayplugin/draw.h"
 #include "todayplugin/editing.h"
+#include "win32/handle.h"
 #include "win32/window.h"
 
 namespace quintar::glancet {
@@ -104,6 +105,7 @@ class Item final : public win32::Window<Item> {
   bool iconOnTab_ = true;  // the last press was on a tab rather than an item
   int addPage_ = 0;        // the Add dialog's page last asked for
   PickerMemory picker_;
+  win32::Menu themeMenu_;  // the last "Select Theme" submenu, marked as themes are applied
 };
 
 }  // namespace quintar::glancet

@@ -26,8 +26,9 @@ HMENU ThemeSubmenu(const State& s) {
   return sub;
 }
 
-// The entries of the item's kind around the resource's own.
-void AddKindEntries(HMENU popup, const State& s, int32_t kind, const ItemRecord& item) {
+// The entries of the item's kind around the resource's own; the theme submenu when it made one.
+HMENU AddKindEntries(HMENU popup, const State& s, int32_t kind, const ItemRecord& item) {
+  HMENU themes = nullptr;
   auto top = [&](UINT id, const wchar_t* text, bool separator) {
     if (separator) InsertMenuW(popup, 0, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
     InsertMenuW(popup, 0, MF_BYPOSITION | MF_STRING, id, text);
@@ -55,7 +56,8 @@ void AddKindEntries(HMENU popup, const State& s, int32_t kind, const ItemRecord&
     top(IDM_TITLE_BACKLIGHT, L"Back Light", false);
   } else if (kind == kThemeSmall || kind == kThemeLarge) {
     top(0, L"Theme Loop", true);
-    AppendMenuW(popup, MF_POPUP, reinterpret_cast<UINT_PTR>(ThemeSubmenu(s)), L"Select Theme");
+    themes = ThemeSubmenu(s);
+    AppendMenuW(popup, MF_POPUP, reinterpret_cast<UINT_PTR>(themes), L"Select Theme");
     AppendMenuW(popup, MF_STRING, IDM_LARGE_ICON, L"Large Icon");
     AppendMenuW(popup, MF_STRING, IDM_CHANGE_ICON, L"Change Icon");
   } else if (kind == kPowerOff || kind == kSoftReset || kind == kHardReset) {
@@ -64,6 +66,7 @@ void AddKindEntries(HMENU popup, const State& s, int32_t kind, const ItemRecord&
     AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(popup, MF_STRING, IDM_CHANGE_ICON, L"Change Icon");
   }
+  return themes;
 }
 
 }  // namespace
@@ -74,15 +77,20 @@ void OpenTabMenu(HWND owner, HINSTANCE resources, POINT at) {
   Track(owner, GetSubMenu(menu.get(), 0), at);
 }
 
-void OpenItemMenu(HWND owner, HINSTANCE resources, State& s, const ItemRecord& item, POINT at) {
+void OpenItemMenu(HWND owner, HINSTANCE resources, State& s, const ItemRecord& item, POINT at, win32::Menu& themeMenu) {
   int32_t kind = item.kind;
   win32::Menu menu(LoadMenuW(resources, MAKEINTRESOURCEW(kind == kEmpty ? IDR_MENU_EMPTY : IDR_MENU_ITEM)));
   if (!menu) return;
   HMENU popup = GetSubMenu(menu.get(), 0);
-  AddKindEntries(popup, s, kind, item);
+  HMENU themes = AddKindEntries(popup, s, kind, item);
   if (kind == kSmall || kind == kThemeSmall) s.settings.largeIconCheck = 0;
   if (kind == kLarge || kind == kThemeLarge) s.settings.largeIconCheck = kOn;
   Track(owner, popup, at);
+  if (!themes) return;
+  // The chosen theme's command arrives after the menu is gone; its submenu stays for the mark.
+  for (int i = GetMenuItemCount(popup) - 1; i >= 0; --i)
+    if (GetSubMenu(popup, i) == themes) RemoveMenu(popup, i, MF_BYPOSITION);
+  themeMenu.reset(themes);
 }
 
 void SetCheckMarks(HMENU menu, const State& s) {

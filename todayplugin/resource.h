@@ -27,6 +27,10 @@
 #define IDD_PICKER_PORTRAIT 125
 #define IDD_PICKER_LANDSCAPE 105
 #define IDD_PICKER_SQUARE 124
+// The Add dialog's explanatory page; nothing opens it.
+#define IDD_HELP_PORTRAIT 129
+#define IDD_HELP_LANDSCAPE 113
+#define IDD_HELP_SQUARE 128
 
 #define IDC_NAME 1000
 #define IDC_NAME_OK 1001

@@ -1,5 +1,7 @@
 #include "todayplugin/themes.h"
 
+#include <ceshell.h>
+
 #include <ceservices.h>
 
 #include <algorithm>
@@ -44,8 +46,24 @@ bool RunInstaller(const std::wstring& themePath) {
   return WaitForSingleObject(process.get(), kInstallerWaitMs) == WAIT_OBJECT_0;
 }
 
+// The device shell's rename; never over an existing file.
+bool Rename(HWND owner, const std::wstring& from, const std::wstring& to) {
+  std::wstring source = from + L'\0', target = to + L'\0';  // lists ending in two zeros
+  SHFILEOPSTRUCTW op{};
+  op.hwnd = owner;
+  op.wFunc = FO_RENAME;
+  op.pFrom = source.c_str();
+  op.pTo = target.c_str();
+  op.fFlags = FOF_ALLOWUNDO;
+  return CeSHFileOperation(&op) == 0 && !op.fAnyOperationsAborted;
+}
+
+void MarkTheme(HMENU submenu, int index, int count) {
+  if (submenu && index >= 0 && index < count) CheckMenuRadioItem(submenu, 0, count - 1, index, MF_BYPOSITION);
+}
+
 // Hands theme `index` to the installer under its name without spaces, then under its own.
-bool Apply(State& state, const std::vector<ThemeFile>& themes, int index, HKEY key) {
+bool Apply(HWND owner, State& state, const std::vector<ThemeFile>& themes, int index, HKEY key) {
   const std::wstring folder = win32::WidePtr(kThemeFolder);
   const std::wstring themePath = folder + Wide(themes[index].name);
   const std::wstring plainPath = folder + Wide(PlainThemeName(themes[index].name));
@@ -53,13 +71,13 @@ bool Apply(State& state, const std::vector<ThemeFile>& themes, int index, HKEY k
   if (plainPath != themePath) {
     // Never over another file of that name; a failed rename leaves the theme as it was.
     if (GetFileAttributesW(plainPath.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
-    if (!MoveFileW(themePath.c_str(), plainPath.c_str())) return false;
+    if (!Rename(owner, themePath, plainPath)) return false;
     renamed = true;
   }
   RegDeleteValueW(key, L"UseStartImage");
   if (RunInstaller(plainPath)) SetSkin(key, plainPath);
   CePostMessage(CeGetDesktopWindow(), WM_WININICHANGE, 0xF2, 0);
-  const bool back = !renamed || MoveFileW(plainPath.c_str(), themePath.c_str());
+  const bool back = !renamed || Rename(owner, plainPath, themePath);
   // "Skin" names the file where it is: under its own name unless the rename back failed.
   if (RunInstaller(plainPath)) SetSkin(key, back ? themePath : plainPath);
   state.settings.themeIndex = index;
@@ -71,26 +89,30 @@ bool Apply(State& state, const std::vector<ThemeFile>& themes, int index, HKEY k
 std::vector<ThemeFile> ListThemes() {
   std::vector<ThemeFile> themes;
   WIN32_FIND_DATAW fd;
-  win32::FindHandle find(FindFirstFileW(L"\\windows\\*.tsk", &fd));
+  // The device's find, which gives themes in ROM their in-ROM bits.
+  win32::FindHandle find(CeFindFirstFile(L"\\windows\\*.tsk", &fd));
   if (!find) return themes;
   do {
     std::u16string name = win32::U16(fd.cFileName);
     if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsThemeFile(name))
       themes.push_back({std::move(name), fd.dwFileAttributes});
-  } while (FindNextFileW(find.get(), &fd));
+  } while (CeFindNextFile(find.get(), &fd));
   return themes;
 }
 
-bool ApplyThemeFromMenu(State& state, int index) {
+bool ApplyThemeFromMenu(HWND owner, State& state, int index, HMENU submenu) {
   win32::RegKey key = OpenTodayKey();
   if (!key) return false;
   const std::vector<ThemeFile> themes = ListThemes();
-  if (index < 0 || index >= static_cast<int>(themes.size())) return false;
+  const int count = static_cast<int>(themes.size());
+  if (index < 0 || index >= count) return false;
   std::optional<int> at = FirstAppliable(themes, index);
-  return at && Apply(state, themes, *at, key.get());
+  if (!at || !Apply(owner, state, themes, *at, key.get())) return false;
+  MarkTheme(submenu, *at, count);
+  return true;
 }
 
-bool NextTheme(State& state) {
+bool NextTheme(HWND owner, State& state, HMENU submenu) {
   win32::RegKey key = OpenTodayKey();
   if (!key) return false;
   const std::vector<ThemeFile> themes = ListThemes();
@@ -100,7 +122,9 @@ bool NextTheme(State& state) {
     state.settings.themeIndex = next;
     return true;
   }
-  return Apply(state, themes, next, key.get());
+  if (!Apply(owner, state, themes, next, key.get())) return false;
+  MarkTheme(submenu, next, static_cast<int>(themes.size()));
+  return true;
 }
 
 void FillThemeSubmenu(HMENU submenu, const State& state) {

@@ -12,12 +12,13 @@
 namespace quintar::glancet {
 
 std::vector<core::ThemeFile> ListThemes();
-// The submenu's entry `index`: that theme, or the first after it that is not in ROM. False when
-// nothing was applied (no Today key, no such theme).
-bool ApplyThemeFromMenu(core::State& state, int index);
+// The submenu's entry `index`: that theme, or the first after it that is not in ROM; the applied
+// one is then radio-marked in `submenu` (when there is one). False when nothing was applied (no
+// Today key, no such theme). `owner` owns the shell's rename.
+bool ApplyThemeFromMenu(HWND owner, core::State& state, int index, HMENU submenu);
 // The theme-loop button: the theme after the applied one (only the index moves when that one is
 // in ROM). False when nothing changed.
-bool NextTheme(core::State& state);
+bool NextTheme(HWND owner, core::State& state, HMENU submenu);
 // One entry per theme, the applied one marked.
 void FillThemeSubmenu(HMENU submenu, const core::State& state);
 

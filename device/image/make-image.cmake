@@ -8,7 +8,8 @@ file(COPY "${SRC}/root/" DESTINATION "${OUT}")
 foreach(dir
     "Windows/Start Menu/Programs/Accessories" "Windows/Favorites" "Windows/SendTo"
     "Windows/Desktop" "Windows/Today Themes" "Temp" "Storage Card"
-    "My Documents/Templates" "Program Files/Zek/Quintar" "Program Files/Zek/Pellvane/image")
+    "My Documents/Templates" "Program Files/Zek/Quintar" "Program Files/Zek/Pellvane/image"
+    "Program Files/Zek/Pellvane/Settings")
   file(MAKE_DIRECTORY "${OUT}/${dir}")
 endforeach()
 
@@ -54,10 +55,21 @@ make_shortcut("Windows/Start Menu/Settings.lnk" "\\Windows\\ctlpnl.exe")
 make_shortcut("Windows/Favorites/Welcome.lnk" "\"\\My Documents\\Welcome.txt\"")
 make_shortcut("Windows/SendTo/Mail Recipient.lnk" "\\Windows\\tmail.exe")
 make_shortcut("Windows/SendTo/Storage Card.lnk" "\"\\Storage Card\"")
+# Glancet's Settings launchers open the control panel's applets, numbered as the control panel
+# numbers them (3 Power, 4 Memory, as the gauges use them).
+set(pellvane_settings "Program Files/Zek/Pellvane/Settings")
+foreach(applet "Password=1" "Owner Information=2" "Power=3" "Memory=4" "About=5" "Align Screen=7"
+    "Input Method=8" "Sounds & Reminders=9" "Remove Programs=10" "Menus=11" "Buttons=12"
+    "Today Settings=13" "Beam=15" "Clock=16" "Network Connections=17" "Regional Settings=19")
+  string(REPLACE "=" ";" pair "${applet}")
+  list(GET pair 0 name)
+  list(GET pair 1 number)
+  make_shortcut("${pellvane_settings}/${name}.lnk" "\\Windows\\ctlpnl.exe cplmain.cpl,${number}")
+endforeach()
 
 # The device's system programs and libraries go to \Windows, the suite to its install folder.
 # The image is laid after every one of them is built, so each must be there.
-set(windows_files coredll.dll aygshell.dll note_prj.dll shell.exe fexplore.exe
+set(windows_files coredll.dll aygshell.dll note_prj.dll ceshell.dll shell.exe fexplore.exe
     ctlpnl.exe tmail.exe beam.exe irsquirt.exe repllog.exe iexplore.exe wceload.exe UNZip.dll getFiles.dll)
 set(suite_files Folderon.exe Tamsk.exe Vorrel.exe Menuvex.dll decryptor.exe Glancet.dll setup.dll)
 foreach(f ${windows_files})
@@ -70,8 +82,11 @@ endforeach()
 foreach(app pword.exe notes.exe pimg.exe pxl.exe solitare.exe wmplayer.exe instmsgr.exe calc.exe)
   file(COPY_FILE "${BIN}/tmail.exe" "${OUT}/Windows/${app}")
 endforeach()
-# Today themes: a plain one and one with spaces in its name.
+# Today themes: a plain one, one with spaces in its name and one in ROM (the profile lists it).
 file(WRITE "${OUT}/Windows/Plain.tsk" "theme")
 file(WRITE "${OUT}/Windows/My Theme.tsk" "theme")
+file(WRITE "${OUT}/Windows/Classic.tsk" "theme")
+# The synchronisation settings that ActiveSync is started with.
+file(WRITE "${OUT}/Windows/async.asy" "[ActiveSync]\r\nConnection=USB\r\n")
 file(WRITE "${OUT}/Windows/device-events.log" "")
 file(WRITE "${OUT}/Windows/device-launch.log" "")

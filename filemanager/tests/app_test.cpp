@@ -7,6 +7,7 @@
 #include <ceservices.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -1978,6 +1979,244 @@ TEST_F(FolderonTest, OptionsPagesApplyTheirValuesOnDoneAndCancelChangesNothing) 
   first_ = Start(L"");
   main_ = WaitForMain();
   ASSERT_NE(main_, nullptr);
+}
+
+// ---- Dragging in the list, and the device's programs -------------------------------------------
+
+void SetDword(HKEY root, const wchar_t* key, const wchar_t* name, DWORD value) {
+  RegSetKeyValueW(root, key, name, REG_DWORD, &value, sizeof value);
+}
+
+// The window that holds the stylus in the thread of `window`.
+HWND CaptureOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndCapture : nullptr;
+}
+
+// The centre of a list row's label (LVM_GETITEMRECT) or a tree item's text (TVM_GETITEMRECT).
+POINT CentreOf(HWND control, UINT message, WPARAM which, LPARAM first) {
+  RemoteBuffer remote(control, sizeof(RECT));
+  RECT rc{};
+  std::memcpy(&rc, &first, sizeof first);
+  remote.Write(0, &rc, sizeof rc);
+  SendMessageTimeoutW(control, message, which, reinterpret_cast<LPARAM>(remote.at(0)), SMTO_ABORTIFHUNG, 2000, nullptr);
+  remote.Read(0, &rc, sizeof rc);
+  return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+class FolderonDrag : public FolderonItems {
+ protected:
+  void SetUp() override {
+    FolderonItems::SetUp();
+    ASSERT_TRUE(CreateDirectoryW(L"\\Temp\\Work\\A\\Sub", nullptr));
+    Command(40072);  // Refresh
+    ASSERT_TRUE(PumpUntil([&] { return RowNamed(list_, L"Sub") >= 0 && ListCount(main_) == 4; }, 5000));
+  }
+  POINT Row(const wchar_t* name) { return CentreOf(list_, LVM_GETITEMRECT, RowNamed(list_, name), LVIR_LABEL); }
+  POINT Row(int row) { return CentreOf(list_, LVM_GETITEMRECT, row, LVIR_LABEL); }
+  // Stylus messages to the main window, which holds the stylus during a drag.
+  void Stylus(UINT message, POINT pt, WPARAM keys, HWND from) {
+    MapWindowPoints(from, main_, &pt, 1);
+    PostMessageW(main_, message, keys, MAKELPARAM(pt.x, pt.y));
+  }
+  // The stylus goes down on `from` and moves onto `to`; true once the drag (or range) began.
+  bool Press(POINT from, POINT to) {
+    PostMessageW(list_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+    PostMessageW(list_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+    if (!PumpUntil([&] { return CaptureOf(main_) == main_; }, 5000)) return false;
+    Stylus(WM_MOUSEMOVE, to, MK_LBUTTON, list_);
+    return true;
+  }
+  void DragOntoSub(const wchar_t* name, WPARAM keys) {
+    SelectNamed(list_, {name});
+    ASSERT_TRUE(Press(Row(name), Row(L"Sub")));
+    Stylus(WM_LBUTTONUP, Row(L"Sub"), keys, list_);
+  }
+  LRESULT Selected() { return SendMessageW(list_, LVM_GETSELECTEDCOUNT, 0, 0); }
+};
+
+TEST_F(FolderonDrag, ADropOnAFolderRowMovesWithCtrlCopiesAndEscCancels) {
+  DragOntoSub(L"x.txt", 0);
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\Sub\\x.txt"); }, 10000));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\x.txt"));
+  EXPECT_TRUE(PumpUntil([&] { return ListCount(main_) == 3; }, 5000));
+  DragOntoSub(L"y.txt", MK_CONTROL);
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\Sub\\y.txt"); }, 10000));
+  EXPECT_EQ(testsupport::ReadFileBytes(L"\\Temp\\Work\\A\\y.txt"), "second");
+  // Esc in the list ends the drag: the release after it drops nothing.
+  ASSERT_TRUE(PumpUntil([&] { return ListCount(main_) == 3; }, 5000));
+  ASSERT_TRUE(Press(Row(L"y.txt"), Row(L"Sub")));
+  PostMessageW(list_, WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_TRUE(PumpUntil([&] { return CaptureOf(main_) == nullptr; }, 5000));
+  Stylus(WM_LBUTTONUP, Row(L"Sub"), 0, list_);
+  PumpFor(500);
+  EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\y.txt"));
+}
+
+TEST_F(FolderonDrag, ADropOnATreeFolderMovesIntoItAndTheListGoesThere) {
+  HWND tree = GetDlgItem(main_, kTree);
+  Command(40061);  // Folder: the tree above the list
+  ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(tree) && TreeSelection(tree) == L"A"; }, 5000));
+  LPARAM a = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  POINT b = CentreOf(tree, TVM_GETITEMRECT, TRUE, SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, a));
+  SelectNamed(list_, {L"x.txt"});
+  ASSERT_TRUE(Press(Row(L"x.txt"), Row(L"Sub")));
+  Stylus(WM_MOUSEMOVE, b, MK_LBUTTON, tree);
+  Stylus(WM_LBUTTONUP, b, 0, tree);
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\B\\x.txt"); }, 10000));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\x.txt"));
+  EXPECT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp\\Work\\B"; }, 5000));
+  // The tree's folder A dragged onto the list's empty space goes into the list's folder.
+  POINT from = CentreOf(tree, TVM_GETITEMRECT, TRUE, a);
+  POINT to = Row(0);
+  to.y += 60;  // below the rows of B: "..", x.txt
+  PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+  PostMessageW(tree, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(from.x + 20, from.y + 20));
+  ASSERT_TRUE(PumpUntil([&] { return CaptureOf(main_) == main_; }, 5000));
+  Stylus(WM_LBUTTONUP, to, 0, list_);
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\B\\A\\Sub"); }, 10000));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A"));
+  Command(40061);
+}
+
+TEST_F(FolderonDrag, WithContextMenuEveryDropAsksAndCancelChangesNothing) {
+  Close(first_, main_);
+  SetDword(HKEY_CURRENT_USER, kSettings, L"ContextMenu", 1);
+  first_ = Start(L"");
+  main_ = WaitForMain();
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"My Pocket PC"; }, 10000));
+  list_ = GetDlgItem(main_, kList);
+  Go(L"\\Temp\\Work\\A");
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(list_, L"Sub") >= 0; }, 5000));
+  // The user's pending Cut survives the drops.
+  SelectNamed(list_, {L"y.txt"});
+  Command(59412);
+  ASSERT_TRUE(PumpUntil([&] { return IsCut(list_, L"y.txt"); }, 3000));
+  // "Copy", "Move", "Shortcut", "Cancel": going up from none reaches "Cancel" first.
+  for (UINT ups : {1u, 4u}) {
+    DragOntoSub(L"x.txt", 0);
+    HWND popup = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (popup = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(popup); }, 5000));
+    for (UINT i = 0; i < ups; ++i) PostMessageW(popup, WM_KEYDOWN, VK_UP, 1);
+    PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 1);
+    PumpUntil([&] { return !IsWindowVisible(popup); }, 5000);
+    if (ups == 1) {
+      PumpFor(500);
+      EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\Sub\\x.txt"));
+      EXPECT_EQ(ListCount(main_), 4);
+    }
+  }
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\Sub\\x.txt"); }, 10000));  // Copy
+  EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\x.txt"));
+  Go(L"\\Temp\\Work\\B");
+  Command(59413);  // the Cut from before the drops
+  EXPECT_TRUE(PumpUntil([&] { return Exists(L"\\Temp\\Work\\B\\y.txt") && RowNamed(list_, L"y.txt") >= 0; }, 10000));
+}
+
+TEST_F(FolderonDrag, WithDragAndDropModeOffADragSelectsTheRange) {
+  Command(4076);  // Drag-And-Drop Mode off; rows "..", Sub, x.txt, y.txt
+  SelectOnly(list_, 0);
+  ASSERT_TRUE(Press(Row(0), Row(2)));
+  EXPECT_TRUE(PumpUntil([&] { return Selected() == 3; }, 3000));
+  Stylus(WM_MOUSEMOVE, Row(3), MK_LBUTTON, list_);
+  EXPECT_TRUE(PumpUntil([&] { return Selected() == 4; }, 3000));
+  // Off the rows the range stays as it was.
+  RECT client{};
+  GetClientRect(list_, &client);
+  Stylus(WM_MOUSEMOVE, POINT{client.right - 2, client.bottom - 2}, MK_LBUTTON, list_);
+  PumpFor(300);
+  EXPECT_EQ(Selected(), 4);
+  Stylus(WM_MOUSEMOVE, Row(1), MK_LBUTTON, list_);
+  EXPECT_TRUE(PumpUntil([&] { return Selected() == 2; }, 3000));
+  Stylus(WM_LBUTTONUP, Row(1), 0, list_);
+  PumpFor(300);
+  EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\x.txt") && Exists(L"\\Temp\\Work\\A\\y.txt"));
+  Command(4076);
+}
+
+TEST_F(FolderonItems, DeviceProgramsGetTheirCommandLines) {
+  auto logged = [](const char* line) { return PumpUntil([&] { return LaunchLogHas(line); }, 10000); };
+  SelectNamed(list_, {L"x.txt"});
+  Command(40026);  // Send Via IR
+  EXPECT_TRUE(logged("beam.exe|\\Temp\\Work\\A\\x.txt\n")) << ReadDeviceFile(L"\\Windows\\device-launch.log");
+  Command(4100);  // Outlook E-Mail
+  EXPECT_TRUE(logged("tmail.exe|-attach \"\\Temp\\Work\\A\\x.txt\"  -transport \"email\"\n"));
+  Command(40056);  // PC Link
+  EXPECT_TRUE(logged("repllog.exe|\n"));
+  Command(40048);  // ActiveSync
+  EXPECT_TRUE(logged("repllog.exe|\"\\Windows\\async.asy\"\n"));
+  Command(40027);  // IR Receive
+  EXPECT_TRUE(logged("beam.exe|\n"));
+  // Without beam.exe (deleted once the one started has ended) the older infrared program takes over.
+  ASSERT_TRUE(PumpUntil([] { return DeleteFileW(L"\\Windows\\beam.exe") != FALSE; }, 10000));
+  Command(40027);
+  EXPECT_TRUE(logged("irsquirt.exe|\n"));
+  // A folder row is neither mailed nor beamed.
+  Go(L"\\Temp\\Work");
+  SelectNamed(list_, {L"B"});
+  Command(4100);
+  Command(40026);
+  PumpFor(800);
+  EXPECT_FALSE(LaunchLogHas("Work\\B"));
+}
+
+// Answers the owned box or dialog captioned `caption` with `button`; returns its text.
+std::wstring Answer(HWND owner, const wchar_t* caption, int button) {
+  HWND box = WaitForOwnedDialog(owner, caption);
+  if (!box) return L"<no dialog>";
+  std::wstring text = RemoteText(GetDlgItem(box, 0xFFFF));
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  PumpUntil([&] { return !IsWindow(box); }, 5000);
+  return text;
+}
+
+TEST_F(FolderonItems, NetworkFolderIsAskedForAndTheDevicesDialogsAnswer) {
+  constexpr wchar_t kRedir[] = L"Comm\\Redir";
+  constexpr wchar_t kDevice[] = L"Software\\Quintar\\Device";
+  auto fsRoot = [&] {
+    DWORD value = 0xDEAD, size = sizeof value;
+    RegGetValueW(HKEY_LOCAL_MACHINE, kRedir, L"RegisterFSRoot", RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
+  };
+  auto noBox = [&] { return WaitForOwnedDialog(main_, nullptr, 400) == nullptr; };
+  const std::wstring question = L"The 'Network' folder is not enabled :\ndo you want to enable it?";
+  Command(40053);
+  EXPECT_EQ(Answer(main_, L"Network Folder", IDNO), question);
+  EXPECT_TRUE(noBox());
+  EXPECT_EQ(fsRoot(), 0xDEADu);
+  Command(40053);
+  EXPECT_EQ(Answer(main_, L"Network Folder", IDYES), question);
+  EXPECT_TRUE(DismissError(main_,
+                           L"Soft-reset your device to activate the changes.\nAfter reset, run this command again.",
+                           L"Network Folder"));
+  EXPECT_EQ(fsRoot(), 1u);
+
+  // With the folder on, the device's dialog opens: Cancel says nothing, a failure says so.
+  Command(40053);
+  Answer(main_, L"Map Network Drive", IDCANCEL);
+  EXPECT_TRUE(noBox());
+  Command(40053);
+  Answer(main_, L"Map Network Drive", IDOK);
+  EXPECT_TRUE(DismissError(main_, L"Network Connection failed."));
+  SetDword(HKEY_LOCAL_MACHINE, kDevice, L"NetworkConnectResult", 0);
+  Command(40053);
+  Answer(main_, L"Map Network Drive", IDOK);
+  EXPECT_TRUE(noBox());
+  const auto events = testsupport::DeviceEventLines();
+  EXPECT_TRUE(!events.empty() && events.back() == "network-connect \"\" 0");
+
+  Command(40054);
+  Answer(main_, L"Disconnect Network Drive", IDOK);
+  EXPECT_TRUE(DismissError(main_, L"Network Disconnection failed."));
+  SetDword(HKEY_LOCAL_MACHINE, kDevice, L"NetworkDisconnectResult", 0);
+  Command(40054);
+  Answer(main_, L"Disconnect Network Drive", IDOK);
+  EXPECT_TRUE(noBox());
+  EXPECT_EQ(AddressText(main_), L"\\Temp\\Work\\A");
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, kRedir);
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kDevice, L"NetworkConnectResult");
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kDevice, L"NetworkDisconnectResult");
 }
 
 // ---- Archives through the device's archiver ----------------------------------------------------

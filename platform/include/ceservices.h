@@ -202,6 +202,15 @@ BOOL WINAPI SHGetShortcutTarget(LPWSTR szShortcut, LPWSTR szTarget, int cbMax);
 // SEE_MASK_NOCLOSEPROCESS, hProcess is the started process (the caller closes it).
 BOOL WINAPI CeShellExecuteEx(LPSHELLEXECUTEINFOW lpExecInfo);
 
+// ---- Network shares -----------------------------------------------------------------------------
+// coredll.dll exports the device's WNetConnectionDialog1W (a CONNECTDLGSTRUCTW whose resource is
+// of disk type) and WNetDisconnectDialog(owner, type), as winnetwk.h declares them; link coredll,
+// not mpr. The emulated device has no network: each shows a dialog owned by the caller's window,
+// records "network-connect-dialog" / "network-disconnect-dialog" in the event log, and answers
+// Cancel with 0xFFFFFFFF ("network-connect cancel") and OK with the profile's DWORD
+// NetworkConnectResult / NetworkDisconnectResult (logged with the typed path), or without one
+// ERROR_NO_NETWORK / ERROR_NOT_CONNECTED.
+
 // ---- Storage cards (note_prj.dll: FindFirstFlashCard @7, FindNextFlashCard @8) -----------------
 // Enumerates the profile's storage-card folders present at the device root, in the profile's
 // order. cFileName is the card's folder name. The handle is a real find handle: close it with

@@ -6,10 +6,12 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -364,6 +366,53 @@ TEST_F(TodayEditing, LaunchersGrowShrinkGoAndComeFromTheAddDialog) {
   EXPECT_EQ(WaitForSingleObject(shell_.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the shell survived";
 }
 
+bool SetScreen(int width, int height) {
+  DEVMODEW mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = static_cast<DWORD>(width);
+  mode.dmPelsHeight = static_cast<DWORD>(height);
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL &&
+         GetSystemMetrics(SM_CXSCREEN) == width && GetSystemMetrics(SM_CYSCREEN) == height;
+}
+
+TEST_F(TodayEditing, TheAddDialogFollowsATurnedScreen) {
+  Command(40027);
+  HWND add = WaitDialog(L"Dialog");
+  ASSERT_NE(add, nullptr);
+  HWND page = PageWith(add, 1013);
+  ASSERT_NE(page, nullptr);
+  const int w0 = width_, h0 = GetSystemMetrics(SM_CYSCREEN);
+  // Width and height swap; a square screen turns into a landscape one.
+  const int w1 = w0 == h0 ? 320 * s_ : h0, h1 = w0 == h0 ? 240 * s_ : w0;
+  const bool turned = SetScreen(w1, h1);
+  if (!turned) {
+    PostMessageW(add, WM_COMMAND, IDCANCEL, 0);
+    GTEST_SKIP() << "the display offers no " << w1 << " x " << h1 << " mode";
+  }
+  SetWindowPos(add, nullptr, 0, 0, w1, h1, SWP_NOZORDER | SWP_NOACTIVATE);  // as the shell resizes it
+  testsupport::PumpFor(300);
+  Shot(L"add-turned");
+  // The page of the new shape's size, its controls inside it.
+  const SIZE expected =
+      w1 > h1 ? SIZE{320 * s_, 148 * s_} : (w1 < h1 ? SIZE{240 * s_, 220 * s_} : SIZE{240 * s_, 148 * s_});
+  RECT placed = {}, list = {}, dialog = {};
+  GetWindowRect(page, &placed);
+  GetWindowRect(GetDlgItem(page, 1013), &list);
+  GetWindowRect(add, &dialog);
+  EXPECT_EQ(placed.right - placed.left, expected.cx);
+  EXPECT_EQ(placed.bottom - placed.top, expected.cy);
+  EXPECT_LE(list.right, std::min(placed.right, dialog.right));
+  EXPECT_LE(list.bottom, std::min(placed.bottom, dialog.bottom));
+  EXPECT_LE(dialog.right - dialog.left, w1);
+
+  ASSERT_TRUE(SetScreen(w0, h0));
+  SetWindowPos(add, nullptr, 0, 0, w0, h0, SWP_NOZORDER | SWP_NOACTIVATE);
+  PostMessageW(add, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitGone(add));
+  EXPECT_EQ(WaitForSingleObject(shell_.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the shell survived";
+}
+
 // The last child of a tree node, walked without reading the tree's texts (which another process
 // cannot).
 HTREEITEM LastChild(HWND tree, HTREEITEM node) {
@@ -395,6 +444,11 @@ TEST_F(TodayEditing, FilesAndFoldersPagesAddTheChosenPath) {
   ASSERT_NE(documents, nullptr);
   Choose(tree, documents);
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, 1016))) << "a folder is no file";
+  // Expanding while nothing is chosen is refused with a box.
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, 0);
+  PostMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(documents));
+  Answer(L"Error", L"No Items in TreeView", IDOK);
+  ASSERT_TRUE(IsWindow(add));
   HTREEITEM welcome = LastChild(tree, documents);
   ASSERT_NE(welcome, nullptr);
   Choose(tree, welcome);
@@ -431,6 +485,24 @@ std::wstring Skin() {
   return skin;
 }
 
+// The theme files of "\windows" in the order the folder gives them (the submenu's order).
+std::vector<std::wstring> ThemeNames() {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW fd;
+  FindHandle find(FindFirstFileW(L"\\windows\\*.tsk", &fd));
+  if (find) {
+    do names.push_back(fd.cFileName);
+    while (FindNextFileW(find.get(), &fd));
+  }
+  return names;
+}
+
+int IndexOf(const std::vector<std::wstring>& names, const wchar_t* name) {
+  for (std::size_t i = 0; i < names.size(); ++i)
+    if (names[i] == name) return static_cast<int>(i);
+  return -1;
+}
+
 std::size_t Count(const std::string& text, const std::string& what) {
   std::size_t n = 0;
   for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -439,15 +511,8 @@ std::size_t Count(const std::string& text, const std::string& what) {
 
 TEST_F(TodayEditing, ApplyingAThemeGoesThroughTheInstallerUnderAPlainName) {
   // The submenu lists the themes in the order the folder gives them.
-  int index = -1, n = 0;
-  WIN32_FIND_DATAW fd;
-  FindHandle find(FindFirstFileW(L"\\windows\\*.tsk", &fd));
-  ASSERT_TRUE(find) << "the image carries Today themes";
-  do {
-    if (std::wstring(fd.cFileName) == L"My Theme.tsk") index = n;
-    ++n;
-  } while (FindNextFileW(find.get(), &fd));
-  ASSERT_GE(index, 0);
+  const int index = IndexOf(ThemeNames(), L"My Theme.tsk");
+  ASSERT_GE(index, 0) << "the image carries Today themes";
   const std::string line = "wceload.exe|/safe /noui /nouninstall /delete 0 \\windows\\My_Theme.tsk";
   const std::size_t before = Count(testsupport::ReadFileBytes(L"\\Windows\\device-launch.log"), line);
   HWND first = item_;
@@ -608,13 +673,91 @@ TEST_F(TodayTaps, ResetsAskFirstAndThePowerButtonSwitchesOff) {
   Tap(Centre(kPowerOff));
   EXPECT_TRUE(testsupport::PumpUntil([] { return EventLog().find("power-off-key") != std::string::npos; }, 5000));
 
-  // The large theme-loop button applies the first theme and saves its index.
+  // The large theme-loop button moves to the first theme and saves its index; the installer runs
+  // unless that theme is in ROM.
   const std::size_t installs = Count(LaunchLog(), "wceload.exe|");
+  const bool firstInRom = ThemeNames().at(0) == L"Classic.tsk";
   Tap(Centre(kThemeLarge));
-  EXPECT_TRUE(testsupport::PumpUntil([&] { return Count(LaunchLog(), "wceload.exe|") == installs + 2; }, 10000))
-      << LaunchLog();
   auto looped = WaitImage([](const FileImage& i) { return At<Settings>(i, offsets::kSettings).themeIndex == 0; });
   EXPECT_EQ(At<Settings>(*looped, offsets::kSettings).themeIndex, 0);
+  EXPECT_TRUE(testsupport::PumpUntil(
+      [&] { return Count(LaunchLog(), "wceload.exe|") == installs + (firstInRom ? 0 : 2); }, 10000))
+      << LaunchLog();
+}
+
+TEST_F(TodayTaps, SettingsLaunchersOpenTheirControlPanelApplets) {
+  // The third tab's default launchers are shortcuts to the control panel's applets.
+  PressTab(2);
+  tab_ = 2;
+  Follow();
+  Tap(Centre(kSmall, u"\\Program Files\\Zek\\Pellvane\\Settings\\About.lnk"));
+  EXPECT_TRUE(LaunchLogHas("ctlpnl.exe|cplmain.cpl,5")) << LaunchLog();
+  Tap(Centre(kSmall, u"\\Program Files\\Zek\\Pellvane\\Settings\\Today Settings.lnk"));
+  EXPECT_TRUE(LaunchLogHas("ctlpnl.exe|cplmain.cpl,13")) << LaunchLog();
+  EXPECT_EQ(WaitForSingleObject(shell_.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the shell survived";
+}
+
+TEST_F(TodayTaps, ThemeLoopButtonsStepOverTheThemeInRom) {
+  const std::vector<std::wstring> names = ThemeNames();
+  const int n = static_cast<int>(names.size()), rom = IndexOf(names, L"Classic.tsk");
+  ASSERT_GE(rom, 0) << "the image carries a theme in ROM";
+  ASSERT_GE(n, 2);
+  const int before = (rom + n - 1) % n, after = (rom + 1) % n;
+  auto installs = [] { return Count(LaunchLog(), "wceload.exe|"); };
+  // A reload of the Today items follows every applied theme.
+  auto reloaded = [&](HWND old) {
+    return testsupport::PumpUntil(
+        [&] {
+          HWND desktop = FindWindowW(L"DesktopExplorerWindow", L"DeskTop");
+          item_ = desktop ? FindWindowExW(desktop, nullptr, L"MyToday", L"MyTodayScreen") : nullptr;
+          RECT rc = {};
+          return item_ && item_ != old && GetWindowRect(item_, &rc) && rc.bottom > rc.top;
+        },
+        5000);
+  };
+
+  // The theme before the one in ROM, from the submenu.
+  std::size_t count = installs();
+  HWND old = item_;
+  Command(50000 + before);
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return installs() == count + 2; }, 10000)) << LaunchLog();
+  WaitImage([&](const FileImage& i) { return At<Settings>(i, offsets::kSettings).themeIndex == before; });
+  ASSERT_TRUE(reloaded(old));
+  testsupport::PumpFor(300);
+
+  // The small button: the theme in ROM is only stepped onto, then the next goes through the
+  // installer; the small button saves nothing.
+  PressTab(0);
+  tab_ = 0;
+  Follow();
+  const std::wstring skin = Skin();
+  count = installs();
+  Tap(Centre(kThemeSmall));
+  testsupport::PumpFor(1000);
+  EXPECT_EQ(installs(), count) << "no installer for a theme in ROM";
+  EXPECT_EQ(Skin(), skin);
+  old = item_;
+  Tap(Centre(kThemeSmall));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return installs() == count + 2; }, 10000)) << LaunchLog();
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return Skin() == L"\\windows\\" + names[after]; }, 5000)) << Utf8(Skin());
+  auto image = ReadImage();
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(At<Settings>(*image, offsets::kSettings).themeIndex, before);
+  ASSERT_TRUE(reloaded(old));
+  testsupport::PumpFor(300);
+
+  // The large button of the reloaded item starts from the saved index: onto the theme in ROM,
+  // saved, without the installer.
+  PressTab(2);
+  tab_ = 2;
+  Follow();
+  count = installs();
+  Tap(Centre(kThemeLarge));
+  auto saved = WaitImage([&](const FileImage& i) { return At<Settings>(i, offsets::kSettings).themeIndex == rom; });
+  EXPECT_EQ(At<Settings>(*saved, offsets::kSettings).themeIndex, rom);
+  testsupport::PumpFor(500);
+  EXPECT_EQ(installs(), count);
+  EXPECT_EQ(WaitForSingleObject(shell_.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the shell survived";
 }
 
 }  // namespace

@@ -414,6 +414,68 @@ TEST_F(ItemTest, HoldOnATabOpensTheTabMenu) {
   for (UINT state : states) EXPECT_FALSE(state & (MF_GRAYED | MF_DISABLED));
 }
 
+// ---- The theme submenu -----------------------------------------------------------------------------
+
+// The submenu of the item menu that a hold opens; the item keeps it after the menu closes.
+HMENU g_submenu = nullptr;
+void CALLBACK ReadSubmenu(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND popup = FindWindowW(L"#32768", nullptr);
+  if (!popup || !IsWindowVisible(popup)) return;
+  auto menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+  for (int i = 0; i < GetMenuItemCount(menu); ++i)
+    if (HMENU sub = GetSubMenu(menu, i)) g_submenu = sub;
+  KillTimer(nullptr, id);
+  EndMenu();
+}
+
+TEST_F(ItemTest, AnAppliedThemeIsMarkedInTheSubmenuAtOnce) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW fd;
+  if (FindHandle find(FindFirstFileW(L"\\windows\\*.tsk", &fd)); find) {
+    do names.push_back(fd.cFileName);
+    while (FindNextFileW(find.get(), &fd));
+  }
+  int plain = -1, spaced = -1;
+  for (int i = 0; i < static_cast<int>(names.size()); ++i) {
+    if (names[i] == L"Plain.tsk") plain = i;
+    if (names[i] == L"My Theme.tsk") spaced = i;
+  }
+  if (plain < 0 || spaced < 0) GTEST_SKIP() << "no device image with its themes";
+  RegKey today;
+  RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Today", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, today.put(),
+                  nullptr);
+
+  ASSERT_NE(Start(), nullptr);
+  Show();
+  // Hold on the small theme button of the first tab, released where nothing is.
+  auto image = ReadFileImage();
+  ASSERT_NE(image, nullptr);
+  const Metrics m{Scale(), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  auto state = std::make_unique<State>();
+  quintar::glancet::core::Load(*image, m, *state);
+  POINT button = {-1, -1};
+  for (int r = 0; r < kShownRows; ++r)
+    for (int c = 0; c < state->columns; ++c)
+      if (state->grid[0][r][c].kind == kThemeSmall) button = {m.CellX(c) + m.Cell() / 2, m.CellY(r) + m.Cell() / 2};
+  ASSERT_GE(button.x, 0);
+  g_submenu = nullptr;
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, ReadSubmenu);
+  PostMessageW(item_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button.x, button.y));
+  testsupport::PumpUntil([] { return g_submenu != nullptr; }, 5000);
+  KillTimer(nullptr, timer);
+  PostMessageW(item_, WM_LBUTTONUP, 0, MAKELPARAM(1, 19 * Scale()));
+  testsupport::PumpFor(100);
+  ASSERT_NE(g_submenu, nullptr) << "no Select Theme submenu";
+  ASSERT_EQ(GetMenuItemCount(g_submenu), static_cast<int>(names.size()));
+
+  // Each theme applied from the submenu takes the mark from the one before, without a new menu.
+  for (int applied : {plain, spaced}) {
+    SendMessageW(item_, WM_COMMAND, 50000 + applied, 0);
+    for (int i = 0; i < static_cast<int>(names.size()); ++i)
+      EXPECT_EQ((GetMenuState(g_submenu, i, MF_BYPOSITION) & MF_CHECKED) != 0, i == applied) << applied << " " << i;
+  }
+}
+
 // ---- The options-dialog slot ---------------------------------------------------------------------
 
 // A dialog template in memory: one edit control 1000.

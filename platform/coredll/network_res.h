@@ -1,0 +1,6 @@
+#pragma once
+
+#define IDD_NET_CONNECT 100
+#define IDD_NET_DISCONNECT 101
+#define IDC_NET_PATH 1001
+#define IDC_NET_PROMPT 1002
