@@ -97,6 +97,9 @@ std::span<const win32::CommandEntry<MainFrame>> MainFrame::Commands() {
       win32::Command<&F::StartActiveSync>(IDM_ACTIVESYNC),
       win32::Command<&F::NetworkConnect>(IDM_NETWORK_CONNECT),
       win32::Command<&F::NetworkDisconnect>(IDM_NETWORK_DISCONNECT),
+      win32::Command<&F::Compress, &F::CanCompress>(IDM_ZIP_ARCHIVE),
+      win32::Command<&F::ExtractSelected, &F::CanExtract>(IDM_EXTRACT),
+      win32::Command<&F::ExtractHere, &F::CanExtractHere>(IDM_EXTRACT_HERE),
       // Last: every other command waits for its feature.
       win32::Command<&F::NotBuilt, &F::Never>(1, 0xFFFF),
   };

@@ -67,8 +67,14 @@ void MainFrame::OpenFile(const std::wstring& path) {
       file = Wide(target.path);
       parameters = Wide(target.parameters);
     }
+  } else if (list_.Settings().openArchives) {
+    // The opened archive alone (never the other selected rows) is extracted when asked for.
+    const size_t slash = path.rfind(L'\\');
+    if (slash != std::wstring::npos && ArchiveKindFor(path.substr(slash + 1))) {
+      ExtractFiles({{path.substr(0, slash), path.substr(slash + 1)}});
+      return;
+    }
   }
-  // Archives are handed to the shell like any document until Folderon extracts them itself.
   fileops::ShellOpen(hwnd(), file, parameters);
 }
 

@@ -117,6 +117,9 @@ class ListPane {
   const core::ListViewSettings& Settings() const { return settings_; }
   ListOptions Options() const { return {settings_, imageFlags_, compressFolder_, timeStump_, hideFolder_}; }
   void SetOptions(const ListOptions& options);
+  // `CompressFolder`: where archives are extracted unless in place.
+  const std::wstring& CompressFolder() const { return compressFolder_; }
+  void SetCompressFolder(const std::wstring& folder) { compressFolder_ = folder; }
   // New, empty image lists; every row's icon is looked up again.
   void RebuildImageLists();
   void ReapplyViewStyle() { ApplyViewStyle(); }

@@ -169,6 +169,7 @@ bool MainFrame::CreateChildren() {
   tree_.SetSpecialLeaves(Leaf(special_.startMenu), Leaf(special_.network), Leaf(special_.myDocuments));
   if (!tree_.Create(hwnd, instance_, settings_.showFolder != 0)) return false;
   contextMenus_.reset(LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_CONTEXTMENUS)));
+  archiver_ = fileops::ProbeArchiver();
   RebuildUserPathMenu();
   RebuildOpenWithMenu();
   RebuildFavoritesMenu();

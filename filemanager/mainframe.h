@@ -23,6 +23,7 @@
 #include "filemanager/listpane.h"
 #include "filemanager/resource.h"
 #include "filemanager/treepane.h"
+#include "fileops/archiver.h"
 #include "fileops/fileops.h"
 #include "win32/handle.h"
 #include "win32/window.h"
@@ -200,6 +201,19 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   void AddFavorites();
   bool CanAddFavorites() const;
 
+  // ---- Archives through the device's archiver (archivecommands.cpp) ----
+  void Compress();
+  bool CanCompress() const;
+  void ExtractSelected();
+  bool CanExtract() const;
+  void ExtractHere();
+  bool CanExtractHere() const;
+  // The kind the archiver takes `name` as (0: none it can handle now).
+  int ArchiveKindFor(const std::wstring& name) const;
+  // Extracts each archive file (folder, name); true when any was. The chooser comes first unless
+  // the archives are extracted in place.
+  bool ExtractFiles(const std::vector<std::pair<std::wstring, std::wstring>>& files);
+
   // ---- Ctrl and Shift modes (keymodes.cpp) ----
   void ToggleCtrlMode();
   void ToggleShiftMode();
@@ -323,6 +337,8 @@ class MainFrame final : public win32::Window<MainFrame>, public ListHost {
   win32::KernelHandle composer_;  // the last mail composer started
   bool active_ = true;
   bool textFocus_ = false;
+  fileops::ArchiverKinds archiver_;  // what "UNZip.dll" offered at start
+  std::wstring chosenFolder_;        // the last "Extract To" folder
 };
 
 }  // namespace quintar::folderon

@@ -14,10 +14,9 @@ namespace {
 
 // Which kinds the device's archiver library can handle: each entry point must be there.
 void ProbeArchiver(OptionValues& values) {
-  win32::Module library(LoadLibraryW(L"\\Windows\\UNZip.dll"));
-  if (!library) return;
-  values.zipSupported = GetProcAddress(library.get(), "UnZip") != nullptr;
-  values.lzhSupported = GetProcAddress(library.get(), "Unlha") != nullptr;
+  const fileops::ArchiverKinds kinds = fileops::ProbeArchiver();
+  values.zipSupported = kinds.zip;
+  values.lzhSupported = kinds.lzh;
 }
 
 std::wstring LeafOf(const std::wstring& path) { return Wide(core::LeafName(U16(path))); }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dialogs/dialogs.h"
+#include "fileops/archiver.h"
 #include "fileops/classes.h"
 #include "fileops/core/filetypes.h"
 #include "fileops/fileops.h"
@@ -158,7 +159,7 @@ class ChooseProgramDialog : public win32::Dialog<ChooseProgramDialog> {
     ofn.lpstrInitialDir = L"\\Windows";
     ofn.lpstrTitle = L"Select Program";
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameW(&ofn)) return;
+    if (!AskFileName(ofn, false)) return;
     std::wstring program = file;
     // Only a program on the device, by its device path.
     if (program.size() < 2 || program[0] != L'\\' || program[1] == L'\\' || !IsExistingFile(program)) return;

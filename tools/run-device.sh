@@ -38,6 +38,7 @@ size=$(profile_size "$profile")
 
 bash tools/deps.sh
 bash tools/fetch-minizip.sh build/minizip
+bash tools/fetch-lhasa.sh build/lhasa
 cmake --preset win >/dev/null
 cmake --build --preset win -- -j"$(nproc)" >/dev/null
 build=$QUINTAR_ROOT/build/win

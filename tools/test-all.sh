@@ -7,6 +7,7 @@ cd "$QUINTAR_ROOT"
 source tools/wine-env.sh
 bash tools/deps.sh || exit 1
 bash tools/fetch-minizip.sh build/minizip || exit 1
+bash tools/fetch-lhasa.sh build/lhasa || exit 1
 
 jobs=$(nproc)
 summary=()

@@ -436,30 +436,11 @@ std::wstring ArchiveNameFor(const std::wstring& source) {
   return {};
 }
 
-RunResult Compress(const std::wstring& source, const std::wstring& archive, Progress& progress,
-                   const std::atomic<bool>& stop) {
-  std::wstring from = source;
-  while (from.size() > 1 && from.back() == L'\\') from.pop_back();
-  WIN32_FIND_DATAW found;
-  if (!win32::FindHandle(FindFirstFileW(from.c_str(), &found))) return {Result::Failed, ErrorOr(ERROR_FILE_NOT_FOUND)};
-  const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+namespace {
 
-  // Opened before the archive exists, so a source that cannot be read creates nothing.
-  win32::FileHandle file(
-      CreateFileW(archive.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                  nullptr));
-  if (!file) return {Result::Failed, ErrorOr(ERROR_CANNOT_MAKE)};
-
-  // The whole list first: its length is the progress total.
-  std::vector<Item> items;
-  items.push_back({from, {}, found});
-  if (folder) {
-    const std::size_t base = from.rfind(L'\\') + 1;  // entries begin with the folder's own name
-    items.back().relative = from.substr(base);
-    Collect(from, base, archive, items, stop);
-  } else {
-    items.back().relative = found.cFileName;
-  }
+// Writes `items` into the new `archive` held by `file`; on stop or failure the archive goes.
+RunResult WriteArchive(win32::FileHandle& file, const std::wstring& archive, std::vector<Item>& items,
+                       Progress& progress, const std::atomic<bool>& stop) {
   RunResult run;
   {
     FileStream stream(file.get());
@@ -488,8 +469,57 @@ RunResult Compress(const std::wstring& source, const std::wstring& archive, Prog
   return run;
 }
 
+win32::FileHandle CreateArchive(const std::wstring& archive) {
+  return win32::FileHandle(CreateFileW(archive.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+}  // namespace
+
+RunResult Compress(const std::wstring& source, const std::wstring& archive, Progress& progress,
+                   const std::atomic<bool>& stop) {
+  std::wstring from = source;
+  while (from.size() > 1 && from.back() == L'\\') from.pop_back();
+  WIN32_FIND_DATAW found;
+  if (!win32::FindHandle(FindFirstFileW(from.c_str(), &found))) return {Result::Failed, ErrorOr(ERROR_FILE_NOT_FOUND)};
+  const bool folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+
+  // Opened before the archive exists, so a source that cannot be read creates nothing.
+  win32::FileHandle file = CreateArchive(archive);
+  if (!file) return {Result::Failed, ErrorOr(ERROR_CANNOT_MAKE)};
+
+  // The whole list first: its length is the progress total.
+  std::vector<Item> items;
+  items.push_back({from, {}, found});
+  if (folder) {
+    const std::size_t base = from.rfind(L'\\') + 1;  // entries begin with the folder's own name
+    items.back().relative = from.substr(base);
+    Collect(from, base, archive, items, stop);
+  } else {
+    items.back().relative = found.cFileName;
+  }
+  return WriteArchive(file, archive, items, progress, stop);
+}
+
+RunResult CompressBelow(const std::wstring& base, std::span<const std::wstring> sources, const std::wstring& archive,
+                        Progress& progress, const std::atomic<bool>& stop) {
+  const std::size_t baseLength = base.size() + 1;
+  std::vector<Item> items;
+  for (const std::wstring& source : sources) {
+    WIN32_FIND_DATAW found;
+    if (source.size() <= baseLength || !win32::FindHandle(FindFirstFileW(source.c_str(), &found)))
+      return {Result::Failed, ErrorOr(ERROR_FILE_NOT_FOUND)};
+    if (lstrcmpiW(source.c_str(), archive.c_str()) == 0) return {Result::Failed, ERROR_INVALID_PARAMETER};
+    items.push_back({source, source.substr(baseLength), found});
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Collect(source, baseLength, archive, items, stop);
+  }
+  win32::FileHandle file = CreateArchive(archive);
+  if (!file) return {Result::Failed, ErrorOr(ERROR_CANNOT_MAKE)};
+  return WriteArchive(file, archive, items, progress, stop);
+}
+
 RunResult Extract(const std::wstring& archive, const std::wstring& target, Progress& progress,
-                  const std::atomic<bool>& stop) {
+                  const std::atomic<bool>& stop, bool refuseUnsafeNames) {
   win32::FileHandle file(CreateFileW(archive.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return {Result::Failed, ErrorOr(ERROR_FILE_NOT_FOUND)};
@@ -515,7 +545,8 @@ RunResult Extract(const std::wstring& archive, const std::wstring& target, Progr
     if (!reader.Current(info)) break;
     progress.Entry(Wide(info.name), core::Percent(index, count));
     const std::wstring path = info.safePath ? Join(root == L"\\" ? L"" : root, Wide(*info.safePath)) : L"";
-    if (path.empty() || path.size() > core::kMaxPathChars) {
+    if (path.empty() || path.size() > core::kMaxPathChars ||
+        (refuseUnsafeNames && !core::IsPlainRelativeName(info.name))) {
       ++run.skipped;
       continue;
     }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -39,11 +40,20 @@ struct RunResult {
 RunResult Compress(const std::wstring& source, const std::wstring& archive, Progress& progress,
                    const std::atomic<bool>& stop);
 
+// Packs `sources` (files and folders, each below the folder `base`, "" for the root) into
+// `archive`, which must not exist yet; each entry is named by its path below `base`, a folder
+// followed by everything below it. A source that is missing fails the run before the archive is
+// created; otherwise as Compress.
+RunResult CompressBelow(const std::wstring& base, std::span<const std::wstring> sources, const std::wstring& archive,
+                        Progress& progress, const std::atomic<bool>& stop);
+
 // Unpacks `archive` below the folder `target` (which must exist), creating folders and replacing
 // files. Each file is written to a temporary name beside its place, checked, then put in place;
 // entries that are unsafe, encrypted, of another method or damaged are left out and touch
 // nothing. On stop what was unpacked stays.
+// With `refuseUnsafeNames`, entries whose names are not plainly relative (IsPlainRelativeName)
+// are left out too instead of being mapped below the target.
 RunResult Extract(const std::wstring& archive, const std::wstring& target, Progress& progress,
-                  const std::atomic<bool>& stop);
+                  const std::atomic<bool>& stop, bool refuseUnsafeNames = false);
 
 }  // namespace quintar::zip

@@ -70,7 +70,7 @@ endforeach()
 # The device's system programs and libraries go to \Windows, the suite to its install folder.
 # The image is laid after every one of them is built, so each must be there.
 set(windows_files coredll.dll aygshell.dll note_prj.dll ceshell.dll shell.exe fexplore.exe
-    ctlpnl.exe tmail.exe beam.exe irsquirt.exe repllog.exe iexplore.exe wceload.exe)
+    ctlpnl.exe tmail.exe beam.exe irsquirt.exe repllog.exe iexplore.exe wceload.exe UNZip.dll getFiles.dll)
 set(suite_files Folderon.exe Tamsk.exe Vorrel.exe Menuvex.dll decryptor.exe Glancet.dll setup.dll)
 foreach(f ${windows_files})
   file(COPY "${BIN}/${f}" DESTINATION "${OUT}/Windows")

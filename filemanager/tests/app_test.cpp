@@ -726,10 +726,11 @@ TEST_F(FolderonTest, CommandsThatMayNotRunAreDroppedWhenTheyArrive) {
     send(id);
     EXPECT_EQ(AddressText(main_), L"\\Temp") << id;
   }
-  // ZIP Archive is not in this build: nothing opens for the selected file.
-  SelectOnly(GetDlgItem(main_, kList), 1);
-  send(40020);
+  // Extract Here may not run on the up-level row: nothing opens, nothing is extracted.
+  SelectOnly(GetDlgItem(main_, kList), 0);
+  send(4130);
   EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 500), nullptr);
+  EXPECT_FALSE(LaunchLogHas("unzip.dll|"));
   EXPECT_EQ(ListCount(main_), 2);
   // Go to Root may run, and does.
   send(40051);
@@ -1929,8 +1930,8 @@ TEST_F(FolderonTest, OptionsPagesApplyTheirValuesOnDoneAndCancelChangesNothing) 
   SetText(shell, 1240, L"\\Temp\\Apps\\");
   SetCheck(shell, 1241, false);
   HWND compression = ShowPage(sheet, 5);
-  // No archiver on this device: nothing to choose.
-  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(compression, 1250)));
+  // The device's archiver does ZIP: its kind may be chosen.
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(compression, 1250)));
   SetText(compression, 1251, L"C:\\Host");
   HWND paths = ShowPage(sheet, 6);
   SetText(paths, 1260, L"");
@@ -2216,6 +2217,268 @@ TEST_F(FolderonItems, NetworkFolderIsAskedForAndTheDevicesDialogsAnswer) {
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, kRedir);
   RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kDevice, L"NetworkConnectResult");
   RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kDevice, L"NetworkDisconnectResult");
+}
+
+// ---- Archives through the device's archiver ----------------------------------------------------
+
+constexpr int kCompress = 40020, kExtractTo = 40034, kExtractHere = 4130;
+constexpr int kNameBox = 1003;  // the device file dialog's name box
+
+bool EventLogHas(const std::string& text) {
+  return ReadDeviceFile(L"\\Windows\\device-events.log").find(text) != std::string::npos;
+}
+
+// Answers "Compress Filename" with `name` typed into the device's file dialog, in the folder
+// the dialog opened at.
+void NameArchive(HWND main, const wchar_t* name) {
+  HWND dialog = WaitForOwnedDialog(main, L"Compress Filename");
+  ASSERT_NE(dialog, nullptr);
+  SetText(GetDlgItem(dialog, kNameBox), name);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+class FolderonArchives : public FolderonItems {
+ protected:
+  void SetUp() override {
+    FolderonItems::SetUp();
+    ASSERT_TRUE(CreateDirectoryW(L"\\Temp\\Work\\A\\Sub", nullptr));
+    ASSERT_TRUE(testsupport::WriteFileBytes(L"\\Temp\\Work\\A\\Sub\\deep.txt", "deep"));
+    Refresh();
+  }
+  void Refresh() {
+    SendCommand(40072);
+    ASSERT_TRUE(PumpUntil([&] { return RowNamed(list_, L"Sub") >= 0; }, 5000));
+  }
+  // Sets the Compression page's boxes and applies them.
+  void SetArchiveOptions(bool inPlace, bool makeFolder, bool openFolder, bool openArchives) {
+    HWND sheet = OpenOptions(main_);
+    ASSERT_NE(sheet, nullptr);
+    HWND page = ShowPage(sheet, 5);
+    SetCheck(page, 1252, inPlace);
+    SetCheck(page, 1253, makeFolder);
+    SetCheck(page, 1254, openFolder);
+    SetCheck(page, 1255, openArchives);
+    EndSheet(sheet, IDOK);
+  }
+  // Packs the folder Sub and x.txt of A into A\pack.zip.
+  void Pack() {
+    SelectNamed(list_, {L"Sub", L"x.txt"});
+    Command(kCompress);
+    NameArchive(main_, L"pack");
+    ASSERT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\pack.zip"); }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return RowNamed(list_, L"pack.zip") >= 0; }, 5000));
+  }
+};
+
+TEST_F(FolderonArchives, CompressThenExtractToAndExtractHereRoundTrip) {
+  Pack();
+  // The command string names the base folder and each row, a folder standing for its contents.
+  EXPECT_TRUE(
+      LaunchLogHas("unzip.dll|a \"\\Temp\\Work\\A\\pack.zip\" \"\\Temp\\Work\\A\\\" "
+                   "\"\\Temp\\Work\\A\\Sub\\*\" \"\\Temp\\Work\\A\\x.txt\" "))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+  EXPECT_TRUE(EventLogHas("getfiles.dll|save|Compress Filename|\\Temp\\Work\\A|ZIP Files(*.zip)"))
+      << ReadDeviceFile(L"\\Windows\\device-events.log");
+
+  // Extract To: the chooser's folder receives the archive's tree and is shown afterwards.
+  SelectNamed(list_, {L"pack.zip"});
+  Command(kExtractTo);
+  ChooseSibling(main_, L"Extract To", L"B");
+  EXPECT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp\\Work\\B"; }, 10000))
+      << testing::PrintToString(AddressText(main_));
+  EXPECT_EQ(testsupport::ReadFileBytes(L"\\Temp\\Work\\B\\x.txt"), "original");
+  EXPECT_EQ(testsupport::ReadFileBytes(L"\\Temp\\Work\\B\\Sub\\deep.txt"), "deep");
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\B\\y.txt"));
+  EXPECT_TRUE(LaunchLogHas("unzip.dll|e \"\\Temp\\Work\\A\\pack.zip\" \"\\Temp\\Work\\B\\\""));
+
+  // Extract Here: beside the archive, into no new folder.
+  Go(L"\\Temp\\Work\\A");
+  ASSERT_TRUE(DeleteFileW(L"\\Temp\\Work\\A\\x.txt"));
+  Refresh();
+  SelectNamed(list_, {L"pack.zip"});
+  Command(kExtractHere);
+  EXPECT_TRUE(PumpUntil([&] { return RowNamed(list_, L"x.txt") >= 0; }, 10000));
+  EXPECT_EQ(testsupport::ReadFileBytes(L"\\Temp\\Work\\A\\x.txt"), "original");
+  // Never for the up-level row or a folder.
+  const std::string log = ReadDeviceFile(L"\\Windows\\device-launch.log");
+  for (const wchar_t* row : {L"..", L"Sub"}) {
+    SelectNamed(list_, {row});
+    SendCommand(kExtractHere);
+  }
+  PumpFor(500);
+  EXPECT_EQ(ReadDeviceFile(L"\\Windows\\device-launch.log"), log);
+}
+
+TEST_F(FolderonArchives, FolderCreationOpeningAndOneFailureNotStoppingTheRest) {
+  Pack();
+  ASSERT_TRUE(CopyFileW(L"\\Temp\\Work\\A\\pack.zip", L"\\Temp\\Work\\A\\my.pack.zip", FALSE));
+  ASSERT_TRUE(testsupport::WriteFileBytes(L"\\Temp\\Work\\A\\broken.zip", "not an archive"));
+  SetArchiveOptions(true, true, true, false);
+  Refresh();
+  ASSERT_TRUE(PumpUntil([&] { return RowNamed(list_, L"broken.zip") >= 0; }, 5000));
+  SelectNamed(list_, {L"broken.zip", L"my.pack.zip"});
+  Command(kExtractTo);
+  // In place: no chooser. The damaged archive says so; the other is still extracted, into a
+  // folder named by the file name's stem, which is then shown.
+  EXPECT_TRUE(DismissError(main_, L"Not a ZIP archive: \\Temp\\Work\\A\\broken.zip", L"Error"));
+  EXPECT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp\\Work\\A\\my.pack"; }, 10000))
+      << testing::PrintToString(AddressText(main_));
+  EXPECT_EQ(testsupport::ReadFileBytes(L"\\Temp\\Work\\A\\my.pack\\Sub\\deep.txt"), "deep");
+
+  // "Open archives with Folderon": opening the archive (the first selected row) extracts it and
+  // no other row; the list stays.
+  Go(L"\\Temp\\Work\\A");
+  RemoveTree(L"\\Temp\\Work\\A\\my.pack");
+  SetArchiveOptions(true, true, false, true);
+  Refresh();
+  SelectNamed(list_, {L"my.pack.zip", L"pack.zip"});
+  Command(59414);  // Open
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\my.pack\\x.txt"); }, 10000));
+  PumpFor(500);
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\pack"));
+  EXPECT_EQ(AddressText(main_), L"\\Temp\\Work\\A");
+}
+
+TEST_F(FolderonArchives, ReplacingAnArchiveNeverMergesAndSelfContainingOnesAndAMissingLibraryAreRefused) {
+  Pack();
+  // Replacing after the question: the new archive holds only the new selection.
+  SelectNamed(list_, {L"y.txt"});
+  Command(kCompress);
+  NameArchive(main_, L"pack.zip");
+  HWND dialog = WaitForOwnedDialog(main_, L"Compress Filename");
+  ASSERT_NE(dialog, nullptr);
+  HWND question = WaitForOwnedDialog(dialog, L"Compress Filename");
+  ASSERT_NE(question, nullptr);
+  PostMessageW(question, WM_COMMAND, IDYES, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+  PumpFor(500);
+  RemoveTree(L"\\Temp\\Work\\B");
+  ASSERT_TRUE(CreateDirectoryW(L"\\Temp\\Work\\B", nullptr));
+  SetArchiveOptions(false, false, true, false);
+  Refresh();
+  SelectNamed(list_, {L"pack.zip"});
+  Command(kExtractTo);
+  ChooseSibling(main_, L"Extract To", L"B");
+  ASSERT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\B\\y.txt"); }, 10000));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\B\\x.txt"));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\B\\Sub"));
+
+  // An archive inside a folder it would compress is refused before anything is written.
+  Go(L"\\Temp\\Work\\A");
+  SelectNamed(list_, {L"Sub"});
+  Command(kCompress);
+  dialog = WaitForOwnedDialog(main_, L"Compress Filename");
+  ASSERT_NE(dialog, nullptr);
+  HWND folders = GetDlgItem(dialog, 1001);
+  ASSERT_TRUE(PumpUntil([&] { return TreeSelection(folders) == L"A"; }, 5000));
+  auto caret = static_cast<LPARAM>(SendMessageW(folders, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  for (auto child = static_cast<LPARAM>(SendMessageW(folders, TVM_GETNEXTITEM, TVGN_CHILD, caret)); child;
+       child = static_cast<LPARAM>(SendMessageW(folders, TVM_GETNEXTITEM, TVGN_NEXT, child))) {
+    SendMessageW(folders, TVM_SELECTITEM, TVGN_CARET, child);
+    if (TreeSelection(folders) == L"Sub") break;
+  }
+  ASSERT_EQ(TreeSelection(folders), L"Sub");
+  SetText(GetDlgItem(dialog, kNameBox), L"inside");
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_TRUE(DismissError(main_, L"The archive cannot be written into what it compresses.", L"Error"));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\Sub\\inside.zip"));
+
+  // The library gone after start: the name is still asked, then the not-found message, nothing
+  // written.
+  ASSERT_TRUE(MoveFileW(L"\\Windows\\UNZip.dll", L"\\Windows\\UNZip.away"));
+  SelectNamed(list_, {L"x.txt"});
+  Command(kCompress);
+  NameArchive(main_, L"gone");
+  EXPECT_TRUE(DismissError(main_, L"UNZip.dll is not found.", L"Error"));
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\gone.zip"));
+  ASSERT_TRUE(MoveFileW(L"\\Windows\\UNZip.away", L"\\Windows\\UNZip.dll"));
+}
+
+// A level-0 LZH archive holding `name` stored (-lh0-) with `content`.
+std::string StoredLzh(const std::string& name, const std::string& content) {
+  std::uint16_t crc = 0;  // CRC-16/ARC, as LHA keeps it
+  for (unsigned char c : content) {
+    crc ^= c;
+    for (int bit = 0; bit < 8; ++bit) crc = static_cast<std::uint16_t>((crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1);
+  }
+  auto le = [](std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+  };
+  std::string header = "-lh0-";
+  le(header, static_cast<std::uint32_t>(content.size()), 4);
+  le(header, static_cast<std::uint32_t>(content.size()), 4);
+  le(header, 0x34E05A00, 4);  // 2006-07-00 11:16
+  header.push_back(0x20);     // archive attribute
+  header.push_back(0);        // level 0
+  header.push_back(static_cast<char>(name.size()));
+  header += name;
+  le(header, crc, 2);
+  unsigned char sum = 0;
+  for (unsigned char c : header) sum = static_cast<unsigned char>(sum + c);
+  std::string archive;
+  archive.push_back(static_cast<char>(header.size()));
+  archive.push_back(static_cast<char>(sum));
+  return archive + header + content + std::string(1, '\0');
+}
+
+TEST_F(FolderonArchives, LzhArchivesGoToUnlhaOnlyWhileTheLibraryHasIt) {
+  ASSERT_TRUE(testsupport::WriteFileBytes(L"\\Temp\\Work\\A\\notes.LZH", StoredLzh("hello.txt", "from an LZH")));
+  SetArchiveOptions(true, true, false, false);
+  Refresh();
+  SelectNamed(list_, {L"notes.LZH"});
+  Command(kExtractTo);
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\notes\\hello.txt"); }, 10000));
+  EXPECT_EQ(testsupport::ReadFileBytes(L"\\Temp\\Work\\A\\notes\\hello.txt"), "from an LZH");
+  EXPECT_TRUE(LaunchLogHas("unzip.dll!unlha|e \"\\Temp\\Work\\A\\notes.LZH\" \"\\Temp\\Work\\A\\notes\\\""))
+      << ReadDeviceFile(L"\\Windows\\device-launch.log");
+
+  // A library without the LZH entry, found at start: LZH rows are passed over, ZIP still works.
+  RemoveTree(L"\\Temp\\Work\\A\\notes");
+  ASSERT_TRUE(CopyFileW(L"\\Windows\\UNZip.dll", L"\\Windows\\UNZip.keep", FALSE));
+  ASSERT_TRUE(CopyFileW(L"T:\\UNZipNoLha.dll", L"\\Windows\\UNZip.dll", FALSE));
+  Close(first_, main_);
+  first_ = Start(L"");
+  main_ = WaitForMain();
+  ASSERT_NE(main_, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return !AddressText(main_).empty(); }, 10000));
+  PumpFor(1000);
+  list_ = GetDlgItem(main_, kList);
+  Go(L"\\Temp");
+  Go(L"\\Temp\\Work\\A");
+  Refresh();
+  Pack();
+  SelectNamed(list_, {L"notes.LZH", L"pack.zip"});
+  Command(kExtractTo);
+  EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\pack\\x.txt"); }, 10000));
+  PumpFor(500);
+  EXPECT_FALSE(Exists(L"\\Temp\\Work\\A\\notes"));
+  EXPECT_EQ(WaitForOwnedDialog(main_, nullptr, 300), nullptr) << "no message for a kind the library lacks";
+  Close(first_, main_);
+  ASSERT_TRUE(MoveFileExW(L"\\Windows\\UNZip.keep", L"\\Windows\\UNZip.dll", MOVEFILE_REPLACE_EXISTING));
+  first_ = Start(L"");
+  main_ = WaitForMain();
+  ASSERT_NE(main_, nullptr);
+}
+
+TEST_F(FolderonItems, ChooseProgramBrowsesThroughTheDeviceFileDialog) {
+  SelectNamed(list_, {L"x.txt"});
+  Command(40033);
+  HWND dialog = WaitForOwnedDialog(main_, L"Choose Program (x.txt)");
+  ASSERT_NE(dialog, nullptr);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1004, BN_CLICKED), 0);
+  HWND files = WaitForOwnedDialog(dialog, L"Select Program");
+  ASSERT_NE(files, nullptr);
+  EXPECT_TRUE(PumpUntil([&] { return TreeSelection(GetDlgItem(files, 1001)) == L"Windows"; }, 5000));
+  SetText(GetDlgItem(files, kNameBox), L"solitare.exe");
+  PostMessageW(files, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  // The chosen program is registered under a class of its name, written bare from \Windows.
+  EXPECT_TRUE(PumpUntil([] { return ClassesValue(L"solitare\\Shell\\Open\\Command") == L"solitare.exe \"%1\""; }, 5000))
+      << testing::PrintToString(ClassesValue(L"solitare\\Shell\\Open\\Command"));
+  EXPECT_TRUE(EventLogHas("getfiles.dll|open|Select Program|\\Windows|Executable (*.exe)"))
+      << ReadDeviceFile(L"\\Windows\\device-events.log");
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindow(dialog); }, 5000));
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L"solitare");
 }
 
 }  // namespace

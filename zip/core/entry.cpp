@@ -95,6 +95,19 @@ bool IsStoredByName(std::u16string_view name) {
   return false;
 }
 
+bool IsPlainRelativeName(std::u16string_view name) {
+  if (!name.empty() && name.back() == u'/') name.remove_suffix(1);
+  if (name.empty() || name.find(u':') != std::u16string_view::npos) return false;
+  for (std::size_t start = 0; start <= name.size();) {
+    std::size_t end = name.find_first_of(u"/\\", start);
+    if (end == std::u16string_view::npos) end = name.size();
+    const std::u16string_view part = name.substr(start, end - start);
+    if (part.empty() || part == u"." || part == u"..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
 std::optional<std::u16string> SafeRelativePath(std::u16string_view entryName) {
   std::u16string path;
   std::size_t start = 0;

@@ -29,6 +29,11 @@ bool IsStoredByName(std::u16string_view name);
 // Nothing when no component is left or the result is longer than kMaxPathChars.
 std::optional<std::u16string> SafeRelativePath(std::u16string_view entryName);
 
+// Whether a name is plainly relative: no leading "/" or "\", no drive or other ":", and no empty,
+// "." or ".." component (a folder's one trailing "/" aside). A stricter reader refuses the rest
+// rather than mapping it below the target as SafeRelativePath does.
+bool IsPlainRelativeName(std::u16string_view entryName);
+
 // A name as the archive stores it. ASCII names are written as they are; any other name is UTF-8
 // with general-purpose flag bit 11, and carries the Info-ZIP Unicode path field (0x7075) so that
 // readers which ignore the flag for a DOS-made archive still find the UTF-8 name.

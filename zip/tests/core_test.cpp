@@ -1,12 +1,13 @@
 // The ZIP engine's rules, and archives written and read back in memory.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "zip/core/archive.h"
+#include "zip/core/command.h"
 #include "zip/core/entry.h"
 
 using namespace quintar::zip::core;
@@ -404,6 +405,63 @@ TEST(ZipArchive, FilesOfFourGibibytesOrMoreAreWrittenAsZip64) {
             Outcome::Done)
       << "found past 4 GiB";
   EXPECT_EQ(after, "after");
+}
+
+TEST(ZipNames, OnlyPlainRelativeNamesPassTheStrictReader) {
+  for (const char16_t* name : {u"a.txt", u"Sub/", u"Sub/b c.txt", u"Sub\\d.txt", u"..a/b..", u".hidden"})
+    EXPECT_TRUE(IsPlainRelativeName(name)) << Narrow(name);
+  for (const char16_t* name :
+       {u"", u"/", u"../x", u"a/../../x", u"/abs.txt", u"\\abs.txt", u"C:/x", u"a//b", u"./x", u"a/.", u"x:y"})
+    EXPECT_FALSE(IsPlainRelativeName(name)) << Narrow(name);
+}
+
+TEST(ArchiverCommand, QuotesDelimitAndABackslashNeverEscapes) {
+  EXPECT_EQ(SplitArguments(u"a  \"\\My Docs\\\" x\"y z\"\t\"\""),
+            (std::vector<std::u16string>{u"a", u"\\My Docs\\", u"xy z", u""}));
+  auto add = ParseArchiverCommand(u"a \"\\Temp\\a b.zip\" \"\\Docs\\\" \"\\Docs\\x.txt\" \"\\docs\\Sub\\*\" ");
+  ASSERT_EQ(add.error, CommandError::None) << Narrow(CommandErrorText(add));
+  EXPECT_EQ(add.command.verb, ArchiverCommand::Verb::Add);
+  EXPECT_EQ(add.command.archive, u"\\Temp\\a b.zip");
+  EXPECT_EQ(add.command.folder, u"\\Docs");
+  ASSERT_EQ(add.command.sources.size(), 2u);
+  EXPECT_EQ(add.command.sources[1].path, u"\\docs\\Sub");
+  EXPECT_TRUE(add.command.sources[1].contents);
+  EXPECT_EQ(RelativeTo(add.command.folder, add.command.sources[1].path), u"Sub");
+  // The root as base: its children are "\name".
+  auto root = ParseArchiverCommand(u"A \"\\r.zip\" \"\\\" \"\\My Documents\\*.*\"");
+  ASSERT_EQ(root.error, CommandError::None);
+  EXPECT_EQ(root.command.folder, u"");
+  EXPECT_EQ(RelativeTo(u"", root.command.sources[0].path), u"My Documents");
+  auto extract = ParseArchiverCommand(u"e \"\\Temp\\a.zip\" \"\\Temp\\a\\\"");
+  ASSERT_EQ(extract.error, CommandError::None);
+  EXPECT_EQ(extract.command.folder, u"\\Temp\\a");
+  EXPECT_FALSE(RelativeTo(u"\\Docs", u"\\Docsx\\y"));
+  EXPECT_FALSE(RelativeTo(u"\\Docs", u"\\Docs"));
+}
+
+TEST(ArchiverCommand, AnythingOffTheDeviceOrOutsideTheBaseIsRefused) {
+  const std::u16string tooLong = u"\\" + std::u16string(259, u'x');
+  const std::pair<std::u16string, CommandError> cases[] = {
+      {u"", CommandError::Empty},
+      {u"x \"\\a.zip\" \"\\\"", CommandError::UnknownVerb},
+      {u"e", CommandError::MissingArchive},
+      {u"e \"\\a.zip\"", CommandError::MissingFolder},
+      {u"a \"\\a.zip\" \"\\Docs\\\"", CommandError::NoSources},
+      {u"e \"C:\\a.zip\" \"\\t\\\"", CommandError::BadPath},
+      {u"e \"\\a.zip\" \"\\\\host\\share\\\"", CommandError::BadPath},
+      {u"e \"\\a.zip\" \"\\Temp\\..\\Windows\\\"", CommandError::BadPath},
+      {u"e \"" + tooLong + u"\" \"\\t\\\"", CommandError::BadPath},
+      {u"e \"\\a.zip\" \"\\t\\\" extra", CommandError::BadPath},
+      {u"a \"\\a.zip\" \"\\Docs\\\" \"\\Other\\x\"", CommandError::BadPath},
+      {u"a \"\\a.zip\" \"\\Docs\\\" \"\\Docs\"", CommandError::BadPath},
+      {u"a \"\\a.zip\" \"\\Docs\\\" \"\\Docs\\*.txt\"", CommandError::Wildcard},
+      {u"e \"\\*.zip\" \"\\t\\\"", CommandError::Wildcard},
+  };
+  for (const auto& [line, error] : cases) {
+    const ParsedCommand parsed = ParseArchiverCommand(line);
+    EXPECT_EQ(parsed.error, error) << Narrow(line);
+    EXPECT_FALSE(CommandErrorText(parsed).empty());
+  }
 }
 
 }  // namespace
