@@ -42,7 +42,8 @@ inline int WrappedHeight(HWND control, int width) noexcept {
   if (!dc) return 0;
   Selection font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
   RECT r{0, 0, width, 0};
-  DrawTextW(dc.get(), text.data(), length, &r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+  DrawTextW(dc.get(), text.data(), length, &r,
+            DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
   return Height(r);
 }
 
@@ -89,6 +90,9 @@ inline void FitToScreen(HWND box) noexcept {
     const int margin = static_cast<int>(iconControl ? icon.left : textRect.left);
     const int clientWidth = std::min(Width(window), Width(work)) - frameX;
     const int textWidth = std::max<int>(clientWidth - textRect.left - margin, 1);
+    // A word wider than the screen (a long file name) breaks where the line ends, as in an edit
+    // control, rather than running off the box.
+    SetWindowLongW(text, GWL_STYLE, GetWindowLongW(text, GWL_STYLE) | SS_EDITCONTROL);
     const int textHeight = std::max(WrappedHeight(text, textWidth), 1);
     int contentBottom = static_cast<int>(textRect.top) + textHeight;
     if (iconControl) contentBottom = std::max<int>(contentBottom, icon.bottom);

@@ -261,7 +261,7 @@ TEST(ScreenMessageBox, ALongTextWrapsToTheScreenOnEveryThread) {
     win32::WindowDc dc(text);
     win32::Selection font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(text, WM_GETFONT, 0, 0)));
     RECT wrapped{0, 0, textRect.right - textRect.left, 0};
-    DrawTextW(dc.get(), shown, -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    DrawTextW(dc.get(), shown, -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
     shower.join();
 
