@@ -133,8 +133,8 @@ inline void FitToScreen(HWND box) noexcept {
   }
 }
 
-// Fits a box once user32 has laid it out, before it is shown. Wine activates the box from within
-// that layout (focusing its default button), so activation is too early to look at it.
+// Fits a box once user32 has laid it out, before it is shown. Wine activates the box before its
+// buttons are placed, so activation is too early to look at it.
 inline LRESULT CALLBACK FitHook(int code, WPARAM wParam, LPARAM lParam) noexcept {
   const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
   if (code == HC_ACTION && call->message == WM_INITDIALOG && HasClass(call->hwnd, L"#32770")) FitToScreen(call->hwnd);
