@@ -25,6 +25,7 @@
 #include "fileops/search.h"
 #include "fileops/winutil.h"
 #include "win32/handle.h"
+#include "win32/messagebox.h"
 #include "win32/scope.h"
 #include "win32/shell.h"
 #include "win32/window.h"
@@ -42,7 +43,7 @@ constexpr wchar_t kCannotRetarget[] = L"This link target cannot be changed.";
 constexpr wchar_t kCannotSetAttributes[] = L"These attributes cannot be changed.";
 constexpr wchar_t kInvalidShortcut[] = L"Invalid Shortcut";
 
-void Fail(HWND owner, const wchar_t* text) { MessageBoxW(owner, text, nullptr, MB_OK | MB_ICONSTOP); }
+void Fail(HWND owner, const wchar_t* text) { win32::ScreenMessageBox(owner, text, nullptr, MB_OK | MB_ICONSTOP); }
 
 std::wstring Join(std::wstring_view folder, std::wstring_view name) {
   return std::wstring(folder).append(L"\\").append(name);

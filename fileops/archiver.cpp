@@ -4,6 +4,7 @@
 
 #include "fileops/winutil.h"
 #include "win32/handle.h"
+#include "win32/messagebox.h"
 #include "win32/scope.h"
 #include "win32/text.h"
 
@@ -30,7 +31,7 @@ Fn Entry(HMODULE module, const char* name) {
 const char* EntryName(int kind) { return kind == core::kArchiveLzh ? "Unlha" : "UnZip"; }
 
 void Stop(HWND owner, std::wstring_view text) {
-  MessageBoxW(owner, std::wstring(text).c_str(), nullptr, MB_OK | MB_ICONSTOP);
+  win32::ScreenMessageBox(owner, std::wstring(text).c_str(), nullptr, MB_OK | MB_ICONSTOP);
 }
 
 void StopMissing(HWND owner, int kind) {

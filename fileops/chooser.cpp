@@ -19,6 +19,7 @@
 #include "fileops/textdialog.h"
 #include "fileops/winutil.h"
 #include "win32/handle.h"
+#include "win32/messagebox.h"
 #include "win32/scope.h"
 #include "win32/shell.h"
 #include "win32/text.h"
@@ -279,7 +280,7 @@ class FolderChooser : public win32::Dialog<FolderChooser> {
       }
     }
     if (name.empty()) {
-      MessageBoxW(hwnd(), L"This folder cannot be created.", nullptr, MB_OK | MB_ICONSTOP);
+      win32::ScreenMessageBox(hwnd(), L"This folder cannot be created.", nullptr, MB_OK | MB_ICONSTOP);
       return;
     }
     HTREEITEM item = nullptr;
@@ -309,7 +310,8 @@ class FolderChooser : public win32::Dialog<FolderChooser> {
     if (!item) return;
     std::wstring oldName = Label(tree_, item);
     if (!TreeView_GetParent(tree_, item)) {
-      MessageBoxW(hwnd(), (oldName + L"\n\ncannot be renamed.").c_str(), nullptr, MB_OK | MB_ICONEXCLAMATION);
+      win32::ScreenMessageBox(hwnd(), (oldName + L"\n\ncannot be renamed.").c_str(), nullptr,
+                              MB_OK | MB_ICONEXCLAMATION);
       return;
     }
     TextRequest request;
@@ -332,7 +334,7 @@ class FolderChooser : public win32::Dialog<FolderChooser> {
         TreeView_SetItem(tree_, &tv);
         changed_ = true;
       } else {
-        MessageBoxW(hwnd(), L"This file cannot be renamed.", nullptr, MB_OK | MB_ICONSTOP);
+        win32::ScreenMessageBox(hwnd(), L"This file cannot be renamed.", nullptr, MB_OK | MB_ICONSTOP);
       }
     }
     SetFocus(tree_);

@@ -10,6 +10,7 @@
 #include "dialogs/dialogs.h"
 #include "fileops/fileops.h"
 #include "fileops/winutil.h"
+#include "win32/messagebox.h"
 #include "win32/scope.h"
 #include "win32/text.h"
 
@@ -61,7 +62,7 @@ auto PauseWatching(const ListHooks& hooks) {
 
 bool ValidateName(HWND owner, std::wstring_view name, bool isPath) {
   bool ok = isPath ? core::IsValidPathText(U16View(name)) : core::IsValidName(U16View(name));
-  if (!ok) MessageBoxW(owner, win32::Wide(core::kNameRuleMessage).c_str(), nullptr, MB_OK | MB_ICONSTOP);
+  if (!ok) win32::ScreenMessageBox(owner, win32::Wide(core::kNameRuleMessage).c_str(), nullptr, MB_OK | MB_ICONSTOP);
   return ok;
 }
 
@@ -79,7 +80,7 @@ std::wstring NewFolderInList(HWND owner, HWND list, std::wstring_view folder, co
       }
     }
     if (created.empty()) {
-      MessageBoxW(owner, L"This folder cannot be created.", nullptr, MB_OK);
+      win32::ScreenMessageBox(owner, L"This folder cannot be created.", nullptr, MB_OK);
       return {};
     }
     Call(hooks.refreshList);
@@ -105,7 +106,7 @@ int EndLabelEdit(HWND owner, HWND list, const LabelEditRow& row, const wchar_t* 
     if (!text) return 0;
     std::wstring typed(text, wcsnlen(text, 4096));
     if (!core::IsValidName(U16View(typed))) {
-      MessageBoxW(owner, win32::Wide(core::kNameRuleMessage).c_str(), nullptr, MB_OK | MB_ICONSTOP);
+      win32::ScreenMessageBox(owner, win32::Wide(core::kNameRuleMessage).c_str(), nullptr, MB_OK | MB_ICONSTOP);
       if (list) {
         SetFocus(list);
         ReopenLater(list, row.row, typed);
@@ -119,7 +120,7 @@ int EndLabelEdit(HWND owner, HWND list, const LabelEditRow& row, const wchar_t* 
       if (dot != std::wstring::npos) name += row.name.substr(dot);
     }
     if (typed.empty()) {
-      MessageBoxW(owner, L"Input file name.", nullptr, MB_OK | MB_ICONSTOP);
+      win32::ScreenMessageBox(owner, L"Input file name.", nullptr, MB_OK | MB_ICONSTOP);
       if (list) ReopenLater(list, row.row, {});
       return 0;
     }
@@ -128,7 +129,7 @@ int EndLabelEdit(HWND owner, HWND list, const LabelEditRow& row, const wchar_t* 
     {
       auto paused = PauseWatching(hooks);
       ok = from.size() <= kMaxPath && to.size() <= kMaxPath && MoveFileW(from.c_str(), to.c_str());
-      if (!ok) MessageBoxW(owner, L"Cannot rename file.", nullptr, MB_OK | MB_ICONSTOP);
+      if (!ok) win32::ScreenMessageBox(owner, L"Cannot rename file.", nullptr, MB_OK | MB_ICONSTOP);
     }
     if (!ok) {
       if (list) ReopenLater(list, row.row, typed);

@@ -6,6 +6,7 @@
 
 #include "fileops/prompts.h"
 #include "fileops/winutil.h"
+#include "win32/messagebox.h"
 #include "win32/scope.h"
 #include "win32/text.h"
 
@@ -170,7 +171,7 @@ INT_PTR ProgressDialog::OnAskDelete(WPARAM, LPARAM param) {
 INT_PTR ProgressDialog::OnShowStop(WPARAM, LPARAM text) {
   FlushTexts();
   // No caption given: the platform's default, as every message of the file operations.
-  MessageBoxW(hwnd(), reinterpret_cast<const std::wstring*>(text)->c_str(), nullptr, MB_OK | MB_ICONSTOP);
+  win32::ScreenMessageBox(hwnd(), reinterpret_cast<const std::wstring*>(text)->c_str(), nullptr, MB_OK | MB_ICONSTOP);
   return TRUE;
 }
 

@@ -7,6 +7,7 @@
 #include "fileops/progress.h"
 #include "fileops/prompts.h"
 #include "fileops/winutil.h"
+#include "win32/messagebox.h"
 #include "win32/text.h"
 
 namespace quintar::fileops {
@@ -82,7 +83,7 @@ int StartTransfer(HWND owner, std::wstring_view sourceFolder, std::wstring_view 
   try {
     if (Running() || items.empty()) return kRefused;
     if (std::wstring refusal = TransferRefusal(destFolder, items, move); !refusal.empty()) {
-      MessageBoxW(owner, refusal.c_str(), nullptr, kRefusalStyle);
+      win32::ScreenMessageBox(owner, refusal.c_str(), nullptr, kRefusalStyle);
       return kRefused;
     }
     Engine engine(move ? RunKind::Move : RunKind::Copy, items, destFolder, hooks);
@@ -100,7 +101,8 @@ int StartDelete(HWND owner, std::wstring_view currentFolder, std::span<FileItem>
     if (!ItemsReadable(items)) return kRefused;
     for (const FileItem& item : items) {
       if (FieldText(item.folder).size() + 1 + FieldText(item.name).size() > kMaxPath) {
-        MessageBoxW(owner, Wide(core::CannotDeleteText(U16View(FieldText(item.name)))).c_str(), nullptr, kRefusalStyle);
+        win32::ScreenMessageBox(owner, Wide(core::CannotDeleteText(U16View(FieldText(item.name)))).c_str(), nullptr,
+                                kRefusalStyle);
         return kRefused;
       }
     }

@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "win32/handle.h"
+#include "win32/messagebox.h"
 
 namespace quintar::setup {
 
@@ -39,11 +40,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 extern "C" DWORD WINAPI Install_Init(HWND parent, BOOL, BOOL, LPCWSTR folder) {
   // No folder at all is not the suite's folder either.
   if (folder && std::wcscmp(folder, qs::kInstallFolder) == 0) return qs::kContinue;
-  int answer = MessageBoxW(parent,
-                           L"You are installing Zek Quintar on a storage card.Zek Quintar is a system "
-                           L"application,so it will install Zek Quintar using the default application install "
-                           L"directory.                          Do you wish to continue setup?",
-                           L"Zek Quintar Installation", MB_YESNO | MB_ICONHAND);
+  int answer = quintar::win32::ScreenMessageBox(
+      parent,
+      L"You are installing Zek Quintar on a storage card.Zek Quintar is a system "
+      L"application,so it will install Zek Quintar using the default application install "
+      L"directory.                          Do you wish to continue setup?",
+      L"Zek Quintar Installation", MB_YESNO | MB_ICONHAND);
   // Only the user's No cancels; a box that could not be shown does not.
   return answer == IDNO ? qs::kCancel : qs::kContinue;
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "win32/messagebox.h"
+
 namespace quintar::win32 {
 
 bool IsTapAndHold(HWND window, POINT down) noexcept {
@@ -54,7 +56,7 @@ void BringToFront(HWND running) noexcept {
 int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view caption, UINT style) noexcept {
   try {
     if (caption.empty() && !(style & MB_ICONMASK)) style |= MB_ICONHAND;
-    return MessageBoxW(owner, std::wstring(text).c_str(), std::wstring(caption).c_str(), style);
+    return ScreenMessageBox(owner, std::wstring(text).c_str(), std::wstring(caption).c_str(), style);
   } catch (...) {
     return 0;  // no memory for the text: nothing can be shown
   }

@@ -12,6 +12,7 @@
 
 #include "device/shell/devicelog_dyn.h"
 #include "win32/handle.h"
+#include "win32/messagebox.h"
 #include "win32/shell.h"
 #include "win32/window.h"
 
@@ -194,7 +195,7 @@ class FileDialog : public quintar::win32::Dialog<FileDialog> {
     return FALSE;
   }
 
-  void Complain(const wchar_t* text) { MessageBoxW(hwnd(), text, nullptr, MB_OK | MB_ICONSTOP); }
+  void Complain(const wchar_t* text) { quintar::win32::ScreenMessageBox(hwnd(), text, nullptr, MB_OK | MB_ICONSTOP); }
 
   void Done() {
     wchar_t typed[MAX_PATH] = {};
@@ -226,8 +227,8 @@ class FileDialog : public quintar::win32::Dialog<FileDialog> {
       return;
     }
     if (save_ && (ofn_.Flags & OFN_OVERWRITEPROMPT) && attributes != INVALID_FILE_ATTRIBUTES &&
-        MessageBoxW(hwnd(), (path + L" already exists.\nDo you want to replace it?").c_str(), ofn_.lpstrTitle,
-                    MB_YESNO | MB_ICONWARNING) != IDYES) {
+        quintar::win32::ScreenMessageBox(hwnd(), (path + L" already exists.\nDo you want to replace it?").c_str(),
+                                         ofn_.lpstrTitle, MB_YESNO | MB_ICONWARNING) != IDYES) {
       return;
     }
     path.copy(ofn_.lpstrFile, path.size());

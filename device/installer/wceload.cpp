@@ -17,6 +17,7 @@
 #include "device/installer/package.h"
 #include "device/shell/devicelog_dyn.h"
 #include "win32/handle.h"
+#include "win32/messagebox.h"
 #include "zip/zipfiles.h"
 
 namespace {
@@ -163,7 +164,7 @@ class Installer {
  private:
   DWORD Fail(const std::wstring& why) {
     device::LogEvent((L"wceload failed: " + why).c_str());
-    if (!options_.noUi) MessageBoxW(window_, why.c_str(), L"Installation", MB_OK | MB_ICONERROR);
+    if (!options_.noUi) quintar::win32::ScreenMessageBox(window_, why.c_str(), L"Installation", MB_OK | MB_ICONERROR);
     return kUnreadable;
   }
   bool ReadManifest(const std::wstring& path, pkg::Manifest& manifest, std::wstring& why);

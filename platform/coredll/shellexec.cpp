@@ -10,6 +10,7 @@
 #include "platform/coredll/profile.h"
 #include "platform/coredll/shortcut.h"
 #include "win32/handle.h"
+#include "win32/messagebox.h"
 
 namespace quintar::coredll {
 
@@ -200,7 +201,7 @@ void Report(const SHELLEXECUTEINFOW& info, DWORD error) {
     text = L"Cannot find '" + name + L"' (or one of its components).";
   else
     text = L"Cannot open '" + name + L"'.";
-  MessageBoxW(info.hwnd, text.c_str(), name.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  win32::ScreenMessageBox(info.hwnd, text.c_str(), name.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 // The building blocks' rules: which handles each owner closes, guards on every path, and the
 // dispatch tables' enabled rule.
-#include <gtest/gtest.h>
-
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "win32/handle.h"
+#include "win32/messagebox.h"
 #include "win32/scope.h"
 #include "win32/shell.h"
 #include "win32/text.h"
@@ -220,6 +222,57 @@ TEST(DialogBase, KeepsThisAndAppliesTheSameRule) {
   EXPECT_EQ(prompt.ran, (std::vector<int>{IDOK}));
   EXPECT_FALSE(IsWindow(dialog));
   EXPECT_EQ(prompt.hwnd(), nullptr);
+}
+
+// A long text on the small device screen, from worker threads: the box lies within the screen,
+// its text is the one given (runs of spaces too) with room for every wrapped line, and Yes and No
+// follow it side by side.
+constexpr wchar_t kLongText[] =
+    L"You are installing Zek Quintar on a storage card.Zek Quintar is a system application,so it will install "
+    L"Zek Quintar using the default application install directory.                          Do you wish to "
+    L"continue setup?";
+
+bool Within(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+RECT RectOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+TEST(ScreenMessageBox, ALongTextWrapsToTheScreenOnEveryThread) {
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  ASSERT_LT(screen.right, 600) << "the device's screen is a small one";
+  for (const wchar_t* caption : {L"Box of a worker", L"Box of another worker"}) {
+    int answer = 0;
+    std::thread shower([&] { answer = win32::ScreenMessageBox(nullptr, kLongText, caption, MB_YESNO | MB_ICONHAND); });
+    HWND box = nullptr;
+    for (int i = 0; i < 100 && !(box && IsWindowVisible(box)); ++i, Sleep(50)) box = FindWindowW(L"#32770", caption);
+    ASSERT_TRUE(box);
+    Sleep(300);
+    HWND text = GetDlgItem(box, 0xFFFF);
+    wchar_t shown[512]{};
+    GetWindowTextW(text, shown, 512);
+    const RECT boxRect = RectOf(box), textRect = RectOf(text);
+    const RECT yes = RectOf(GetDlgItem(box, IDYES)), no = RectOf(GetDlgItem(box, IDNO));
+    win32::WindowDc dc(text);
+    win32::Selection font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(text, WM_GETFONT, 0, 0)));
+    RECT wrapped{0, 0, textRect.right - textRect.left, 0};
+    DrawTextW(dc.get(), shown, -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+    shower.join();
+
+    EXPECT_EQ(answer, IDNO);
+    EXPECT_TRUE(Within(boxRect, screen));
+    EXPECT_TRUE(Within(textRect, boxRect) && Within(yes, boxRect) && Within(no, boxRect));
+    EXPECT_STREQ(shown, kLongText);
+    EXPECT_GE(textRect.bottom - textRect.top, wrapped.bottom);
+    EXPECT_LT(yes.right, no.left);
+    EXPECT_GE(yes.top, textRect.bottom);
+  }
 }
 
 }  // namespace
