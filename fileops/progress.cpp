@@ -25,6 +25,10 @@ constexpr UINT MSG_TOTAL_KNOWN = WM_USER + 501;  // lParam: the total
 constexpr UINT_PTR kIdleTimer = 1;
 constexpr UINT_PTR kRefreshTimer = 2;
 constexpr UINT kRefreshMs = 100;
+// A run is shown only once it has lasted this long (or asks something): a short one never maps,
+// paints and tears down a window, which took longer than deleting a few files.
+constexpr UINT_PTR kShowTimer = 3;
+constexpr UINT kShowDelayMs = 500;
 
 struct FileQuestion {
   const std::wstring& target;
@@ -45,6 +49,7 @@ std::span<const win32::DialogMessageEntry<ProgressDialog>> ProgressDialog::Messa
   static constexpr win32::DialogMessageEntry<ProgressDialog> kTable[] = {
       win32::On<&ProgressDialog::OnInit>(WM_INITDIALOG),
       win32::On<&ProgressDialog::OnTimer>(WM_TIMER),
+      win32::On<&ProgressDialog::OnPositionChanging>(WM_WINDOWPOSCHANGING),
       win32::On<&ProgressDialog::OnOtherCommand>(WM_COMMAND),
       win32::On<&ProgressDialog::OnClose>(WM_CLOSE),
       win32::On<&ProgressDialog::OnAskFile>(MSG_ASK_REPLACE),
@@ -94,7 +99,6 @@ INT_PTR ProgressDialog::OnInit(WPARAM, LPARAM) {
   const bool isDelete = engine_.Kind() == RunKind::Delete;
   SendDlgItemMessageW(dlg, ids::kPicture, STM_SETICON,
                       reinterpret_cast<WPARAM>(LoadIconW(nullptr, isDelete ? IDI_WARNING : IDI_INFORMATION)), 0);
-  ShowWindow(dlg, SW_SHOW);
   DWORD threadId = 0;
   thread_.reset(CreateThread(nullptr, 0, Worker, this, 0, &threadId));
   if (!thread_) {
@@ -103,12 +107,27 @@ INT_PTR ProgressDialog::OnInit(WPARAM, LPARAM) {
   }
   SetTimer(dlg, kIdleTimer, idleResetMs_, nullptr);
   SetTimer(dlg, kRefreshTimer, kRefreshMs, nullptr);
+  SetTimer(dlg, kShowTimer, kShowDelayMs, nullptr);
   return TRUE;
+}
+
+// The modal loop shows the dialog when it first goes idle; until its time has come it stays hidden.
+INT_PTR ProgressDialog::OnPositionChanging(WPARAM, LPARAM position) {
+  if (!shown_) reinterpret_cast<WINDOWPOS*>(position)->flags &= ~SWP_SHOWWINDOW;
+  return FALSE;
+}
+
+void ProgressDialog::Show() {
+  if (shown_) return;
+  shown_ = true;
+  KillTimer(hwnd(), kShowTimer);
+  ShowWindow(hwnd(), SW_SHOW);
 }
 
 INT_PTR ProgressDialog::OnTimer(WPARAM timer, LPARAM) {
   if (timer == kIdleTimer && promptClosed_.load()) SystemIdleTimerReset();
   if (timer == kRefreshTimer) FlushTexts();
+  if (timer == kShowTimer) Show();
   return TRUE;
 }
 
@@ -144,6 +163,7 @@ void ProgressDialog::FlushTexts() {
 // while it waits for the answer.
 template <class Ask>
 void ProgressDialog::Prompt(Ask&& ask) {
+  Show();
   FlushTexts();
   promptClosed_ = false;
   win32::ScopeGuard closed([this] { promptClosed_ = true; });
@@ -169,6 +189,7 @@ INT_PTR ProgressDialog::OnAskDelete(WPARAM, LPARAM param) {
 }
 
 INT_PTR ProgressDialog::OnShowStop(WPARAM, LPARAM text) {
+  Show();
   FlushTexts();
   // No caption given: the platform's default, as every message of the file operations.
   win32::ScreenMessageBox(hwnd(), reinterpret_cast<const std::wstring*>(text)->c_str(), nullptr, MB_OK | MB_ICONSTOP);
@@ -187,6 +208,7 @@ INT_PTR ProgressDialog::OnTotalKnown(WPARAM, LPARAM total) {
 INT_PTR ProgressDialog::OnFinished(WPARAM, LPARAM) {
   KillTimer(hwnd(), kIdleTimer);
   KillTimer(hwnd(), kRefreshTimer);
+  KillTimer(hwnd(), kShowTimer);
   FlushTexts();
   EndDialog(hwnd(), 0);
   return TRUE;

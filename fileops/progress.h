@@ -35,6 +35,7 @@ class ProgressDialog : public win32::Dialog<ProgressDialog>, public RunView {
 
   INT_PTR OnInit(WPARAM, LPARAM);
   INT_PTR OnTimer(WPARAM timer, LPARAM);
+  INT_PTR OnPositionChanging(WPARAM, LPARAM position);
   INT_PTR OnOtherCommand(WPARAM, LPARAM) { return TRUE; }  // taken and dropped
   INT_PTR OnClose(WPARAM, LPARAM) { return TRUE; }         // only the worker ends the dialog
   INT_PTR OnAskFile(WPARAM, LPARAM question);
@@ -44,6 +45,7 @@ class ProgressDialog : public win32::Dialog<ProgressDialog>, public RunView {
   INT_PTR OnTotalKnown(WPARAM, LPARAM total);
   INT_PTR OnFinished(WPARAM, LPARAM);
   void Cancel();
+  void Show();
   void FlushTexts();
   template <class Ask>
   void Prompt(Ask&& ask);
@@ -70,6 +72,7 @@ class ProgressDialog : public win32::Dialog<ProgressDialog>, public RunView {
   std::atomic<bool> promptClosed_{true};
   long long total_ = 0;
   bool counted_ = false;  // the range and counter are set
+  bool shown_ = false;
 
   // Written by the worker, shown by the refresh timer.
   std::mutex textLock_;

@@ -4,6 +4,8 @@
 #include <cwchar>
 #include <tuple>
 #include <cstring>
+#include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -193,58 +195,76 @@ core::EntryMeta MetaOf(const Item& item) {
           item.found.dwFileAttributes};
 }
 
-// A source file read in chunks; a failure is kept for the report.
-struct SourceFile {
-  win32::FileHandle file;
-  LARGE_INTEGER size{};
-  DWORD error = ERROR_SUCCESS;
+// Entries are cut into pieces of this size so that both cores work on a large one; every thread
+// takes the next piece in archive order and the archive's thread writes them in that order.
+constexpr std::uint64_t kPieceBytes = 1u << 20;
+constexpr std::size_t kAheadPieces = 256;           // pieces taken but not yet written
+constexpr std::uint64_t kAheadBytes = 32ull << 20;  // their source bytes
+constexpr std::uint64_t kEntryWeight = 4096;        // an entry's own cost, in bytes, for the progress
 
-  explicit SourceFile(const std::wstring& path)
-      : file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                         nullptr)) {
-    if (file && !GetFileSizeEx(file.get(), &size)) file.reset();
-  }
-  core::Source Reader() {
-    return [this](void* buffer, std::size_t n) -> std::int64_t {
-      DWORD got = 0;
-      if (!ReadFile(file.get(), buffer, static_cast<DWORD>(n), &got, nullptr)) {
-        error = ErrorOr(ERROR_READ_FAULT);
-        return -1;
-      }
-      return got;
-    };
-  }
+// A source file opened once for all its pieces; each reads its own part at its own offset.
+struct OpenSource {
+  win32::FileHandle file;
+  std::uint64_t size = 0;
 };
 
-// Files up to this size may be deflated into memory by the second thread while the archive's
-// thread writes the entries before them; larger ones are streamed by the archive's thread.
-constexpr std::uint64_t kPackAheadBytes = 96ull << 20;
-constexpr std::size_t kPackAheadEntries = 256;
-constexpr std::uint64_t kHeldBytes = 128ull << 20;  // packed data waiting to be written
-
-struct Slot {
+struct Piece {
+  std::size_t item = 0;
+  std::uint64_t offset = 0, length = 0, fileSize = 0;
+  bool last = true, stored = false;
   bool ready = false, skipped = false;
   Outcome outcome = Outcome::Done;
   DWORD error = ERROR_SUCCESS;
-  core::PackedEntry packed;
+  std::uint32_t crc = 0;
+  std::string data;
+  std::shared_ptr<OpenSource> source;
 };
+
+// What one thread keeps from piece to piece.
+struct Bench {
+  core::PieceDeflater deflater;
+  std::string read;
+};
+
+// Reads `size` bytes at `offset`; fewer only at the file's end.
+bool ReadAt(HANDLE file, std::uint64_t offset, char* out, std::size_t size, std::size_t& got) {
+  got = 0;
+  while (got < size) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset + got);
+    at.OffsetHigh = static_cast<DWORD>((offset + got) >> 32);
+    DWORD n = 0;
+    const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(size - got, 1u << 30));
+    if (!ReadFile(file, out + got, ask, &n, &at)) return GetLastError() == ERROR_HANDLE_EOF;
+    if (n == 0) return true;
+    got += n;
+  }
+  return true;
+}
 
 class Packer {
  public:
-  Packer(core::Writer& writer, Progress& progress, const std::atomic<bool>& stop, std::vector<Item>& items,
-         std::uint64_t total)
-      : writer_(writer), progress_(progress), stop_(stop), items_(items), slots_(items.size()), total_(total) {}
+  Packer(core::Writer& writer, Progress& progress, const std::atomic<bool>& stop, std::vector<Item>& items)
+      : writer_(writer), progress_(progress), stop_(stop), items_(items), ends_(items.size()) {
+    std::uint64_t sum = 0;
+    for (std::size_t i = 0; i < items.size(); ++i) ends_[i] = sum += items[i].size() + kEntryWeight;
+  }
 
   RunResult Run() {
-    std::thread helper;
-    if (items_.size() > 1 && std::thread::hardware_concurrency() > 1) helper = std::thread([this] { Help(); });
-    for (std::size_t i = 0; i < items_.size() && !Stopped(); ++i) Write(i);
+    std::vector<std::thread> helpers;
+    const unsigned cores = std::thread::hardware_concurrency();
+    for (unsigned i = 1; i < cores && i < 8 && items_.size() > 0; ++i) helpers.emplace_back([this] { Help(); });
+    try {
+      WriteAll();
+    } catch (...) {
+      Fail(ERROR_NOT_ENOUGH_MEMORY);
+    }
     {
       std::lock_guard hold(lock_);
       finished_ = true;
     }
     changed_.notify_all();
-    if (helper.joinable()) helper.join();
+    for (auto& helper : helpers) helper.join();
     return run_;
   }
 
@@ -272,105 +292,173 @@ class Packer {
     }
   }
 
-  // The archive's thread: every entry in order, packed by itself or taken from the helper.
-  void Write(std::size_t i) {
-    const Item& item = items_[i];
-    bool mine = false;
-    {
-      std::lock_guard hold(lock_);
-      writing_ = i;
-      if (next_ == i) {
-        next_ = i + 1;
-        mine = true;
-      }
-    }
-    changed_.notify_all();
-    if (item.folder()) {
-      if (!writer_.AddFolder(MetaOf(item))) Fail(ERROR_WRITE_FAULT);
-    } else if (mine) {
-      SourceFile source(item.path);
-      if (!source.file) {
-        ++run_.skipped;  // locked or gone: left out before its entry is begun
-      } else {
-        Report(writer_.AddFile(MetaOf(item), core::IsStoredByName(U16(item.found.cFileName)),
-                               static_cast<std::uint64_t>(source.size.QuadPart), source.Reader(), &stop_),
-               source.error);
-      }
-    } else {
-      Slot slot;
-      {
-        std::unique_lock hold(lock_);
-        changed_.wait(hold, [&] { return slots_[i].ready; });
-        slot = std::move(slots_[i]);
-        held_ -= slot.packed.data.size();
-      }
-      changed_.notify_all();
-      if (slot.skipped) {
-        ++run_.skipped;
-      } else if (slot.outcome == Outcome::Done) {
-        if (!writer_.AddPacked(slot.packed)) Fail(ERROR_WRITE_FAULT);
-      } else {
-        Report(slot.outcome, slot.error);
-      }
-    }
-    if (Stopped()) return;
-    ++done_;
-    progress_.Entry(item.relative, core::Percent(done_, total_));
+  // Under the lock: whether another piece may be taken now.
+  bool MayTake() const {
+    return !finished_ && !stop_.load() && next_ < items_.size() && pieces_.size() < kAheadPieces &&
+           ahead_ < kAheadBytes;
   }
 
-  // The second thread: deflates the next files not yet taken, a little ahead of the writer.
-  void Help() {
-    for (;;) {
-      std::size_t j = 0;
-      {
-        std::unique_lock hold(lock_);
-        changed_.wait(hold, [&] {
-          if (finished_ || stop_.load() || next_ >= items_.size()) return true;
-          const Item& item = items_[next_];
-          return !item.folder() && item.size() <= kPackAheadBytes && next_ < writing_ + kPackAheadEntries &&
-                 held_ < kHeldBytes;
-        });
-        if (finished_ || stop_.load() || next_ >= items_.size()) return;
-        j = next_++;
-      }
-      Slot slot;
-      try {
-        SourceFile source(items_[j].path);
-        if (!source.file) {
-          slot.skipped = true;
-        } else {
-          slot.packed.meta = MetaOf(items_[j]);
-          slot.outcome = core::Pack(source.Reader(), core::IsStoredByName(U16(items_[j].found.cFileName)), slot.packed,
-                                    &stop_);
-          slot.error = source.error;
-        }
-      } catch (...) {
-        slot.outcome = Outcome::WriteFailed;
-      }
-      {
-        std::lock_guard hold(lock_);
-        held_ += slot.packed.data.size();
-        slot.ready = true;
-        slots_[j] = std::move(slot);
-      }
-      changed_.notify_all();
+  // Under the lock: the next piece in archive order, or null when what comes next needs no work
+  // (a folder, a source that cannot be opened), which is queued ready instead.
+  Piece* Take() {
+    const Item& item = items_[next_];
+    Piece& piece = pieces_.emplace_back();
+    piece.item = next_;
+    if (item.folder()) {
+      piece.ready = true;
+      ++next_;
+      return nullptr;
     }
+    if (!open_) {
+      auto source = std::make_shared<OpenSource>();
+      source->file.reset(CreateFileW(item.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+      LARGE_INTEGER size{};
+      if (!source->file || !GetFileSizeEx(source->file.get(), &size)) {
+        piece.ready = piece.skipped = true;  // locked or gone: left out before its entry is begun
+        ++next_;
+        return nullptr;
+      }
+      source->size = static_cast<std::uint64_t>(size.QuadPart);
+      open_ = std::move(source);
+      offset_ = 0;
+    }
+    piece.source = open_;
+    piece.fileSize = open_->size;
+    piece.offset = offset_;
+    piece.length = std::min(kPieceBytes, open_->size - offset_);
+    piece.last = offset_ + piece.length >= open_->size;
+    piece.stored = core::IsStoredByName(U16(item.found.cFileName));
+    ahead_ += piece.length;
+    if (piece.last) {
+      open_.reset();
+      ++next_;
+    } else {
+      offset_ += piece.length;
+    }
+    return &piece;
+  }
+
+  // Outside the lock: reads and deflates one piece.
+  void Work(Piece& piece, Bench& bench) {
+    try {
+      const std::uint64_t from = piece.offset - std::min<std::uint64_t>(piece.offset, core::kWindowBytes);
+      const std::size_t before = static_cast<std::size_t>(piece.offset - from);
+      const std::size_t length = static_cast<std::size_t>(piece.length);
+      // The last piece asks for one byte more: getting it means the file grew since it was opened.
+      bench.read.resize(before + length + 1);
+      std::size_t got = 0;
+      if (!ReadAt(piece.source->file.get(), from, bench.read.data(), before + length + (piece.last ? 1 : 0), got)) {
+        piece.error = ErrorOr(ERROR_READ_FAULT);
+        piece.outcome = Outcome::ReadFailed;
+      } else if (got != before + length) {
+        piece.outcome = Outcome::ReadFailed;
+      } else {
+        const std::string_view all(bench.read.data(), before + length);
+        const std::string_view bytes = all.substr(before);
+        piece.crc = core::Crc32(0, bytes);
+        if (piece.stored)
+          piece.data.assign(bytes);
+        else
+          piece.outcome = bench.deflater.Deflate(all.substr(0, before), bytes, piece.last, piece.data, &stop_);
+      }
+    } catch (...) {
+      piece.outcome = Outcome::WriteFailed;
+    }
+    if (piece.last) piece.source.reset();
+  }
+
+  // The archive's thread: writes the pieces in order, working on the next ones while it waits.
+  void WriteAll() {
+    Bench bench;
+    std::unique_lock hold(lock_);
+    for (;;) {
+      if (broken_) Fail(ERROR_NOT_ENOUGH_MEMORY);
+      if (Stopped()) return;
+      if (!pieces_.empty() && pieces_.front().ready) {
+        Piece piece = std::move(pieces_.front());
+        pieces_.pop_front();
+        ahead_ -= piece.length;
+        hold.unlock();
+        changed_.notify_all();
+        Write(piece);
+        hold.lock();
+      } else if (MayTake()) {
+        if (Piece* piece = Take()) {
+          hold.unlock();
+          Work(*piece, bench);
+          hold.lock();
+          piece->ready = true;
+        }
+      } else if (pieces_.empty() && next_ >= items_.size()) {
+        return;
+      } else {
+        changed_.wait(hold);
+      }
+    }
+  }
+
+  void Write(Piece& piece) {
+    const Item& item = items_[piece.item];
+    std::uint64_t done = ends_[piece.item];
+    if (item.folder()) {
+      if (!writer_.AddFolder(MetaOf(item))) Fail(ERROR_WRITE_FAULT);
+    } else if (piece.skipped) {
+      ++run_.skipped;
+    } else if (piece.outcome != Outcome::Done) {
+      Report(piece.outcome, piece.error);
+    } else {
+      if (piece.offset == 0 && !writer_.Begin(MetaOf(item), piece.stored, piece.fileSize)) Fail(ERROR_WRITE_FAULT);
+      crc_ =
+          piece.offset == 0 ? piece.crc : core::Crc32Combine(crc_, piece.crc, static_cast<std::uint32_t>(piece.length));
+      if (!writer_.Append(piece.data.data(), piece.data.size())) Fail(ERROR_WRITE_FAULT);
+      if (piece.last && !writer_.End(piece.fileSize, crc_)) Fail(ERROR_WRITE_FAULT);
+      if (!piece.last)
+        done = ends_[piece.item] - kEntryWeight - item.size() + std::min(item.size(), piece.offset + piece.length);
+    }
+    if (Stopped()) return;
+    progress_.Entry(item.relative, core::Percent(done, ends_.back()));
+  }
+
+  // A further thread: works on the next pieces not yet taken, a bounded way ahead of the writer.
+  void Help() {
+    std::unique_lock hold(lock_);
+    try {
+      Bench bench;
+      for (;;) {
+        changed_.wait(hold, [&] { return finished_ || stop_.load() || next_ >= items_.size() || MayTake(); });
+        if (!MayTake()) break;
+        if (Piece* piece = Take()) {
+          hold.unlock();
+          Work(*piece, bench);
+          hold.lock();
+          piece->ready = true;
+        }
+        changed_.notify_all();
+      }
+    } catch (...) {
+      broken_ = true;  // the writer gives up rather than wait for a piece nobody works on
+    }
+    hold.unlock();
+    changed_.notify_all();
   }
 
   core::Writer& writer_;
   Progress& progress_;
   const std::atomic<bool>& stop_;
   std::vector<Item>& items_;
-  std::vector<Slot> slots_;
-  std::uint64_t total_, done_ = 0;
+  std::vector<std::uint64_t> ends_;  // progress weight up to and with each entry
   RunResult run_{Result::Done};
+  std::uint32_t crc_ = 0;  // of the entry being written, so far
 
   std::mutex lock_;
   std::condition_variable changed_;
-  std::size_t next_ = 0;     // the first entry nobody has taken
-  std::size_t writing_ = 0;  // the entry the writer is at
-  std::uint64_t held_ = 0;
-  bool finished_ = false;
+  std::deque<Piece> pieces_;          // taken, in archive order; references stay valid while others are added
+  std::size_t next_ = 0;              // the first entry not wholly taken
+  std::shared_ptr<OpenSource> open_;  // that entry's source, when some of its pieces are taken
+  std::uint64_t offset_ = 0;          // where its next piece begins
+  std::uint64_t ahead_ = 0;
+  bool finished_ = false, broken_ = false;
 };
 
 // ---- Extraction ------------------------------------------------------------------------------
@@ -448,7 +536,7 @@ RunResult WriteArchive(win32::FileHandle& file, const std::wstring& archive, std
     if (!writer.Create(stream)) {
       run = {Result::Failed, ERROR_WRITE_FAULT};
     } else {
-      run = Packer(writer, progress, stop, items, items.size()).Run();
+      run = Packer(writer, progress, stop, items).Run();
       if (run.result == Result::Done && stop.load()) run.result = Result::Stopped;
     }
     if (run.result == Result::Done) {

@@ -104,7 +104,7 @@ int wmain() {
   };
   Hooks slow;
   slow.beforeWrite = [](const std::wstring&, unsigned long long offset) {
-    if (offset == 0) Sleep(2500);
+    if (offset == 0) Sleep(4000);  // the dialog shows after half a second, then is photographed
     return true;
   };
   std::vector<FileItem> items{Make(kKindFile, base + L"\\Documents", L"big.bin"),

@@ -314,16 +314,90 @@ Outcome Writer::AddFile(const EntryMeta& meta, bool stored, std::uint64_t size, 
 }
 
 bool Writer::AddPacked(const PackedEntry& entry) {
-  const bool zip64 = entry.size >= kZip64Bytes - (kZip64Bytes >> 8);
-  if (!state_->file || !state_->Open(entry.meta, entry.stored ? 0 : Z_DEFLATED, zip64)) return false;
-  for (std::size_t at = 0; at < entry.data.size(); at += kChunkBytes) {
-    const auto n = static_cast<unsigned>(std::min(kChunkBytes, entry.data.size() - at));
-    if (zipWriteInFileInZip(state_->file, entry.data.data() + at, n) != ZIP_OK) {
+  return Begin(entry.meta, entry.stored, entry.size) && Append(entry.data.data(), entry.data.size()) &&
+         End(entry.size, entry.crc);
+}
+
+bool Writer::Begin(const EntryMeta& meta, bool stored, std::uint64_t size) {
+  // Deflate may grow incompressible data a little: ZIP64 from a margin below the limit.
+  const bool zip64 = size >= kZip64Bytes - (kZip64Bytes >> 8);
+  return state_->file && state_->Open(meta, stored ? 0 : Z_DEFLATED, zip64);
+}
+
+bool Writer::Append(const void* bytes, std::size_t size) {
+  for (std::size_t at = 0; at < size; at += kChunkBytes) {
+    const auto n = static_cast<unsigned>(std::min(kChunkBytes, size - at));
+    if (zipWriteInFileInZip(state_->file, static_cast<const char*>(bytes) + at, n) != ZIP_OK) {
       state_->failed = true;
       return false;
     }
   }
-  return state_->Finish(entry.size, entry.crc);
+  return true;
+}
+
+bool Writer::End(std::uint64_t size, std::uint32_t crc) { return state_->Finish(size, crc); }
+
+// ---- Pieces ----------------------------------------------------------------------------------
+
+struct PieceDeflater::State {
+  z_stream z{};
+  bool ready = false;
+  ~State() {
+    if (ready) deflateEnd(&z);
+  }
+};
+
+PieceDeflater::PieceDeflater() : state_(std::make_unique<State>()) {}
+PieceDeflater::~PieceDeflater() = default;
+
+Outcome PieceDeflater::Deflate(std::string_view before, std::string_view bytes, bool last, std::string& out,
+                               const std::atomic<bool>* stop) {
+  z_stream& z = state_->z;
+  if (!state_->ready) {
+    if (deflateInit2(&z, kLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) return Outcome::WriteFailed;
+    state_->ready = true;
+  } else if (deflateReset(&z) != Z_OK) {
+    return Outcome::WriteFailed;
+  }
+  if (before.size() > kWindowBytes) before.remove_prefix(before.size() - kWindowBytes);
+  if (!before.empty() &&
+      deflateSetDictionary(&z, reinterpret_cast<const Bytef*>(before.data()), static_cast<uInt>(before.size())) != Z_OK)
+    return Outcome::WriteFailed;
+  // Room for the worst case at once; the flush's empty block needs a few bytes more.
+  out.resize(deflateBound(&z, static_cast<uLong>(bytes.size())) + 64);
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  std::size_t at = 0;
+  for (;;) {
+    if (stop && stop->load(std::memory_order_relaxed)) return Outcome::Stopped;
+    const std::size_t n = std::min(kChunkBytes, bytes.size() - at);
+    const bool final = at + n == bytes.size();
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + at));
+    z.avail_in = static_cast<uInt>(n);
+    const int flush = !final ? Z_NO_FLUSH : last ? Z_FINISH : Z_SYNC_FLUSH;
+    const int rc = deflate(&z, flush);
+    if (rc == Z_STREAM_ERROR || z.avail_in != 0 || z.avail_out == 0) return Outcome::WriteFailed;
+    at += n;
+    if (final) {
+      if (last && rc != Z_STREAM_END) return Outcome::WriteFailed;
+      break;
+    }
+  }
+  out.resize(out.size() - z.avail_out);
+  return Outcome::Done;
+}
+
+std::uint32_t Crc32(std::uint32_t crc, std::string_view bytes) {
+  uLong sum = crc;
+  for (std::size_t at = 0; at < bytes.size(); at += 1u << 30) {  // uInt counts
+    const std::size_t n = std::min<std::size_t>(bytes.size() - at, 1u << 30);
+    sum = crc32(sum, reinterpret_cast<const Bytef*>(bytes.data() + at), static_cast<uInt>(n));
+  }
+  return static_cast<std::uint32_t>(sum);
+}
+
+std::uint32_t Crc32Combine(std::uint32_t first, std::uint32_t second, std::uint32_t secondLength) {
+  return static_cast<std::uint32_t>(crc32_combine(first, second, static_cast<z_off_t>(secondLength)));
 }
 
 bool Writer::Close() {

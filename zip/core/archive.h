@@ -111,6 +111,29 @@ struct PackedEntry {
 inline constexpr int kLevel = 6;  // zlib's default, as "zip -6"
 Outcome Pack(const Source& source, bool stored, PackedEntry& entry, const std::atomic<bool>* stop);
 
+// A large entry is deflated in pieces that can be worked on at once. Each piece is deflated on
+// its own, primed with the bytes before it (deflate looks back at most kWindowBytes), and ends on
+// a byte boundary without closing the stream unless it is the last: laid end to end, the pieces
+// are one deflate stream that every reader inflates.
+inline constexpr std::size_t kWindowBytes = 32 * 1024;
+class PieceDeflater {
+ public:
+  PieceDeflater();
+  ~PieceDeflater();
+  PieceDeflater(const PieceDeflater&) = delete;
+  PieceDeflater& operator=(const PieceDeflater&) = delete;
+  // Replaces `out` with the deflated `bytes`; `before` is what precedes them in the entry.
+  Outcome Deflate(std::string_view before, std::string_view bytes, bool last, std::string& out,
+                  const std::atomic<bool>* stop);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+std::uint32_t Crc32(std::uint32_t crc, std::string_view bytes);
+// The CRC of two pieces one after the other, from the CRC of each (the second below 2 GiB).
+std::uint32_t Crc32Combine(std::uint32_t first, std::uint32_t second, std::uint32_t secondLength);
+
 class Writer {
  public:
   Writer();
@@ -125,6 +148,11 @@ class Writer {
   Outcome AddFile(const EntryMeta& meta, bool stored, std::uint64_t size, const Source& source,
                   const std::atomic<bool>* stop);
   bool AddPacked(const PackedEntry& entry);
+  // One entry written as it comes, already deflated (or stored): begun with the size it will
+  // have, its bytes appended piece by piece, ended with its size and CRC.
+  bool Begin(const EntryMeta& meta, bool stored, std::uint64_t size);
+  bool Append(const void* bytes, std::size_t size);
+  bool End(std::uint64_t size, std::uint32_t crc);
   // Writes the central directory. False when anything written failed.
   bool Close();
   // Lets go of the stream without finishing the archive (after a stop or failure).

@@ -240,6 +240,50 @@ TEST(ZipArchive, WrittenEntriesReadBackWithNamesTimesAttributesAndBytes) {
   EXPECT_EQ(*all[2].info.safePath, u"Photos\\\u00fcber.zip");
 }
 
+// Pieces deflated apart, each primed with what precedes it, are one stream for every reader, and
+// barely larger than the entry deflated whole.
+TEST(ZipArchive, PiecesDeflatedApartMakeOneEntry) {
+  const std::string text = Text(2500000);
+  constexpr std::size_t kPiece = 1 << 20;
+  MemoryStream out;
+  Writer writer;
+  ASSERT_TRUE(writer.Create(out));
+  ASSERT_TRUE(writer.Begin({u"big.txt", kWhen, 0}, false, text.size()));
+  PieceDeflater deflater;  // one for every piece: reset between them
+  std::uint32_t crc = 0;
+  std::size_t packedBytes = 0;
+  for (std::size_t at = 0; at < text.size(); at += kPiece) {
+    const std::string_view bytes = std::string_view(text).substr(at, kPiece);
+    std::string piece;
+    ASSERT_EQ(deflater.Deflate(std::string_view(text).substr(0, at), bytes, at + kPiece >= text.size(), piece, nullptr),
+              Outcome::Done);
+    crc = at == 0 ? Crc32(0, bytes) : Crc32Combine(crc, Crc32(0, bytes), static_cast<std::uint32_t>(bytes.size()));
+    packedBytes += piece.size();
+    ASSERT_TRUE(writer.Append(piece.data(), piece.size()));
+  }
+  EXPECT_EQ(crc, Crc32(0, text));
+  ASSERT_TRUE(writer.End(text.size(), crc));
+  std::string empty;
+  ASSERT_TRUE(writer.Begin({u"empty.txt", kWhen, 0}, false, 0));
+  ASSERT_EQ(deflater.Deflate({}, {}, true, empty, nullptr), Outcome::Done);
+  ASSERT_TRUE(writer.Append(empty.data(), empty.size()) && writer.End(0, Crc32(0, {})));
+  ASSERT_TRUE(writer.Close());
+
+  const auto all = ReadAll(out.bytes());
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all[0].outcome, Outcome::Done);
+  EXPECT_TRUE(all[0].bytes == text) << "the pieces inflate to the entry";
+  EXPECT_EQ(all[1].outcome, Outcome::Done);
+  EXPECT_EQ(all[1].bytes, "");
+  PackedEntry whole;
+  ASSERT_EQ(Pack(FromString(text), false, whole, nullptr), Outcome::Done);
+  EXPECT_LE(packedBytes, whole.data.size() + whole.data.size() / 1000 + 64);
+
+  std::atomic<bool> stop{true};
+  std::string stopped;
+  EXPECT_EQ(deflater.Deflate({}, text, true, stopped, &stop), Outcome::Stopped);
+}
+
 // Sets a 16-bit field of the only entry in its local header and its central header (whose
 // place the end record gives).
 void Patch(std::string& archive, std::size_t localOffset, std::size_t centralOffset, std::uint16_t value) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -193,6 +194,37 @@ TEST(ZipFiles, AFolderTreeGoesInAndComesOutTheSame) {
   WIN32_FIND_DATAW none;
   EXPECT_FALSE(quintar::win32::FindHandle(FindFirstFileW((out + L"\\Photos\\~zx*").c_str(), &none)))
       << "no temporary file is left";
+}
+
+// A large entry is worked on in pieces: the progress moves within it, the entry comes out whole,
+// and a stop inside it leaves no archive.
+TEST(ZipFiles, ALargeEntryMovesTheProgressAndComesOutWhole) {
+  const std::wstring dir = Folder(L"large");
+  const std::wstring src = dir + L"\\src";
+  CreateDirectoryW(src.c_str(), nullptr);
+  const std::string big = Text(3500000, 7);
+  WriteFileBytes(src + L"\\big.log", big);
+  WriteFileBytes(src + L"\\small.txt", Text(2000, 8));
+
+  Recorder packing;
+  const auto packed = zip::Compress(src, dir + L"\\src.zip", packing, packing.stop);
+  ASSERT_EQ(packed.result, zip::Result::Done);
+  std::vector<unsigned> within;
+  for (std::size_t i = 0; i < packing.names.size(); ++i)
+    if (packing.names[i] == L"src\\big.log") within.push_back(packing.percents[i]);
+  ASSERT_GE(within.size(), 3u) << "once per piece";
+  EXPECT_TRUE(std::is_sorted(within.begin(), within.end()));
+  EXPECT_LT(within.front(), 50u);
+  EXPECT_EQ(packing.percents.back(), 100u);
+  const std::wstring out = Folder(L"large\\out");
+  Recorder unpacking;
+  ASSERT_EQ(zip::Extract(dir + L"\\src.zip", out, unpacking, unpacking.stop).result, zip::Result::Done);
+  EXPECT_TRUE(ReadFileBytes(out + L"\\src\\big.log") == big);
+
+  Recorder stopping;
+  stopping.stopAfter = 3;  // the folder, then inside the large file
+  EXPECT_EQ(zip::Compress(src, dir + L"\\stopped.zip", stopping, stopping.stop).result, zip::Result::Stopped);
+  EXPECT_FALSE(Exists(dir + L"\\stopped.zip"));
 }
 
 TEST(ZipFiles, HostileNamesLandInsideTheTargetOrNowhere) {
