@@ -197,6 +197,9 @@ std::vector<std::string> DeviceEventLines();
 // How many top-level windows of class `cls` there are.
 int CountTopWindows(LPCWSTR cls);
 
+// Turns the screen to width x height; true once the system reports the new size.
+bool SetScreen(int width, int height);
+
 // A plain top-level window (class "QuintarTestWindow"), e.g. the owner of boxes under test.
 UniqueWindow CreateTestWindow(LPCWSTR title = L"Test", DWORD style = WS_OVERLAPPEDWINDOW);
 

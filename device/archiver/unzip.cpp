@@ -86,13 +86,16 @@ int Add(const zc::ArchiverCommand& command, std::wstring& text) {
   return kOk;
 }
 
+bool TargetExists(const std::wstring& target, std::wstring& text) {
+  if (IsFolder(target)) return true;
+  text = L"The folder does not exist: " + target;
+  return false;
+}
+
 int Extract(const zc::ArchiverCommand& command, std::wstring& text) {
   const std::wstring archive = Wide(command.archive);
   const std::wstring target = command.folder.empty() ? L"\\" : Wide(command.folder);
-  if (!IsFolder(target)) {
-    text = L"The folder does not exist: " + target;
-    return kFailed;
-  }
+  if (!TargetExists(target, text)) return kFailed;
   Silent progress;
   std::atomic<bool> stop{false};
   const RunResult run = quintar::zip::Extract(archive, target, progress, stop, true);
@@ -116,10 +119,7 @@ int Extract(const zc::ArchiverCommand& command, std::wstring& text) {
 int ExtractLzh(const zc::ArchiverCommand& command, std::wstring& text) {
   const std::wstring archive = Wide(command.archive);
   const std::wstring target = command.folder.empty() ? L"\\" : Wide(command.folder);
-  if (!IsFolder(target)) {
-    text = L"The folder does not exist: " + target;
-    return kFailed;
-  }
+  if (!TargetExists(target, text)) return kFailed;
   const quintar::device::LzhResult run = quintar::device::ExtractLzh(archive, target);
   if (run.error != ERROR_SUCCESS) {
     text = run.opened ? L"Extraction failed: " + SystemText(run.error) : L"Cannot open " + archive;

@@ -91,16 +91,6 @@ HWND FromTemplate(int id) {
   return CreateDialogIndirectParamW(Module(), reinterpret_cast<LPCDLGTEMPLATEW>(bytes.data()), nullptr, PlainProc, 0);
 }
 
-bool SetScreen(int width, int height) {
-  DEVMODEW mode{};
-  mode.dmSize = sizeof mode;
-  mode.dmPelsWidth = static_cast<DWORD>(width);
-  mode.dmPelsHeight = static_cast<DWORD>(height);
-  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-  return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL &&
-         GetSystemMetrics(SM_CXSCREEN) == width && GetSystemMetrics(SM_CYSCREEN) == height;
-}
-
 }  // namespace
 
 // A value of the device profile the test device was made from.
@@ -204,7 +194,7 @@ TEST(Relayout, OnSizeAfterTheScreenTurns) {
   const SIZE modes[] = {{320, 240}, {240, 320}, {240, 240}, {width0, height0}};
   int switched = 0;
   for (const SIZE& m : modes) {
-    if (!SetScreen(m.cx, m.cy)) {
+    if (!testsupport::SetScreen(m.cx, m.cy)) {
       std::printf("note: no %ld x %ld display mode\n", m.cx, m.cy);
       continue;
     }

@@ -372,16 +372,6 @@ TEST_F(CryptDialogs, DecryptionDialogShowsThePathAndLaysOutInEveryShape) {
   EXPECT_EQ(ReadFileBytes(path), std::string(88, 'e'));
 }
 
-bool SetScreen(int width, int height) {
-  DEVMODEW mode{};
-  mode.dmSize = sizeof mode;
-  mode.dmPelsWidth = static_cast<DWORD>(width);
-  mode.dmPelsHeight = static_cast<DWORD>(height);
-  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-  return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL &&
-         GetSystemMetrics(SM_CXSCREEN) == width && GetSystemMetrics(SM_CYSCREEN) == height;
-}
-
 TEST_F(CryptDialogs, TurningTheScreenMovesTheControls) {
   const std::wstring source = TestPath(L"turn.txt");
   WriteFileBytes(source, "turn");
@@ -396,7 +386,7 @@ TEST_F(CryptDialogs, TurningTheScreenMovesTheControls) {
              [&](HWND dialog) {
                const SIZE modes[] = {{320, 240}, {240, 320}, {240, 240}, {width0, height0}};
                for (const SIZE& m : modes) {
-                 if (!SetScreen(m.cx, m.cy)) {
+                 if (!testsupport::SetScreen(m.cx, m.cy)) {
                    std::printf("note: no %ld x %ld display mode\n", m.cx, m.cy);
                    continue;
                  }

@@ -366,16 +366,6 @@ TEST_F(TodayEditing, LaunchersGrowShrinkGoAndComeFromTheAddDialog) {
   EXPECT_EQ(WaitForSingleObject(shell_.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the shell survived";
 }
 
-bool SetScreen(int width, int height) {
-  DEVMODEW mode{};
-  mode.dmSize = sizeof mode;
-  mode.dmPelsWidth = static_cast<DWORD>(width);
-  mode.dmPelsHeight = static_cast<DWORD>(height);
-  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-  return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL &&
-         GetSystemMetrics(SM_CXSCREEN) == width && GetSystemMetrics(SM_CYSCREEN) == height;
-}
-
 TEST_F(TodayEditing, TheAddDialogFollowsATurnedScreen) {
   Command(40027);
   HWND add = WaitDialog(L"Dialog");
@@ -385,7 +375,7 @@ TEST_F(TodayEditing, TheAddDialogFollowsATurnedScreen) {
   const int w0 = width_, h0 = GetSystemMetrics(SM_CYSCREEN);
   // Width and height swap; a square screen turns into a landscape one.
   const int w1 = w0 == h0 ? 320 * s_ : h0, h1 = w0 == h0 ? 240 * s_ : w0;
-  const bool turned = SetScreen(w1, h1);
+  const bool turned = testsupport::SetScreen(w1, h1);
   if (!turned) {
     PostMessageW(add, WM_COMMAND, IDCANCEL, 0);
     GTEST_SKIP() << "the display offers no " << w1 << " x " << h1 << " mode";
@@ -406,7 +396,7 @@ TEST_F(TodayEditing, TheAddDialogFollowsATurnedScreen) {
   EXPECT_LE(list.bottom, std::min(placed.bottom, dialog.bottom));
   EXPECT_LE(dialog.right - dialog.left, w1);
 
-  ASSERT_TRUE(SetScreen(w0, h0));
+  ASSERT_TRUE(testsupport::SetScreen(w0, h0));
   SetWindowPos(add, nullptr, 0, 0, w0, h0, SWP_NOZORDER | SWP_NOACTIVATE);
   PostMessageW(add, WM_COMMAND, IDCANCEL, 0);
   EXPECT_TRUE(WaitGone(add));
