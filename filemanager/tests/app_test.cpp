@@ -2111,7 +2111,14 @@ TEST_F(FolderonDrag, WithContextMenuEveryDropAsksAndCancelChangesNothing) {
   }
   EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\Sub\\x.txt"); }, 10000));  // Copy
   EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\x.txt"));
-  Go(L"\\Temp\\Work\\B");
+  // The drop's copy may still be ending its run, which takes no other folder meanwhile.
+  const std::wstring b = L"\\Temp\\Work\\B";
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        SendCopyData(main_, kOpenFolder, b.c_str(), static_cast<DWORD>((b.size() + 1) * 2));
+        return PumpUntil([&] { return AddressText(main_) == b; }, 1000);
+      },
+      15000));
   Command(59413);  // the Cut from before the drops
   EXPECT_TRUE(PumpUntil([&] { return Exists(L"\\Temp\\Work\\B\\y.txt") && RowNamed(list_, L"y.txt") >= 0; }, 10000));
 }
