@@ -60,8 +60,8 @@ bool HasControl(std::u16string_view text) {
   return false;
 }
 
-bool ParseValue(std::u16string_view spec, ValueType type, Value& out, std::string& error) {
-  auto parts = Split(spec, u'|');
+bool ParseValue(std::u16string_view field, ValueType type, Value& out, std::string& error) {
+  auto parts = Split(field, u'|');
   if (parts.size() != 3) return error = "a value is <root>\\<key>|<name>|<data>", false;
   std::u16string_view key = parts[0];
   if (key.starts_with(u"HKLM\\")) {
