@@ -68,8 +68,10 @@ bool ParseValue(std::u16string_view field, ValueType type, Value& out, std::stri
     out.root = Root::LocalMachine;
   } else if (key.starts_with(u"HKCU\\")) {
     out.root = Root::CurrentUser;
+  } else if (key.starts_with(u"HKCR\\")) {
+    out.root = Root::ClassesRoot;
   } else {
-    return error = "a value's key starts with HKLM\\ or HKCU\\", false;
+    return error = "a value's key starts with HKLM\\, HKCU\\ or HKCR\\", false;
   }
   key.remove_prefix(5);
   if (key.empty() || key.front() == u'\\' || key.back() == u'\\' || key.find(u"\\\\") != key.npos)

@@ -16,7 +16,7 @@ struct Shortcut {
   std::u16string target;  // its command line
 };
 
-enum class Root { LocalMachine, CurrentUser };
+enum class Root { LocalMachine, CurrentUser, ClassesRoot };
 enum class ValueType { String, Dword };
 
 struct Value {
@@ -46,7 +46,8 @@ struct ParseResult {
 // Reads a UTF-8 manifest (a byte-order mark is skipped). Lines are "Keyword=value"; empty lines
 // and lines starting with '#' are skipped. Keywords:
 //   Name=, Folder=, Setup=, File=<relative path>, Shortcut=<link>|<target>,
-//   String=<HKLM|HKCU>\<key>|<value name>|<text>, Dword=<HKLM|HKCU>\<key>|<value name>|<decimal>.
+//   String=<root>\<key>|<value name>|<text>, Dword=<root>\<key>|<value name>|<decimal>, the root
+//   HKLM, HKCU or HKCR (COM classes and shell handlers); an empty value name is the key's default.
 // "%InstallDir%" in a shortcut's target or a string value stands for the install folder.
 ParseResult ParseManifest(std::string_view utf8, Manifest& out);
 

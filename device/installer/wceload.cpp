@@ -169,8 +169,17 @@ class Installer {
   }
   bool ReadManifest(const std::wstring& path, pkg::Manifest& manifest, std::wstring& why);
   bool SetValue(const pkg::Value& v, const std::wstring& folder);
+  // Removes the installed package `name`, as its record describes it.
+  DWORD Uninstall(const std::wstring& name);
   static HKEY RootOf(pkg::Root root) {
-    return root == pkg::Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    switch (root) {
+      case pkg::Root::CurrentUser:
+        return HKEY_CURRENT_USER;
+      case pkg::Root::ClassesRoot:
+        return HKEY_CLASSES_ROOT;
+      default:
+        return HKEY_LOCAL_MACHINE;
+    }
   }
 
   const Options& options_;
@@ -241,6 +250,11 @@ DWORD Installer::Install() {
   const BOOL installed =
       RegOpenKeyExW(HKEY_LOCAL_MACHINE, record.c_str(), 0, KEY_READ, previous.put()) == ERROR_SUCCESS;
   previous.reset();
+  wchar_t previousFolder[MAX_PATH] = L"";
+  DWORD previousSize = sizeof previousFolder;
+  if (installed && RegGetValueW(HKEY_LOCAL_MACHINE, record.c_str(), L"InstallDir", RRF_RT_REG_SZ, nullptr,
+                                previousFolder, &previousSize) != ERROR_SUCCESS)
+    previousFolder[0] = L'\0';
 
   Module setup;
   if (!manifest.setup.empty()) {
@@ -250,6 +264,11 @@ DWORD Installer::Install() {
   }
   if (auto init = Export<InstallInitFn>(setup.get(), "Install_Init"))
     if (init(window_, TRUE, installed, folder.c_str()) != 0) return kCancelled;
+  // Installed elsewhere before: that copy goes first, so that one copy is left, not two with
+  // their shortcuts and values pointing at the new one.
+  if (previousFolder[0] && CompareStringOrdinal(previousFolder, -1, folder.c_str(), -1, TRUE) != CSTR_EQUAL &&
+      Uninstall(name) != kDone)
+    device::LogEvent((L"wceload could not wholly remove " + name + L" from " + previousFolder).c_str());
 
   WORD failedFolders = 0, failedFiles = 0, failedValues = 0, failedShortcuts = 0;
   if (!MakeFolders(folder)) ++failedFolders;
@@ -299,6 +318,10 @@ DWORD Installer::Remove() {
   const std::wstring& name = options_.remove;
   if (!pkg::IsSafeRelativePath(U(name)) || name.find(L'\\') != std::wstring::npos)
     return Fail(L"There is no package named " + name + L".");
+  return Uninstall(name);
+}
+
+DWORD Installer::Uninstall(const std::wstring& name) {
   const std::wstring record = std::wstring(kApps) + L"\\" + name;
   wchar_t folderText[MAX_PATH] = L"";
   DWORD size = sizeof folderText;
@@ -321,8 +344,10 @@ DWORD Installer::Remove() {
     DWORD a = GetFileAttributesW(W(s.link).c_str());
     if (a != INVALID_FILE_ATTRIBUTES && !DeleteFileW(W(s.link).c_str())) ++failures;
   }
-  for (const auto& v : manifest.values) {
-    HKEY root = v.root == pkg::Root::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  // Last first: a subkey's values come after its parent's, so the parent is empty by its turn.
+  for (auto it = manifest.values.rbegin(); it != manifest.values.rend(); ++it) {
+    const pkg::Value& v = *it;
+    HKEY root = RootOf(v.root);
     RegDeleteKeyValueW(root, W(v.key).c_str(), W(v.name).c_str());
     RegKey key;
     // The package's key goes when nothing but its own values was in it.

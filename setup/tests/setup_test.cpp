@@ -33,11 +33,18 @@ bool KeyExists(const std::wstring& key) {
   return RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, k.put()) == ERROR_SUCCESS;
 }
 
-std::wstring ReadString(const std::wstring& key, const wchar_t* name) {
+std::wstring ReadString(const std::wstring& key, const wchar_t* name, HKEY root = HKEY_LOCAL_MACHINE) {
   wchar_t value[MAX_PATH] = L"";
   DWORD size = sizeof value;
-  RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size);
+  RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size);
   return value;
+}
+
+constexpr wchar_t kMenuvexClass[] = L"CLSID\\{359BDB2D-B31D-41F9-9CD3-E136B4843987}";
+
+bool MenuvexRegistered() {
+  quintar::win32::RegKey k;
+  return RegOpenKeyExW(HKEY_CLASSES_ROOT, kMenuvexClass, 0, KEY_READ, k.put()) == ERROR_SUCCESS;
 }
 
 // How often the Today screen has loaded its test item: once at start, once per reload.
@@ -94,6 +101,7 @@ TEST_F(SetupTest, TheSuiteIsRemovedAndInstalledThroughTheInstaller) {
   EXPECT_FALSE(FileExists(kSuite));
   EXPECT_FALSE(FileExists(link));
   EXPECT_FALSE(KeyExists(L"SOFTWARE\\Apps\\Zek Quintar"));
+  EXPECT_FALSE(MenuvexRegistered()) << "the class key goes with its subkey";
   EXPECT_EQ(RunInstaller(L"/noui /remove \"Zek Quintar\""), 3u) << "no longer installed";
 
   // Installation from the package: the files, the shortcuts and the item are back, and the Today
@@ -105,6 +113,8 @@ TEST_F(SetupTest, TheSuiteIsRemovedAndInstalledThroughTheInstaller) {
   const std::string target = "\"\\Program Files\\Zek\\Quintar\\Tamsk.exe\"";
   EXPECT_EQ(testsupport::ReadFileBytes(link), std::to_string(target.size()) + "#" + target);
   EXPECT_EQ(ReadString(kItem, L"DLL"), std::wstring(kSuite) + L"\\Glancet.dll");
+  EXPECT_EQ(ReadString(std::wstring(kMenuvexClass) + L"\\InprocServer32", nullptr, HKEY_CLASSES_ROOT),
+            std::wstring(kSuite) + L"\\Menuvex.dll");
   EXPECT_TRUE(PumpUntil([&] { return Reloads() > reloads; }, 5000));
   WIN32_FIND_DATAW found;
   quintar::win32::FindHandle staging(FindFirstFileW(L"\\Temp\\wceload.*", &found));
@@ -120,6 +130,15 @@ TEST_F(SetupTest, TheSuiteIsRemovedAndInstalledThroughTheInstaller) {
       RunInstaller(L"/noui /dest \"\\Storage Card\\Quintar\" \"\\Windows\\AppMgr\\Zek Quintar.zip\"", &box, IDYES), 0u);
   EXPECT_TRUE(FileExists(L"\\Storage Card\\Quintar\\Vorrel.exe"));
   EXPECT_EQ(ReadString(kItem, L"DLL"), L"\\Storage Card\\Quintar\\Glancet.dll");
+  // The copy in the old folder went first: one copy, everything pointing at it.
+  EXPECT_FALSE(FileExists(kSuite));
+  EXPECT_EQ(ReadString(L"SOFTWARE\\Apps\\Zek Quintar", L"InstallDir"), L"\\Storage Card\\Quintar");
+  EXPECT_NE(testsupport::ReadFileBytes(link).find("Storage Card\\Quintar\\Tamsk.exe"), std::string::npos);
+  const std::wstring server = ReadString(std::wstring(kMenuvexClass) + L"\\InprocServer32", nullptr, HKEY_CLASSES_ROOT);
+  EXPECT_EQ(server, L"\\Storage Card\\Quintar\\Menuvex.dll");
+  HMODULE menuvex = LoadLibraryW(server.c_str());
+  EXPECT_NE(menuvex ? GetProcAddress(menuvex, "DllGetClassObject") : nullptr, nullptr) << "the registered server loads";
+  if (menuvex) FreeLibrary(menuvex);
 
   // A theme is only recorded, as before.
   EXPECT_EQ(RunInstaller(L"/safe /noui /nouninstall /delete 0 \\windows\\My_Theme.tsk"), 0u);

@@ -13,7 +13,8 @@ TEST(PackageManifest, ReadsEveryKindOfLine) {
       "\xEF\xBB\xBF# comment\r\nName=Zek Quintar\r\nFolder=\\Program Files\\Zek\\Quintar\nSetup=setup.dll\n\n"
       "File=setup.dll\nFile=docs\\Caf\xC3\xA9.htm\n"
       "Shortcut=\\Windows\\Start Menu\\A.lnk|\"%InstallDir%\\A.exe\" /x\n"
-      "String=HKLM\\SOFTWARE\\Items\\G|DLL|%InstallDir%\\G.dll\nDword=HKCU\\Software\\G|Enabled|4294967295\n",
+      "String=HKLM\\SOFTWARE\\Items\\G|DLL|%InstallDir%\\G.dll\nDword=HKCU\\Software\\G|Enabled|4294967295\n"
+      "String=HKCR\\*\\Shellex\\ContextMenuHandlers\\{1}||Free\n",
       m);
   ASSERT_TRUE(r.ok) << r.error;
   EXPECT_EQ(m.name, u"Zek Quintar");
@@ -23,13 +24,15 @@ TEST(PackageManifest, ReadsEveryKindOfLine) {
   EXPECT_EQ(m.files[1], u"docs\\Caf\u00e9.htm");
   ASSERT_EQ(m.shortcuts.size(), 1u);
   EXPECT_EQ(pkg::Expand(m.shortcuts[0].target, m.folder), u"\"\\Program Files\\Zek\\Quintar\\A.exe\" /x");
-  ASSERT_EQ(m.values.size(), 2u);
+  ASSERT_EQ(m.values.size(), 3u);
   EXPECT_EQ(m.values[0].root, pkg::Root::LocalMachine);
   EXPECT_EQ(m.values[0].key, u"SOFTWARE\\Items\\G");
   EXPECT_EQ(m.values[0].name, u"DLL");
   EXPECT_EQ(m.values[1].root, pkg::Root::CurrentUser);
   EXPECT_EQ(m.values[1].type, pkg::ValueType::Dword);
   EXPECT_EQ(m.values[1].number, 4294967295ul);
+  EXPECT_EQ(m.values[2].root, pkg::Root::ClassesRoot);
+  EXPECT_EQ(m.values[2].name, u"") << "the key's default value";
 }
 
 TEST(PackageManifest, RefusesWhatCouldReachOutsideOrIsDamaged) {
@@ -40,7 +43,7 @@ TEST(PackageManifest, RefusesWhatCouldReachOutsideOrIsDamaged) {
   } cases[] = {
       {"File=..\\win.ini", 3},   {"File=C:\\boot.ini", 3},    {"File=\\Windows\\x.dll", 3},
       {"File=a\\\\b", 3},        {"Shortcut=C:\\x.lnk|x", 3}, {"Shortcut=\\x.lnk", 3},
-      {"String=HKCR\\x|a|b", 3}, {"String=HKLM\\|a|b", 3},    {"Dword=HKLM\\k|a|4294967296", 3},
+      {"String=HKU\\x|a|b", 3} , {"String=HKLM\\|a|b", 3},    {"Dword=HKLM\\k|a|4294967296", 3},
       {"Dword=HKLM\\k|a|-1", 3}, {"Dword=HKLM\\k|a|", 3},     {"Colour=red", 3},
       {"no equals sign", 3},     {"File=a\x01", 3},           {"File=\xC3(", 0},
       {"File=\xE0\x80\xAF", 0},  // overlong
