@@ -253,6 +253,7 @@ bool MainFrame::DropInto(const std::wstring& target, POINT screen, WPARAM keys, 
     ran = PasteInto(target);
   }
   list_.Clipboard() = std::move(saved);
+  list_.ShowCutRows();
   UpdateCommandStates();
   return ran;
 }

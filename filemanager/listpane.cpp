@@ -375,6 +375,7 @@ void ListPane::Navigate(const std::wstring& requested) {
       ReadRecords(path16, search);
       InsertRows(reselect);
       path_ = path;
+      ShowCutRows(true);
       listedOnce_ = true;
       RewriteStatus();
       host_.Listed(path_);

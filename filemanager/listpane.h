@@ -168,6 +168,10 @@ class ListPane {
   const FileClipboard& Clipboard() const { return clipboard_; }
   // Every row loses the cut look; with `cutSelection` the selected rows take it.
   void MarkCut(bool cutSelection);
+  // The rows of what is cut (the clipboard's items, while it holds a Cut) take the cut look, the
+  // others lose it unless the rows are `fresh`: after a listing, and after a drop gave the
+  // clipboard back.
+  void ShowCutRows(bool fresh = false);
   // Drops the rows of the items marked done, found by folder and name (the rows may have been
   // listed again since the items were taken), and writes the status for what remains.
   void RemoveDoneRows(std::span<const fileops::FileItem> items);

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "filemanager/core/paths.h"
 #include "filemanager/listpane.h"
@@ -56,6 +57,26 @@ void ListPane::MarkCut(bool cutSelection) {
     const qf::FileEntry* e = EntryOf(i);
     if (e && e->kind != qf::EntryKind::UpLevel)
       SendMessageW(list_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
+  }
+}
+
+void ListPane::ShowCutRows(bool fresh) {
+  if (!list_) return;
+  LVITEMW state{};
+  state.stateMask = LVIS_CUT;
+  if (!fresh) SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  if (!clipboard_.cut || clipboard_.Empty()) return;
+  // By name among the clipboard's items of the listed folder: a set, as a Cut may take thousands.
+  std::unordered_set<std::wstring_view> cut;
+  for (const fileops::FileItem& item : clipboard_.items)
+    if (FieldText(item.folder) == path_) cut.insert(FieldText(item.name));
+  if (cut.empty()) return;
+  state.state = LVIS_CUT;
+  const int count = RowCount();
+  for (int row = 0; row < count; ++row) {
+    const qf::FileEntry* e = EntryOf(row);
+    if (e && e->kind != qf::EntryKind::UpLevel && cut.contains(WideView(e->name)))
+      SendMessageW(list_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
   }
 }
 

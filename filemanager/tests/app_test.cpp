@@ -1548,12 +1548,12 @@ TEST_F(FolderonProperties, SizesShowKilobytesUpTo1023999BytesAndOkRenamesWithRea
     if (!*name) Tick(page, 1019);  // Hidden
     PressOk(sheet);
     EXPECT_TRUE(DismissError(main_, L"This file cannot be renamed.", nullptr)) << testing::PrintToString(name);
-    // The box comes before the attributes are applied; the sheet closes once they are.
+    // The sheet has closed by then; the attributes are applied once the box is answered.
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(sheet); }, 5000));
     EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\x.txt"));
     EXPECT_FALSE(Exists(L"\\Temp\\Work\\esc"));
   }
-  EXPECT_TRUE(Attributes(L"\\Temp\\Work\\A\\x.txt") & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_TRUE(PumpUntil([] { return (Attributes(L"\\Temp\\Work\\A\\x.txt") & FILE_ATTRIBUTE_HIDDEN) != 0; }, 5000));
   SetFileAttributesW(L"\\Temp\\Work\\A\\renamed.bin", FILE_ATTRIBUTE_NORMAL);
 
   // A program in ROM says so after its type and shows it read only.
@@ -2112,6 +2112,7 @@ TEST_F(FolderonDrag, WithContextMenuEveryDropAsksAndCancelChangesNothing) {
   }
   EXPECT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\A\\Sub\\x.txt"); }, 10000));  // Copy
   EXPECT_TRUE(Exists(L"\\Temp\\Work\\A\\x.txt"));
+  EXPECT_TRUE(PumpUntil([&] { return IsCut(list_, L"y.txt"); }, 3000)) << "still drawn as cut";
   // The drop's copy may still be ending its run, which takes no other folder meanwhile.
   const std::wstring b = L"\\Temp\\Work\\B";
   ASSERT_TRUE(PumpUntil(
