@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-#include <cstring>
 
 #include "filemanager/core/paths.h"
 #include "filemanager/mainframe.h"
@@ -407,20 +406,7 @@ void MainFrame::CopySelectedText(bool fullPath) {
     if (!joined) return;
     text = *joined;
   }
-  // Another program may hold the clipboard for a moment.
-  bool open = false;
-  for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(hwnd()) != FALSE); ++attempt) Sleep(10);
-  if (!open) return;
-  EmptyClipboard();
-  size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  win32::GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
-  if (void* p = memory ? GlobalLock(memory.get()) : nullptr) {
-    std::memcpy(p, text.c_str(), bytes);
-    GlobalUnlock(memory.get());
-    // The clipboard owns the memory once it took it.
-    if (SetClipboardData(CF_UNICODETEXT, memory.get())) memory.release();
-  }
-  CloseClipboard();
+  win32::PutClipboardText(hwnd(), win32::WideView(text));
 }
 
 void MainFrame::Exit() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }

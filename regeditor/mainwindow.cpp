@@ -467,20 +467,6 @@ std::wstring PathText(const CurrentKey& key) {
   return win32::Wide(core::FullKeyText(win32::U16View(key.rootName), win32::U16View(key.path)));
 }
 
-bool PutOnClipboard(HWND owner, const std::wstring& text) {
-  if (!OpenClipboard(owner)) return false;
-  EmptyClipboard();
-  bool done = false;
-  SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
-  if (HLOCAL memory = LocalAlloc(LMEM_FIXED, bytes)) {
-    memcpy(memory, text.c_str(), bytes);
-    done = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-    if (!done) LocalFree(memory);
-  }
-  CloseClipboard();
-  return done;
-}
-
 }  // namespace
 
 void MainWindow::ShowPath() {
@@ -490,7 +476,7 @@ void MainWindow::ShowPath() {
     return;
   }
   win32::ShowMessage(hwnd(), text, L"Current Path", MB_OK | MB_ICONINFORMATION);
-  PutOnClipboard(hwnd(), text);
+  win32::PutClipboardText(hwnd(), text);
 }
 
 void MainWindow::CopyPath() {
@@ -499,7 +485,7 @@ void MainWindow::CopyPath() {
     win32::ShowMessage(hwnd(), L"Please select path!", L"Warning!", MB_OK | MB_ICONINFORMATION);
     return;
   }
-  PutOnClipboard(hwnd(), text);
+  win32::PutClipboardText(hwnd(), text);
 }
 
 void MainWindow::Exit() { SendMessageW(hwnd(), WM_CLOSE, 0, 0); }

@@ -1,5 +1,7 @@
 #include "win32/text.h"
 
+#include <cstring>
+
 namespace quintar::win32 {
 
 std::string Utf8(std::wstring_view text) {
@@ -31,6 +33,27 @@ std::wstring TreeItemText(HWND tree, HTREEITEM item) {
   tv.cchTextMax = MAX_PATH;
   TreeView_GetItem(tree, &tv);
   return text;
+}
+
+bool PutClipboardText(HWND owner, std::wstring_view text) {
+  bool open = false;
+  for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(owner) != FALSE); ++attempt) Sleep(10);
+  if (!open) return false;
+  EmptyClipboard();
+  bool done = false;
+  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    if (auto* p = static_cast<wchar_t*>(GlobalLock(memory))) {
+      std::memcpy(p, text.data(), text.size() * sizeof(wchar_t));
+      p[text.size()] = L'\0';
+      GlobalUnlock(memory);
+      // The clipboard owns the memory once it took it.
+      done = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    }
+    if (!done) GlobalFree(memory);
+  }
+  CloseClipboard();
+  return done;
 }
 
 }  // namespace quintar::win32

@@ -33,4 +33,8 @@ std::wstring ControlText(HWND dialog, int id);
 // A tree view item's label.
 std::wstring TreeItemText(HWND tree, HTREEITEM item);
 
+// Puts `text` on the clipboard for `owner`. Another program may hold the clipboard open for a
+// moment, so opening it is tried for up to 200 ms. False when it could not be done.
+bool PutClipboardText(HWND owner, std::wstring_view text);
+
 }  // namespace quintar::win32
