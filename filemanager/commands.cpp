@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-
 #include "filemanager/core/paths.h"
 #include "filemanager/mainframe.h"
 #include "filemanager/userpathdialog.h"
