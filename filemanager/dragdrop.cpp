@@ -113,11 +113,7 @@ void MainFrame::DragMove(POINT client) {
   } else if (Contains(list, screen)) {
     const int row = RowAt(list, ToClient(list, screen));
     const qf::FileEntry* entry = list_.EntryOf(row);
-    if (entry && entry->kind == qf::EntryKind::Folder) {
-      LVITEMW state{};
-      state.stateMask = state.state = LVIS_DROPHILITED;
-      SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-    }
+    if (entry && entry->kind == qf::EntryKind::Folder) list_.SetDropRow(row);
     UpdateWindow(list);
   }
   if (drag_.image) {
@@ -127,12 +123,7 @@ void MainFrame::DragMove(POINT client) {
 }
 
 void MainFrame::ClearDropHighlights() {
-  HWND list = list_.Window();
-  for (int row = -1; (row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, row, LVNI_DROPHILITED))) >= 0;) {
-    LVITEMW state{};
-    state.stateMask = LVIS_DROPHILITED;
-    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-  }
+  list_.SetDropRow(-1);
   if (tree_.Window()) TreeView_SelectDropTarget(tree_.Window(), nullptr);
 }
 

@@ -76,12 +76,6 @@ int AddIcon(HIMAGELIST list, win32::Icon icon, int fallback) {
   return index;
 }
 
-int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM sort) {
-  const auto* settings = reinterpret_cast<const qf::ListViewSettings*>(sort);
-  return qf::CompareEntries(*reinterpret_cast<const qf::FileEntry*>(a), *reinterpret_cast<const qf::FileEntry*>(b),
-                            settings->Key(), settings->ascending != 0);
-}
-
 void CopyText(NMLVDISPINFOW* info, const std::u16string& text) {
   if (!info->item.pszText || info->item.cchTextMax <= 0) return;
   lstrcpynW(info->item.pszText, win32::WidePtr(text.c_str()), info->item.cchTextMax);
@@ -112,9 +106,12 @@ bool ListPane::Create(HWND parent, HINSTANCE instance, const std::wstring& comma
   list_ =
       CreateWindowExW(0, WC_LISTVIEWW, L"",
                       WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
-                          LVS_EDITLABELS | LVS_ICON,
+                          LVS_EDITLABELS | LVS_OWNERDATA | LVS_ICON,
                       0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LIST)), instance, nullptr);
   if (!list_) return false;
+  // An owner-data list keeps only selection and focus; the cut look and the drop target are the
+  // pane's, asked for with the texts.
+  SendMessageW(list_, LVM_SETCALLBACKMASK, LVIS_CUT | LVIS_DROPHILITED, 0);
   static const wchar_t* const kNames[] = {L"Name", L"Size", L"Type", L"Modified"};
   static const int kFormats[] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_LEFT, LVCFMT_LEFT};
   for (int i = 0; i < 4; ++i) {
@@ -184,17 +181,7 @@ void ListPane::RebuildImageLists() {
   CreateImageLists();
   // No row may keep an index into the lists just dropped.
   for (auto& record : records_) record.iconIndex = -1;
-  if (list_) {
-    const int count = RowCount();
-    for (int row = 0; row < count; ++row) {
-      LVITEMW item{};
-      item.mask = LVIF_IMAGE;
-      item.iItem = row;
-      item.iImage = I_IMAGECALLBACK;
-      SendMessageW(list_, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    InvalidateRect(list_, nullptr, TRUE);
-  }
+  if (list_) InvalidateRect(list_, nullptr, TRUE);
 }
 
 void ListPane::SaveSettingsAndDestroy() {
@@ -227,38 +214,21 @@ void ListPane::ClearRows() {
   if (!list_) return;
   // The rows go first, so that no notification sent while they go can reach a freed record.
   SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+  rows_.clear();
   records_.clear();
+  dropRow_ = -1;
 }
 
 int ListPane::RowCount() const { return list_ ? static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)) : 0; }
 
-const qf::FileEntry* ListPane::EntryOf(int row) const {
-  if (!list_ || row < 0) return nullptr;
-  LVITEMW item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
-  if (!SendMessageW(list_, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return nullptr;
-  return reinterpret_cast<const qf::FileEntry*>(item.lParam);
+qf::FileEntry* ListPane::RowEntry(int row) const {
+  return row >= 0 && static_cast<size_t>(row) < rows_.size() ? rows_[row] : nullptr;
 }
+
+const qf::FileEntry* ListPane::EntryOf(int row) const { return RowEntry(row); }
 
 int ListPane::SelectedRow() const {
   return list_ ? static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)) : -1;
-}
-
-int ListPane::AddRow(int at, qf::FileEntry* entry, bool select) {
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-  item.iItem = at;
-  // Every cell of a row is a callback: the list view asks for the sub-items of a row it holds no
-  // text for, so only the name's callback needs setting.
-  item.pszText = entry->kind == qf::EntryKind::UpLevel ? const_cast<wchar_t*>(L"..") : LPSTR_TEXTCALLBACKW;
-  item.iImage = I_IMAGECALLBACK;
-  item.lParam = reinterpret_cast<LPARAM>(entry);
-  if (select) {
-    item.mask |= LVIF_STATE;
-    item.state = item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  }
-  return static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 void ListPane::ReadRecords(const std::u16string& path16, bool search) {
@@ -320,33 +290,34 @@ void ListPane::ReadRecords(const std::u16string& path16, bool search) {
 }
 
 void ListPane::InsertRows(const std::optional<std::u16string>& reselect) {
-  // The rows are read and sorted here and then inserted in order: sorting inside the list view
-  // costs a message per comparison.
   // The records stay where they are from here on: the rows point at them.
-  std::vector<qf::FileEntry*> entries;
-  entries.reserve(records_.size());
-  for (auto& record : records_) entries.push_back(&record);
+  rows_.reserve(records_.size());
+  for (auto& record : records_) {
+    rows_.push_back(&record);
+    if (record.kind == qf::EntryKind::UpLevel) upLevelShown_ = true;
+  }
   const qf::SortKey key = settings_.Key();
   const bool ascending = settings_.ascending != 0;
-  std::sort(entries.begin(), entries.end(),
+  std::sort(rows_.begin(), rows_.end(),
             [key, ascending](const auto& a, const auto& b) { return qf::CompareEntries(*a, *b, key, ascending) < 0; });
-  int row = 0;
-  // The icon views place every row as it comes; the report view does not, and one arrangement
-  // afterwards places them all at less cost.
-  const LONG_PTR style = GetWindowLongPtrW(list_, GWL_STYLE);
-  const bool icons = (style & LVS_TYPEMASK) == LVS_ICON || (style & LVS_TYPEMASK) == LVS_SMALLICON;
-  if (icons && entries.size() > 1) SetWindowLongPtrW(list_, GWL_STYLE, (style & ~LVS_TYPEMASK) | LVS_REPORT);
-  SendMessageW(list_, LVM_SETITEMCOUNT, entries.size() + row, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-  for (qf::FileEntry* entry : entries) {
-    bool isChild = reselect && entry->kind != qf::EntryKind::UpLevel && *reselect == entry->name;
-    if (AddRow(row, entry, isChild) < 0) continue;
-    if (entry->kind == qf::EntryKind::UpLevel) upLevelShown_ = true;
-    ++row;
+  SendMessageW(list_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+  ArrangeIcons();
+  if (!reselect) return;
+  for (size_t row = 0; row < rows_.size(); ++row) {
+    if (rows_[row]->kind != qf::EntryKind::UpLevel && rows_[row]->name == *reselect) {
+      LVITEMW state{};
+      state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+      SendMessageW(list_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+      break;
+    }
   }
-  if (GetWindowLongPtrW(list_, GWL_STYLE) != style) {
-    SetWindowLongPtrW(list_, GWL_STYLE, style);
-    SendMessageW(list_, LVM_ARRANGE, LVA_DEFAULT, 0);
-  }
+}
+
+void ListPane::ArrangeIcons() {
+  // Wine's list view gives an owner-data row an icon position only when the icons are arranged;
+  // without that every icon sits at 0,0 and each paint draws them all.
+  const LONG_PTR view = GetWindowLongPtrW(list_, GWL_STYLE) & LVS_TYPEMASK;
+  if (view == LVS_ICON || view == LVS_SMALLICON) SendMessageW(list_, LVM_ARRANGE, LVA_DEFAULT, 0);
 }
 
 void ListPane::Navigate(const std::wstring& requested) {
@@ -491,9 +462,36 @@ void ListPane::OpenRow(int row) {
 }
 
 void ListPane::Sort() {
-  if (RowCount() > 1) {
-    SendMessageW(list_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&settings_), reinterpret_cast<LPARAM>(CompareRows));
+  if (rows_.size() < 2) return;
+  // Selection and focus belong to row numbers in an owner-data list: they are noted by record
+  // and given back at the records' new rows.
+  std::vector<qf::FileEntry*> selected;
+  for (int i = SelectedRow(); i >= 0; i = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, i, LVNI_SELECTED)))
+    if (auto* entry = RowEntry(i)) selected.push_back(entry);
+  qf::FileEntry* focused =
+      RowEntry(static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
+  const qf::SortKey key = settings_.Key();
+  const bool ascending = settings_.ascending != 0;
+  std::stable_sort(rows_.begin(), rows_.end(), [key, ascending](const auto& a, const auto& b) {
+    return qf::CompareEntries(*a, *b, key, ascending) < 0;
+  });
+  std::vector<int> rowOf(records_.size(), -1);
+  for (size_t row = 0; row < rows_.size(); ++row) rowOf[static_cast<size_t>(rows_[row] - records_.data())] = static_cast<int>(row);
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  for (qf::FileEntry* entry : selected) {
+    state.stateMask = state.state = LVIS_SELECTED | (entry == focused ? LVIS_FOCUSED : 0);
+    SendMessageW(list_, LVM_SETITEMSTATE, rowOf[static_cast<size_t>(entry - records_.data())],
+                 reinterpret_cast<LPARAM>(&state));
   }
+  if (focused && std::find(selected.begin(), selected.end(), focused) == selected.end()) {
+    state.stateMask = state.state = LVIS_FOCUSED;
+    SendMessageW(list_, LVM_SETITEMSTATE, rowOf[static_cast<size_t>(focused - records_.data())],
+                 reinterpret_cast<LPARAM>(&state));
+  }
+  dropRow_ = -1;
+  InvalidateRect(list_, nullptr, TRUE);
 }
 
 int ListPane::CachedIcon(std::map<std::wstring, int>& cache, const std::wstring& key, const std::wstring& path,
@@ -536,9 +534,22 @@ int ListPane::IconFor(qf::FileEntry& entry, bool) {
   return CachedIcon(largeCache_, key, L"x." + ext, true);
 }
 
+const std::u16string& ListPane::DisplayName(qf::FileEntry& entry) const {
+  if (!entry.displayName) {
+    entry.displayName = (entry.kind == qf::EntryKind::File && settings_.hideExtensions)
+                            ? std::u16string(qf::NameWithoutExtension(entry.name))
+                            : entry.name;
+  }
+  return *entry.displayName;
+}
+
 void ListPane::OnGetDispInfo(NMLVDISPINFOW* info) {
-  auto* entry = reinterpret_cast<qf::FileEntry*>(info->item.lParam);
+  qf::FileEntry* entry = RowEntry(info->item.iItem);
   if (!entry) return;
+  if (info->item.mask & LVIF_STATE) {
+    UINT state = (entry->cut ? LVIS_CUT : 0) | (info->item.iItem == dropRow_ ? LVIS_DROPHILITED : 0);
+    info->item.state = (info->item.state & ~info->item.stateMask) | (state & info->item.stateMask);
+  }
   if (info->item.mask & LVIF_IMAGE) {
     if (entry->iconIndex < 0) entry->iconIndex = IconFor(*entry, true);
     info->item.iImage = entry->iconIndex;
@@ -547,11 +558,7 @@ void ListPane::OnGetDispInfo(NMLVDISPINFOW* info) {
   bool folder = entry->kind != qf::EntryKind::File;
   switch (info->item.iSubItem) {
     case 0:
-      if (!entry->displayName) {
-        entry->displayName =
-            (!folder && settings_.hideExtensions) ? std::u16string(qf::NameWithoutExtension(entry->name)) : entry->name;
-      }
-      CopyText(info, *entry->displayName);
+      CopyText(info, DisplayName(*entry));
       break;
     case 1:
       if (folder) break;
@@ -583,6 +590,32 @@ void ListPane::OnGetDispInfo(NMLVDISPINFOW* info) {
     default:
       break;
   }
+}
+
+int ListPane::OnFindItem(const NMLVFINDITEMW* find) {
+  const LVFINDINFOW& what = find->lvfi;
+  if (!(what.flags & (LVFI_STRING | LVFI_PARTIAL)) || !what.psz || rows_.empty()) return -1;
+  const std::u16string_view text(win32::U16Ptr(what.psz));
+  const bool partial = (what.flags & LVFI_PARTIAL) != 0;
+  const int count = static_cast<int>(rows_.size());
+  const int start = find->iStart >= 0 && find->iStart < count ? find->iStart : 0;
+  const int span = (what.flags & LVFI_WRAP) || start == 0 ? count : count - start;
+  for (int n = 0; n < span; ++n) {
+    const int row = (start + n) % count;
+    std::u16string_view name = DisplayName(*rows_[row]);
+    if (partial ? name.size() >= text.size() && qf::EqualsNoCase(name.substr(0, text.size()), text)
+                : qf::EqualsNoCase(name, text))
+      return row;
+  }
+  return -1;
+}
+
+void ListPane::SetDropRow(int row) {
+  if (row == dropRow_ || !list_) return;
+  const int old = dropRow_;
+  dropRow_ = RowEntry(row) ? row : -1;
+  if (old >= 0) SendMessageW(list_, LVM_REDRAWITEMS, old, old);
+  if (dropRow_ >= 0) SendMessageW(list_, LVM_REDRAWITEMS, dropRow_, dropRow_);
 }
 
 void ListPane::OnColumnClick(int column) {

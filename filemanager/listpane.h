@@ -1,6 +1,6 @@
-// ListPane: the list view that shows one folder of the device, or the search hits. One FileEntry
-// per row, kept by the pane while the row is listed; texts and icons are made when the list view
-// first asks and are cached in the entry.
+// ListPane: the list view that shows one folder of the device, or the search hits. The list view
+// holds no rows of its own (owner data): the pane keeps one FileEntry per row in row order, and
+// texts and icons are made when the list view first asks and are cached in the entry.
 #pragma once
 
 #include <windows.h>
@@ -179,6 +179,10 @@ class ListPane {
   void RepointMovedHits(std::span<const fileops::FileItem> items, const std::wstring& destFolder);
 
   void OnGetDispInfo(NMLVDISPINFOW* info);
+  // Type-ahead and LVM_FINDITEM: the row whose shown name starts with (or is) the asked text.
+  int OnFindItem(const NMLVFINDITEMW* find);
+  // The folder row a drag hovers over shows highlighted; -1 for none.
+  void SetDropRow(int row);
   void OnColumnClick(int column);
   void SetViewStyleCommand(int command);
   void CycleViewStyle();
@@ -199,9 +203,13 @@ class ListPane {
   void ReadRecords(const std::u16string& path16, bool search);
   // One row per record, in sorted order; the row named `reselect` is selected.
   void InsertRows(const std::optional<std::u16string>& reselect);
-  // Inserts a row for `entry` (one of `records_`) at `at`; the row index, or -1.
-  int AddRow(int at, core::FileEntry* entry, bool select);
+  // Sorts `rows_` by the current key; the selected and focused entries stay so.
   void Sort();
+  core::FileEntry* RowEntry(int row) const;
+  // In the icon views: every row gets its place in the grid.
+  void ArrangeIcons();
+  // The name as the row shows it, made once.
+  const std::u16string& DisplayName(core::FileEntry& entry) const;
   int IconFor(core::FileEntry& entry, bool large);
   int CachedIcon(std::map<std::wstring, int>& cache, const std::wstring& key, const std::wstring& path,
                  bool byAttributesOnly);
@@ -211,6 +219,9 @@ class ListPane {
   // The records behind the rows, kept by the pane: filled, then listed, then dropped together
   // when the list is cleared (they never move while rows point at them).
   std::vector<core::FileEntry> records_;
+  // The rows in the order shown: rows_[i] is row i of the list view.
+  std::vector<core::FileEntry*> rows_;
+  int dropRow_ = -1;
   win32::ImageList large_;
   win32::ImageList small_;
   std::map<std::wstring, int> largeCache_;

@@ -48,36 +48,31 @@ const qf::FileEntry* ListPane::FirstSelectedEntry() const {
 
 void ListPane::MarkCut(bool cutSelection) {
   if (!list_) return;
-  LVITEMW state{};
-  state.stateMask = LVIS_CUT;
-  SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
-  if (!cutSelection) return;
-  state.state = LVIS_CUT;
-  for (int i = SelectedRow(); i >= 0; i = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, i, LVNI_SELECTED))) {
-    const qf::FileEntry* e = EntryOf(i);
-    if (e && e->kind != qf::EntryKind::UpLevel)
-      SendMessageW(list_, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&state));
+  for (qf::FileEntry* e : rows_) e->cut = false;
+  if (cutSelection) {
+    for (int i = SelectedRow(); i >= 0; i = static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, i, LVNI_SELECTED))) {
+      qf::FileEntry* e = RowEntry(i);
+      if (e && e->kind != qf::EntryKind::UpLevel) e->cut = true;
+    }
   }
+  InvalidateRect(list_, nullptr, FALSE);
 }
 
 void ListPane::ShowCutRows(bool fresh) {
   if (!list_) return;
-  LVITEMW state{};
-  state.stateMask = LVIS_CUT;
-  if (!fresh) SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+  if (!fresh) {
+    for (qf::FileEntry* e : rows_) e->cut = false;
+    InvalidateRect(list_, nullptr, FALSE);
+  }
   if (!clipboard_.cut || clipboard_.Empty()) return;
   // By name among the clipboard's items of the listed folder: a set, as a Cut may take thousands.
   std::unordered_set<std::wstring_view> cut;
   for (const fileops::FileItem& item : clipboard_.items)
     if (FieldText(item.folder) == path_) cut.insert(FieldText(item.name));
   if (cut.empty()) return;
-  state.state = LVIS_CUT;
-  const int count = RowCount();
-  for (int row = 0; row < count; ++row) {
-    const qf::FileEntry* e = EntryOf(row);
-    if (e && e->kind != qf::EntryKind::UpLevel && cut.contains(WideView(e->name)))
-      SendMessageW(list_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
-  }
+  for (qf::FileEntry* e : rows_)
+    if (e->kind != qf::EntryKind::UpLevel && cut.contains(WideView(e->name))) e->cut = true;
+  InvalidateRect(list_, nullptr, FALSE);
 }
 
 void ListPane::RemoveDoneRows(std::span<const fileops::FileItem> items) {
@@ -92,9 +87,13 @@ void ListPane::RemoveDoneRows(std::span<const fileops::FileItem> items) {
                             [&](const fileops::FileItem& item) { return item.done && IsItem(*e, item); });
     if (!gone) continue;
     if (e->kind == qf::EntryKind::File) totalBytes_ -= std::min<unsigned long long>(totalBytes_, e->size);
-    // The record stays with the others until the next listing: rows point into them.
+    // The record stays with the others until the next listing; the row goes first, so that the
+    // list view never asks for a row the pane no longer has.
+    rows_.erase(rows_.begin() + row);
+    dropRow_ = -1;
     SendMessageW(list_, LVM_DELETEITEM, row, 0);
   }
+  ArrangeIcons();
   RewriteStatus();
 }
 

@@ -413,8 +413,11 @@ LRESULT MainFrame::OnPaneNotify(NMHDR* header) {
       UpdateCommandStates();
       break;
     case LVN_ITEMCHANGED:
+    case LVN_ODSTATECHANGED:
       UpdateCommandStates();
       break;
+    case LVN_ODFINDITEMW:
+      return list_.OnFindItem(reinterpret_cast<NMLVFINDITEMW*>(header));
     case LVN_BEGINDRAG:
       return OnListBeginDrag(reinterpret_cast<NMLISTVIEW*>(header));
     case LVN_COLUMNCLICK:

@@ -32,6 +32,7 @@ struct FileEntry {
   std::u16string name;     // ".." for the up-level row
   std::uint32_t attributes = 0;
   int iconIndex = -1;     // -1 until known
+  bool cut = false;       // shown dimmed: taken by Cut
   std::u16string folder;  // containing folder; empty for the up-level row
   // Texts made once, when the list first asks for them.
   std::optional<std::u16string> displayName;

@@ -1042,6 +1042,19 @@ class FolderonItems : public FolderonTest {
   HWND list_ = nullptr;
 };
 
+// The list holds no rows of its own: typing a name's first letter asks Folderon for the row.
+TEST_F(FolderonItems, TypingALetterGoesToTheRowItStarts) {
+  SelectNamed(list_, {L"x.txt"});
+  SetForegroundWindow(main_);
+  SetFocus(list_);
+  PostMessageW(list_, WM_CHAR, L'Y', 1);
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        return SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) == RowNamed(list_, L"y.txt");
+      },
+      3000));
+}
+
 TEST_F(FolderonItems, CopyPasteNumbersTheCopiesAndCutPasteMovesOnce) {
   SelectNamed(list_, {L"x.txt"});
   Command(59411);  // Copy
