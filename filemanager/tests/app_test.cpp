@@ -2386,6 +2386,8 @@ TEST_F(FolderonArchives, ReplacingAnArchiveNeverMergesAndSelfContainingOnesAndAM
   ASSERT_TRUE(PumpUntil([] { return Exists(L"\\Temp\\Work\\B\\y.txt"); }, 10000));
   EXPECT_FALSE(Exists(L"\\Temp\\Work\\B\\x.txt"));
   EXPECT_FALSE(Exists(L"\\Temp\\Work\\B\\Sub"));
+  // The extract folder opens once the extraction has ended; only then may the test go elsewhere.
+  ASSERT_TRUE(PumpUntil([&] { return AddressText(main_) == L"\\Temp\\Work\\B"; }, 10000));
 
   // An archive inside a folder it would compress is refused before anything is written.
   Go(L"\\Temp\\Work\\A");
