@@ -1321,6 +1321,8 @@ TEST_F(FolderonItems, OpenWithProgramsGetTheQuotedFileOrAShortcutInTheirFolder) 
   const size_t byMenu = starts();
   SendCommand(40007);  // Ctrl Key: held down as a held Ctrl key would be
   ASSERT_TRUE(PumpUntil([] { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }, 3000));
+  // Folderon sees the key once it has read that input, and a posted key would overtake it.
+  PumpFor(500);
   PostMessageW(list_, WM_KEYDOWN, '1', 1);
   PostMessageW(list_, WM_KEYUP, '1', 0xC0000001);
   EXPECT_TRUE(PumpUntil([&] { return starts() == byMenu + 1; }, 10000))
