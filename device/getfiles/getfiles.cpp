@@ -14,6 +14,7 @@
 #include "win32/handle.h"
 #include "win32/messagebox.h"
 #include "win32/shell.h"
+#include "win32/text.h"
 #include "win32/window.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -134,16 +135,7 @@ class FileDialog : public quintar::win32::Dialog<FileDialog> {
     return TreeView_InsertItem(tree_, &insert);
   }
 
-  std::wstring TextOf(HTREEITEM item) const {
-    wchar_t text[MAX_PATH] = {};
-    TVITEMW tv{};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = text;
-    tv.cchTextMax = MAX_PATH;
-    TreeView_GetItem(tree_, &tv);
-    return text;
-  }
+  std::wstring TextOf(HTREEITEM item) const { return quintar::win32::TreeItemText(tree_, item); }
 
   // "" for the root item, "\a\b" below it.
   std::wstring PathOf(HTREEITEM item) const {

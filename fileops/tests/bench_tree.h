@@ -41,7 +41,10 @@ inline void MakeTree(const std::wstring& root, int folders, int files, int bigMi
   if (bigMiB > 0) WriteBytes(root + L"\\big.bin", block, static_cast<long long>(bigMiB) << 20);
 }
 
-inline void CopyLoop(const std::wstring& from, const std::wstring& to) {
+// The anchors: `from` walked into `to` folder by folder, each file handed to `file`; with
+// `removeEmptied`, each folder left behind is removed.
+template <class FileOp>
+void WalkInto(const std::wstring& from, const std::wstring& to, FileOp file, bool removeEmptied) {
   CreateDirectoryW(to.c_str(), nullptr);
   WIN32_FIND_DATAW fd;
   quintar::win32::FindHandle find(FindFirstFileW((from + L"\\*.*").c_str(), &fd));
@@ -50,27 +53,22 @@ inline void CopyLoop(const std::wstring& from, const std::wstring& to) {
     std::wstring name = fd.cFileName;
     if (name == L"." || name == L"..") continue;
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      CopyLoop(from + L"\\" + name, to + L"\\" + name);
+      WalkInto(from + L"\\" + name, to + L"\\" + name, file, removeEmptied);
     else
-      CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), TRUE);
+      file(from + L"\\" + name, to + L"\\" + name);
   } while (FindNextFileW(find.get(), &fd));
+  find.reset();
+  if (removeEmptied) RemoveDirectoryW(from.c_str());
+}
+
+inline void CopyLoop(const std::wstring& from, const std::wstring& to) {
+  WalkInto(
+      from, to, [](const std::wstring& a, const std::wstring& b) { CopyFileW(a.c_str(), b.c_str(), TRUE); }, false);
 }
 
 inline void MoveLoop(const std::wstring& from, const std::wstring& to) {
-  CreateDirectoryW(to.c_str(), nullptr);
-  WIN32_FIND_DATAW fd;
-  quintar::win32::FindHandle find(FindFirstFileW((from + L"\\*.*").c_str(), &fd));
-  if (!find) return;
-  do {
-    std::wstring name = fd.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      MoveLoop(from + L"\\" + name, to + L"\\" + name);
-    else
-      MoveFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str());
-  } while (FindNextFileW(find.get(), &fd));
-  find.reset();
-  RemoveDirectoryW(from.c_str());
+  WalkInto(
+      from, to, [](const std::wstring& a, const std::wstring& b) { MoveFileW(a.c_str(), b.c_str()); }, true);
 }
 
 inline void DeleteLoop(const std::wstring& path) {
